@@ -1,0 +1,61 @@
+// Frame ranges, test mode and linear motion across a range: which source frame a filter works
+// on for output frame n, and where a moving value (window edge, threshold, seed) stands there.
+#pragma once
+
+#include <cstdint>
+
+namespace tintara {
+
+// start + ((end - start) * i) / d, multiplying first and truncating toward zero. Computed in
+// 64 bits so no accepted argument overflows; d = 0 (a one-frame range) stays at the start.
+inline int Lerp(int start, int end, int i, int d) {
+  if (d == 0) return start;
+  const int64_t step = (static_cast<int64_t>(end) - start) * i / d;
+  return static_cast<int>(static_cast<int64_t>(start) + step);
+}
+
+// What a filter with a frame range and a test mode does for output frame n.
+struct FrameStep {
+  bool active = false;  // false: return child frame n unchanged
+  int source = 0;       // the child frame to work on
+  int i = 0, d = 1;     // the fraction of the way from start to end values
+};
+
+// Test mode off: frames sf..ef are worked on, frame n at (n - sf) / (ef - sf + 1) of the way.
+// Test mode on: frames below ef are all made from source frame sf, frame n at n / ef.
+inline FrameStep StepFor(int n, int sf, int ef, bool test) {
+  FrameStep s;
+  if (test) {
+    s.active = n < ef;
+    s.source = sf;
+    s.i = n;
+    s.d = ef;
+  } else {
+    s.active = n >= sf && n <= ef;
+    s.source = n;
+    s.i = n - sf;
+    s.d = ef - sf + 1;
+  }
+  return s;
+}
+
+// An inclusive window in picture coordinates.
+struct Window {
+  int lx = 0, ty = 0, rx = 0, by = 0;
+};
+
+inline Window WindowAt(const Window& start, const Window& end, const FrameStep& s) {
+  return {Lerp(start.lx, end.lx, s.i, s.d), Lerp(start.ty, end.ty, s.i, s.d), Lerp(start.rx, end.rx, s.i, s.d),
+          Lerp(start.by, end.by, s.i, s.d)};
+}
+
+// The window cut to a width x height frame; false when nothing of it is left.
+inline bool ClipWindow(Window* w, int width, int height) {
+  if (w->lx < 0) w->lx = 0;
+  if (w->ty < 0) w->ty = 0;
+  if (w->rx > width - 1) w->rx = width - 1;
+  if (w->by > height - 1) w->by = height - 1;
+  return w->lx <= w->rx && w->ty <= w->by;
+}
+
+}  // namespace tintara

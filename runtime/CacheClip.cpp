@@ -1,0 +1,46 @@
+#include "runtime/CacheClip.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tintara {
+
+CacheClip::CacheClip(const PClip& child, int capacity)
+    : child_(child), vi_(child->GetVideoInfo()), capacity_(std::max(0, capacity)) {
+  child_->SetCacheHints(0, 0);
+}
+
+PVideoFrame CacheClip::GetFrame(int n, IScriptEnvironment* env) {
+  n = std::max(0, std::min(n, vi_.num_frames - 1));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = recent_.begin(); it != recent_.end(); ++it) {
+      if (it->first != n) continue;
+      recent_.splice(recent_.begin(), recent_, it);
+      return recent_.front().second;
+    }
+  }
+  // Made outside the lock so that other frames can be made at the same time; two threads
+  // asking for the same frame may both make it, which costs time but not correctness.
+  PVideoFrame frame = child_->GetFrame(n, env);
+  if (capacity_ > 0 && frame) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    bool present = false;
+    for (const auto& entry : recent_) present = present || entry.first == n;
+    if (!present) {
+      recent_.emplace_front(n, frame);
+      if (static_cast<int>(recent_.size()) > capacity_) recent_.pop_back();
+    }
+  }
+  return frame;
+}
+
+bool CacheClip::GetParity(int n) { return child_->GetParity(std::max(0, std::min(n, vi_.num_frames - 1))); }
+
+void CacheClip::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) {
+  if (vi_.HasAudio()) child_->GetAudio(buf, start, count, env);
+}
+
+int CacheClip::SetCacheHints(int, int) { return 0; }
+
+}  // namespace tintara

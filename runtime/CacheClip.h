@@ -1,0 +1,34 @@
+// The clip every function result is wrapped in: frame numbers are clamped into the clip's
+// range, as real hosts do, and the last few frames are kept so that a clip used twice in a
+// script is not computed twice. A cached frame is shared, so a filter that writes into a frame
+// it fetched without MakeWritable fails here as it would in AviSynth+.
+#pragma once
+
+#include <list>
+#include <mutex>
+#include <utility>
+
+#include "host/avisynth.h"
+
+namespace tintara {
+
+class CacheClip : public IClip {
+ public:
+  CacheClip(const PClip& child, int capacity);
+  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
+  bool GetParity(int n) override;
+  void GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) override;
+  int SetCacheHints(int cachehints, int frame_range) override;
+  const VideoInfo& GetVideoInfo() override { return vi_; }
+
+  const PClip& Child() const { return child_; }
+
+ private:
+  PClip child_;
+  VideoInfo vi_;
+  const int capacity_;
+  std::mutex mutex_;
+  std::list<std::pair<int, PVideoFrame>> recent_;  // most recent first
+};
+
+}  // namespace tintara

@@ -1,0 +1,73 @@
+// Frames of the embedded host: 64-byte aligned buffers, every pitch (chroma included) a multiple
+// of 64, YV12 with V before U and I420 with U before V, as AviSynth+ lays them out.
+//
+// The module releases frames with its own inline code, which only lowers the reference counts,
+// so the pool finds unused frames by looking: a frame object whose count is 0 is dead, and a
+// buffer whose count is 0 may be reused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/avisynth.h"
+
+namespace tintara {
+
+class FramePool {
+ public:
+  struct Options {
+    bool poison = false;       // fill new frames with `poison_value` (tests)
+    uint8_t poison_value = 0xA5;
+    bool chroma_aligned = true;  // false: pitchUV = pitch / 2
+  };
+
+  explicit FramePool(Options options) : options_(options) {}
+  ~FramePool();
+  FramePool(const FramePool&) = delete;
+  FramePool& operator=(const FramePool&) = delete;
+
+  // A new writable frame; returns null and sets `error` for a format or size no host makes.
+  PVideoFrame New(const VideoInfo& vi, int align, std::string* error);
+  // A writable copy of `source` (V before U for planar frames, as AviSynth+'s copies).
+  PVideoFrame Copy(const PVideoFrame& source);
+  // A frame sharing `source`'s buffer with other offsets and pitches.
+  PVideoFrame Share(const PVideoFrame& source, int offset, int pitch, int row_size, int height,
+                    int offsetU, int offsetV, int pitchUV, int row_sizeUV, int heightUV);
+
+  void SetPoison(bool on, uint8_t value);
+  void SetChromaAligned(bool on);
+  bool ChromaAligned() const;
+
+  // Live frame objects and buffers (tests use it to see that frames are released).
+  size_t LiveFrames();
+
+  // Checks a format and size as NewVideoFrame does; the message names what is wrong.
+  static bool CheckFormat(const VideoInfo& vi, std::string* error);
+
+ private:
+  class Buffer;
+  class Frame;
+
+  Buffer* AcquireBuffer(size_t size);
+  void Sweep();
+
+  std::mutex mutex_;
+  Options options_;
+  std::vector<Frame*> frames_;
+  std::vector<Buffer*> buffers_;   // referenced by some frame
+  std::vector<Buffer*> spare_;     // unused, kept for reuse
+};
+
+// Plane geometry of a frame: the number of planes and the sizes each has.
+struct PlaneGeometry {
+  int planes = 1;
+  int row_size = 0, height = 0;
+  int row_sizeUV = 0, heightUV = 0;
+};
+PlaneGeometry GeometryOf(const VideoInfo& vi);
+
+}  // namespace tintara
