@@ -1,0 +1,40 @@
+// The floor (memcpy of a frame) and the marking filters, one 1920x1080 frame each.
+#include <cstring>
+#include <vector>
+
+#include "bench/BenchHost.h"
+
+namespace tintara::bench {
+namespace {
+
+void MemcpyFrame(benchmark::State& state, int pixel_type) {
+  PClip src = TestPicture(pixel_type);
+  PVideoFrame f = src->GetFrame(0, &Env());
+  const size_t bytes = static_cast<size_t>(f->GetPitch()) * f->GetHeight() +
+                       2 * static_cast<size_t>(f->GetPitch(PLANAR_U)) * f->GetHeight(PLANAR_U);
+  std::vector<BYTE> dst(bytes);
+  for (auto _ : state) {
+    std::memcpy(dst.data(), f->GetReadPtr(), bytes);
+    benchmark::DoNotOptimize(dst.data());
+  }
+  state.counters["MP/s"] = benchmark::Counter(static_cast<double>(kWidth) * kHeight * state.iterations() / 1e6,
+                                              benchmark::Counter::kIsRate);
+}
+
+void MaskMaker(benchmark::State& state, int pixel_type) {
+  Value clip = Env().Call("MaskMaker", {{"", Value::Clip(TestPicture(pixel_type))}, {"et", Value::Int(60)}});
+  TimeFrames(state, clip.clip);
+}
+
+const int registered = [] {
+  for (const BenchFormat& f : Formats()) {
+    benchmark::RegisterBenchmark((std::string("memcpy/") + f.name).c_str(), MemcpyFrame, f.pixel_type);
+    benchmark::RegisterBenchmark((std::string("MaskMaker/") + f.name).c_str(), MaskMaker, f.pixel_type);
+  }
+  return 0;
+}();
+
+}  // namespace
+}  // namespace tintara::bench
+
+BENCHMARK_MAIN();
