@@ -107,8 +107,13 @@ TEST(PluginLoad, ArgumentClipsOutliveTheHostsExtraReleaseAndAreFreedWithTheFilte
       PVideoFrame out = filter->GetFrame(0, &env);
       EXPECT_TRUE(out);
       // A failed creation takes no reference: the host skips its release then.
-      PClip source2(new WatchedClip(vi, frame, &deleted));
-      EXPECT_THROW(env.Call("MaskMaker", {{"", Value::Clip(source2)}, {"lx", Value::Int(-1)}}), AvisynthError);
+      bool deleted2 = false;
+      {
+        PClip source2(new WatchedClip(vi, frame, &deleted2));
+        EXPECT_THROW(env.Call("MaskMaker", {{"", Value::Clip(source2)}, {"lx", Value::Int(-1)}}), AvisynthError);
+      }
+      EXPECT_TRUE(deleted2);
+      EXPECT_FALSE(deleted);
     }
   }
   // The module's extra reference and the host's extra release cancel: with the filter gone,
