@@ -1,6 +1,7 @@
 // MaskMaker through its registered signature, in every format.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -289,6 +290,15 @@ TEST_F(MaskMakerChecks, FrameRanges) {
   EXPECT_EQ(Error({Named("ef", 10)}), range_msg);
   // The range check comes before the threshold check.
   EXPECT_EQ(Error({Named("ef", 10), Named("gyt", 300)}), range_msg);
+}
+
+// Found by the argument fuzzer: sums and differences of arbitrary ints must not overflow.
+TEST_F(MaskMakerChecks, ExtremeIntsAreRefusedWithoutOverflow) {
+  EXPECT_EQ(Error({Named("test", true), Named("sf", INT32_MAX), Named("ef", INT32_MAX)}),
+            "MaskMaker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of 10 ");
+  EXPECT_EQ(Error({Named("elx", 3), Named("erx", INT32_MIN)}), "MaskMaker: end coordinates pushes window out of frame");
+  EXPECT_EQ(Error({Named("ety", 3), Named("eby", INT32_MIN)}), "MaskMaker: end coordinates pushes window out of frame");
+  EXPECT_EQ(Error({Named("lx", INT32_MAX)}), "MaskMaker:window left x lx must be 0 and 36");
 }
 
 TEST_F(MaskMakerChecks, Thresholds) {
