@@ -1,3 +1,4 @@
+#include "filters/marking/EMarker.h"
 #include "filters/marking/MaskMaker.h"
 #include "plugin/Registration.h"
 
@@ -8,6 +9,10 @@ const FilterRegistration kFilters[] = {
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
      CreateMaskMaker},
+    {"EMarker",
+     "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i"
+     "[elx]i[ety]i[erx]i[eby]i",
+     CreateEMarker},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 

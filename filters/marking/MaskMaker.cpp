@@ -6,6 +6,7 @@
 
 #include "filters/common/Args.h"
 #include "filters/common/Marking.h"
+#include "filters/common/Sweep.h"
 
 namespace tintara {
 
@@ -105,8 +106,7 @@ PVideoFrame MaskMaker::GetFrame(int n, IScriptEnvironment* env) {
   if (!step.active) return child->GetFrame(n, env);
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  // Thresholds move only in test mode.
-  auto now = [&](int start, int final_value) { return test ? Lerp(start, final_value, step.i, step.d) : start; };
+  auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, test); };
   VoteTables votes;
   if (bands) {
     BandTable(votes.first, now(gyt, ft));
