@@ -51,6 +51,21 @@ const std::vector<SampleCall>& SampleCalls() {
                                       Named("type", "c2"), Named("ert", 200), Named("ebt", 250)};
        },
        {}},
+      {"EMarker/e1-defaults", "EMarker", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
+      {"EMarker/e2-all-channels", "EMarker",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "e2"), Named("rt", 3), Named("bt", 4)};
+       },
+       {}},
+      {"EMarker/es-test-moving", "EMarker",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "es"), Named("test", true), Named("ef", s.frames - 1),
+                                      Named("lx", 2), Named("elx", 9), Named("erx", s.width - 3)};
+       },
+       {}},
+      {"EMarker/epl", "EMarker",
+       [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture), Named("type", "epl"), Named("lt", 10)}; },
+       {VideoInfo::CS_YUY2}},
   };
   return calls;
 }
