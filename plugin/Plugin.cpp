@@ -1,10 +1,12 @@
 #include "filters/marking/MaskMaker.h"
+#include "filters/seeded/ColorBrush.h"
 #include "filters/seeded/ColorDrops.h"
 #include "plugin/Registration.h"
 
 namespace tintara {
 
 const FilterRegistration kFilters[] = {
+    {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i", CreateColorBrush},
     {"MaskMaker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
