@@ -1,6 +1,7 @@
 #include "filters/marking/MaskMaker.h"
 #include "filters/seeded/ColorBrush.h"
 #include "filters/seeded/ColorDrops.h"
+#include "filters/seeded/ColorLine.h"
 #include "plugin/Registration.h"
 
 namespace tintara {
@@ -12,6 +13,7 @@ const FilterRegistration kFilters[] = {
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
      CreateMaskMaker},
     {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b", CreateColorDrops},
+    {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i", CreateColorLine},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 

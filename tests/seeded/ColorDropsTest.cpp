@@ -307,5 +307,17 @@ TEST_F(ColorDropsChecks, MessagesAndBoundariesInOrder) {
   EXPECT_EQ(Error(0, 4, {0, 0, 0}, {Named("movex", 20), Named("st", 999)}), move);
 }
 
+TEST(SeededRegistration, RowsCarryTheirSignatures) {
+  TestHost host;
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (const auto& row : host.Env().Registered())
+    if (row.first.rfind("Color", 0) == 0) rows.push_back(row);
+  EXPECT_EQ(rows, (std::vector<std::pair<std::string, std::string>>{
+                      {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i"},
+                      {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b"},
+                      {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i"}}));
+  EXPECT_EQ(host.Env().Registered().front().first, "ColorBrush");
+}
+
 }  // namespace
 }  // namespace tintara::testing
