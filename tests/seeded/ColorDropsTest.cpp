@@ -37,6 +37,27 @@ TEST_P(ColorDropsFormats, FillsTheFourConnectedRegionUnderTheSeed) {
     }
 }
 
+TEST_P(ColorDropsFormats, OnePixelRegionsSetTheirSharedChroma) {
+  TestHost host;
+  // Single pixels of 255 at odd (5, 1) and even (8, 3): YUY2 pairs 4-5 and 8-9, planar blocks
+  // of columns 4-5 rows 0-1 and columns 8-9 rows 2-3 take the chroma; nothing else changes.
+  PClip mask = MaskClip(host, Type(), 12, 6, [](int x, int y) { return (x == 5 && y == 1) || (x == 8 && y == 3) ? 255 : 0; });
+  PClip pic = PictureClip(host, Type(), 12, 6);
+  PClip out = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 0, {5, 1, kRed.colour, 8, 3, kBlue.colour}));
+  Picture o = host.FrameOf(out, 0), in = host.FrameOf(pic, 0);
+  const PixelFormat f = o.Format();
+  auto sharesWith = [&](int x, int y, int px, int py) {
+    if (f == PixelFormat::YUY2) return y == py && x / 2 == px / 2;
+    return IsPlanar(f) && x / 2 == px / 2 && y / 2 == py / 2;
+  };
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 12; ++x) {
+      if ((x == 5 && y == 1) || sharesWith(x, y, 5, 1)) EXPECT_TRUE(Painted(o, in, x, y, kRed));
+      else if ((x == 8 && y == 3) || sharesWith(x, y, 8, 3)) EXPECT_TRUE(Painted(o, in, x, y, kBlue));
+      else EXPECT_TRUE(Untouched(o, in, x, y));
+    }
+}
+
 TEST_P(ColorDropsFormats, SeedAtTopRowFillsTheTopPictureRow) {
   TestHost host;
   const int W = 8, H = 6;
