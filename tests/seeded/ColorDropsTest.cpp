@@ -43,7 +43,9 @@ TEST_P(ColorDropsFormats, OnePixelRegionsSetTheirSharedChroma) {
   // of columns 4-5 rows 0-1 and columns 8-9 rows 2-3 take the chroma; nothing else changes.
   PClip mask = MaskClip(host, Type(), 12, 6, [](int x, int y) { return (x == 5 && y == 1) || (x == 8 && y == 3) ? 255 : 0; });
   PClip pic = PictureClip(host, Type(), 12, 6);
-  PClip out = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 0, {5, 1, kRed.colour, 8, 3, kBlue.colour}));
+  // The red seed's colour has its top byte set, which must not count.
+  const int red = static_cast<int>(0xFF000000u | kRed.colour);
+  PClip out = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 0, {5, 1, red, 8, 3, kBlue.colour}));
   Picture o = host.FrameOf(out, 0), in = host.FrameOf(pic, 0);
   const PixelFormat f = o.Format();
   auto sharesWith = [&](int x, int y, int px, int py) {

@@ -65,14 +65,15 @@ TEST_P(ColorLineFormats, GreySeedOnlyDrawsItsDot) {
   EXPECT_EQ(o.Get(0, 5, 0), in.Get(0, 5, 0));
 }
 
-TEST_P(ColorLineFormats, SeedAtTopPictureRow) {
+TEST_P(ColorLineFormats, WhiteSeedAtTopPictureRow) {
   PClip mask = MaskClip(host, Type(), 6, 6, [](int, int y) { return y < 2 ? 255 : 0; });
   PClip pic = PictureClip(host, Type(), 6, 6);
-  PClip out = host.Apply("ColorLine", LineArgs(pic, mask, 0, 0, {4, 0, kRed.colour}));
+  PClip out = host.Apply("ColorLine", LineArgs(pic, mask, 0, 0, {4, 0, 0xFFFFFF}));
   Picture o = host.FrameOf(out, 0), in = host.FrameOf(pic, 0);
   for (int x = 0; x < 6; ++x) {
-    EXPECT_TRUE(SolidRed(o, x, 0));
-    EXPECT_TRUE(SolidRed(o, x, 1));
+    // White: Y 255 but U = V = 127 (127.745 and 127.92 truncated), not neutral 128.
+    EXPECT_TRUE(Solid(o, x, 0, 255, 255, 255, 255, 127, 127));
+    EXPECT_TRUE(Solid(o, x, 1, 255, 255, 255, 255, 127, 127));
     EXPECT_TRUE(Untouched(o, in, x, 2));
     EXPECT_TRUE(Untouched(o, in, x, 5));
   }
