@@ -1,18 +1,24 @@
 #include "filters/marking/EMarker.h"
 #include "filters/marking/MaskMaker.h"
+#include "filters/seeded/ColorBrush.h"
+#include "filters/seeded/ColorDrops.h"
+#include "filters/seeded/ColorLine.h"
 #include "plugin/Registration.h"
 
 namespace tintara {
 
 const FilterRegistration kFilters[] = {
+    {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i", CreateColorBrush},
     {"MaskMaker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
      CreateMaskMaker},
+    {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b", CreateColorDrops},
     {"EMarker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i"
      "[elx]i[ety]i[erx]i[eby]i",
      CreateEMarker},
+    {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i", CreateColorLine},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 
