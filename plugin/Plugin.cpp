@@ -1,3 +1,4 @@
+#include "filters/drawing/Inlay.h"
 #include "filters/marking/MaskMaker.h"
 #include "plugin/Registration.h"
 
@@ -8,6 +9,8 @@ const FilterRegistration kFilters[] = {
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
      CreateMaskMaker},
+    {"Inlay", "ccc[sf]i[ef]i[type]s[color]i[lval]i[mwhite]b[x]i[y]i[w]i[h]i[shift]b[st]i[ellipse]b[ex]i[ey]i[ew]i[eh]i",
+     CreateInlay},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 
