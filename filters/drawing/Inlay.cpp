@@ -54,7 +54,7 @@ Inlay::Inlay(const PClip& child, const PClip& maskClip_, const PClip& linedClip_
   cY = c.cY;
   cU = c.cU;
   cV = c.cV;
-  paint = InlayPaintOf(c, shift, st);
+  paint = InlayPaintOf(color, shift, st);
   StyleOf(type, &style);
 }
 

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "filters/common/FormatDispatch.h"
 #include "filters/common/Sample.h"
 #include "filters/drawing/InlayStyles.h"
 
@@ -209,7 +208,7 @@ void ColumnStyle(const InlayCanvas& k, InlayStyle style) {
 
 void RunLineStyle(PixelFormat format, const InlayCanvas& canvas, InlayStyle style) {
   const bool along_rows = style == InlayStyle::Hint || style == InlayStyle::Left || style == InlayStyle::Right;
-  WithFormat(format, [&](auto tag) {
+  ForFormat(format, [&](auto tag) {
     constexpr PixelFormat F = decltype(tag)::value;
     if (along_rows) RowStyle<F>(canvas, style);
     else ColumnStyle<F>(canvas, style);

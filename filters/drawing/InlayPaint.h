@@ -1,11 +1,15 @@
 // What Inlay writes into one pixel, per format: `TintPixel` gives a pixel the colour's chroma and
 // keeps its (adjusted) brightness, `SolidPixel` paints the colour itself. The per-pixel work is
 // table look-ups; the tables are built once per filter.
+//
+// The chroma, the RGB offsets and the brightness rule are those of the seeded colouring; unlike
+// its `Paint`, an RGB tint clamps the adjusted brightness before adding the offsets.
 #pragma once
 
 #include <cstdint>
 
 #include "filters/common/Format.h"
+#include "filters/seeded/Painting.h"
 
 namespace tintara {
 
@@ -16,19 +20,15 @@ struct InlayColour {
 };
 InlayColour InlayColourOf(int color);
 
-// adjust(v) for a brightness byte: unchanged when st = 0, else v + st (shift) or v + st*v/100
-// (stretch, truncated toward zero), clamped to 0..255.
-int InlayAdjust(int v, bool shift, int st);
-
 // The bytes a tint or a solid paint writes, derived from the colour and the adjustment.
 struct InlayPaint {
   BYTE cY = 0, cU = 0, cV = 0, cR = 0, cG = 0, cB = 0;
-  BYTE adjusted[256] = {};  // adjust(v); the identity when st = 0
+  BYTE adjusted[256] = {};  // adjust(v) clamped to 0..255; the identity when st = 0
   // RGB: the three bytes of a tinted pixel whose first byte is v: clamp(adjust(v) + kV),
   // clamp(adjust(v) + kG), clamp(adjust(v) + kU).
   BYTE tinted[3][256] = {};
 };
-InlayPaint InlayPaintOf(const InlayColour& colour, bool shift, int st);
+InlayPaint InlayPaintOf(int color, bool shift, int st);
 
 // The bytes of one picture row of the output frame: the luma (or packed) row, and for planar
 // frames the chroma rows that row shares with its neighbour.
@@ -49,9 +49,8 @@ inline void TintPixel(const InlayPaint& k, const RowBytes& row, int c) {
   } else if constexpr (F == PixelFormat::YUY2) {
     // With st = 0 the table is the identity, so the Y byte keeps its value.
     row.y[2 * c] = k.adjusted[row.y[2 * c]];
-    BYTE* pair = row.y + (c & ~1) * 2;  // Y0 U Y1 V of the two pixels that share chroma
-    pair[1] = k.cU;
-    pair[3] = k.cV;
+    row.y[Yuy2UByte(c)] = k.cU;
+    row.y[Yuy2VByte(c)] = k.cV;
   } else {
     row.y[c] = k.adjusted[row.y[c]];
     row.u[c / 2] = k.cU;
@@ -69,9 +68,8 @@ inline void SolidPixel(const InlayPaint& k, const RowBytes& row, int c) {
     p[2] = k.cB;
   } else if constexpr (F == PixelFormat::YUY2) {
     row.y[2 * c] = k.cY;
-    BYTE* pair = row.y + (c & ~1) * 2;
-    pair[1] = k.cU;
-    pair[3] = k.cV;
+    row.y[Yuy2UByte(c)] = k.cU;
+    row.y[Yuy2VByte(c)] = k.cV;
   } else {
     row.y[c] = k.cY;
     row.u[c / 2] = k.cU;

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "filters/common/FormatDispatch.h"
 #include "filters/common/Sample.h"
 #include "filters/drawing/InlayStyles.h"
 
@@ -75,7 +74,7 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
 }  // namespace
 
 void RunShapeStyle(PixelFormat format, const InlayCanvas& canvas, InlayStyle style, bool ellipse) {
-  WithFormat(format, [&](auto tag) {
+  ForFormat(format, [&](auto tag) {
     constexpr PixelFormat F = decltype(tag)::value;
     if (style == InlayStyle::NoMask) PaintShape<F, true>(canvas, ellipse);
     else PaintShape<F, false>(canvas, ellipse);
