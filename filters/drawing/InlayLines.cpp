@@ -4,8 +4,9 @@
 // purpose (first line included or not, where "right" and "below" start looking, whether an
 // earlier row or column carries its run over); the rules per format are the constants below.
 //
-// A run never holds a line pixel other than its first position, so the packed formats' rule of
-// stopping a row at a line pixel never cuts a run short and needs no test in the fill.
+// In YUY2 and RGB a run lies strictly between or beside the line pixels its row was scanned
+// for, so it holds none: their rule of stopping a row's fill at a line pixel never cuts a run
+// short and needs no test in the fill.
 #include <algorithm>
 #include <cstdint>
 

@@ -5,14 +5,14 @@
 // YV12's except that "hint" excludes the first line, and RGB columns read like YUY2's.
 #include <gtest/gtest.h>
 
-#include "tests/drawing/InlayTestSupport.h"
+#include "tests/support/PaintedPixels.h"
 
 namespace tintara::testing {
 namespace {
 
 class InlayLines : public ::testing::TestWithParam<FormatCase> {
  protected:
-  PixelFormat Format() const { return FormatOf(VideoInfoOf(GetParam().pixel_type, 2, 2, 1)); }
+  PixelFormat Format() const { return FormatOfType(GetParam().pixel_type); }
   bool Planar() const { return IsPlanar(Format()); }
   bool Yuy2() const { return Format() == PixelFormat::YUY2; }
 
@@ -21,7 +21,7 @@ class InlayLines : public ::testing::TestWithParam<FormatCase> {
                 std::vector<Argument> window = {}) {
     TestHost host;
     PClip main = MainClip(host, GetParam().pixel_type, width, height);
-    PClip mask = MaskClip(host, GetParam().pixel_type, width, height, unselected);
+    PClip mask = SelectingMask(host, GetParam().pixel_type, width, height, unselected);
     PClip lined = LinedClip(host, GetParam().pixel_type, width, height, lines);
     std::vector<Argument> args = {Arg(main), Arg(mask), Arg(lined), Named("type", type), Named("color", kRed),
                                   Named("st", 20)};
@@ -137,7 +137,7 @@ TEST_P(InlayLines, BlackMaskSelectsWithMwhiteFalse) {
   TestHost host;
   const int type = GetParam().pixel_type;
   PClip main = MainClip(host, type, 16, 4);
-  PClip mask = MaskClip(host, type, 16, 4, {{3, 1}}, false);
+  PClip mask = SelectingMask(host, type, 16, 4, {{3, 1}}, false);
   PClip lined = LinedClip(host, type, 16, 4, {{0, 1}, {6, 1}});
   PClip out = host.Apply("Inlay", {Arg(main), Arg(mask), Arg(lined), Named("mwhite", false), Named("color", kRed),
                                    Named("st", 20)});

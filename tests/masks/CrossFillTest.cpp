@@ -4,106 +4,43 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
-#include "runtime/MemoryClip.h"
-#include "tests/support/TestHost.h"
+#include "tests/support/PaintedPixels.h"
 
 namespace tintara::testing {
 namespace {
 
-using Pos = std::pair<int, int>;
-using PosSet = std::set<Pos>;
-
-// Main picture: RGB (100, 60, 30) with 77 in RGB32's fourth byte; YUV brightness 100, U 90, V 170.
-PClip MainClip(TestHost& host, int type, int width, int height, int frames = 1) {
-  return host.MakeClip(type, width, height, frames, [](int, Picture& p) {
-    for (int y = 0; y < p.Height(); ++y)
-      for (int x = 0; x < p.Width(); ++x) {
-        p.SetPixel(x, y, 100, IsRGB(p.Format()) ? 60 : 90, IsRGB(p.Format()) ? 30 : 170);
-        if (p.Format() == PixelFormat::RGB32) p.Set(x, y, 3, 77);
-      }
-  });
-}
-
-// A mask whose sample at (x, y) is sample(x, y). The other RGB bytes hold 255 - sample and YUV
-// chroma holds 255, so reading any byte but the sample changes the outcome.
-template <typename Sample>
-PClip MaskClip(TestHost& host, int type, int width, int height, Sample sample, int frames = 1) {
-  return host.MakeClip(type, width, height, frames, [&](int, Picture& p) {
-    for (int y = 0; y < p.Height(); ++y)
-      for (int x = 0; x < p.Width(); ++x) {
-        const int s = sample(x, y);
-        if (IsRGB(p.Format())) p.SetPixel(x, y, s, 255 - s, 255 - s);
-        else p.SetPixel(x, y, s, 255, 255);
-      }
-  });
-}
-
-// Painting kReds (0xFF0000: U 84, V 255, RGB offsets kV 178, kG -75, kU -78) with shift true,
-// st 20 turns brightness 100 into 120: RGB (255, 45, 42), YUV Y 120.
-constexpr int kRed = 0xFF0000;
-
-// The painted pixels of `out`; every other pixel must be untouched, except that RGB32 window
-// pixels (columns x0..x1-1, rows y0..y1-1) have their first byte cleared.
-struct Expect {
-  int b0 = 255, b1 = 45, b2 = 42, luma = 120;
-  int x0 = 0, x1 = 0, y0 = 0, y1 = 0;  // the window, for RGB32
-};
-
-PosSet Painted(const Picture& out, const Expect& e) {
-  PosSet painted;
-  const PixelFormat f = out.Format();
-  for (int y = 0; y < out.Height(); ++y)
-    for (int x = 0; x < out.Width(); ++x) {
-      const bool window = x >= e.x0 && x < e.x1 && y >= e.y0 && y < e.y1;
-      if (IsRGB(f)) {
-        const int first = f == PixelFormat::RGB32 && window ? 0 : -1;
-        const int b0 = out.Get(x, y, 0), b1 = out.Get(x, y, 1), b2 = out.Get(x, y, 2);
-        if (b1 == e.b1 && b2 == e.b2 && b0 == (first == 0 ? 0 : e.b0)) {
-          painted.insert({x, y});
-        } else {
-          EXPECT_TRUE(b0 == (first == 0 ? 0 : 100) && b1 == 60 && b2 == 30)
-              << "(" << x << "," << y << ") " << b0 << " " << b1 << " " << b2;
-        }
-        if (f == PixelFormat::RGB32) {
-          EXPECT_EQ(out.Get(x, y, 3), 77);
-        }
-      } else {
-        const int luma = out.Get(x, y, 0);
-        if (luma == e.luma) {
-          painted.insert({x, y});
-        } else {
-          EXPECT_EQ(luma, 100) << "(" << x << "," << y << ")";
-        }
-      }
-    }
-  if (!IsRGB(f)) {
-    const int rows = f == PixelFormat::YUY2 ? 1 : 2;
-    for (int y = 0; y < out.Height(); ++y)
-      for (int x = 0; x < out.Width(); ++x) {
-        bool shared = false;
-        for (int dy = 0; dy < rows; ++dy)
-          for (int dx = 0; dx < 2; ++dx) shared |= painted.count({(x & ~1) + dx, y - y % rows + dy}) > 0;
-        EXPECT_EQ(out.Get(x, y, 1), shared ? 84 : 90) << "U (" << x << "," << y << ")";
-        EXPECT_EQ(out.Get(x, y, 2), shared ? 255 : 170) << "V (" << x << "," << y << ")";
-      }
-  }
-  return painted;
-}
+// The window of a call, whose RGB32 first bytes end up 0.
+Cleared Window(int x0, int x1, int y0, int y1) { return {x0, x1, y0, y1}; }
 
 PosSet Columns(std::initializer_list<int> xs, int y0, int y1) {
   PosSet s;
-  for (int x : xs)
-    for (int y = y0; y <= y1; ++y) s.insert({x, y});
+  for (int x : xs) s.merge(Column(x, y0, y1));
   return s;
 }
 
 class CrossFillFormats : public ::testing::TestWithParam<FormatCase> {
  protected:
   int Type() const { return GetParam().pixel_type; }
-  bool Rgb() const { return IsRGB(FormatOf(VideoInfoOf(Type(), 2, 2, 1))); }
+  bool Rgb() const { return IsRGB(FormatOfType(Type())); }
+
+  // Runs CrossFill with kRed and st 20 (so painted pixels show kTint20) over a main clip of
+  // `frames` frames and the two masks; returns the painted pixels of frame n.
+  PosSet Run(int width, int height, const std::function<int(int, int)>& a, const std::function<int(int, int)>& b,
+             std::vector<Argument> extra, const Cleared& window, int frames = 1, int n = 0) {
+    TestHost host;
+    PClip main = MainClip(host, Type(), width, height, frames);
+    PClip maskA = MaskClip(host, Type(), width, height, a, 255, frames);
+    PClip maskB = MaskClip(host, Type(), width, height, b, 255, frames);
+    std::vector<Argument> args = {Arg(main), Arg(maskA), Arg(maskB), Named("color", kRed), Named("st", 20)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    PClip out = host.Apply("CrossFill", args);
+    if (!out) return {};
+    return ChangedPixels(host.FrameOf(out, n), kTint20, window);
+  }
 };
+
+int AllMarked(int, int) { return 255; }
 
 // An 8 x 4 frame whose columns pair the mask samples (m marked, k background):
 //   0 (k, k)  1 (m, k)  2 (k, m)  3 (m, m)  4 (m, 128)  5 (128, m)  6 (128, 128)  7 (m, m)
@@ -111,19 +48,10 @@ class CrossFillFormats : public ::testing::TestWithParam<FormatCase> {
 TEST_P(CrossFillFormats, LogicalTypesOnBothPolarities) {
   for (const bool white : {true, false}) {
     const int m = white ? 255 : 0, k = 255 - m;
-    auto a = [&](int x, int y) {
-      const int col[8] = {k, m, k, m, m, 128, 128, m};
-      return y == 3 ? m : col[x];
-    };
-    auto b = [&](int x, int y) {
-      const int col[8] = {k, k, m, m, 128, m, 128, m};
-      return y == 3 ? m : col[x];
-    };
-    struct Case {
-      const char* type;
-      PosSet expected;
-    };
-    const std::vector<Case> cases = {
+    const int colA[8] = {k, m, k, m, m, 128, 128, m}, colB[8] = {k, k, m, m, 128, m, 128, m};
+    auto a = [&](int x, int y) { return y == 3 ? m : colA[x]; };
+    auto b = [&](int x, int y) { return y == 3 ? m : colB[x]; };
+    const std::pair<const char*, PosSet> cases[] = {
         {"aANDb", Columns({3}, 0, 2)},
         {"aORb", Columns({1, 2, 3, 4, 5}, 0, 2)},
         // RGB wants the other mask at background exactly; YUV accepts any other value.
@@ -132,70 +60,41 @@ TEST_P(CrossFillFormats, LogicalTypesOnBothPolarities) {
         {"AORB", {}},
         {"xor", {}},
     };
-    for (const Case& c : cases) {
-      TestHost host;
-      PClip main = MainClip(host, Type(), 8, 4);
-      PClip maskA = MaskClip(host, Type(), 8, 4, a);
-      PClip maskB = MaskClip(host, Type(), 8, 4, b);
-      PClip out = host.Apply("CrossFill", {Arg(main), Arg(maskA), Arg(maskB), Named("type", c.type),
-                                           Named("white", white), Named("color", kRed), Named("st", 20)});
-      Expect e;
-      e.x1 = 7;
-      e.y1 = 3;
-      EXPECT_EQ(Painted(host.FrameOf(out, 0), e), c.expected) << c.type << " white=" << white;
-    }
+    for (const auto& c : cases)
+      EXPECT_EQ(Run(8, 4, a, b, {Named("type", c.first), Named("white", white)}, Window(0, 7, 0, 3)), c.second)
+          << c.first << " white=" << white;
   }
-}
-
-TEST_P(CrossFillFormats, DefaultTypeIsAnd) {
-  TestHost host;
-  PClip main = MainClip(host, Type(), 6, 4);
-  PClip maskA = MaskClip(host, Type(), 6, 4, [](int x, int) { return x >= 2 ? 255 : 0; });
-  PClip maskB = MaskClip(host, Type(), 6, 4, [](int x, int) { return x <= 3 ? 255 : 0; });
-  PClip out = host.Apply("CrossFill", {Arg(main), Arg(maskA), Arg(maskB), Named("color", kRed), Named("st", 20)});
-  Expect e;
-  e.x1 = 5;
-  e.y1 = 3;
-  EXPECT_EQ(Painted(host.FrameOf(out, 0), e), Columns({2, 3}, 0, 2));
+  // The default type is "aANDb".
+  EXPECT_EQ(Run(6, 4, [](int x, int) { return x >= 2 ? 255 : 0; }, [](int x, int) { return x <= 3 ? 255 : 0; }, {},
+                Window(0, 5, 0, 3)),
+            Columns({2, 3}, 0, 2));
 }
 
 // rx = lx + 2 is the narrowest window: two columns; rx = W and by = H reach the last column
 // and row.
 TEST_P(CrossFillFormats, WindowLimitsAreExcluded) {
-  TestHost host;
-  auto all = [](int, int) { return 255; };
-  PClip main = MainClip(host, Type(), 8, 6);
-  PClip mask = MaskClip(host, Type(), 8, 6, all);
-  PClip narrow = host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("lx", 2), Named("rx", 4),
-                                          Named("ty", 1), Named("by", 3), Named("color", kRed), Named("st", 20)});
-  Expect e{255, 45, 42, 120, 2, 4, 1, 3};
-  EXPECT_EQ(Painted(host.FrameOf(narrow, 0), e), Columns({2, 3}, 1, 2));
-  PClip full = host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("lx", 6), Named("rx", 8),
-                                        Named("ty", 4), Named("by", 6), Named("color", kRed), Named("st", 20)});
-  Expect f{255, 45, 42, 120, 6, 8, 4, 6};
-  EXPECT_EQ(Painted(host.FrameOf(full, 0), f), Columns({6, 7}, 4, 5));
+  EXPECT_EQ(Run(8, 6, AllMarked, AllMarked, {Named("lx", 2), Named("rx", 4), Named("ty", 1), Named("by", 3)},
+                Window(2, 4, 1, 3)),
+            Columns({2, 3}, 1, 2));
+  EXPECT_EQ(Run(8, 6, AllMarked, AllMarked, {Named("lx", 6), Named("rx", 8), Named("ty", 4), Named("by", 6)},
+                Window(6, 8, 4, 6)),
+            Columns({6, 7}, 4, 5));
 }
 
 // (0, 0, 10, 10) at frame 0 to (10, 0, 20, 10) at frame 4: left edges (10 * t) / 4 = 0, 2, 5, 7,
 // 10. Moving back the other way, 10 - 2.5t truncated toward zero: 10, 8, 5, 3, 0.
 TEST_P(CrossFillFormats, WindowMovesWithTruncation) {
-  for (const bool rightwards : {true, false}) {
-    TestHost host;
-    auto all = [](int, int) { return 255; };
-    PClip main = MainClip(host, Type(), 24, 12, 5);
-    PClip mask = MaskClip(host, Type(), 24, 12, all, 5);
-    const int from = rightwards ? 0 : 10, to = rightwards ? 10 : 0;
-    PClip out = host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("lx", from), Named("rx", from + 10),
-                                         Named("ty", 0), Named("by", 10), Named("elx", to), Named("erx", to + 10),
-                                         Named("color", kRed), Named("st", 20)});
-    const int edges[2][5] = {{0, 2, 5, 7, 10}, {10, 8, 5, 3, 0}};
+  const int edges[2][5] = {{0, 2, 5, 7, 10}, {10, 8, 5, 3, 0}};
+  for (const int way : {0, 1}) {
+    const int from = edges[way][0], to = edges[way][4];
     for (int n = 0; n < 5; ++n) {
-      const int L = edges[rightwards ? 0 : 1][n];
-      Expect e{255, 45, 42, 120, L, L + 10, 0, 10};
-      PosSet expected;
-      for (int x = L; x < L + 10; ++x)
-        for (int y = 0; y < 10; ++y) expected.insert({x, y});
-      EXPECT_EQ(Painted(host.FrameOf(out, n), e), expected) << "frame " << n;
+      const int L = edges[way][n];
+      EXPECT_EQ(Run(24, 12, AllMarked, AllMarked,
+                    {Named("lx", from), Named("rx", from + 10), Named("by", 10), Named("elx", to),
+                     Named("erx", to + 10)},
+                    Window(L, L + 10, 0, 10), 5, n),
+                Block(L, L + 9, 0, 9))
+          << "frame " << n;
     }
   }
 }
@@ -203,16 +102,10 @@ TEST_P(CrossFillFormats, WindowMovesWithTruncation) {
 // Frames outside sf..ef come back untouched (RGB32's first byte too); sf = ef has the start
 // window.
 TEST_P(CrossFillFormats, FrameRangeAndOneFrameRange) {
-  TestHost host;
-  auto all = [](int, int) { return 255; };
-  PClip main = MainClip(host, Type(), 16, 6, 4);
-  PClip mask = MaskClip(host, Type(), 16, 6, all, 4);
-  PClip out = host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("sf", 2), Named("ef", 2),
-                                       Named("lx", 0), Named("rx", 2), Named("elx", 10), Named("erx", 12),
-                                       Named("color", kRed), Named("st", 20)});
-  for (int n : {0, 1, 3}) EXPECT_TRUE(Painted(host.FrameOf(out, n), Expect{}).empty()) << "frame " << n;
-  Expect e{255, 45, 42, 120, 0, 2, 0, 5};
-  EXPECT_EQ(Painted(host.FrameOf(out, 2), e), Columns({0, 1}, 0, 4));
+  const std::vector<Argument> range = {Named("sf", 2), Named("ef", 2), Named("lx", 0), Named("rx", 2),
+                                       Named("elx", 10), Named("erx", 12)};
+  for (int n : {0, 1, 3}) EXPECT_TRUE(Run(16, 6, AllMarked, AllMarked, range, {}, 4, n).empty()) << "frame " << n;
+  EXPECT_EQ(Run(16, 6, AllMarked, AllMarked, range, Window(0, 2, 0, 5), 4, 2), Columns({0, 1}, 0, 4));
 }
 
 // The brightness is adjusted without clamping before the offsets are added; only the stored
@@ -225,9 +118,9 @@ struct PaintCase {
 };
 const PaintCase kPaintCases[] = {
     {"none", true, 0, 100},
-    {"shift200", true, 200, 300},   // RGB 255, 225, 222 (not 180, 177)
+    {"shift200", true, 200, 300},  // RGB 255, 225, 222 (a clamp first would give 180, 177)
     {"stretchMinus100", false, -100, 0},
-    {"stretchHuge", false, 2000000000, 2000000100},
+    {"stretchHuge", false, 2000000000, 2000000100LL},
     {"shiftMin", true, -2147483647 - 1, -2147483548LL},
     {"shiftMax", true, 2147483647, 2147483747LL},
 };
@@ -237,40 +130,37 @@ int Clamp(long long v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v);
 TEST_P(CrossFillFormats, PaintAddsOffsetsToUnclampedBrightness) {
   for (const PaintCase& c : kPaintCases) {
     TestHost host;
-    auto all = [](int, int) { return 255; };
     PClip main = MainClip(host, Type(), 4, 4);
-    PClip mask = MaskClip(host, Type(), 4, 4, all);
-    PClip out = host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("rx", 4), Named("by", 4),
-                                         Named("color", kRed), Named("shift", c.shift), Named("st", c.st)});
-    Picture f = host.FrameOf(out, 0);
+    PClip mask = MaskClip(host, Type(), 4, 4, AllMarked);
+    Picture f = host.FrameOf(host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("rx", 4),
+                                                      Named("by", 4), Named("color", kRed), Named("shift", c.shift),
+                                                      Named("st", c.st)}),
+                             0);
     if (Rgb()) {
-      const bool rgb32 = f.Format() == PixelFormat::RGB32;
-      EXPECT_EQ(f.Get(1, 1, 0), rgb32 ? 0 : Clamp(c.level + 178LL)) << c.name;
-      EXPECT_EQ(f.Get(1, 1, 1), Clamp(c.level - 75LL)) << c.name;
-      EXPECT_EQ(f.Get(1, 1, 2), Clamp(c.level - 78LL)) << c.name;
+      EXPECT_EQ(f.Get(1, 1, 0), f.Format() == PixelFormat::RGB32 ? 0 : Clamp(c.level + 178)) << c.name;
+      EXPECT_EQ(f.Get(1, 1, 1), Clamp(c.level - 75)) << c.name;
+      EXPECT_EQ(f.Get(1, 1, 2), Clamp(c.level - 78)) << c.name;
     } else {
-      EXPECT_EQ(f.Get(1, 1, 0), c.st == 0 ? 100 : Clamp(c.level)) << c.name;
-      EXPECT_EQ(f.Get(1, 1, 1), 84) << c.name;
-      EXPECT_EQ(f.Get(1, 1, 2), 255) << c.name;
+      EXPECT_EQ(f.Get(1, 1, 0), Clamp(c.level)) << c.name;
+      EXPECT_EQ(f.Get(1, 1, 1), kRedU) << c.name;
+      EXPECT_EQ(f.Get(1, 1, 2), kRedV) << c.name;
     }
   }
 }
 
 // Colour 0 keeps RGB grey at the pixel's own level and YUV chroma neutral; the default colour
-// 0x7F7F00 has U 64, V 138 (128 - 42.164 - 21.463 and 63.5 - 53.213 + 128).
+// 0x7F7F00 has U 64, V 138 (128 - 42.164 - 21.463 and 63.5 - 53.213 + 128), so in RGB
+// du -64, dv 10: kG trunc(22.112 - 7.169) = 14, kU trunc(-113.856) = -113.
 TEST_P(CrossFillFormats, ColourChroma) {
   TestHost host;
-  auto all = [](int, int) { return 255; };
   PClip main = MainClip(host, Type(), 4, 4);
-  PClip mask = MaskClip(host, Type(), 4, 4, all);
+  PClip mask = MaskClip(host, Type(), 4, 4, AllMarked);
   Picture black = host.FrameOf(host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("color", 0)}), 0);
   Picture deflt = host.FrameOf(host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask)}), 0);
   if (Rgb()) {
-    const int first = black.Format() == PixelFormat::RGB32 ? 0 : 100;
-    EXPECT_EQ(black.Get(1, 1, 0), first);
+    EXPECT_EQ(black.Get(1, 1, 0), black.Format() == PixelFormat::RGB32 ? 0 : 100);
     EXPECT_EQ(black.Get(1, 1, 1), 100);
     EXPECT_EQ(black.Get(1, 1, 2), 100);
-    // 0x7F7F00: dv 10, du -64: kV 14, kG trunc(22.112 - 7.169) = 14, kU trunc(-113.856) = -113.
     EXPECT_EQ(deflt.Get(1, 1, 1), 114);
     EXPECT_EQ(deflt.Get(1, 1, 2), 0);
   } else {
@@ -291,9 +181,8 @@ TEST_P(CrossFillFormats, OutputIndependentOfPoison) {
     PClip maskB = MaskClip(host, Type(), 12, 6, [](int x, int) { return x % 2 ? 255 : 128; });
     std::vector<int> bytes;
     for (const char* type : {"aANDb", "aORb", "aNOTb"}) {
-      Picture f = host.FrameOf(host.Apply("CrossFill", {Arg(main), Arg(maskA), Arg(maskB), Named("type", type),
-                                                        Named("st", -40)}),
-                               0);
+      Picture f = host.FrameOf(
+          host.Apply("CrossFill", {Arg(main), Arg(maskA), Arg(maskB), Named("type", type), Named("st", -40)}), 0);
       for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 12; ++x)
           for (int c = 0; c < (f.Format() == PixelFormat::RGB32 ? 4 : 3); ++c) bytes.push_back(f.Get(x, y, c));

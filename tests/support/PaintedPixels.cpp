@@ -1,4 +1,4 @@
-#include "tests/drawing/InlayTestSupport.h"
+#include "tests/support/PaintedPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -8,38 +8,33 @@ namespace tintara::testing {
 
 PClip MainClip(TestHost& host, int pixel_type, int width, int height, int frames) {
   return host.MakeClip(pixel_type, width, height, frames, [](int, Picture& p) {
+    const bool rgb = IsRGB(p.Format());
     for (int y = 0; y < p.Height(); ++y)
       for (int x = 0; x < p.Width(); ++x) {
-        if (IsRGB(p.Format())) {
-          p.SetPixel(x, y, kBright, kSecond, kThird);
-          if (p.Format() == PixelFormat::RGB32) p.Set(x, y, 3, kFourth);
-        } else {
-          p.SetPixel(x, y, kBright, kStartU, kStartV);
-        }
+        p.SetPixel(x, y, kBright, rgb ? kSecond : kStartU, rgb ? kThird : kStartV);
+        if (p.Format() == PixelFormat::RGB32) p.Set(x, y, 3, kFourth);
       }
   });
 }
 
-PClip MaskClip(TestHost& host, int pixel_type, int width, int height, const PosSet& unselected, bool white,
-               int frames) {
-  const int on = white ? 255 : 0, off = 255 - on;
+PClip MaskClip(TestHost& host, int pixel_type, int width, int height, const std::function<int(int, int)>& sample,
+               int chroma, int frames) {
   return host.MakeClip(pixel_type, width, height, frames, [&](int, Picture& p) {
     for (int y = 0; y < p.Height(); ++y)
       for (int x = 0; x < p.Width(); ++x) {
-        const bool selects = unselected.count({x, y}) == 0;
-        const int sample = selects ? on : off;
-        // The bytes beside the sample hold the selecting value exactly where the sample does not.
-        if (IsRGB(p.Format())) p.SetPixel(x, y, sample, 255 - sample, 255 - sample);
-        else p.Set(x, y, 0, sample);
+        const int s = sample(x, y);
+        if (IsRGB(p.Format())) p.SetPixel(x, y, s, 255 - s, 255 - s);
+        else p.SetPixel(x, y, s, chroma, chroma);
       }
-    // YUV chroma holds the selecting value everywhere.
-    if (!IsRGB(p.Format()))
-      for (int y = 0; y < p.Height(); ++y)
-        for (int x = 0; x < p.Width(); ++x) {
-          p.Set(x, y, 1, on);
-          p.Set(x, y, 2, on);
-        }
   });
+}
+
+PClip SelectingMask(TestHost& host, int pixel_type, int width, int height, const PosSet& unselected, bool white,
+                    int frames) {
+  const int on = white ? 255 : 0;
+  return MaskClip(
+      host, pixel_type, width, height, [&](int x, int y) { return unselected.count({x, y}) ? 255 - on : on; }, on,
+      frames);
 }
 
 PClip LinedClip(TestHost& host, int pixel_type, int width, int height, const PosSet& lines, int frames) {
@@ -49,17 +44,19 @@ PClip LinedClip(TestHost& host, int pixel_type, int width, int height, const Pos
   });
 }
 
-PosSet ChangedPixels(const Picture& out, const Change& change) {
+PosSet ChangedPixels(const Picture& out, const Change& change, const Cleared& cleared) {
   PosSet changed;
   const PixelFormat f = out.Format();
   for (int y = 0; y < out.Height(); ++y)
     for (int x = 0; x < out.Width(); ++x) {
       if (IsRGB(f)) {
+        const bool clear = f == PixelFormat::RGB32 && x >= cleared.x0 && x < cleared.x1 && y >= cleared.y0 &&
+                           y < cleared.y1;
         const int b0 = out.Get(x, y, 0), b1 = out.Get(x, y, 1), b2 = out.Get(x, y, 2);
-        if (b0 == change.b0 && b1 == change.b1 && b2 == change.b2) {
+        if (b0 == (clear ? 0 : change.b0) && b1 == change.b1 && b2 == change.b2) {
           changed.insert({x, y});
         } else {
-          EXPECT_TRUE(b0 == kBright && b1 == kSecond && b2 == kThird)
+          EXPECT_TRUE(b0 == (clear ? 0 : kBright) && b1 == kSecond && b2 == kThird)
               << "pixel (" << x << "," << y << ") is " << b0 << " " << b1 << " " << b2;
         }
         if (f == PixelFormat::RGB32) {
@@ -81,8 +78,7 @@ PosSet ChangedPixels(const Picture& out, const Change& change) {
       for (int x = 0; x < out.Width(); ++x) {
         bool shared = false;
         for (int dy = 0; dy < block_rows; ++dy)
-          for (int dx = 0; dx < 2; ++dx)
-            shared |= changed.count({(x & ~1) + dx, y - y % block_rows + dy}) > 0;
+          for (int dx = 0; dx < 2; ++dx) shared |= changed.count({(x & ~1) + dx, y - y % block_rows + dy}) > 0;
         EXPECT_EQ(out.Get(x, y, 1), shared ? change.u : kStartU) << "U at (" << x << "," << y << ")";
         EXPECT_EQ(out.Get(x, y, 2), shared ? change.v : kStartV) << "V at (" << x << "," << y << ")";
       }
