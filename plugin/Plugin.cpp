@@ -1,11 +1,15 @@
 #include "filters/drawing/Inlay.h"
 #include "filters/marking/MaskMaker.h"
 #include "filters/masks/CrossFill.h"
+#include "filters/seeded/ColorBrush.h"
+#include "filters/seeded/ColorDrops.h"
+#include "filters/seeded/ColorLine.h"
 #include "plugin/Registration.h"
 
 namespace tintara {
 
 const FilterRegistration kFilters[] = {
+    {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i", CreateColorBrush},
     {"MaskMaker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
@@ -14,6 +18,8 @@ const FilterRegistration kFilters[] = {
      CreateCrossFill},
     {"Inlay", "ccc[sf]i[ef]i[type]s[color]i[lval]i[mwhite]b[x]i[y]i[w]i[h]i[shift]b[st]i[ellipse]b[ex]i[ey]i[ew]i[eh]i",
      CreateInlay},
+    {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b", CreateColorDrops},
+    {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i", CreateColorLine},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 

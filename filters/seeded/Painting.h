@@ -133,7 +133,7 @@ class Painter {
  private:
   FramePlanes<BYTE> out_;
   FillColour c_;
-  const Brightness& b_;
+  Brightness b_;
 };
 
 // Writes a colour into one pixel: RGB bytes in memory order R, G, B (the fourth byte of RGB32

@@ -10,6 +10,8 @@
 namespace tintara::testing {
 namespace {
 
+using namespace painted;
+
 class InlayLines : public ::testing::TestWithParam<FormatCase> {
  protected:
   PixelFormat Format() const { return FormatOfType(GetParam().pixel_type); }

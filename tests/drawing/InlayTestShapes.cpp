@@ -7,6 +7,8 @@
 namespace tintara::testing {
 namespace {
 
+using namespace painted;
+
 // kRed painted as itself: RGB puts red into the first byte; YUV Y 76, U 84, V 255.
 constexpr Change kSolidRed{255, 0, 0, kRedY};
 

@@ -10,6 +10,8 @@
 namespace tintara::testing {
 namespace {
 
+using namespace painted;
+
 // The window of a call, whose RGB32 first bytes end up 0.
 Cleared Window(int x0, int x1, int y0, int y1) { return {x0, x1, y0, y1}; }
 

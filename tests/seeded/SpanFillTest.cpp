@@ -116,32 +116,6 @@ TEST(SpanFill, DiagonalContactDoesNotJoin) {
   EXPECT_EQ(g.Text(128), (std::vector<std::string>{"**..", "**..", "..##", "..##"}));
 }
 
-TEST(SpanFill, StopsAtEveryOtherValueAndSeesEarlierMarks) {
-  Grid g({"..o..",
-          "..o..",
-          "ooo.#",
-          "....."});
-  g.Fill(0, 0, 0, 129);
-  EXPECT_EQ(g.Text(129), (std::vector<std::string>{"**o..", "**o..", "ooo.#", "....."}));
-  // A second fill of value 0 elsewhere is bounded by the first fill's marks as well.
-  g.Fill(4, 3, 0, 130);
-  EXPECT_EQ(g.At(3, 0), 130);
-  EXPECT_EQ(g.At(0, 3), 130);
-  EXPECT_EQ(g.At(0, 0), 129);
-  EXPECT_EQ(g.At(4, 2), 1);
-}
-
-TEST(SpanFill, RegionAlongAllFourEdges) {
-  // A frame-sized ring of 0 around a block of 1: reaches row 0, row H - 1, column 0 and W - 1.
-  Grid g(9, 7, 0);
-  for (int r = 2; r < 5; ++r)
-    for (int x = 2; x < 7; ++x) g.At(x, r) = 1;
-  g.Fill(8, 6, 0, 128);
-  for (int r = 0; r < 7; ++r)
-    for (int x = 0; x < 9; ++x) EXPECT_EQ(g.At(x, r), (r >= 2 && r < 5 && x >= 2 && x < 7) ? 1 : 128) << x << "," << r;
-  g.ExpectPaintedOnceWhereMarked(128);
-}
-
 TEST(SpanFill, WholeFullHdFrame) {
   Grid g(1920, 1080, 0);
   g.Fill(960, 540, 0, 128);
@@ -160,25 +134,6 @@ TEST(SpanFill, ManyPendingRunsGrowTheStack) {
   for (int r = 0; r < g.h; ++r)
     for (int x = 0; x < g.w; ++x) ASSERT_EQ(g.At(x, r), (x == 0 || r % 2 == 0) ? 128 : 0) << x << "," << r;
   g.ExpectPaintedOnceWhereMarked(128);
-}
-
-TEST(SpanFill, SamplesAreTheFirstByteOfWidePixels) {
-  // RGB24: only byte 0 of each pixel is the sample; the other two differ and are left alone.
-  const int w = 4, h = 3, pitch = 16;
-  std::vector<BYTE> bytes(static_cast<size_t>(pitch) * h, 9);
-  for (int r = 0; r < h; ++r)
-    for (int x = 0; x < w; ++x) bytes[static_cast<size_t>(r) * pitch + 3 * x] = x == 2 ? 1 : 0;
-  const MaskCopy<PixelFormat::RGB24> mask(Plane{bytes.data(), pitch, 3 * w, h}, w, h);
-  WorkStack stack;
-  int painted = 0;
-  SpanFill(mask, 0, 0, 0, 128, &stack, [&](int x, int) { EXPECT_LT(x, 2); ++painted; });
-  EXPECT_EQ(painted, 6);
-  for (int r = 0; r < h; ++r)
-    for (int i = 0; i < pitch; ++i) {
-      const BYTE v = bytes[static_cast<size_t>(r) * pitch + i];
-      if (i % 3 != 0 || i >= 3 * w) EXPECT_EQ(v, 9);
-      else EXPECT_EQ(v, i / 3 < 2 ? 128 : i / 3 == 2 ? 1 : 0);
-    }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-namespace tintara::testing {
+namespace tintara::testing::painted {
 
 PClip MainClip(TestHost& host, int pixel_type, int width, int height, int frames) {
   return host.MakeClip(pixel_type, width, height, frames, [](int, Picture& p) {
@@ -112,4 +112,4 @@ std::string Describe(const PosSet& set) {
   return s.str();
 }
 
-}  // namespace tintara::testing
+}  // namespace tintara::testing::painted

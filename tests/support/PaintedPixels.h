@@ -11,7 +11,7 @@
 #include "runtime/MemoryClip.h"
 #include "tests/support/TestHost.h"
 
-namespace tintara::testing {
+namespace tintara::testing::painted {
 
 using Pos = std::pair<int, int>;  // (x, y) in picture coordinates
 using PosSet = std::set<Pos>;
@@ -63,4 +63,4 @@ PosSet Minus(PosSet set, const PosSet& removed);
 
 std::string Describe(const PosSet& set);
 
-}  // namespace tintara::testing
+}  // namespace tintara::testing::painted
