@@ -1,4 +1,5 @@
 #include "filters/marking/MaskMaker.h"
+#include "filters/neighbourhood/Morpher.h"
 #include "plugin/Registration.h"
 
 namespace tintara {
@@ -8,6 +9,8 @@ const FilterRegistration kFilters[] = {
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
      CreateMaskMaker},
+    {"Morpher", "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i",
+     CreateMorpher},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 
