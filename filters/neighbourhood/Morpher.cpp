@@ -68,17 +68,19 @@ PVideoFrame Morpher::GetFrame(int n, IScriptEnvironment* env) {
   job.markval = white ? 255 : 0;
   job.backval = white ? 0 : 255;
 
-  PVideoFrame fresh = env->NewVideoFrame(vi, 16);
   switch (operation) {
     case Operation::Erode:
-    case Operation::Dilate:
-      morpher::ErodeOrDilate(fresh, src, job, operation == Operation::Erode ? job.markval : job.backval);
-      return fresh;
+    case Operation::Dilate: {
+      PVideoFrame out = env->NewVideoFrame(vi, 16);
+      morpher::ErodeOrDilate(out, src, job, operation == Operation::Erode ? job.markval : job.backval);
+      return out;
+    }
     case Operation::Close:
     case Operation::Open: {
+      PVideoFrame scratch = env->NewVideoFrame(vi, 16);
       env->MakeWritable(&src);
       const bool close = operation == Operation::Close;
-      morpher::CloseOrOpen(src, fresh, job, close ? job.markval : job.backval, close ? job.backval : job.markval);
+      morpher::CloseOrOpen(src, scratch, job, close ? job.markval : job.backval, close ? job.backval : job.markval);
       return src;
     }
     case Operation::Thin:
@@ -86,12 +88,16 @@ PVideoFrame Morpher::GetFrame(int n, IScriptEnvironment* env) {
       morpher::Thin(src, job);
       return src;
     case Operation::Salt:
-    case Operation::Pepper:
-      morpher::IsolatedDots(fresh, src, job, operation == Operation::Salt);
-      return fresh;
-    default:
-      morpher::Relief(fresh, src, job, operation);
-      return fresh;
+    case Operation::Pepper: {
+      PVideoFrame out = env->NewVideoFrame(vi, 16);
+      morpher::IsolatedDots(out, src, job, operation == Operation::Salt);
+      return out;
+    }
+    default: {
+      PVideoFrame out = env->NewVideoFrame(vi, 16);
+      morpher::Relief(out, src, job, operation);
+      return out;
+    }
   }
 }
 

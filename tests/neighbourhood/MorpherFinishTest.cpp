@@ -40,7 +40,9 @@ const Finish kFinishes[] = {
     {"ford", {128, S, S}, {128, S, S}, {S, S, S}, 255},   // flat and in range
 };
 
-bool IsRelief(const std::string& t) { return t == "vale" || t == "ridge" || t == "rorv" || t == "flood" || t == "drain" || t == "ford"; }
+bool IsRelief(const std::string& t) {
+  return t == "vale" || t == "ridge" || t == "rorv" || t == "flood" || t == "drain" || t == "ford";
+}
 
 TEST_P(MorpherFormats, FinishingBytesOfEveryOperation) {
   const int W = 12, H = 10;

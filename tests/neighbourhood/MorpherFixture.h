@@ -17,27 +17,19 @@ using Rows = std::vector<std::string>;
 
 constexpr int kRestG = 70, kRestR = 190, kFourth = 33;
 
-inline int SampleOf(char c) {
-  switch (c) {
-    case '#': return 255;
-    case '+': return 128;
-    case 'd': return 40;
-    case 'm': return 100;
-    case 'b': return 200;
-    default: return 0;
-  }
-}
+// The drawing characters and the samples they stand for.
+constexpr char kChars[] = "#.+dmb";
+constexpr int kValues[] = {255, 0, 128, 40, 100, 200};
 
+inline int SampleOf(char c) {
+  for (int i = 0; i < 6; ++i)
+    if (kChars[i] == c) return kValues[i];
+  return 0;
+}
 inline char CharOf(int v) {
-  switch (v) {
-    case 255: return '#';
-    case 0: return '.';
-    case 128: return '+';
-    case 40: return 'd';
-    case 100: return 'm';
-    case 200: return 'b';
-    default: return '?';
-  }
+  for (int i = 0; i < 6; ++i)
+    if (kValues[i] == v) return kChars[i];
+  return '?';
 }
 
 // Paints sample v at (x, y) with the common rest.
@@ -90,7 +82,7 @@ inline std::vector<Argument> With(const PClip& clip, std::vector<Argument> named
 class MorpherFormats : public ::testing::TestWithParam<FormatCase> {
  protected:
   int Type() const { return GetParam().pixel_type; }
-  bool Rgb() const { return GetParam().pixel_type == VideoInfo::CS_BGR24 || GetParam().pixel_type == VideoInfo::CS_BGR32; }
+  bool Rgb() const { return Type() == VideoInfo::CS_BGR24 || Type() == VideoInfo::CS_BGR32; }
   // Frame 0 of Morpher over a one-frame mask.
   Rows Run(const Rows& mask, std::vector<Argument> named) {
     PClip src = MaskClip(host, Type(), mask);

@@ -10,14 +10,16 @@ namespace {
 const Rows kBlock = {"........", "........", "..###...", "..###...", "..###...", "........", "........", "........"};
 
 TEST_P(MorpherFormats, ErodeKeepsOnlyFullySurroundedPixelsAndGreyTopLeftEdge) {
-  const Rows expected = {"+++++++.", "+.......", "+.......", "+..#....", "+.......", "+.......", "+.......", "........"};
+  const Rows expected = {"+++++++.", "+.......", "+.......", "+..#....",
+                         "+.......", "+.......", "+.......", "........"};
   EXPECT_EQ(Run(kBlock, {Named("type", "erode")}), expected);
   // white=false erodes the black regions of the inverted picture; 128 stays.
   EXPECT_EQ(Run(Inverted(kBlock), {Named("type", "erode"), Named("white", false)}), Inverted(expected));
 }
 
 TEST_P(MorpherFormats, DilateGrowsTheMaskInAllEightDirections) {
-  const Rows expected = {"+++++++.", "+#####..", "+#####..", "+#####..", "+#####..", "+#####..", "+.......", "........"};
+  const Rows expected = {"+++++++.", "+#####..", "+#####..", "+#####..",
+                         "+#####..", "+#####..", "+.......", "........"};
   EXPECT_EQ(Run(kBlock, {Named("type", "dilate")}), expected);
   EXPECT_EQ(Run(Inverted(kBlock), {Named("type", "dilate"), Named("white", false)}), Inverted(expected));
 }

@@ -85,6 +85,20 @@ TEST_P(MorpherFormats, AbsentEndCornerMeetsTheSizeCheckAsTheFrameEdge) {
   EXPECT_EQ(host.ErrorOf("Morpher", {Arg(low), Named("by", 5), Named("eby", 5)}), kOutside);
 }
 
+TEST(MorpherChecks, RegisteredAfterMaskMakerWithItsSignature) {
+  TestHost host;
+  EXPECT_EQ(host.Env().Signatures("Morpher"),
+            std::vector<std::string>{
+                "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i"});
+  const auto rows = host.Env().Registered();
+  auto at = [&](const char* name) {
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].first == name) return static_cast<int>(i);
+    return -1;
+  };
+  EXPECT_LT(at("MaskMaker"), at("Morpher"));
+}
+
 TEST(MorpherChecks, OtherPixelTypesAreRefusedFirst) {
   TestHost host;
   const VideoInfo vi = VideoInfoOf(VideoInfo::CS_PLANAR | VideoInfo::CS_YUV | 64, 16, 12, 5);
@@ -218,6 +232,9 @@ TEST_P(MorpherFormats, EveryOutputByteIsDefined) {
     PClip oa = host.Apply("Morpher", With(a, args)), ob = other.Apply("Morpher", With(b, args));
     for (int n = 0; n < 3; ++n) EXPECT_TRUE(SameBytes(host.FrameOf(oa, n), other.FrameOf(ob, n))) << type << " " << n;
   }
+  // The operations that work in place did so on a private copy: the source is as it was made.
+  PClip fresh = make(host);
+  for (int n = 0; n < 3; ++n) EXPECT_TRUE(SameBytes(host.FrameOf(a, n), host.FrameOf(fresh, n))) << n;
 }
 
 }  // namespace
