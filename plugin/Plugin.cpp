@@ -2,6 +2,7 @@
 #include "filters/marking/EMarker.h"
 #include "filters/marking/MaskMaker.h"
 #include "filters/masks/CrossFill.h"
+#include "filters/neighbourhood/Morpher.h"
 #include "filters/seeded/ColorBrush.h"
 #include "filters/seeded/ColorDrops.h"
 #include "filters/seeded/ColorLine.h"
@@ -20,6 +21,8 @@ const FilterRegistration kFilters[] = {
     {"Inlay", "ccc[sf]i[ef]i[type]s[color]i[lval]i[mwhite]b[x]i[y]i[w]i[h]i[shift]b[st]i[ellipse]b[ex]i[ey]i[ew]i[eh]i",
      CreateInlay},
     {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b", CreateColorDrops},
+    {"Morpher", "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i",
+     CreateMorpher},
     {"EMarker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i"
      "[elx]i[ety]i[erx]i[eby]i",
