@@ -53,6 +53,7 @@ class FramePool {
   class Frame;
 
   Buffer* AcquireBuffer(size_t size);
+  static bool Fits(const Buffer* b, size_t size);
   void Sweep();
 
   std::mutex mutex_;
@@ -60,6 +61,7 @@ class FramePool {
   std::vector<Frame*> frames_;
   std::vector<Buffer*> buffers_;   // referenced by some frame
   std::vector<Buffer*> spare_;     // unused, kept for reuse
+  size_t sweep_at_ = 0;            // frame objects at which the next full sweep runs
 };
 
 // Plane geometry of a frame: the number of planes and the sizes each has.
