@@ -131,11 +131,14 @@ TEST_P(DrawLinesFormats, CurveWithoutMonotonicXRunsAlongY) {
 
 TEST_P(DrawLinesFormats, BrushBlocksInsideSinglePixelsWithinOneOfTheEdge) {
   PClip src = Source();
-  PClip out = host.Apply("DrawLines", Args(src, 0, 0, {0, 5, 6, 5, 6, 0, 6, 4, 39, 10, 39, 12, 20, 29, 22, 29},
+  PClip out = host.Apply("DrawLines", Args(src, 0, 0, {0, 5, 6, 5, 6, 0, 6, 4, 39, 10, 39, 12, 20, 29, 22, 29, 0, 15,
+                                                        0, 20, 10, 0, 12, 0},
                                            {Named("line", "diff"), Named("brush", true)}));
   Pixels pixels;
   for (int x = 0; x <= 6; ++x) pixels.push_back({x, 5});
   for (int y = 0; y <= 4; ++y) pixels.push_back({6, y});
+  for (int y = 15; y <= 20; ++y) pixels.push_back({0, y});
+  for (int x = 10; x <= 12; ++x) pixels.push_back({x, 0});
   for (int y = 10; y <= 12; ++y) pixels.push_back({39, y});
   for (int x = 20; x <= 22; ++x) pixels.push_back({x, 29});
   ExpectDrawn(src, out, 0, pixels, true, Kind::Line);
