@@ -1,9 +1,6 @@
-// The drawing filters and the chart in the module's registration table: their rows in the
-// table's order, with their signatures as the host must see them.
+// The drawing filters and the chart in the registration table: in the table's order, before
+// MaskMaker, with their exact signatures.
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "runtime/Environment.h"
 
@@ -13,22 +10,17 @@ namespace {
 TEST(DrawingRegistration, RowsInTableOrderWithExactSignatures) {
   Environment env;
   env.LoadPlugin(TINTARA_MODULE_PATH);
+  const std::string region = "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b";
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"DrawLines", "ciii+[line]s[lval]i[brush]b[lx]i[ty]i[rx]i[by]i"},
-      {"Stretch", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b"},
-      {"Shift", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b"},
-      {"Pallet", "c[sgy]i[egy]i[fgy]i[hbox]i[vbox]i"},
-      {"MaskMaker", ""},
-  };
+      {"DrawLines", "ciii+[line]s[lval]i[brush]b[lx]i[ty]i[rx]i[by]i"}, {"Stretch", region}, {"Shift", region},
+      {"Pallet", "c[sgy]i[egy]i[fgy]i[hbox]i[vbox]i"}};
   const auto rows = env.Registered();
-  size_t at = 0;
-  for (const auto& [name, signature] : expected) {
-    while (at < rows.size() && rows[at].first != name) ++at;
-    ASSERT_LT(at, rows.size()) << name << " missing or out of order";
-    if (!signature.empty()) {
-      EXPECT_EQ(rows[at].second, signature) << name;
-    }
+  auto at = rows.begin();
+  for (const auto& row : expected) {
+    at = std::find(at, rows.end(), row);
+    ASSERT_NE(at, rows.end()) << row.first << " missing, out of order or with another signature";
   }
+  EXPECT_NE(std::find_if(at, rows.end(), [](const auto& r) { return r.first == "MaskMaker"; }), rows.end());
 }
 
 }  // namespace

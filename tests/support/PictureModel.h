@@ -14,13 +14,11 @@ namespace tintara::testing {
 
 class PictureModel {
  public:
-  explicit PictureModel(const Picture& p) : format_(p.Format()), w_(p.Width()), h_(p.Height()) {
-    values_.assign(static_cast<size_t>(w_) * h_ * 4, 0);
+  explicit PictureModel(const Picture& p) : format_(p.Format()), w_(p.Width()), h_(p.Height()), values_(w_ * h_ * 4) {
     for (int y = 0; y < h_; ++y)
       for (int x = 0; x < w_; ++x)
         for (int c = 0; c < Channels(); ++c) Set(x, y, c, p.Get(x, y, c));
   }
-
   int Channels() const { return format_ == PixelFormat::RGB32 ? 4 : 3; }
   PixelFormat Format() const { return format_; }
   int Width() const { return w_; }
@@ -28,7 +26,7 @@ class PictureModel {
   int Get(int x, int y, int c) const { return values_[Index(x, y, c)]; }
   void Set(int x, int y, int c, int v) { values_[Index(x, y, c)] = v; }
 
-  // Every channel of every pixel equal; names the first few differences.
+  // Every channel of every pixel equal; names the first differences.
   ::testing::AssertionResult Matches(const Picture& out) const {
     std::ostringstream diffs;
     int count = 0;
@@ -36,10 +34,9 @@ class PictureModel {
       for (int x = 0; x < w_; ++x)
         for (int c = 0; c < Channels(); ++c)
           if (out.Get(x, y, c) != Get(x, y, c) && count++ < 8)
-            diffs << " (" << x << "," << y << ") c" << c << ": " << out.Get(x, y, c) << " expected " << Get(x, y, c)
-                  << ";";
+            diffs << " (" << x << "," << y << ") c" << c << " " << out.Get(x, y, c) << " not " << Get(x, y, c) << ";";
     if (count == 0) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << count << " channel values differ:" << diffs.str();
+    return ::testing::AssertionFailure() << count << " values differ:" << diffs.str();
   }
 
  private:
@@ -56,9 +53,7 @@ class PictureModel {
   std::vector<int> values_;
 };
 
-// Every channel of every pixel of two frames equal (the same output under two poisons).
-inline ::testing::AssertionResult SamePictures(const Picture& a, const Picture& b) {
-  return PictureModel(a).Matches(b);
-}
+// Two frames equal in every channel (the same output under two poisons).
+inline ::testing::AssertionResult SamePictures(const Picture& a, const Picture& b) { return PictureModel(a).Matches(b); }
 
 }  // namespace tintara::testing
