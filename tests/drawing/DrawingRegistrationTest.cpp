@@ -2,6 +2,10 @@
 // MaskMaker, with their exact signatures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "runtime/Environment.h"
 
 namespace tintara {
