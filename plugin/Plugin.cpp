@@ -1,7 +1,11 @@
+#include "filters/drawing/DrawLines.h"
 #include "filters/drawing/Inlay.h"
+#include "filters/drawing/Shift.h"
+#include "filters/drawing/Stretch.h"
 #include "filters/marking/EMarker.h"
 #include "filters/marking/MaskMaker.h"
 #include "filters/masks/CrossFill.h"
+#include "filters/masks/Pallet.h"
 #include "filters/neighbourhood/Morpher.h"
 #include "filters/seeded/ColorBrush.h"
 #include "filters/seeded/ColorDrops.h"
@@ -12,6 +16,10 @@ namespace tintara {
 
 const FilterRegistration kFilters[] = {
     {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i", CreateColorBrush},
+    {"DrawLines", "ciii+[line]s[lval]i[brush]b[lx]i[ty]i[rx]i[by]i", CreateDrawLines},
+    {"Stretch", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateStretch},
+    {"Shift", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateShift},
+    {"Pallet", "c[sgy]i[egy]i[fgy]i[hbox]i[vbox]i", CreatePallet},
     {"MaskMaker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
