@@ -1,4 +1,6 @@
 #include "filters/marking/MaskMaker.h"
+#include "filters/neighbourhood/GaussBlur.h"
+#include "filters/neighbourhood/SharpEdge.h"
 #include "plugin/Registration.h"
 
 namespace tintara {
@@ -8,6 +10,11 @@ const FilterRegistration kFilters[] = {
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
      CreateMaskMaker},
+    {"GaussBlur", "c[size]i[sd]f[u]b[v]b", CreateGaussBlur},
+    {"SharpEdge",
+     "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"
+     "[gradient]b",
+     CreateSharpEdge},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 
