@@ -26,10 +26,22 @@ void MaskMaker(benchmark::State& state, int pixel_type) {
   TimeFrames(state, clip.clip);
 }
 
+void EMarker(benchmark::State& state, int pixel_type, const char* type) {
+  Value clip = Env().Call("EMarker", {{"", Value::Clip(TestPicture(pixel_type))}, {"type", Value::String(type)},
+                                      {"rt", Value::Int(3)}, {"bt", Value::Int(3)}});
+  TimeFrames(state, clip.clip);
+}
+
 const int registered = [] {
   for (const BenchFormat& f : Formats()) {
     benchmark::RegisterBenchmark((std::string("memcpy/") + f.name).c_str(), MemcpyFrame, f.pixel_type);
     benchmark::RegisterBenchmark((std::string("MaskMaker/") + f.name).c_str(), MaskMaker, f.pixel_type);
+    const bool yuy2 = f.pixel_type == VideoInfo::CS_YUY2;
+    for (const char* type : {"e1", "e2", "el", "ep", "es", "epl", "esl"}) {
+      if (!yuy2 && type[2] != '\0') continue;  // "epl", "esl" are YUY2 only
+      benchmark::RegisterBenchmark((std::string("EMarker/") + type + "/" + f.name).c_str(), EMarker, f.pixel_type,
+                                   type);
+    }
   }
   return 0;
 }();

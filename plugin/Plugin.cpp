@@ -1,3 +1,4 @@
+#include "filters/marking/EMarker.h"
 #include "filters/marking/MaskMaker.h"
 #include "filters/neighbourhood/GaussBlur.h"
 #include "filters/neighbourhood/SharpEdge.h"
@@ -11,6 +12,10 @@ const FilterRegistration kFilters[] = {
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
      CreateMaskMaker},
     {"GaussBlur", "c[size]i[sd]f[u]b[v]b", CreateGaussBlur},
+    {"EMarker",
+     "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i"
+     "[elx]i[ety]i[erx]i[eby]i",
+     CreateEMarker},
     {"SharpEdge",
      "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"
      "[gradient]b",

@@ -33,8 +33,10 @@ inline FrameStep StepFor(int n, int sf, int ef, bool test) {
   } else {
     s.active = n >= sf && n <= ef;
     s.source = n;
-    s.i = n - sf;
-    s.d = ef - sf + 1;
+    if (s.active) {  // only then is n - sf sure to fit
+      s.i = n - sf;
+      s.d = ef - sf + 1;
+    }
   }
   return s;
 }

@@ -6,6 +6,7 @@
 
 #include "filters/common/Args.h"
 #include "filters/common/Marking.h"
+#include "filters/common/Sweep.h"
 
 namespace tintara {
 
@@ -105,8 +106,7 @@ PVideoFrame MaskMaker::GetFrame(int n, IScriptEnvironment* env) {
   if (!step.active) return child->GetFrame(n, env);
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  // Thresholds move only in test mode.
-  auto now = [&](int start, int final_value) { return test ? Lerp(start, final_value, step.i, step.d) : start; };
+  auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, test); };
   VoteTables votes;
   if (bands) {
     BandTable(votes.first, now(gyt, ft));
@@ -164,7 +164,7 @@ AVSValue CreateMaskMaker(AVSValue args, void*, IScriptEnvironment* env) {
   const int erx = IntArg(args, kErx, rx), eby = IntArg(args, kEby, by);
 
   if (test) {
-    if (sf < 0 || ef < 2 || sf + ef > N)
+    if (sf < 0 || ef < 2 || int64_t{sf} + ef > N)
       env->ThrowError("MaskMaker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of %d ", N);
   } else if (sf < 0 || ef < sf || ef >= N) {
     env->ThrowError("MaskMaker: startf and endf must be +ve, endf more than startf and within this clip having %d frames ", N);
@@ -180,7 +180,8 @@ AVSValue CreateMaskMaker(AVSValue args, void*, IScriptEnvironment* env) {
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("MaskMaker: This color format is not yet supported");
   if (xcol && (col < 0 || col > 255))
     env->ThrowError("MaskMaker:col the value to mark already colored parts must be between 0 and 255 only");
-  if (elx < 0 || elx >= erx - 4 || ety < 0 || ety >= eby - 4 || erx >= W || eby >= H)
+  // In 64 bits: any int may be given, and erx - 4 must not wrap.
+  if (elx < 0 || elx >= int64_t{erx} - 4 || ety < 0 || ety >= int64_t{eby} - 4 || erx >= W || eby >= H)
     env->ThrowError("MaskMaker: end coordinates pushes window out of frame");
 
   auto* filter = new MaskMaker(clip, sf, ef, type, gyt, rt, bt, white, et, ert, ebt, test, ft, fr, fb, fet, fert,

@@ -61,3 +61,65 @@ TEST(PluginLoad, MissingFileIsAClearError) {
 
 }  // namespace
 }  // namespace tintara
+
+namespace tintara {
+namespace {
+
+// A source clip that records its deletion.
+class WatchedClip : public IClip {
+ public:
+  WatchedClip(const VideoInfo& vi, PVideoFrame frame, bool* deleted) : vi_(vi), frame_(frame), deleted_(deleted) {}
+  ~WatchedClip() override { *deleted_ = true; }
+  PVideoFrame GetFrame(int, IScriptEnvironment*) override { return frame_; }
+  bool GetParity(int) override { return false; }
+  void GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
+  int SetCacheHints(int, int) override { return 0; }
+  const VideoInfo& GetVideoInfo() override { return vi_; }
+
+ private:
+  VideoInfo vi_;
+  PVideoFrame frame_;
+  bool* deleted_;
+};
+
+// The host releases each clip argument once more after a create function returns: the module
+// must have taken that reference, so the source lives as long as the filter and no longer.
+TEST(PluginLoad, ArgumentClipsOutliveTheHostsExtraReleaseAndAreFreedWithTheFilter) {
+  bool deleted = false;
+  {
+    Environment env;
+    env.LoadPlugin(TINTARA_MODULE_PATH);
+    VideoInfo vi{};
+    vi.width = 16;
+    vi.height = 8;
+    vi.num_frames = 3;
+    vi.pixel_type = VideoInfo::CS_BGR24;
+    vi.fps_numerator = 25;
+    vi.fps_denominator = 1;
+    PVideoFrame frame = env.NewVideoFrame(vi);
+    {
+      PClip filter;
+      {
+        PClip source(new WatchedClip(vi, frame, &deleted));
+        filter = env.Call("MaskMaker", {{"", Value::Clip(source)}}).clip;
+      }
+      EXPECT_FALSE(deleted);
+      PVideoFrame out = filter->GetFrame(0, &env);
+      EXPECT_TRUE(out);
+      // A failed creation takes no reference: the host skips its release then.
+      bool deleted2 = false;
+      {
+        PClip source2(new WatchedClip(vi, frame, &deleted2));
+        EXPECT_THROW(env.Call("MaskMaker", {{"", Value::Clip(source2)}, {"lx", Value::Int(-1)}}), AvisynthError);
+      }
+      EXPECT_TRUE(deleted2);
+      EXPECT_FALSE(deleted);
+    }
+  }
+  // The module's extra reference and the host's extra release cancel: with the filter gone,
+  // its source is freed.
+  EXPECT_TRUE(deleted);
+}
+
+}  // namespace
+}  // namespace tintara

@@ -1,0 +1,135 @@
+// The binary layout a real host relies on, where the compiler cannot check it (polymorphic
+// classes), and the baked value and reference-count code.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "host/avisynth.h"
+#include "runtime/Environment.h"
+#include "runtime/MemoryClip.h"
+
+namespace tintara {
+namespace {
+
+class NullClip : public IClip {
+ public:
+  explicit NullClip(bool* deleted) : deleted_(deleted) {}
+  ~NullClip() override { *deleted_ = true; }
+  PVideoFrame GetFrame(int, IScriptEnvironment*) override { return PVideoFrame(); }
+  bool GetParity(int) override { return false; }
+  void GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
+  int SetCacheHints(int, int) override { return 0; }
+  const VideoInfo& GetVideoInfo() override { return vi_; }
+
+ private:
+  VideoInfo vi_{};
+  bool* deleted_;
+};
+
+long RefcntAtOffset8(IClip* c) {
+  long v;
+  std::memcpy(&v, reinterpret_cast<const char*>(c) + 8, sizeof v);
+  return v;
+}
+
+TEST(HostLayout, ClipCountsReferencesAtOffset8AndDeletesAtZero) {
+  bool deleted = false;
+  IClip* raw = new NullClip(&deleted);
+  EXPECT_EQ(RefcntAtOffset8(raw), 0);
+  {
+    PClip a(raw);
+    EXPECT_EQ(RefcntAtOffset8(raw), 1);
+    PClip b = a;
+    AVSValue v(b);
+    EXPECT_EQ(RefcntAtOffset8(raw), 3);
+    EXPECT_EQ(raw->GetVersion(), 2);
+  }
+  EXPECT_TRUE(deleted);
+}
+
+TEST(HostLayout, ValuesKeepTypeAtZeroAndPayloadAtEight) {
+  auto bytes = [](const AVSValue& v) {
+    unsigned char b[16];
+    std::memcpy(b, &v, 16);
+    return std::vector<unsigned char>(b, b + 16);
+  };
+  auto i = bytes(AVSValue(0x12345678));
+  EXPECT_EQ(i[0], 'i');
+  EXPECT_EQ(i[1], 0);
+  int payload;
+  std::memcpy(&payload, i.data() + 8, 4);
+  EXPECT_EQ(payload, 0x12345678);
+  // The whole union is cleared before a narrow member is stored.
+  auto b = bytes(AVSValue(true));
+  EXPECT_EQ(b[8], 1);
+  for (int k = 9; k < 16; ++k) EXPECT_EQ(b[k], 0) << k;
+  AVSValue items[3] = {AVSValue(1), AVSValue(2.5), AVSValue("x")};
+  AVSValue array(items, 3);
+  auto a = bytes(array);
+  EXPECT_EQ(a[0], 'a');
+  short size;
+  std::memcpy(&size, a.data() + 2, 2);
+  EXPECT_EQ(size, 3);
+  const AVSValue* pointer;
+  std::memcpy(&pointer, a.data() + 8, 8);
+  EXPECT_EQ(pointer, items);
+}
+
+TEST(HostLayout, ValueAccessorsReadHostLongAndDoubleTypes) {
+  // The host's 'l' (int64) and 'd' (double) values, built byte by byte as a host would.
+  AVSValue l, d;
+  unsigned char raw[16] = {};
+  raw[0] = 'l';
+  const int64_t big = (int64_t{7} << 32) | 42;
+  std::memcpy(raw + 8, &big, 8);
+  std::memcpy(static_cast<void*>(&l), raw, 16);
+  raw[0] = 'd';
+  const double half = 0.5;
+  std::memcpy(raw + 8, &half, 8);
+  std::memcpy(static_cast<void*>(&d), raw, 16);
+  EXPECT_TRUE(l.IsInt());
+  EXPECT_EQ(l.AsInt(), 42);  // low 32 bits
+  EXPECT_EQ(l.AsInt(9), 42);
+  EXPECT_TRUE(d.IsFloat());
+  EXPECT_FALSE(d.IsInt());
+  EXPECT_DOUBLE_EQ(d.AsFloat(), 0.5);
+  EXPECT_EQ(d.AsInt(9), 9);
+}
+
+TEST(HostLayout, MissingArgumentsFallBackToDefaults) {
+  AVSValue items[2] = {AVSValue(5), AVSValue()};
+  AVSValue args(items, 2);
+  EXPECT_EQ(args[0].AsInt(1), 5);
+  EXPECT_EQ(args[1].AsInt(7), 7);   // void element
+  EXPECT_EQ(args[9].AsInt(7), 7);   // past the end: the array itself, not an int
+  EXPECT_EQ(args[-1].AsString("d"), std::string("d"));
+  EXPECT_EQ(AVSValue(3).AsFloat(1.0), 3.0);  // an int is a float
+  EXPECT_FALSE(AVSValue(3).IsString());
+}
+
+TEST(HostLayout, FrameReleaseDropsBufferCountOnlyAtZero) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_YV12, 70, 46, 1);
+  PVideoFrame f = env.NewVideoFrame(vi);
+  EXPECT_TRUE(f->IsWritable());
+  EXPECT_EQ(f->GetFrameBuffer()->GetRefcount(), 1);
+  {
+    PVideoFrame g = f;
+    EXPECT_FALSE(f->IsWritable());
+    EXPECT_EQ(f->GetWritePtr(), nullptr);
+    EXPECT_EQ(f->GetFrameBuffer()->GetRefcount(), 1);
+  }
+  EXPECT_TRUE(f->IsWritable());
+  const int before = f->GetFrameBuffer()->GetSequenceNumber();
+  f->GetWritePtr(PLANAR_U);
+  f->GetWritePtr(PLANAR_V);
+  EXPECT_EQ(f->GetFrameBuffer()->GetSequenceNumber(), before + 2);
+  EXPECT_EQ(f->GetRowSize(), 70);
+  EXPECT_EQ(f->GetHeight(), 46);
+  EXPECT_EQ(f->GetRowSize(PLANAR_U), 35);
+  EXPECT_EQ(f->GetHeight(PLANAR_V), 23);
+  EXPECT_EQ(f->GetRowSize(PLANAR_U_ALIGNED), 35);
+}
+
+}  // namespace
+}  // namespace tintara

@@ -1,0 +1,113 @@
+// Frames as the embedded host makes them: alignment, padded pitches, plane order, writability.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/Environment.h"
+#include "runtime/MemoryClip.h"
+
+namespace tintara {
+namespace {
+
+bool Aligned64(const void* p) { return reinterpret_cast<uintptr_t>(p) % 64 == 0; }
+
+TEST(Frames, PlanesAreAlignedWithPaddedPitchesAndHostPlaneOrder) {
+  Environment env;
+  PVideoFrame yv12 = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 130, 20, 1), 16);
+  EXPECT_EQ(yv12->GetPitch(), 192);
+  EXPECT_EQ(yv12->GetPitch(PLANAR_U), 128);  // chroma rows aligned on their own
+  for (int p : {PLANAR_Y, PLANAR_U, PLANAR_V}) EXPECT_TRUE(Aligned64(yv12->GetReadPtr(p)));
+  EXPECT_LT(yv12->GetOffset(PLANAR_V), yv12->GetOffset(PLANAR_U));  // YV12: V before U
+  PVideoFrame i420 = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_I420, 130, 20, 1));
+  EXPECT_LT(i420->GetOffset(PLANAR_U), i420->GetOffset(PLANAR_V));  // I420: U before V
+  PVideoFrame rgb = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_BGR24, 5, 3, 1), 128);
+  EXPECT_EQ(rgb->GetRowSize(), 15);
+  EXPECT_EQ(rgb->GetPitch(), 128);  // a larger alignment is a minimum
+  EXPECT_EQ(rgb->GetPitch(PLANAR_U), 0);
+  EXPECT_EQ(rgb->GetRowSize(PLANAR_U), 0);
+  EXPECT_EQ(rgb->GetHeight(PLANAR_V), 0);
+}
+
+TEST(Frames, ChromaAlignmentOffGivesHalfPitch) {
+  Environment env;
+  EXPECT_TRUE(env.PlanarChromaAlignment(IScriptEnvironment::PlanarChromaAlignmentOff));
+  PVideoFrame f = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 130, 20, 1));
+  EXPECT_EQ(f->GetPitch(PLANAR_U), f->GetPitch() / 2);
+  EXPECT_FALSE(env.PlanarChromaAlignment(IScriptEnvironment::PlanarChromaAlignmentTest));
+}
+
+TEST(Frames, RefusesSizesAndFormatsNoHostMakes) {
+  Environment env;
+  auto message = [&](int type, int w, int h) {
+    try {
+      env.NewVideoFrame(VideoInfoOf(type, w, h, 1));
+    } catch (const AvisynthError& e) {
+      return std::string(e.msg);
+    }
+    return std::string();
+  };
+  EXPECT_EQ(message(VideoInfo::CS_YUY2, 7, 4), "NewVideoFrame: YUY2 frames need an even width");
+  EXPECT_EQ(message(VideoInfo::CS_YV12, 8, 5), "NewVideoFrame: YV12 and I420 frames need an even height");
+  EXPECT_EQ(message(VideoInfo::CS_I420, 7, 4), "NewVideoFrame: YV12 and I420 frames need an even width");
+  EXPECT_EQ(message(static_cast<int>(0xA000030Bu), 8, 8), "NewVideoFrame: unknown pixel type");  // YV24
+  EXPECT_EQ(message(VideoInfo::CS_BGR24, 0, 8), "NewVideoFrame: a frame needs a width and a height of at least 1");
+  EXPECT_EQ(message(VideoInfo::CS_BGR32, 100000, 100000), "NewVideoFrame: a frame of 100000x100000 is too large");
+  EXPECT_EQ(message(VideoInfo::CS_BGR24, 7, 5), "");
+}
+
+TEST(Frames, MakeWritableCopiesOnlySharedFramesAndKeepsTheOriginal) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_I420, 8, 4, 1);
+  PVideoFrame original = env.NewVideoFrame(vi);
+  original->GetWritePtr(PLANAR_U)[1] = 77;
+  original->GetWritePtr(PLANAR_V)[1] = 99;
+  PVideoFrame mine = original;
+  EXPECT_TRUE(env.MakeWritable(&mine));
+  EXPECT_NE(mine->GetReadPtr(), original->GetReadPtr());
+  EXPECT_EQ(mine->GetReadPtr(PLANAR_U)[1], 77);
+  EXPECT_EQ(mine->GetReadPtr(PLANAR_V)[1], 99);
+  EXPECT_LT(mine->GetOffset(PLANAR_V), mine->GetOffset(PLANAR_U));  // copies put V first
+  mine->GetWritePtr(PLANAR_U)[1] = 1;
+  EXPECT_EQ(original->GetReadPtr(PLANAR_U)[1], 77);
+  EXPECT_FALSE(env.MakeWritable(&mine));  // already writable: nothing done
+}
+
+TEST(Frames, UnusedFramesAreReclaimed) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_BGR32, 64, 64, 1);
+  for (int i = 0; i < 100; ++i) env.NewVideoFrame(vi);
+  EXPECT_LE(env.Frames().LiveFrames(), 1u);
+  PVideoFrame kept = env.NewVideoFrame(vi);
+  EXPECT_EQ(env.Frames().LiveFrames(), 1u);
+}
+
+TEST(Frames, SubframeKeepsAlignmentAndSharesTheBuffer) {
+  Environment env;
+  PVideoFrame f = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_BGR32, 64, 8, 1));
+  EXPECT_THROW(env.Subframe(f, 4, f->GetPitch(), 16, 2), AvisynthError);
+  PVideoFrame sub = env.Subframe(f, f->GetPitch(), f->GetPitch(), 128, 2);
+  EXPECT_EQ(sub->GetReadPtr(), f->GetReadPtr() + f->GetPitch());
+  EXPECT_FALSE(f->IsWritable());
+  EXPECT_THROW(env.Subframe(f, 0, f->GetPitch(), 64, 100), AvisynthError);  // past the buffer
+}
+
+TEST(Frames, StringsLiveWithTheEnvironment) {
+  Environment env;
+  char* a = env.SaveString("abcdef", 3);
+  EXPECT_STREQ(a, "abc");
+  EXPECT_STREQ(env.Sprintf("%d-%s", 7, "x"), "7-x");
+  try {
+    env.ThrowError("Filter: value %d is out of range ", 300);
+    FAIL();
+  } catch (const AvisynthError& e) {
+    EXPECT_STREQ(e.msg, "Filter: value 300 is out of range ");
+  }
+  EXPECT_THROW(env.GetVar("nothing"), IScriptEnvironment::NotFound);
+  EXPECT_THROW(env.Invoke("NoSuchFunction", AVSValue()), IScriptEnvironment::NotFound);
+  EXPECT_NO_THROW(env.CheckVersion(3));
+  EXPECT_THROW(env.CheckVersion(5), AvisynthError);
+}
+
+}  // namespace
+}  // namespace tintara

@@ -1,0 +1,73 @@
+#include "tests/support/SampleCalls.h"
+
+namespace tintara::testing {
+
+SampleClips MakeSampleClips(TestHost& host, int pixel_type, int width, int height, int frames) {
+  SampleClips s;
+  s.width = width;
+  s.height = height;
+  s.frames = frames;
+  s.picture = host.MakeClip(pixel_type, width, height, frames, [&](int n, Picture& p) {
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const int dx = x - width / 3 - n, dy = y - height / 2;
+        int v = dx * dx + dy * dy < (height / 3) * (height / 3) ? 30 : 110 + (x * 7 + y * 3 + n) % 40;
+        if (x > 2 * width / 3) v = 200;
+        if (IsRGB(p.Format())) p.SetPixel(x, y, v, v, v);
+        else p.Set(x, y, 0, v);
+      }
+    // A coloured corner.
+    for (int y = 0; y < height / 4; ++y)
+      for (int x = 0; x < width / 4; ++x) {
+        if (IsRGB(p.Format())) p.SetPixel(x, y, 40, 90, 160);
+        else p.SetPixel(x, y, 90, 100, 160);
+      }
+  });
+  s.mask = host.MakeClip(pixel_type, width, height, frames, [&](int n, Picture& p) {
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        int v = ((x / 5 + y / 4 + n) % 3 == 0) ? 255 : 0;
+        if (x == width / 2) v = 128;
+        if (IsRGB(p.Format())) p.SetPixel(x, y, v, v, v);
+        else p.SetPixel(x, y, v, 128, 128);
+      }
+  });
+  return s;
+}
+
+const std::vector<SampleCall>& SampleCalls() {
+  static const std::vector<SampleCall> calls = {
+      {"MaskMaker/defaults", "MaskMaker", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
+      {"MaskMaker/moving-a1", "MaskMaker",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "a1"), Named("gyt", 30), Named("lx", 1),
+                                      Named("elx", s.width - 9), Named("erx", s.width - 1), Named("ty", 2),
+                                      Named("eby", s.height - 2)};
+       },
+       {}},
+      {"MaskMaker/test-mode", "MaskMaker",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("test", true), Named("sf", 1), Named("ef", s.frames - 2),
+                                      Named("type", "c2"), Named("ert", 200), Named("ebt", 250)};
+       },
+       {}},
+      {"EMarker/e1-defaults", "EMarker", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
+      {"EMarker/e2-all-channels", "EMarker",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "e2"), Named("rt", 3), Named("bt", 4)};
+       },
+       {}},
+      {"EMarker/es-test-moving", "EMarker",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "es"), Named("test", true), Named("ef", s.frames - 1),
+                                      Named("lx", 2), Named("elx", 9), Named("erx", s.width - 3)};
+       },
+       {}},
+      {"EMarker/epl", "EMarker",
+       [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture), Named("type", "epl"), Named("lt", 10)}; },
+       {VideoInfo::CS_YUY2}},
+  };
+  return calls;
+}
+
+}  // namespace tintara::testing
