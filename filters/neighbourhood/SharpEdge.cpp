@@ -6,6 +6,7 @@
 
 #include "filters/common/Args.h"
 #include "filters/common/Marking.h"
+#include "filters/common/Sweep.h"
 
 namespace tintara {
 
@@ -218,7 +219,6 @@ PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
   if (!test) step.d = ef - sf;
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  auto now = [&](int start, int final_value) { return test ? Lerp(start, final_value, step.i, step.d) : start; };
   Window w = WindowAt({lx, ty, rx, by}, {elx, ety, erx, eby}, step);
 
   PVideoFrame g = env->NewVideoFrame(vi);
@@ -232,8 +232,8 @@ PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
   job.g = WritePlane(g);
   if (!gradient) job.m = WritePlane(m);
   job.w = w;
-  job.lt = now(lt, flt);
-  job.ut = now(ut, fut);
+  job.lt = ThresholdAt(lt, flt, step, test);
+  job.ut = ThresholdAt(ut, fut, step, test);
   job.xcol = xcol;
   job.col = col;
   job.paint = static_cast<BYTE>(col);  // the low 8 bits, for any int

@@ -348,6 +348,9 @@ TEST(EdgeBlurRegistration, RowsInTableOrderWithExactSignatures) {
   ASSERT_GE(index("MaskMaker"), 0);
   EXPECT_GT(index("GaussBlur"), index("MaskMaker"));
   EXPECT_GT(index("SharpEdge"), index("GaussBlur"));
+  if (index("EMarker") >= 0) {
+    EXPECT_TRUE(index("GaussBlur") < index("EMarker") && index("EMarker") < index("SharpEdge"));
+  }
   EXPECT_EQ(rows[index("GaussBlur")].second, "c[size]i[sd]f[u]b[v]b");
   EXPECT_EQ(rows[index("SharpEdge")].second,
             "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i"
