@@ -114,7 +114,7 @@ GaussBlur::Kernel GaussBlur::KernelFor(int size, double sd) {
 }
 
 GaussBlur::GaussBlur(const PClip& child, int size_, double sd_, bool u_, bool v_, IScriptEnvironment*)
-    : GenericVideoFilter(child), size(size_), sd(sd_), u(u_), v(v_), kernel(KernelFor(size_, sd_)),
+    : GenericVideoFilter(child), size(size_), sd(sd_), u(u_), v(v_), kernel(KernelFor(size, sd)),
       format(FormatOf(vi)) {}
 
 PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {

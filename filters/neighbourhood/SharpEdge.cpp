@@ -148,8 +148,7 @@ SharpEdge::Routine GradientFor(Operator op) {
   }
 }
 
-// The window of the result as a grey-scale picture: RGB bytes 1, 2 (and the fourth) copy byte
-// 0; YUY2 the chroma byte of every window pixel and planar the window's chroma become 128.
+// RGB bytes 1, 2 (and the fourth) of every window pixel copy byte 0.
 template <PixelFormat F>
 void GreyRgbWindow(const Plane& p, const Window& w) {
   constexpr int step = BytesPerPixel(F);
@@ -160,6 +159,8 @@ void GreyRgbWindow(const Plane& p, const Window& w) {
   }
 }
 
+// The window of the result as a grey-scale picture: RGB pixels grey, YUY2 the chroma byte of
+// every window pixel and planar the window's chroma 128.
 void GreyWindow(const PVideoFrame& out, PixelFormat format, const Window& w) {
   const Plane p = WritePlane(out);
   if (format == PixelFormat::RGB24) {
@@ -183,8 +184,8 @@ SharpEdge::SharpEdge(const PClip& child, int sf_, int ef_, const char* type_, in
                      int elx_, int ety_, int erx_, int eby_, bool gradient_, IScriptEnvironment* env)
     : GenericVideoFilter(child), sf(sf_), ef(ef_), type(type_), lt(lt_), ut(ut_), white(white_), test(test_),
       flt(flt_), fut(fut_), lx(lx_), ty(ty_), rx(rx_), by(by_), xcol(xcol_), col(col_), elx(elx_), ety(ety_),
-      erx(erx_), eby(eby_), gradient(gradient_), markval(MarkValues(white_).markval),
-      backval(MarkValues(white_).backval), format(FormatOf(vi)) {
+      erx(erx_), eby(eby_), gradient(gradient_), markval(MarkValues(white).markval),
+      backval(MarkValues(white).backval), format(FormatOf(vi)) {
   Operator op = Operator::Prewitt;
   if (std::strcmp(type, "e2") == 0) op = Operator::E2;
   else if (std::strcmp(type, "ep") == 0) op = Operator::Prewitt;
