@@ -1,21 +1,36 @@
+#include "filters/drawing/Inlay.h"
 #include "filters/marking/EMarker.h"
 #include "filters/marking/MaskMaker.h"
+#include "filters/masks/CrossFill.h"
 #include "filters/neighbourhood/GaussBlur.h"
+#include "filters/neighbourhood/Morpher.h"
 #include "filters/neighbourhood/SharpEdge.h"
+#include "filters/seeded/ColorBrush.h"
+#include "filters/seeded/ColorDrops.h"
+#include "filters/seeded/ColorLine.h"
 #include "plugin/Registration.h"
 
 namespace tintara {
 
 const FilterRegistration kFilters[] = {
+    {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i", CreateColorBrush},
     {"MaskMaker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
      CreateMaskMaker},
+    {"CrossFill", "ccc[sf]i[ef]i[type]s[lx]i[ty]i[rx]i[by]i[color]i[white]b[shift]b[st]i[elx]i[ety]i[erx]i[eby]i",
+     CreateCrossFill},
+    {"Inlay", "ccc[sf]i[ef]i[type]s[color]i[lval]i[mwhite]b[x]i[y]i[w]i[h]i[shift]b[st]i[ellipse]b[ex]i[ey]i[ew]i[eh]i",
+     CreateInlay},
+    {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b", CreateColorDrops},
+    {"Morpher", "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i",
+     CreateMorpher},
     {"GaussBlur", "c[size]i[sd]f[u]b[v]b", CreateGaussBlur},
     {"EMarker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i"
      "[elx]i[ety]i[erx]i[eby]i",
      CreateEMarker},
+    {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i", CreateColorLine},
     {"SharpEdge",
      "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"
      "[gradient]b",

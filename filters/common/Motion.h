@@ -28,7 +28,7 @@ inline FrameStep StepFor(int n, int sf, int ef, bool test) {
   if (test) {
     s.active = n < ef;
     s.source = sf;
-    s.i = n;
+    s.i = n < 0 ? 0 : n;  // a host asks for frame 0 there; values never move back past the start
     s.d = ef;
   } else {
     s.active = n >= sf && n <= ef;

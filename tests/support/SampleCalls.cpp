@@ -72,6 +72,71 @@ const std::vector<SampleCall>& SampleCalls() {
       {"EMarker/epl", "EMarker",
        [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture), Named("type", "epl"), Named("lt", 10)}; },
        {VideoInfo::CS_YUY2}},
+      {"ColorDrops/seeds-drift-wshed", "ColorDrops",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Arg(1), Arg(s.frames - 2), Arg(3), Arg(4), Arg(0xFF2000),
+                                      Arg(s.width - 2), Arg(s.height - 1), Arg(0x00FF00), Arg(s.width / 2), Arg(2),
+                                      Arg(0x123456), Named("movex", 9), Named("movey", -5), Named("wshed", true),
+                                      Named("pshow", true), Named("st", 40), Named("shift", false)};
+       },
+       {}},
+      {"ColorBrush/strokes", "ColorBrush",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Arg(0), Arg(s.frames - 1), Arg(1), Arg(1),
+                                      Arg(s.width - 2), Arg(s.height - 3), Arg(0x0080FF), Arg(5), Arg(s.height - 1),
+                                      Arg(5), Arg(0), Arg(0xFFFF00), Named("movex", 3), Named("lshow", true),
+                                      Named("st", -30)};
+       },
+       {}},
+      {"ColorLine/seeds", "ColorLine",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Arg(0), Arg(s.frames - 1), Arg(2), Arg(2), Arg(0xFF0000),
+                                      Arg(s.width - 1), Arg(s.height / 2), Arg(0x00FFFF), Named("pshow", true),
+                                      Named("movey", 4)};
+       },
+       {}},
+      {"Inlay/ellipse-mask", "Inlay",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Arg(s.mask), Named("type", "mask"),
+                                      Named("ellipse", true), Named("x", s.width / 3), Named("y", s.height / 2),
+                                      Named("w", s.width / 4), Named("h", s.height / 3), Named("ex", s.width / 2),
+                                      Named("color", 0x2040E0)};
+       },
+       {}},
+      {"Inlay/lines-left", "Inlay",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Arg(s.mask), Named("type", "left"),
+                                      Named("lval", 128), Named("color", 0xC02020)};
+       },
+       {}},
+      {"Inlay/lines-vint", "Inlay",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Arg(s.mask), Named("type", "vint"),
+                                      Named("lval", 255), Named("color", 0x20C020), Named("shift", false),
+                                      Named("st", 20)};
+       },
+       {}},
+      {"CrossFill/aNOTb", "CrossFill",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Arg(s.picture), Named("type", "aNOTb"),
+                                      Named("color", 0x20C020), Named("lx", 1), Named("elx", 6), Named("st", 1 << 30)};
+       },
+       {}},
+      {"Morpher/close", "Morpher", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.mask), Named("type", "close")}; }, {}},
+      {"Morpher/thin-moving", "Morpher",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.mask), Named("type", "thin"), Named("lx", 1), Named("elx", 5),
+                                      Named("ety", 3)};
+       },
+       {}},
+      {"Morpher/ford-test", "Morpher",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "ford"), Named("test", true),
+                                      Named("ef", s.frames - 1), Named("lt", 40), Named("ut", 140), Named("flt", 90),
+                                      Named("fut", 250)};
+       },
+       {}},
+      {"Morpher/salt", "Morpher", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.mask), Named("type", "salt")}; }, {}},
       {"SharpEdge/ep-defaults", "SharpEdge", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
       {"SharpEdge/es-moving-col", "SharpEdge",
        [](const SampleClips& s) {

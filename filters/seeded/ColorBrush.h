@@ -1,0 +1,41 @@
+// ColorBrush: colours every mask region of value 1 that a straight stroke crosses with the
+// stroke's chroma, keeping (and optionally shifting or stretching) each pixel's brightness;
+// strokes drift with the frame number and can be drawn in a line colour.
+#pragma once
+
+#include <vector>
+
+#include "filters/common/Format.h"
+#include "filters/seeded/Painting.h"
+#include "filters/seeded/Seeds.h"
+#include "host/avisynth.h"
+
+namespace tintara {
+
+class ColorBrush : public GenericVideoFilter {
+ public:
+  ColorBrush(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, bool shift,
+             int st, int movex, int movey, bool lshow, int lcol);
+  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
+
+ private:
+  template <PixelFormat F>
+  void ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const;
+
+  const PClip mask;
+  const int sf, ef;
+  const std::vector<Stroke> strokes;
+  const int strokeCount;
+  const bool shift;
+  const int st;
+  const int movex, movey;
+  const bool lshow;
+  const int lcol;
+
+  const Brightness brightness;
+  const PixelFormat format;
+};
+
+AVSValue CreateColorBrush(AVSValue args, void* user_data, IScriptEnvironment* env);
+
+}  // namespace tintara

@@ -1,0 +1,42 @@
+// ColorDrops: colours the mask region under each seed point with the seed's chroma, keeping
+// (and optionally shifting or stretching) each pixel's brightness; seeds drift across the range.
+#pragma once
+
+#include <vector>
+
+#include "filters/common/Format.h"
+#include "filters/seeded/Painting.h"
+#include "filters/seeded/Seeds.h"
+#include "host/avisynth.h"
+
+namespace tintara {
+
+class ColorDrops : public GenericVideoFilter {
+ public:
+  ColorDrops(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, int movex,
+             int movey, bool shift, int st, bool pshow, int pcolor, bool wshed);
+  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
+
+ private:
+  template <PixelFormat F>
+  void ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const;
+
+  const PClip mask;
+  const int sf, ef;
+  const std::vector<Seed> sets;
+  const int setCount;
+  const int movex, movey;
+  const bool shift;
+  const int st;
+  const bool pshow;
+  const int pcolor;
+  const bool wshed;
+  BYTE pR, pG, pB, pY, pU, pV;
+
+  const Brightness brightness;
+  const PixelFormat format;
+};
+
+AVSValue CreateColorDrops(AVSValue args, void* user_data, IScriptEnvironment* env);
+
+}  // namespace tintara

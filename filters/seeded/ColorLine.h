@@ -1,0 +1,38 @@
+// ColorLine: fills the 8-connected black (0) or white (255) mask area under each seed with the
+// seed's solid colour, brightness included; seeds drift across the frame range.
+#pragma once
+
+#include <vector>
+
+#include "filters/common/Format.h"
+#include "filters/seeded/Seeds.h"
+#include "host/avisynth.h"
+
+namespace tintara {
+
+class ColorLine : public GenericVideoFilter {
+ public:
+  // Checks the clips (pixel types, sizes, frame counts) and throws on the first mismatch.
+  ColorLine(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, bool pshow,
+            int pcolor, int movex, int movey, IScriptEnvironment* env);
+  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
+
+ private:
+  template <PixelFormat F>
+  void ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const;
+
+  const PClip mask;
+  const int sf, ef;
+  const std::vector<Seed> sets;
+  const int setCount;
+  const bool pshow;
+  const int pcolor;
+  const int movex, movey;
+  BYTE pR, pG, pB, pY, pU, pV;
+
+  const PixelFormat format;
+};
+
+AVSValue CreateColorLine(AVSValue args, void* user_data, IScriptEnvironment* env);
+
+}  // namespace tintara
