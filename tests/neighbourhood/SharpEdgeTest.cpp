@@ -337,21 +337,5 @@ TEST(SharpEdgeChecks, MessagesBoundariesAndOrder) {
             "SharpEdge:RGB24, RGB32, YUY2 and YV12 formats only supported");
 }
 
-// Table order: MaskMaker, ..., GaussBlur, EMarker, ColorLine, SharpEdge (rows of unbuilt filters absent).
-TEST(EdgeBlurRegistration, RowsInTableOrderWithExactSignatures) {
-  TestHost host;
-  std::vector<std::pair<std::string, std::string>> rows;
-  for (const auto& row : host.Env().Registered())
-    if (row.first == "MaskMaker" || row.first == "GaussBlur" || row.first == "EMarker" || row.first == "SharpEdge")
-      rows.push_back(row);
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"MaskMaker", host.Env().Signatures("MaskMaker").at(0)},
-      {"GaussBlur", "c[size]i[sd]f[u]b[v]b"},
-      {"EMarker", host.Env().Signatures("EMarker").at(0)},
-      {"SharpEdge", "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i"
-                    "[erx]i[eby]i[gradient]b"}};
-  EXPECT_EQ(rows, expected);
-}
-
 }  // namespace
 }  // namespace tintara::testing
