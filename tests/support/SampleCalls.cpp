@@ -51,6 +51,12 @@ const std::vector<SampleCall>& SampleCalls() {
                                       Named("type", "c2"), Named("ert", 200), Named("ebt", 250)};
        },
        {}},
+      {"GaussBlur/defaults", "GaussBlur", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
+      {"GaussBlur/size11-chroma", "GaussBlur",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("size", 11), Named("sd", 3.0), Named("u", true), Named("v", true)};
+       },
+       {}},
       {"EMarker/e1-defaults", "EMarker", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
       {"EMarker/e2-all-channels", "EMarker",
        [](const SampleClips& s) {
@@ -178,6 +184,20 @@ const std::vector<SampleCall>& SampleCalls() {
        [](const SampleClips& s) {
          return std::vector<Argument>{Arg(s.picture), Named("hbox", 3), Named("vbox", 2), Named("sgy", 10), Named("egy", 40),
                                       Named("fgy", 7)};
+       },
+       {}},
+      {"SharpEdge/ep-defaults", "SharpEdge", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
+      {"SharpEdge/es-moving-col", "SharpEdge",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "es"), Named("ut", 255), Named("col", 300),
+                                      Named("lx", 1), Named("elx", 9), Named("erx", s.width - 2), Named("ty", 2),
+                                      Named("eby", s.height - 3)};
+       },
+       {}},
+      {"SharpEdge/e2-test-gradient", "SharpEdge",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "e2"), Named("test", true), Named("ef", s.frames - 1),
+                                      Named("lt", 0), Named("gradient", true)};
        },
        {}},
   };
