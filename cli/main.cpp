@@ -90,6 +90,8 @@ void PrintValue(const Value& v) {
   }
 }
 
+int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int threads);
+
 // Everything after the command line is read: a failure here is a script or runtime error.
 int Run(const CommandLine& cl, const std::string& script_name) {
   std::string text;
@@ -102,6 +104,15 @@ int Run(const CommandLine& cl, const std::string& script_name) {
   // A stream source must keep every frame that threads may still ask for.
   options.stream_frames = 2 * threads + 4;
   Environment env(options);
+  // The environment owns the text of its errors: copy it out while the environment lives.
+  try {
+    return RunIn(env, cl, text, threads);
+  } catch (const AvisynthError& e) {
+    throw std::runtime_error(e.msg ? e.msg : "unknown error");
+  }
+}
+
+int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int threads) {
   RegisterBuiltins(env);
   if (cl.plugins.empty()) {
     const std::string module = FindModule();
@@ -169,8 +180,6 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", e.what());
     if (e.Where().line > 0)
       std::fprintf(stderr, "(%s, line %d, column %d)\n", script_name.c_str(), e.Where().line, e.Where().column);
-  } catch (const AvisynthError& e) {
-    std::fprintf(stderr, "%s\n", e.msg ? e.msg : "unknown error");
   } catch (const io::EndOfStream&) {
     std::fprintf(stderr, "tintara: the input stream ended before the script's clip could be made\n");
   } catch (const std::bad_alloc&) {

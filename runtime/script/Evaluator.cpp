@@ -86,15 +86,13 @@ class Evaluator {
     try {
       if (!env_.TryCall(n.name, args, &result, &why)) {
         Value last;
-        const bool has_clip = HasPositionalClip(args);
         if (!n.method && env_.GetVariable("last", &last) && last.IsClip()) {
           std::vector<Argument> with_last;
           with_last.push_back({"", last});
           with_last.insert(with_last.end(), args.begin(), args.end());
           std::string why_with_last;
           if (env_.TryCall(n.name, with_last, &result, &why_with_last)) return Positioned(result, n.where);
-          // Without a clip among the arguments the call was most likely meant for `last`.
-          if (!has_clip) why = why_with_last;
+          if (MeantForLast(n.name, args)) why = why_with_last;
         }
         throw ScriptError(why, n.where);
       }
@@ -110,10 +108,16 @@ class Evaluator {
     return Positioned(result, n.where);
   }
 
-  static bool HasPositionalClip(const std::vector<Argument>& args) {
-    for (const Argument& a : args)
-      if (a.name.empty() && a.value.IsClip()) return true;
-    return false;
+  // Whether a call that failed both ways was meant for `last`, so that the reason given with
+  // `last` in front is the one to show: the function starts with one required clip and the
+  // call gives none in that place.
+  bool MeantForLast(const std::string& name, const std::vector<Argument>& args) const {
+    const std::vector<std::string> signatures = env_.Signatures(name);
+    std::vector<Parameter> params;
+    if (signatures.empty() || !ParseSignature(signatures.back(), &params) || params.empty()) return false;
+    const Parameter& first = params[0];
+    if (first.type != 'c' || first.optional || first.many) return false;
+    return args.empty() || !args[0].name.empty() || !args[0].value.IsClip();
   }
 
   static Value Positioned(Value v, Position where) {
