@@ -13,6 +13,10 @@ struct Outcome {
 };
 
 class CliTest : public ::testing::Test {
+ public:
+  // Bytes that differ from frame to frame and place to place, deterministic.
+  static std::string Pattern(size_t size, unsigned seed);
+
  protected:
   CliTest();
   ~CliTest() override;
@@ -29,8 +33,6 @@ class CliTest : public ::testing::Test {
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
   static bool HaveFfmpeg();
-  // Bytes that differ from frame to frame and place to place, deterministic.
-  static std::string Pattern(size_t size, unsigned seed);
 
   std::string dir_;
 };
