@@ -305,13 +305,20 @@ Value RawSourceFunction(Environment& env, std::vector<Value>& args) {
   const std::string& path = args[kPath].string;
   const bool standard_input = path == "-" || path == "/dev/stdin";
   const std::string shown = standard_input ? "standard input" : "\"" + path + "\"";
+  // Standard input can be read only once: every RawSource("-") of a script is the same clip.
+  // The variable's name cannot be written in a script.
+  const std::string kept = "$standard input";
+  Value stream;
+  if (standard_input && env.GetVariable(kept, &stream)) return stream;
   Descriptor fd(standard_input ? 0 : open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.Get() < 0) env.Fail(kName + ": cannot open " + shown + ": " + ErrorText());
   struct stat st;
   if (fstat(fd.Get(), &st) != 0) env.Fail(kName + ": cannot read " + shown + ": " + ErrorText());
   if (S_ISDIR(st.st_mode)) env.Fail(kName + ": " + shown + " is a directory");
   if (!standard_input && S_ISREG(st.st_mode)) return OpenFile(env, args, fd, static_cast<int64_t>(st.st_size), shown);
-  return OpenStream(env, args, fd, shown);
+  stream = OpenStream(env, args, fd, shown);
+  if (standard_input) env.SetVariable(kept, stream);
+  return stream;
 }
 
 }  // namespace tintara

@@ -58,10 +58,10 @@ class Lexer {
         Advance();
         tokens_.push_back(t);
       } else {
-        const std::string shown = std::isprint(static_cast<unsigned char>(c))
-                                      ? std::string(1, c)
-                                      : "\\x" + std::string(1, "0123456789abcdef"[(c >> 4) & 15]) +
-                                            std::string(1, "0123456789abcdef"[c & 15]);
+        const unsigned char byte = static_cast<unsigned char>(c);
+        const std::string shown = std::isprint(byte) ? std::string(1, c)
+                                                     : std::string("\\x") + "0123456789abcdef"[byte >> 4] +
+                                                           "0123456789abcdef"[byte & 15];
         throw ScriptError("Script error: unexpected character '" + shown + "'", Here());
       }
     }

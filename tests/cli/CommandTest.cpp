@@ -171,6 +171,14 @@ TEST_F(Command, StandardInputCarriesScriptsAndY4mStreams) {
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(Get("out.raw"), frames) << threads;
   }
+  // Every RawSource("-") of a script is the same stream: each frame twice, side by side.
+  Put("twice.avs", "a = RawSource(\"-\")\nStackHorizontal(a, RawSource(\"-\"))");
+  const Outcome twice = Tintara("twice.avs out.raw", "in.y4m");
+  ASSERT_EQ(twice.status, 0) << twice.err;
+  const std::string out = Get("out.raw");
+  ASSERT_EQ(out.size(), 2 * frames.size());
+  EXPECT_EQ(out.substr(0, 16), frames.substr(0, 16));   // first luma row, left copy
+  EXPECT_EQ(out.substr(16, 16), frames.substr(0, 16));  // and right copy
   // Only the last few frames of a stream are kept: going back 20 frames is refused.
   Put("back.avs", "s = RawSource(\"/dev/stdin\")\nStackHorizontal(s.Trim(20, 0), s)");
   const Outcome back = Tintara("--threads 1 back.avs out.raw", "in.y4m");
