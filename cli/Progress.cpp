@@ -8,9 +8,11 @@ Progress::Progress(bool enabled, int total) : enabled_(enabled), total_(total), 
 
 void Progress::Update(int done) {
   if (!enabled_) return;
+  done_ = done;
   const Clock::time_point now = Clock::now();
   // A few times a second is enough for the eye and keeps the terminal cheap.
-  if (now - shown_ < std::chrono::milliseconds(250) && done != total_) return;
+  const bool last = total_ > 0 && done == total_;
+  if (now - shown_ < std::chrono::milliseconds(250) && !last) return;
   shown_ = now;
   Show(done);
 }
@@ -30,6 +32,7 @@ void Progress::Show(int done) {
 
 void Progress::Finish() {
   if (!any_shown_) return;
+  Show(done_);  // the final count, which throttling may have skipped
   std::fputc('\n', stderr);
   std::fflush(stderr);
 }

@@ -22,6 +22,7 @@ class Progress {
   const Clock::time_point started_;
   Clock::time_point shown_;
   bool any_shown_ = false;
+  int done_ = 0;
 };
 
 }  // namespace tintara::cli
