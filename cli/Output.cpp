@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -31,6 +32,10 @@ class Sink {
     if (name == "-") {
       file_ = stdout;
     } else {
+      // Output folders are made as needed (out/frame%04d.png into a fresh checkout).
+      const std::filesystem::path parent = std::filesystem::path(name).parent_path();
+      std::error_code ignored;
+      if (!parent.empty()) std::filesystem::create_directories(parent, ignored);
       file_ = std::fopen(name.c_str(), "wb");
       if (!file_) WriteFailed(shown_);
     }
