@@ -1,8 +1,14 @@
+#include "filters/drawing/DrawLines.h"
 #include "filters/drawing/Inlay.h"
+#include "filters/drawing/Shift.h"
+#include "filters/drawing/Stretch.h"
 #include "filters/marking/EMarker.h"
 #include "filters/marking/MaskMaker.h"
 #include "filters/masks/CrossFill.h"
+#include "filters/masks/Pallet.h"
+#include "filters/neighbourhood/GaussBlur.h"
 #include "filters/neighbourhood/Morpher.h"
+#include "filters/neighbourhood/SharpEdge.h"
 #include "filters/seeded/ColorBrush.h"
 #include "filters/seeded/ColorDrops.h"
 #include "filters/seeded/ColorLine.h"
@@ -12,6 +18,10 @@ namespace tintara {
 
 const FilterRegistration kFilters[] = {
     {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i", CreateColorBrush},
+    {"DrawLines", "ciii+[line]s[lval]i[brush]b[lx]i[ty]i[rx]i[by]i", CreateDrawLines},
+    {"Stretch", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateStretch},
+    {"Shift", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateShift},
+    {"Pallet", "c[sgy]i[egy]i[fgy]i[hbox]i[vbox]i", CreatePallet},
     {"MaskMaker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
      "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
@@ -23,11 +33,16 @@ const FilterRegistration kFilters[] = {
     {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b", CreateColorDrops},
     {"Morpher", "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i",
      CreateMorpher},
+    {"GaussBlur", "c[size]i[sd]f[u]b[v]b", CreateGaussBlur},
     {"EMarker",
      "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i"
      "[elx]i[ety]i[erx]i[eby]i",
      CreateEMarker},
     {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i", CreateColorLine},
+    {"SharpEdge",
+     "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"
+     "[gradient]b",
+     CreateSharpEdge},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 

@@ -89,6 +89,14 @@ std::vector<std::pair<std::string, std::string>> Environment::Registered() const
 }
 
 Value Environment::Call(const std::string& name, const std::vector<Argument>& args) {
+  Value result;
+  std::string why;
+  if (!TryCall(name, args, &result, &why)) Fail(why);
+  return result;
+}
+
+bool Environment::TryCall(const std::string& name, const std::vector<Argument>& args, Value* result,
+                          std::string* why) {
   const std::string key = Lower(name);
   std::vector<Function> candidates;
   {
@@ -97,16 +105,23 @@ Value Environment::Call(const std::string& name, const std::vector<Argument>& ar
     for (auto it = functions_.rbegin(); it != functions_.rend(); ++it)
       if (Lower(it->name) == key) candidates.push_back(*it);
   }
-  if (candidates.empty()) Fail("Script error: there is no function named '" + name + "'");
+  if (candidates.empty()) {
+    *why = "Script error: there is no function named '" + name + "'";
+    return false;
+  }
 
   std::string first_reason;
   for (const Function& f : candidates) {
     std::vector<Value> bound;
-    std::string why;
-    if (Bind(f.parsed, args, &bound, &why)) return Apply(f, bound);
-    if (first_reason.empty()) first_reason = why;
+    std::string reason;
+    if (Bind(f.parsed, args, &bound, &reason)) {
+      *result = Apply(f, bound);
+      return true;
+    }
+    if (first_reason.empty()) first_reason = reason;
   }
-  Fail("Script error: Invalid arguments to function '" + candidates.front().name + "': " + first_reason);
+  *why = "Script error: Invalid arguments to function '" + candidates.front().name + "': " + first_reason;
+  return false;
 }
 
 Value Environment::Apply(const Function& f, std::vector<Value>& bound) {

@@ -24,6 +24,7 @@ class Environment : public IScriptEnvironment {
     bool poison = false;          // fill new frames with a pattern (tests)
     uint8_t poison_value = 0xA5;
     int cache_frames = 4;         // frames each clip keeps
+    int stream_frames = 8;        // frames a source read from a stream keeps for late requests
   };
 
   // A function the runtime itself provides; `args` are bound in signature order.
@@ -40,6 +41,9 @@ class Environment : public IScriptEnvironment {
   // each of its signatures in turn. Clips a function returns come back behind a frame cache.
   // Failures throw AvisynthError with the message kept by the environment.
   Value Call(const std::string& name, const std::vector<Argument>& args);
+  // Like Call, but when there is no such function or none of its signatures matches, returns
+  // false with the message Call would throw. Errors of the function itself still throw.
+  bool TryCall(const std::string& name, const std::vector<Argument>& args, Value* result, std::string* why);
   // The signatures registered under a name, in registration order (empty if unknown).
   std::vector<std::string> Signatures(const std::string& name) const;
   // Every registered name in registration order, with its signature (one entry per signature).

@@ -51,6 +51,12 @@ const std::vector<SampleCall>& SampleCalls() {
                                       Named("type", "c2"), Named("ert", 200), Named("ebt", 250)};
        },
        {}},
+      {"GaussBlur/defaults", "GaussBlur", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
+      {"GaussBlur/size11-chroma", "GaussBlur",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("size", 11), Named("sd", 3.0), Named("u", true), Named("v", true)};
+       },
+       {}},
       {"EMarker/e1-defaults", "EMarker", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
       {"EMarker/e2-all-channels", "EMarker",
        [](const SampleClips& s) {
@@ -131,6 +137,69 @@ const std::vector<SampleCall>& SampleCalls() {
        },
        {}},
       {"Morpher/salt", "Morpher", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.mask), Named("type", "salt")}; }, {}},
+      {"DrawLines/join-moving", "DrawLines",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(0), Arg(s.frames - 1), Arg(1), Arg(1), Arg(s.width - 2),
+                                      Arg(s.height / 2), Arg(3), Arg(s.height - 1), Named("lx", 5), Named("ty", -4),
+                                      Named("brush", true)};
+       },
+       {}},
+      {"DrawLines/curve", "DrawLines",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(1), Arg(s.frames - 2), Arg(0), Arg(s.height - 1),
+                                      Arg(s.width / 2), Arg(0), Arg(s.width - 1), Arg(s.height - 2),
+                                      Named("line", "curve"), Named("lval", 250), Named("rx", 9), Named("by", 3)};
+       },
+       {}},
+      {"DrawLines/diff", "DrawLines",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(0), Arg(s.frames - 1), Arg(2), Arg(2), Arg(s.width - 3),
+                                      Arg(s.height - 3), Named("line", "diff"), Named("lval", 10)};
+       },
+       {}},
+      {"Shift/circle", "Shift",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Named("shape", "circle"), Named("st", 60)};
+       },
+       {}},
+      {"Shift/ellipse-edge", "Shift",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Named("shape", "ellipse"), Named("x", s.width / 2),
+                                      Named("y", s.height - 2), Named("w", s.width / 2 - 1), Named("h", 2),
+                                      Named("st", -80), Named("white", false)};
+       },
+       {}},
+      {"Stretch/rect", "Stretch",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Named("sf", 2), Named("ef", s.frames - 3),
+                                      Named("st", 150)};
+       },
+       {}},
+      {"Stretch/ellipse", "Stretch",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Arg(s.mask), Named("shape", "ellipse"), Named("st", -50)};
+       },
+       {}},
+      {"Pallet/chart", "Pallet",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("hbox", 3), Named("vbox", 2), Named("sgy", 10), Named("egy", 40),
+                                      Named("fgy", 7)};
+       },
+       {}},
+      {"SharpEdge/ep-defaults", "SharpEdge", [](const SampleClips& s) { return std::vector<Argument>{Arg(s.picture)}; }, {}},
+      {"SharpEdge/es-moving-col", "SharpEdge",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "es"), Named("ut", 255), Named("col", 300),
+                                      Named("lx", 1), Named("elx", 9), Named("erx", s.width - 2), Named("ty", 2),
+                                      Named("eby", s.height - 3)};
+       },
+       {}},
+      {"SharpEdge/e2-test-gradient", "SharpEdge",
+       [](const SampleClips& s) {
+         return std::vector<Argument>{Arg(s.picture), Named("type", "e2"), Named("test", true), Named("ef", s.frames - 1),
+                                      Named("lt", 0), Named("gradient", true)};
+       },
+       {}},
   };
   return calls;
 }

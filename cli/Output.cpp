@@ -1,0 +1,150 @@
+#include "cli/Output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+#include "cli/FrameMaker.h"
+#include "cli/Progress.h"
+#include "runtime/builtins/ColorConvert.h"
+#include "runtime/builtins/Formats.h"
+#include "runtime/io/FileLayout.h"
+#include "runtime/io/FrameName.h"
+#include "runtime/io/Png.h"
+#include "runtime/io/Stream.h"
+#include "runtime/io/Y4m.h"
+
+namespace tintara::cli {
+
+namespace {
+
+[[noreturn]] void WriteFailed(const std::string& name) {
+  throw std::runtime_error("tintara: cannot write " + name + ": " + std::strerror(errno));
+}
+
+// One output file (or standard output) written front to back.
+class Sink {
+ public:
+  explicit Sink(const std::string& name) : shown_(name == "-" ? "standard output" : "\"" + name + "\"") {
+    if (name == "-") {
+      file_ = stdout;
+    } else {
+      // Output folders are made as needed (out/frame%04d.png into a fresh checkout).
+      const std::filesystem::path parent = std::filesystem::path(name).parent_path();
+      std::error_code ignored;
+      if (!parent.empty()) std::filesystem::create_directories(parent, ignored);
+      file_ = std::fopen(name.c_str(), "wb");
+      if (!file_) WriteFailed(shown_);
+    }
+  }
+  ~Sink() {
+    if (file_ && file_ != stdout) std::fclose(file_);
+  }
+  void Write(const void* data, size_t size) {
+    if (size > 0 && std::fwrite(data, 1, size, file_) != size) WriteFailed(shown_);
+  }
+  void Close() {
+    const int result = file_ == stdout ? std::fflush(file_) : std::fclose(file_);
+    if (file_ != stdout) file_ = nullptr;
+    if (result != 0) WriteFailed(shown_);
+  }
+
+ private:
+  std::string shown_;
+  FILE* file_ = nullptr;
+};
+
+std::vector<uint8_t> Encode(IScriptEnvironment* env, const PClip& clip, OutputKind kind, int n) {
+  const VideoInfo& vi = clip->GetVideoInfo();
+  const PVideoFrame frame = clip->GetFrame(n, env);
+  std::vector<uint8_t> bytes;
+  switch (kind) {
+    case OutputKind::Y4mStdout:
+    case OutputKind::Y4mFile: {
+      static const char kFrame[] = "FRAME\n";
+      bytes.resize(6 + io::FrameBytes(vi));
+      std::memcpy(bytes.data(), kFrame, 6);
+      io::StoreFrame(frame, vi, io::FileLayout::Y4m, bytes.data() + 6);
+      break;
+    }
+    case OutputKind::Raw:
+      bytes.resize(io::FrameBytes(vi));
+      io::StoreFrame(frame, vi, io::FileLayout::Raw, bytes.data());
+      break;
+    case OutputKind::Png: {
+      VideoInfo rgb = vi;
+      rgb.pixel_type = IsRgbType(vi.pixel_type) ? vi.pixel_type : VideoInfo::CS_BGR24;
+      const PVideoFrame picture = ConvertFrame(env, frame, vi, rgb.pixel_type);
+      std::vector<uint8_t> bgr(static_cast<size_t>(vi.width) * vi.height * 3);
+      io::StoreBgr(picture, rgb, bgr.data());
+      std::string why;
+      if (!io::EncodePng(bgr.data(), vi.width, vi.height, &bytes, &why))
+        throw std::runtime_error("tintara: cannot encode frame " + std::to_string(n) + " as PNG: " + why);
+      break;
+    }
+    case OutputKind::None:
+      break;
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::string CannotWrite(const VideoInfo& vi, OutputKind kind) {
+  if ((kind == OutputKind::Y4mStdout || kind == OutputKind::Y4mFile) && IsRgbType(vi.pixel_type))
+    return std::string("Y4M holds only YUV frames, and the script returns an ") + PixelTypeName(vi.pixel_type) +
+           " clip: convert it (ConvertToYV12() or ConvertToYUY2() at the end of the script), or write raw or PNG";
+  if (kind == OutputKind::Png && !io::PngAvailable()) {
+    std::string why;
+    io::PngSize("", nullptr, nullptr, &why);
+    return why;
+  }
+  return "";
+}
+
+int WriteClip(IScriptEnvironment* env, const PClip& clip, const WriteRun& run) {
+  const bool png = run.kind == OutputKind::Png;
+  io::FrameName names;
+  std::string why;
+  if (png && !io::FrameName::Parse(run.name, &names, &why)) throw std::runtime_error("tintara: " + why);
+  std::unique_ptr<Sink> sink;
+  if (!png) sink = std::make_unique<Sink>(run.kind == OutputKind::Y4mStdout ? "-" : run.name);
+  if (run.kind == OutputKind::Y4mStdout || run.kind == OutputKind::Y4mFile) {
+    const std::string header = io::Y4mHeaderFor(clip->GetVideoInfo());
+    sink->Write(header.data(), header.size());
+  }
+
+  Progress progress(run.progress, run.length_known ? run.last - run.first + 1 : 0);
+  int written = 0;
+  try {
+    FrameMaker maker([&](int n) { return Encode(env, clip, run.kind, n); }, run.first, run.last, run.threads);
+    for (int n = run.first; n <= run.last; ++n) {
+      std::vector<uint8_t> bytes;
+      try {
+        bytes = maker.Take();
+      } catch (const io::EndOfStream&) {
+        break;  // the input stream ended: so does the output
+      }
+      if (png) {
+        const std::string file = names.For(n);
+        Sink picture(file);
+        picture.Write(bytes.data(), bytes.size());
+        picture.Close();
+      } else {
+        sink->Write(bytes.data(), bytes.size());
+      }
+      progress.Update(++written);
+    }
+  } catch (...) {
+    progress.Finish();  // so that a message starts on a line of its own
+    throw;
+  }
+  progress.Finish();
+  if (sink) sink->Close();
+  return written;
+}
+
+}  // namespace tintara::cli

@@ -1,0 +1,169 @@
+#include "filters/drawing/RegionFilter.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "filters/common/Args.h"
+
+namespace tintara {
+
+namespace {
+
+// Argument positions in the signature (the same for both twins).
+enum { kClip, kReference, kSf, kEf, kShape, kX, kY, kW, kH, kSt, kWhite };
+
+// Stands for an absent x, y, w or h; an explicit 32767 also gets the shape's default.
+constexpr int kAbsent = 32767;
+
+int OrDefault(int value, int fallback) { return value == kAbsent ? fallback : value; }
+
+std::vector<Span> RectSpans(int x, int y, int w, int h, int W, int H) {
+  std::vector<Span> spans;
+  const int first = std::max(x, 0);
+  const int64_t last = std::min<int64_t>(int64_t{x} + w - 1, W - 1);
+  if (first > last) return spans;
+  const int64_t bottom = std::min<int64_t>(int64_t{y} + h - 1, H - 1);
+  for (int64_t r = std::max(y, 0); r <= bottom; ++r)
+    spans.push_back({static_cast<int>(r), first, static_cast<int>(last)});
+  return spans;
+}
+
+// Circle and ellipse: row offsets i and column offsets j both run over -w .. w-1, and
+// (x + j, y + i) belongs when (j*j)/(w*w) + (i*i)/(h*h) is not greater than 1. A half-axis of 0
+// makes its 0/0 term NaN, which is not greater than 1, so the test is written as !(s > 1).
+// Offsets landing outside the frame are dropped before the loops (an ellipse flatter than it is
+// wide, or one defaulted to a negative half-axis, reaches one row beyond the frame). Within a
+// row the sum only grows with |j|, so the selected columns form one run.
+std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
+  std::vector<Span> spans;
+  const double ww = static_cast<double>(w) * w, hh = static_cast<double>(h) * h;
+  const int64_t i0 = std::max<int64_t>(-int64_t{w}, -int64_t{y});
+  const int64_t i1 = std::min<int64_t>(int64_t{w} - 1, int64_t{H} - 1 - y);
+  const int64_t j0 = std::max<int64_t>(-int64_t{w}, -int64_t{x});
+  const int64_t j1 = std::min<int64_t>(int64_t{w} - 1, int64_t{W} - 1 - x);
+  if (j0 > j1) return spans;
+  std::vector<double> across(static_cast<size_t>(j1 - j0 + 1));
+  for (int64_t j = j0; j <= j1; ++j) across[j - j0] = static_cast<double>(j) * j / ww;
+  for (int64_t i = i0; i <= i1; ++i) {
+    const double down = static_cast<double>(i) * i / hh;
+    int64_t first = 0, last = -1;
+    bool found = false;
+    for (int64_t j = j0; j <= j1; ++j) {
+      if (across[j - j0] + down > 1) continue;
+      if (!found) first = j;
+      found = true;
+      last = j;
+    }
+    if (found) spans.push_back({static_cast<int>(y + i), static_cast<int>(x + first), static_cast<int>(x + last)});
+  }
+  return spans;
+}
+
+// Passes each selected pixel of the spans through the table: every byte of an RGB pixel, the
+// luma byte otherwise. The reference sample is the pixel's first byte (RGB), its Y byte
+// (YUY2) or its luma sample, read at the same position with the reference's own pitch.
+template <PixelFormat F>
+void ApplySpans(const Plane& out, const ConstPlane& ref, int height, const std::vector<Span>& spans, BYTE selected,
+                const BYTE* table) {
+  constexpr int step = BytesPerPixel(F);
+  constexpr int changed = IsRGB(F) ? step : 1;
+  for (const Span& s : spans) {
+    const int m = MemoryRow(F, height, s.row);
+    BYTE* o = out.Row(m) + s.first * step;
+    const BYTE* r = ref.Row(m) + s.first * step;
+    for (int c = s.first; c <= s.last; ++c, o += step, r += step) {
+      if (*r != selected) continue;
+      for (int b = 0; b < changed; ++b) o[b] = table[o[b]];
+    }
+  }
+}
+
+}  // namespace
+
+RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env) {
+  RegionArgs a;
+  a.clip = args[kClip].AsClip();
+  a.reference = args[kReference].AsClip();
+  const int N = a.clip->GetVideoInfo().num_frames;
+  a.sf = IntArg(args, kSf, 0);
+  a.ef = IntArg(args, kEf, N - 1);
+  const std::string shape = StringArg(args, kShape, "rect");
+  a.x = IntArg(args, kX, kAbsent);
+  a.y = IntArg(args, kY, kAbsent);
+  a.w = IntArg(args, kW, kAbsent);
+  a.h = IntArg(args, kH, kAbsent);
+  a.st = IntArg(args, kSt, 10);
+  a.white = BoolArg(args, kWhite, true);
+
+  if (a.sf < 0 || a.sf > a.ef) env->ThrowError("%s", text.frames);
+  if (a.sf >= N || a.ef >= N) env->ThrowError(text.clip_frames, N);
+  if (shape == "rect") a.shape = Shape::Rect;
+  else if (shape == "circle") a.shape = Shape::Circle;
+  else if (shape == "ellipse") a.shape = Shape::Ellipse;
+  else env->ThrowError("%s", text.shape);
+  if ((Given(args, kX) && a.x < 0) || (Given(args, kY) && a.y < 0) || (Given(args, kW) && a.w < 2) ||
+      (Given(args, kH) && a.h < 2))
+    env->ThrowError("%s", text.dimensions);
+  if (Given(args, kSt) && (a.st < text.st_min || a.st > text.st_max)) env->ThrowError("%s", text.st);
+  return a;
+}
+
+RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, const std::array<BYTE, 256>& table_,
+                           IScriptEnvironment* env)
+    : GenericVideoFilter(a.clip), reference(a.reference), sf(a.sf), ef(a.ef), shape(a.shape), st(a.st),
+      white(a.white), format(FormatOf(vi)), table(table_) {
+  const int W = vi.width, H = vi.height;
+  if (shape == Shape::Rect) {
+    x = OrDefault(a.x, 0);
+    y = OrDefault(a.y, 0);
+    w = OrDefault(a.w, W - x - 1);
+    h = OrDefault(a.h, H - y - 1);
+  } else {
+    // The half-axis defaults halve the distance to the far edge before subtracting it.
+    x = OrDefault(a.x, W / 2);
+    y = OrDefault(a.y, H / 2);
+    w = OrDefault(a.w, W / 2 - std::abs(x - W) / 2 - 1);
+    h = shape == Shape::Circle ? w : OrDefault(a.h, H / 2 - std::abs(y - H) / 2 - 1);
+  }
+
+  if (format == PixelFormat::Other) env->ThrowError("%s", text.format);
+  const VideoInfo& rvi = reference->GetVideoInfo();
+  if (rvi.num_frames < ef) env->ThrowError("%s", text.reference_frames);
+  if (rvi.pixel_type != vi.pixel_type || rvi.width != W || rvi.height != H) env->ThrowError("%s", text.reference_differs);
+  const int64_t right = int64_t{x} + w, bottom = int64_t{y} + h;
+  switch (shape) {
+    case Shape::Rect:
+      if (right >= W || bottom >= H) env->ThrowError("%s", text.rect_out);
+      spans = RectSpans(x, y, w, h, W, H);
+      break;
+    case Shape::Circle:
+      if (right >= W || bottom > H || x <= w || y <= w) env->ThrowError("%s", text.circle_out);
+      spans = RoundSpans(x, y, w, h, W, H);
+      break;
+    case Shape::Ellipse:
+      if (right >= W || bottom > H || x <= w || y <= h) env->ThrowError("%s", text.ellipse_out);
+      spans = RoundSpans(x, y, w, h, W, H);
+      break;
+  }
+}
+
+PVideoFrame RegionFilter::GetFrame(int n, IScriptEnvironment* env) {
+  PVideoFrame frame = child->GetFrame(n, env);
+  if (n < sf || n > ef) return frame;
+  env->MakeWritable(&frame);
+  PVideoFrame ref = reference->GetFrame(n, env);
+  const BYTE selected = white ? 255 : 0;
+  const Plane out = WritePlane(frame);
+  const ConstPlane in = ReadPlane(ref);
+  switch (format) {
+    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(out, in, vi.height, spans, selected, table.data()); break;
+    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(out, in, vi.height, spans, selected, table.data()); break;
+    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(out, in, vi.height, spans, selected, table.data()); break;
+    default: ApplySpans<PixelFormat::YV12>(out, in, vi.height, spans, selected, table.data()); break;
+  }
+  return frame;
+}
+
+}  // namespace tintara

@@ -1,0 +1,71 @@
+// What Shift and Stretch share: their arguments and checks, the fixed region (a rectangle,
+// circle or ellipse) they work in, and the frame loop that passes each pixel of the region that
+// the reference clip selects through a 256-entry table. The twins differ only in that table,
+// in the range of `st` and in their messages.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "filters/common/Format.h"
+#include "host/avisynth.h"
+
+namespace tintara {
+
+// The messages of one twin, in the order of its checks, and its range of `st`.
+struct RegionFilterText {
+  const char* frames;             // sf negative or after ef
+  const char* clip_frames;        // sf or ef beyond the clip (%d: its frame count)
+  const char* shape;              // unknown shape
+  const char* dimensions;         // negative x or y, w or h below 2
+  const char* st;                 // st out of range
+  const char* format;             // clip format not accepted
+  const char* reference_frames;   // reference clip too short
+  const char* reference_differs;  // reference clip of another format or size
+  const char* rect_out, *circle_out, *ellipse_out;
+  int st_min, st_max;
+};
+
+enum class Shape { Rect, Circle, Ellipse };
+
+// The arguments after the creation function's checks; 32767 in x, y, w, h means absent.
+struct RegionArgs {
+  PClip clip, reference;
+  int sf = 0, ef = 0;
+  Shape shape = Shape::Rect;
+  int x = 0, y = 0, w = 0, h = 0;
+  int st = 0;
+  bool white = true;
+};
+
+// Reads the arguments of the shared signature and runs the creation checks in order.
+RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env);
+
+// A run of region columns first..last (inclusive, picture coordinates) in one picture row.
+struct Span {
+  int row, first, last;
+};
+
+class RegionFilter : public GenericVideoFilter {
+ public:
+  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
+
+ protected:
+  // Fills the shape defaults, runs the constructor checks in order and lays out the region.
+  RegionFilter(const RegionArgs& a, const RegionFilterText& text, const std::array<BYTE, 256>& table,
+               IScriptEnvironment* env);
+
+  const PClip reference;
+  const int sf, ef;
+  const Shape shape;
+  int x, y, w, h;  // after the shape defaults
+  const int st;
+  const bool white;
+
+ private:
+  PixelFormat format;
+  std::array<BYTE, 256> table;  // the pixel operation on one byte
+  std::vector<Span> spans;      // the region, cut to the frame
+};
+
+}  // namespace tintara

@@ -1,0 +1,16 @@
+// Shift: adds `st` to the brightness of the pixels inside a fixed rectangle, circle or ellipse
+// that a reference clip selects, over a range of frames.
+#pragma once
+
+#include "filters/drawing/RegionFilter.h"
+
+namespace tintara {
+
+class Shift : public RegionFilter {
+ public:
+  Shift(const RegionArgs& args, IScriptEnvironment* env);
+};
+
+AVSValue CreateShift(AVSValue args, void* user_data, IScriptEnvironment* env);
+
+}  // namespace tintara

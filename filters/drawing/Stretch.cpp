@@ -1,0 +1,44 @@
+#include "filters/drawing/Stretch.h"
+
+#include <algorithm>
+
+#include "filters/common/Args.h"
+
+namespace tintara {
+
+namespace {
+
+const RegionFilterText kStretchText = {
+    "Stretch: Frame number must be positive and end frame not less than start frame",
+    "Stretch:this clip which has only %d frames",
+    "Stretch:rect, circle, ellipse are only valid options for shape",
+    "Stretch:coordinates must be +ve and dimensions must be more than 1 ",
+    "Stretch:%age value must be within plus 200 and minus 100",
+    "Stretch: This color format is not supported here",
+    "Stretch:the reference clip has fewer frames than endframe number",
+    "Stretch: The clips differ in colorspace or dimensions",
+    "Stretch:Invalid coordinates and or dimensions. The rectangle goes out of frame ",
+    "Stretch:Invalid coordinates and or dimensions. The circle goes out of frame ",
+    "Stretch:Invalid coordinates and or dimensions. The ellipse goes out of frame ",
+    -100,
+    200,
+};
+
+// v + (v * st) / 100, the division truncating toward zero, held to 0..255.
+std::array<BYTE, 256> StretchTable(int st) {
+  std::array<BYTE, 256> table;
+  for (int v = 0; v < 256; ++v) table[v] = static_cast<BYTE>(std::clamp(v + (v * st) / 100, 0, 255));
+  return table;
+}
+
+}  // namespace
+
+Stretch::Stretch(const RegionArgs& args, IScriptEnvironment* env)
+    : RegionFilter(args, kStretchText, StretchTable(args.st), env) {}
+
+AVSValue CreateStretch(AVSValue args, void*, IScriptEnvironment* env) {
+  const RegionArgs a = ReadRegionArgs(args, kStretchText, env);
+  return Created(new Stretch(a, env), args);
+}
+
+}  // namespace tintara

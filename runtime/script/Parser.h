@@ -1,0 +1,21 @@
+// Builds the syntax tree of a script. Grammar, one statement per line:
+//   statement  := [ "return" ] expression | name "=" expression
+//   expression := term { ("+" | "-") term }
+//   term       := unary { ("*" | "/" | "%") unary }
+//   unary      := "-" unary | "+" unary | postfix
+//   postfix    := primary { "." name [ "(" arguments ")" ] }
+//   primary    := number | string | true | false | name [ "(" arguments ")" ] | "(" expression ")"
+//   arguments  := [ argument { "," argument } ],  argument := [ name "=" ] expression
+// Inside parentheses line breaks are blanks, so a long call may span lines.
+#pragma once
+
+#include <string>
+
+#include "runtime/script/Syntax.h"
+
+namespace tintara::script {
+
+// Throws ScriptError naming what was expected and where.
+Program Parse(const std::string& source);
+
+}  // namespace tintara::script

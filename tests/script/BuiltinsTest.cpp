@@ -1,0 +1,285 @@
+// The built-in functions: colours and conversions (BT.601, limited range), picture orientation
+// of stacked RGB clips, Trim's frame arithmetic, and the sources' checks of their files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <fstream>
+#include <string>
+
+#include "runtime/builtins/Builtins.h"
+#include "runtime/builtins/ColorConvert.h"
+#include "runtime/io/FrameName.h"
+#include "runtime/script/Evaluator.h"
+#include "tests/support/TestHost.h"
+
+namespace tintara {
+namespace {
+
+using testing::Picture;
+
+class Builtins : public ::testing::Test {
+ protected:
+  Builtins() {
+    RegisterBuiltins(env_);
+    char dir[] = "/tmp/tintara_builtins_XXXXXX";
+    dir_ = mkdtemp(dir);
+  }
+  ~Builtins() override { std::system(("rm -rf " + dir_).c_str()); }
+
+  PClip Clip(const std::string& source) {
+    const Value v = script::RunScript(env_, source).value;
+    EXPECT_TRUE(v.IsClip());
+    return v.clip;
+  }
+  Picture Frame(const PClip& clip, int n = 0) { return Picture(clip->GetFrame(n, &env_), clip->GetVideoInfo()); }
+  std::string ErrorOf(const std::string& source) {
+    try {
+      const Value v = script::RunScript(env_, source).value;
+      if (v.IsClip()) v.clip->GetFrame(0, &env_);
+    } catch (const script::ScriptError& e) {
+      return e.what();
+    }
+    return "(no error)";
+  }
+  std::string File(const std::string& name, const std::string& bytes) {
+    const std::string path = dir_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  Environment env_;
+  std::string dir_;
+};
+
+// Textbook BT.601 limited-range values of the primaries, worked from
+// Y = 16 + 219 (0.299 R + 0.587 G + 0.114 B) / 255 and the matching U and V.
+TEST(ColorConversion, PrimariesAndGreysMatchTheTextbook) {
+  const struct {
+    int r, g, b, y, u, v;
+  } cases[] = {
+      {255, 0, 0, 81, 90, 240},   {0, 255, 0, 145, 54, 34},     {0, 0, 255, 41, 240, 110},
+      {255, 255, 255, 235, 128, 128}, {0, 0, 0, 16, 128, 128}, {128, 128, 128, 126, 128, 128},
+  };
+  for (const auto& c : cases) {
+    const Yuv yuv = RgbToYuv(c.r, c.g, c.b);
+    EXPECT_EQ(yuv.y, c.y) << c.r << "," << c.g << "," << c.b;
+    EXPECT_EQ(yuv.u, c.u) << c.r << "," << c.g << "," << c.b;
+    EXPECT_EQ(yuv.v, c.v) << c.r << "," << c.g << "," << c.b;
+  }
+}
+
+TEST(ColorConversion, YuvToRgbAgreesWithTheFloatingPointFormulaAndClamps) {
+  for (int y = 0; y < 256; y += 15)
+    for (int u = 0; u < 256; u += 17)
+      for (int v = 0; v < 256; v += 17) {
+        const double l = 1.164383 * (y - 16);
+        const double r = l + 1.596027 * (v - 128), g = l - 0.391762 * (u - 128) - 0.812968 * (v - 128),
+                     b = l + 2.017232 * (u - 128);
+        const auto near = [](double want, int got) {
+          const double clamped = want < 0 ? 0 : want > 255 ? 255 : want;
+          return std::fabs(clamped - got) <= 0.5 + 1e-3;
+        };
+        const Rgb rgb = YuvToRgb(y, u, v);
+        ASSERT_TRUE(near(r, rgb.r) && near(g, rgb.g) && near(b, rgb.b)) << y << "," << u << "," << v;
+      }
+  EXPECT_EQ(YuvToRgb(235, 128, 128).r, 255);
+  EXPECT_EQ(YuvToRgb(16, 128, 128).g, 0);
+  // Red through YUV: 1.164383 * 65 + 1.596027 * 112 = 254.44, G and B slightly below zero.
+  const Rgb red = YuvToRgb(81, 90, 240);
+  EXPECT_EQ(red.r, 254);
+  EXPECT_EQ(red.g, 0);
+  EXPECT_EQ(red.b, 0);
+}
+
+TEST_F(Builtins, BlankClipColoursEveryFormat) {
+  // RGB keeps R in the red byte (byte 2) and the top byte of the colour in RGB32's fourth.
+  const Picture rgb32 = Frame(Clip("BlankClip(width=4, height=2, color=$80FF8000)"));
+  EXPECT_EQ(rgb32.Get(3, 1, 2), 0xFF);
+  EXPECT_EQ(rgb32.Get(3, 1, 1), 0x80);
+  EXPECT_EQ(rgb32.Get(3, 1, 0), 0x00);
+  EXPECT_EQ(rgb32.Get(0, 0, 3), 0x80);
+  const Picture yuy2 = Frame(Clip("BlankClip(width=4, height=2, pixel_type=\"YUY2\", color=$00FF00)"));
+  EXPECT_EQ(yuy2.Get(1, 1, 0), 145);
+  EXPECT_EQ(yuy2.Get(1, 1, 1), 54);
+  EXPECT_EQ(yuy2.Get(1, 1, 2), 34);
+  const Picture i420 = Frame(Clip("BlankClip(width=4, height=2, pixel_type=\"I420\", color=$0000FF)"));
+  EXPECT_EQ(i420.Get(3, 1, 0), 41);
+  EXPECT_EQ(i420.Get(3, 1, 1), 240);
+  EXPECT_EQ(i420.Get(3, 1, 2), 110);
+  const Picture direct = Frame(Clip("BlankClip(width=4, height=2, pixel_type=\"YV12\", color_yuv=$508090)"));
+  EXPECT_EQ(direct.Get(0, 0, 0), 0x50);
+  EXPECT_EQ(direct.Get(0, 0, 1), 0x80);
+  EXPECT_EQ(direct.Get(0, 0, 2), 0x90);
+  // A clip given first lends its format.
+  const PClip copy = Clip("BlankClip(BlankClip(width=6, height=4, pixel_type=\"YUY2\", length=3), color=$FFFFFF)");
+  EXPECT_EQ(copy->GetVideoInfo().num_frames, 3);
+  EXPECT_EQ(Frame(copy).Get(5, 3, 0), 235);
+}
+
+TEST_F(Builtins, StackVerticalPutsTheFirstClipOnTopInEveryFormat) {
+  for (const char* type : {"RGB24", "RGB32", "YUY2", "YV12", "I420"}) {
+    const PClip stack = Clip(std::string("top = BlankClip(width=4, height=2, pixel_type=\"") + type +
+                             "\", color=$FFFFFF)\nStackVertical(top, top.BlankClip(color=$000000, height=4))");
+    const Picture p = Frame(stack);
+    ASSERT_EQ(p.Height(), 6) << type;
+    const bool rgb = std::string(type).compare(0, 3, "RGB") == 0;
+    EXPECT_EQ(p.Get(0, 0, 0), rgb ? 255 : 235) << type;
+    EXPECT_EQ(p.Get(3, 1, 0), rgb ? 255 : 235) << type;
+    EXPECT_EQ(p.Get(0, 2, 0), rgb ? 0 : 16) << type;
+    EXPECT_EQ(p.Get(3, 5, 0), rgb ? 0 : 16) << type;
+  }
+}
+
+TEST_F(Builtins, StackHorizontalPlacesClipsLeftToRightIncludingChroma) {
+  const PClip stack = Clip(
+      "a = BlankClip(width=2, height=2, pixel_type=\"YV12\", color=$FF0000)\n"
+      "b = BlankClip(width=4, height=2, pixel_type=\"YV12\", color=$0000FF)\nStackHorizontal(a, b, a)");
+  const Picture p = Frame(stack);
+  ASSERT_EQ(p.Width(), 8);
+  const int expected_u[8] = {90, 90, 240, 240, 240, 240, 90, 90};
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(p.Get(x, 1, 1), expected_u[x]) << x;
+  EXPECT_EQ(p.Get(4, 0, 0), 41);
+}
+
+TEST_F(Builtins, ConvertingRgbToYuvAveragesTheRgbOfThePixelsThatShareChroma) {
+  // Left column red, right column blue: mean RGB (127.5, 0, 127.5), so
+  // U = 128 + 224 (0.5 - 0.168736) 127.5 / 255 = 165.1 and V = 128 + 224 (0.5 - 0.081312) 127.5 / 255 = 174.9.
+  const std::string two = "StackHorizontal(BlankClip(width=1, height=2, pixel_type=\"RGB24\", color=$FF0000), "
+                          "BlankClip(width=1, height=2, pixel_type=\"RGB24\", color=$0000FF))";
+  const Picture yv12 = Frame(Clip(two + ".ConvertToYV12"));
+  EXPECT_EQ(yv12.Get(0, 0, 0), 81);
+  EXPECT_EQ(yv12.Get(1, 1, 0), 41);
+  EXPECT_EQ(yv12.Get(0, 0, 1), 165);
+  EXPECT_EQ(yv12.Get(0, 0, 2), 175);
+  const Picture yuy2 = Frame(Clip(two + ".ConvertToYUY2"));
+  EXPECT_EQ(yuy2.Get(1, 0, 1), 165);
+  EXPECT_EQ(yuy2.Get(1, 1, 2), 175);
+}
+
+TEST_F(Builtins, ConversionsKeepPictureRowsInPlace) {
+  // Red above blue in RGB; every path through the formats must keep red on top.
+  const std::string card = "card = StackVertical(BlankClip(width=2, height=2, color=$FF0000), "
+                           "BlankClip(width=2, height=2, color=$0000FF))\n";
+  const char* paths[] = {"card.ConvertToYV12", "card.ConvertToYUY2", "card.ConvertToRGB24.ConvertToI420",
+                         "card.ConvertToYUY2.ConvertToYV12", "card.ConvertToYV12.ConvertToYUY2"};
+  for (const char* path : paths) {
+    const Picture p = Frame(Clip(card + path));
+    EXPECT_EQ(p.Get(1, 0, 0), 81) << path;
+    EXPECT_EQ(p.Get(1, 3, 0), 41) << path;
+    EXPECT_EQ(p.Get(0, 0, 2), 240) << path;
+    EXPECT_EQ(p.Get(0, 2, 2), 110) << path;
+  }
+  const Picture back = Frame(Clip(card + "card.ConvertToYV12.ConvertToRGB24"));
+  EXPECT_EQ(back.Get(0, 0, 2), 254);  // red byte of the top row
+  EXPECT_EQ(back.Get(0, 3, 0), 255);  // blue byte of the bottom row
+  // 41 + 240 with V 110: B = 1.164383 * 25 + 2.017232 * 112 = 255.04.
+  const Picture rgb32 = Frame(Clip(card + "card.ConvertToRGB24.ConvertToRGB32"));
+  EXPECT_EQ(rgb32.Get(1, 3, 0), 255);
+  EXPECT_EQ(rgb32.Get(1, 3, 3), 255);
+}
+
+TEST_F(Builtins, TrimCountsFramesLikeAviSynth) {
+  const std::string clip = "c = BlankClip(length=10)\n";
+  EXPECT_EQ(Clip(clip + "c.Trim(2, 5)")->GetVideoInfo().num_frames, 4);
+  EXPECT_EQ(Clip(clip + "c.Trim(3, 0)")->GetVideoInfo().num_frames, 7);    // 0: to the end
+  EXPECT_EQ(Clip(clip + "c.Trim(3, -2)")->GetVideoInfo().num_frames, 2);   // negative: a count
+  EXPECT_EQ(Clip(clip + "c.Trim(8, 100)")->GetVideoInfo().num_frames, 2);  // past the end: the end
+  EXPECT_EQ(Clip(clip + "c.Trim(9, -2147483647)")->GetVideoInfo().num_frames, 1);
+  EXPECT_EQ(ErrorOf(clip + "c.Trim(10, 0)"), "Trim: the first frame 10 is beyond the clip's last frame 9");
+  EXPECT_EQ(ErrorOf(clip + "c.Trim(-1, 0)"), "Trim: the first frame must be 0 or more (it is -1)");
+  EXPECT_EQ(ErrorOf(clip + "c.Trim(5, 3)"), "Trim: the last frame 3 is before the first frame 5");
+}
+
+TEST_F(Builtins, RawSourceReadsFramesAndNamesTheFileInItsErrors) {
+  // Two 2x2 RGB24 frames, top row first: frame 1's top-left pixel is (b, g, r) = (1, 2, 3).
+  std::string bytes(24, '\0');
+  bytes[12] = 1, bytes[13] = 2, bytes[14] = 3;
+  const std::string raw = File("two.raw", bytes);
+  const PClip clip = Clip("RawSource(\"" + raw + "\", width=2, height=2, pixel_type=\"RGB24\")");
+  EXPECT_EQ(clip->GetVideoInfo().num_frames, 2);
+  const Picture p = Frame(clip, 1);
+  EXPECT_EQ(p.Get(0, 0, 0), 1);
+  EXPECT_EQ(p.Get(0, 0, 2), 3);
+  EXPECT_EQ(p.Get(0, 1, 2), 0);
+
+  EXPECT_EQ(ErrorOf("RawSource(\"" + raw + "\", width=3, height=2, pixel_type=\"RGB24\")"),
+            "RawSource: the size of \"" + raw + "\" (24 bytes) is not a whole number of 3x2 RGB24 frames (18 bytes each)");
+  EXPECT_EQ(ErrorOf("RawSource(\"" + raw + "\")"),
+            "RawSource: \"" + raw + "\" has no Y4M header, so it is read as headerless raw frames: give its width= "
+            "and height= (and pixel_type=, YV12 when not given)");
+  EXPECT_EQ(ErrorOf("RawSource(\"" + dir_ + "/none.raw\", width=2, height=2)"),
+            "RawSource: cannot open \"" + dir_ + "/none.raw\": No such file or directory");
+  const std::string empty = File("empty.raw", "");
+  EXPECT_EQ(ErrorOf("RawSource(\"" + empty + "\", width=2, height=2)"), "RawSource: \"" + empty + "\" is empty");
+}
+
+TEST_F(Builtins, RawSourceReadsY4mAndRefusesBrokenOnes) {
+  const std::string header = "YUV4MPEG2 W4 H2 F30000:1001 Ip C420jpeg\n";
+  const std::string frame(12, 'x');
+  const std::string good = File("good.y4m", header + "FRAME\n" + frame + "FRAME Ixyz\n" + frame);
+  const PClip clip = Clip("RawSource(\"" + good + "\", pixel_type=\"I420\")");
+  const VideoInfo& vi = clip->GetVideoInfo();
+  EXPECT_EQ(vi.num_frames, 2);
+  EXPECT_EQ(vi.fps_numerator, 30000u);
+  EXPECT_EQ(vi.fps_denominator, 1001u);
+  EXPECT_EQ(vi.pixel_type, VideoInfo::CS_I420);
+
+  const std::string cut = File("cut.y4m", header + "FRAME\n" + frame + "FRAME\n" + frame.substr(0, 5));
+  EXPECT_EQ(ErrorOf("RawSource(\"" + cut + "\")"),
+            "RawSource: \"" + cut + "\" is truncated: frame 1 has 5 of its 12 bytes");
+  const std::string bad = File("bad.y4m", header + "FRAMX\n" + frame);
+  EXPECT_EQ(ErrorOf("RawSource(\"" + bad + "\")"),
+            "RawSource: \"" + bad + "\" is not a valid Y4M file: frame 0 does not start with a FRAME line");
+  const std::string c444 = File("c444.y4m", "YUV4MPEG2 W4 H2 C444\n");
+  EXPECT_EQ(ErrorOf("RawSource(\"" + c444 + "\")"),
+            "RawSource: \"" + c444 + "\" is not a valid Y4M file: its colour space C444 is not one of 420jpeg, "
+            "420paldv, 420mpeg2, 420, 422 or mono");
+  const std::string odd = File("odd.y4m", "YUV4MPEG2 W5 H2\nFRAME\n" + std::string(11, 'x'));
+  EXPECT_EQ(ErrorOf("RawSource(\"" + odd + "\")"), "RawSource: \"" + odd + "\": YV12 and I420 frames need an even width");
+  EXPECT_EQ(ErrorOf("RawSource(\"" + good + "\", pixel_type=\"YUY2\")"),
+            "RawSource: \"" + good + "\" holds 4:2:0 or grey frames, which are read as YV12 or I420, not YUY2");
+}
+
+TEST_F(Builtins, ImageSourceChecksEveryPictureOfTheSequence) {
+  // Three pictures written through a PNG output path of the runtime's own writer are not
+  // needed: tiny PNGs are made with ImageMagick, whose sizes differ on purpose.
+  const std::string make = "convert -size 4x2 xc:red " + dir_ + "/p0.png && convert -size 4x2 xc:blue " + dir_ +
+                           "/p1.png && convert -size 6x2 xc:red " + dir_ + "/p2.png";
+  if (std::system(make.c_str()) != 0) GTEST_SKIP() << "ImageMagick is not available";
+  const PClip two = Clip("ImageSource(\"" + dir_ + "/p%d.png\", end=1)");
+  EXPECT_EQ(two->GetVideoInfo().num_frames, 2);
+  const Picture second = Frame(two, 1);
+  EXPECT_EQ(second.Get(3, 1, 0), 255);  // blue byte of a blue picture
+  EXPECT_EQ(second.Get(3, 1, 2), 0);
+  EXPECT_EQ(ErrorOf("ImageSource(\"" + dir_ + "/p%d.png\")"),
+            "ImageSource: \"" + dir_ + "/p2.png\" is 6x2, but \"" + dir_ + "/p0.png\" is 4x2");
+  EXPECT_EQ(ErrorOf("ImageSource(\"" + dir_ + "/p%d.png\", start=5)"),
+            "ImageSource: \"" + dir_ + "/p5.png\" does not exist");
+  EXPECT_EQ(ErrorOf("ImageSource(\"" + dir_ + "/p%s.png\")"),
+            "ImageSource: \"" + dir_ + "/p%s.png\" has a % that is not %d, %0Nd or %%");
+  File("text.png", "not a picture");
+  EXPECT_NE(ErrorOf("ImageSource(\"" + dir_ + "/text.png\")").find("ImageSource: cannot read \"" + dir_ + "/text.png\": "),
+            std::string::npos);
+}
+
+TEST(FrameName, PatternsNumberFramesLikePrintf) {
+  io::FrameName name;
+  std::string why;
+  ASSERT_TRUE(io::FrameName::Parse("out/f%04d.png", &name, &why));
+  EXPECT_EQ(name.For(7), "out/f0007.png");
+  EXPECT_EQ(name.For(123456), "out/f123456.png");
+  ASSERT_TRUE(io::FrameName::Parse("100%%_%3d", &name, &why));
+  EXPECT_EQ(name.For(5), "100%_  5");
+  ASSERT_TRUE(io::FrameName::Parse("%d", &name, &why));
+  EXPECT_EQ(name.For(-3), "-3");
+  ASSERT_TRUE(io::FrameName::Parse("still.png", &name, &why));
+  EXPECT_FALSE(name.HasNumber());
+  EXPECT_FALSE(io::FrameName::Parse("%d_%d.png", &name, &why));
+  EXPECT_FALSE(io::FrameName::Parse("%n.png", &name, &why));
+  EXPECT_FALSE(io::FrameName::Parse("%99999999999d", &name, &why));
+  EXPECT_FALSE(io::FrameName::Parse("trailing%", &name, &why));
+}
+
+}  // namespace
+}  // namespace tintara
