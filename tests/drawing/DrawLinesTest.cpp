@@ -47,6 +47,11 @@ const Pixels kArch = {{0, 0},   {1, 1},   {1, 2},   {1, 3},   {2, 4},   {2, 5}, 
                       {13, 18}, {14, 17}, {14, 16}, {15, 15}, {16, 14}, {16, 13}, {16, 12}, {17, 11},
                       {17, 10}, {18, 9},  {18, 8},  {18, 7},  {19, 6},  {19, 5},  {19, 4},  {19, 3}};
 
+// The y-curve through (0,0), (10,10), (5,20): x = (35y - 1.5y^2)/20 truncated per row; row 2
+// also fills column 2.
+const Pixels kBow = {{0, 0},   {1, 1},   {2, 2},   {3, 2},  {4, 3},  {5, 4},  {6, 5},  {7, 6},  {8, 7},  {9, 8}, {9, 9},
+                     {10, 10}, {10, 11}, {10, 12}, {10, 13}, {9, 14}, {9, 15}, {8, 16}, {8, 17}, {7, 18}, {6, 19}};
+
 class DrawLinesFormats : public ::testing::TestWithParam<FormatCase> {
  protected:
   void SetUp() override {
@@ -82,6 +87,14 @@ TEST_P(DrawLinesFormats, JoinAndDiffSegments) {
   Pixels pairs = Across(2, 6, 2);  // nothing between points 1 and 2
   for (int y = 20; y <= 25; ++y) pairs.push_back({10, y});
   Expect(Draw(0, 0, {2, 2, 6, 2, 10, 20, 10, 25}, {Named("line", "diff")}), 0, pairs);
+  // Walked backwards: the quotient counts from the first point, so truncation toward zero lands on
+  // other pixels than for the same segment drawn forward: y = 15 + (5x - 100)/10 over x = 20 down
+  // to 10, x = 15 + (5y - 100)/15 over y = 20 down to 5.
+  Expect(Draw(0, 0, {20, 15, 10, 10}), 0,
+         {{20, 15}, {19, 15}, {18, 14}, {17, 14}, {16, 13}, {15, 13}, {14, 12}, {13, 12}, {12, 11}, {11, 11}, {10, 10}});
+  Expect(Draw(0, 0, {15, 20, 10, 5}), 0,
+         {{15, 20}, {15, 19}, {15, 18}, {14, 17}, {14, 16}, {14, 15}, {13, 14}, {13, 13}, {13, 12}, {12, 11}, {12, 10},
+          {12, 9}, {11, 8}, {11, 7}, {11, 6}, {10, 5}});
 }
 
 TEST_P(DrawLinesFormats, CurvesAlongXAndAlongY) {
@@ -91,11 +104,15 @@ TEST_P(DrawLinesFormats, CurvesAlongXAndAlongY) {
   // Exactly, x = 3 gives y = 3; in double, 7/3 rounds up, L12 comes out a hair under 14/3 and the
   // quotient just under 3, so the column ends on row 2 (after filling row 1 from row 0).
   Expect(Draw(0, 0, {0, 1, 1, 0, 4, 7}, {curve}), 0, {{0, 1}, {1, 0}, {2, 0}, {3, 1}, {3, 2}}, false, Kind::Curve);
-  // x not monotonic, y rising: x = (35y - 1.5y^2)/20 per row; row 2 also fills column 2.
-  Expect(Draw(0, 0, {0, 0, 10, 10, 5, 20}, {curve}), 0,
-         {{0, 0}, {1, 1}, {2, 2}, {3, 2}, {4, 3}, {5, 4}, {6, 5}, {7, 6}, {8, 7}, {9, 8}, {9, 9}, {10, 10}, {10, 11},
-          {10, 12}, {10, 13}, {9, 14}, {9, 15}, {8, 16}, {8, 17}, {7, 18}, {6, 19}},
-         false, Kind::Curve);
+  // x not monotonic, y rising.
+  Expect(Draw(0, 0, {0, 0, 10, 10, 5, 20}, {curve}), 0, kBow, false, Kind::Curve);
+  // The same two curves walked downward: mirrored, they are the same quadratics, so they draw the
+  // mirrored pixels, from the first point down to, not including, the last.
+  Pixels arch_down, rows_up;
+  for (const auto& [x, y] : kArch) arch_down.push_back({20 - x, y});
+  Expect(Draw(0, 0, {20, 0, 10, 20, 0, 0}, {curve}), 0, arch_down, false, Kind::Curve);
+  for (const auto& [x, y] : kBow) rows_up.push_back({x, 20 - y});
+  Expect(Draw(0, 0, {0, 20, 10, 10, 5, 0}, {curve}), 0, rows_up, false, Kind::Curve);
 }
 
 TEST_P(DrawLinesFormats, BrushBlocksInsideSinglePixelsOnTheOutermostRowsAndColumns) {

@@ -158,6 +158,27 @@ TEST_P(MaskMakerFormats, VotesCountPerType) {
   EXPECT_EQ(mark("c2", true), 128);  // coloured source: col
 }
 
+// rt/ert act on the second channel (RGB blue, byte 0; YUV U) and bt/ebt on the third (RGB red,
+// byte 2; YUV V). The two ranges are set apart so that exchanging the channels changes the vote.
+TEST_P(MaskMakerFormats, SecondAndThirdThresholdsActOnTheirOwnChannel) {
+  TestHost host;
+  const int W = 16, H = 12;
+  // First channel 30 (in 20..40), second 150, third 200.
+  PClip src = host.MakeClip(type(), W, H, 1, [&](int, Picture& p) {
+    if (rgb()) p.Fill(150, 30, 200);
+    else p.Fill(30, 150, 200);
+  });
+  auto c2 = [&](const char* lower, const char* upper, int lo, int hi) {
+    PClip m = host.Apply("MaskMaker", {Arg(src), Named("type", "c2"), Named("xcol", false), Named(lower, lo),
+                                       Named(upper, hi)});
+    return host.FrameOf(m, 0).Get(5, 5, 0);
+  };
+  EXPECT_EQ(c2("rt", "ert", 140, 160), 255);  // second channel 150 votes with the first
+  EXPECT_EQ(c2("rt", "ert", 190, 210), 0);    // 200 is the third channel's sample, not the second's
+  EXPECT_EQ(c2("bt", "ebt", 190, 210), 255);
+  EXPECT_EQ(c2("bt", "ebt", 140, 160), 0);
+}
+
 // Frames 10..20 of 30; frame 20 is 10/11 of the way, truncated toward zero, moving left.
 TEST_P(MaskMakerFormats, WindowMovesWithTruncationTowardZero) {
   TestHost host;

@@ -76,6 +76,15 @@ TEST_P(PalletFormats, DefaultChartFrameByFrame) {
   }
 }
 
+TEST_P(PalletFormats, RampStartRestartsOnlyWhenTheRampWouldPass255) {
+  // sgy 235 defaults egy to 255 and fgy to 20: in frame 0, 235 + 20 is 255 exactly and the start
+  // stays 235; frame 1 would start at 255 and restarts at 0; frame 2 starts at 275, kept as 19.
+  PClip top = host.Apply("Pallet", {Arg(src), Named("sgy", 235)});
+  for (auto [n, base] : {std::pair{0, 235}, {1, 0}, {2, 19}})
+    EXPECT_TRUE(Chart(host.FrameOf(src, n), base, 20, 25, 25).Matches(host.FrameOf(top, n))) << "frame " << n;
+  EXPECT_EQ(Ramp(host.FrameOf(top, 0), 2, 2), Yuy2() ? 239 : 238);
+}
+
 TEST_P(PalletFormats, DownwardRampsTruncateTowardZeroAndKeepTheLowByte) {
   // 40-pixel boxes (even, so YUY2 too): 10 + (4*-10)/36 = 9 (not 8) first, 10 + (39*-10)/36 = 0 last.
   PClip down = host.Apply("Pallet", {Arg(src), Named("sgy", 10), Named("egy", 0), Named("fgy", 0), Named("hbox", 16),

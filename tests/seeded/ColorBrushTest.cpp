@@ -242,6 +242,9 @@ TEST_F(ColorBrushChecks, MessagesAndBoundariesInOrder) {
   EXPECT_EQ(Error(0, 4, {1}, {}, Clip(VideoInfo::CS_BGR32)), "ColorBrush:Clips have differing pixel_types");
   PClip odd = new InfoClip(kUnsupportedType, 20, 30, 5);
   EXPECT_EQ(Error(0, 4, {1}, {}, odd, odd), "ColorBrush: This color format is not supported here");
+  // YV24 holds every bit of YV12 but is not YV12.
+  PClip yv24 = new InfoClip(static_cast<int>(0xA000030Bu), 20, 30, 5);
+  EXPECT_EQ(Error(0, 4, {1}, {}, yv24, yv24), "ColorBrush: This color format is not supported here");
   EXPECT_EQ(Error(0, 4, {1}, {}, Clip(VideoInfo::CS_BGR24, 20, 31)), "ColorBrush: The heights/widths of clips are unequal");
   EXPECT_EQ(Error(0, 4, {1}, {}, Clip(VideoInfo::CS_BGR24, 21, 30)), "ColorBrush: The heights/widths of clips are unequal");
   const std::string mask = "ColorBrush:The Right Clip has fewer frames than the end frame number given";

@@ -168,6 +168,9 @@ TEST_F(ColorLineChecks, MessagesAndBoundariesInOrder) {
   EXPECT_EQ(Error(0, 1, {0, 0, 0}, {}, Clip(VideoInfo::CS_YV12)), "ColorLine:Clips have differing pixel_types");
   PClip odd = new InfoClip(kUnsupportedType, 20, 10, 5);
   EXPECT_EQ(Error(0, 1, {0, 0, 0}, {}, odd, odd), "ColorLine: This color format is not supported here");
+  // YV24 holds every bit of YV12 but is not YV12.
+  PClip yv24 = new InfoClip(static_cast<int>(0xA000030Bu), 20, 10, 5);
+  EXPECT_EQ(Error(0, 1, {0, 0, 0}, {}, yv24, yv24), "ColorLine: This color format is not supported here");
   EXPECT_EQ(Error(0, 1, {0, 0, 0}, {}, Clip(VideoInfo::CS_YUY2, 22)), "ColorLine: The heights/widths of clips are unequal");
   const std::string clip = "ColorLine:the clip has fewer frames than start or end frame";
   const std::string right = "ColorLine:The Right Clip has fewer frames than the end frame number given";
