@@ -1,5 +1,6 @@
 #include "bench/BenchHost.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "runtime/CacheClip.h"
@@ -18,7 +19,9 @@ const std::vector<BenchFormat>& Formats() {
 Environment& Env() {
   static Environment* env = [] {
     auto* e = new Environment();
-    e->LoadPlugin(TINTARA_MODULE_PATH);
+    // TINTARA_BENCH_MODULE times another build of the module (an older one, to compare).
+    const char* other = std::getenv("TINTARA_BENCH_MODULE");
+    e->LoadPlugin(other && *other ? other : TINTARA_MODULE_PATH);
     return e;
   }();
   return *env;

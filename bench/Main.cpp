@@ -96,9 +96,12 @@ void PrintTable(const CollectingReporter& reporter) {
   constexpr double kMegapixels = 1920.0 * 1080.0 / 1e6;
   int peer_met = 0, peer_total = 0, point_met = 0, point_total = 0;
 
+  // By name, so each filter's operations and formats stand together whatever order they ran in.
+  std::vector<std::string> names = reporter.Order();
+  std::sort(names.begin(), names.end());
   std::printf("\n| benchmark | ms/frame | MP/s | peer | x peer | x memcpy | targets |\n");
   std::printf("|---|---:|---:|---|---:|---:|---|\n");
-  for (const std::string& name : reporter.Order()) {
+  for (const std::string& name : names) {
     if (IsReference(name)) continue;
     const double ns = time_of(name);
     const Rule* rule = RuleFor(name);
@@ -135,7 +138,7 @@ void PrintTable(const CollectingReporter& reporter) {
   }
 
   std::printf("\n| reference | ms/frame | MP/s |\n|---|---:|---:|\n");
-  for (const std::string& name : reporter.Order())
+  for (const std::string& name : names)
     if (IsReference(name))
       std::printf("| %s | %.3f | %.0f |\n", name.c_str(), time_of(name) / 1e6, kMegapixels / (time_of(name) / 1e9));
 
