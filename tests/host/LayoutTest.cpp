@@ -131,5 +131,38 @@ TEST(HostLayout, FrameReleaseDropsBufferCountOnlyAtZero) {
   EXPECT_EQ(f->GetRowSize(PLANAR_U_ALIGNED), 35);
 }
 
+// Chroma is chosen only by PLANAR_U, PLANAR_V and their _ALIGNED forms; any other selector,
+// a combination of bits included, addresses the first plane.
+TEST(HostLayout, OnlyTheFourChromaSelectorsAddressChroma) {
+  Environment env;
+  PVideoFrame f = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 70, 46, 1));
+  const BYTE* y = f->GetReadPtr();
+  struct Case {
+    int plane;
+    int offset;
+  };
+  const Case cases[] = {
+      {DEFAULT_PLANE, f->GetOffset()},     {PLANAR_Y, f->GetOffset()},
+      {PLANAR_U, f->GetOffset(PLANAR_U)},  {PLANAR_V, f->GetOffset(PLANAR_V)},
+      {PLANAR_ALIGNED, f->GetOffset()},    {PLANAR_Y_ALIGNED, f->GetOffset()},
+      {PLANAR_U_ALIGNED, f->GetOffset(PLANAR_U)}, {PLANAR_V_ALIGNED, f->GetOffset(PLANAR_V)},
+      {PLANAR_Y | PLANAR_U, f->GetOffset()}, {PLANAR_U | PLANAR_V, f->GetOffset()},
+      {PLANAR_Y | PLANAR_V, f->GetOffset()}, {16 | PLANAR_U, f->GetOffset()},
+      {-1, f->GetOffset()},
+  };
+  ASSERT_NE(f->GetOffset(PLANAR_U), f->GetOffset());
+  ASSERT_NE(f->GetOffset(PLANAR_V), f->GetOffset());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.plane);
+    const bool chroma = c.offset != f->GetOffset();
+    EXPECT_EQ(f->GetOffset(c.plane), c.offset);
+    EXPECT_EQ(f->GetReadPtr(c.plane), y - f->GetOffset() + c.offset);
+    EXPECT_EQ(f->GetPitch(c.plane), chroma ? f->GetPitch(PLANAR_U) : f->GetPitch());
+    EXPECT_EQ(f->GetRowSize(c.plane), chroma ? 35 : 70);
+    EXPECT_EQ(f->GetHeight(c.plane), chroma ? 23 : 46);
+    EXPECT_EQ(f->GetWritePtr(c.plane), y - f->GetOffset() + c.offset);
+  }
+}
+
 }  // namespace
 }  // namespace tintara
