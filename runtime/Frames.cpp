@@ -11,13 +11,13 @@ namespace {
 constexpr int kMinimumAlign = 64;
 constexpr size_t kSpareBuffers = 16;
 
-int RoundUp(int value, int unit) { return (value + unit - 1) / unit * unit; }
+int64_t RoundUp(int64_t value, int64_t unit) { return (value + unit - 1) / unit * unit; }
 }  // namespace
 
 class FramePool::Buffer : public VideoFrameBuffer {
  public:
-  explicit Buffer(size_t size) : capacity(size) {
-    data = static_cast<BYTE*>(std::aligned_alloc(kMinimumAlign, RoundUp(static_cast<int>(size), kMinimumAlign)));
+  Buffer(size_t size, size_t alignment_) : capacity(size), alignment(alignment_) {
+    data = static_cast<BYTE*>(std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment));
   }
   ~Buffer() { std::free(data); }
   bool Allocated() const { return data != nullptr; }
@@ -30,6 +30,7 @@ class FramePool::Buffer : public VideoFrameBuffer {
   BYTE* Data() { return data; }
 
   const size_t capacity;
+  const size_t alignment;  // of `data`: a power of two, at least 64
 };
 
 class FramePool::Frame : public VideoFrame {
@@ -150,17 +151,17 @@ void FramePool::Sweep() {
   }
 }
 
-FramePool::Buffer* FramePool::AcquireBuffer(size_t size) {
+FramePool::Buffer* FramePool::AcquireBuffer(size_t size, size_t alignment) {
   Sweep();
   for (size_t i = spare_.size(); i-- > 0;) {
     Buffer* b = spare_[i];
-    if (b->capacity >= size && b->capacity <= 2 * size) {
+    if (b->capacity >= size && b->capacity <= 2 * size && b->alignment >= alignment) {
       spare_.erase(spare_.begin() + static_cast<long>(i));
       buffers_.push_back(b);
       return b;
     }
   }
-  auto* b = new Buffer(size);
+  auto* b = new Buffer(size, alignment);
   if (!b->Allocated()) {
     delete b;
     return nullptr;
@@ -171,19 +172,29 @@ FramePool::Buffer* FramePool::AcquireBuffer(size_t size) {
 
 PVideoFrame FramePool::New(const VideoInfo& vi, int align, std::string* error) {
   if (!CheckFormat(vi, error)) return PVideoFrame();
-  align = std::max(kMinimumAlign, align < 0 ? -align : align);
-  if (align > 4096 || (align & (align - 1))) align = kMinimumAlign;  // only sane powers of two
+  // A minimum for pointers and pitches alike, a negative value counting by its size (64 bits:
+  // INT_MIN too). Only a power of two can align a pointer; anything else gets the default.
+  int64_t unit = std::max<int64_t>(kMinimumAlign, std::llabs(int64_t{align}));
+  if (unit & (unit - 1)) unit = kMinimumAlign;
   const PlaneGeometry g = GeometryOf(vi);
 
   std::lock_guard<std::mutex> lock(mutex_);
-  const int pitch = RoundUp(g.row_size, align);
-  int pitchUV = 0;
-  if (g.planes == 3) pitchUV = options_.chroma_aligned ? RoundUp(g.row_sizeUV, align) : pitch / 2;
-  const int luma = pitch * g.height;
-  const int chroma = RoundUp(pitchUV * g.heightUV, align);
-  const int size = RoundUp(luma, align) + 2 * chroma;
+  const int64_t pitch = RoundUp(g.row_size, unit);
+  int64_t pitchUV = 0;
+  if (g.planes == 3) pitchUV = options_.chroma_aligned ? RoundUp(g.row_sizeUV, unit) : pitch / 2;
+  const int64_t luma = pitch * g.height;
+  const int64_t chroma = RoundUp(pitchUV * g.heightUV, unit);
+  const int64_t first = RoundUp(luma, unit);
+  const int64_t second = first + chroma;
+  // A large alignment can push sizes that pass the format check past what the frame's ints hold.
+  if (second + chroma > INT_MAX) {
+    *error = "NewVideoFrame: a frame of " + std::to_string(vi.width) + "x" + std::to_string(vi.height) +
+             " is too large";
+    return PVideoFrame();
+  }
+  const int size = static_cast<int>(second + chroma);
 
-  Buffer* buffer = AcquireBuffer(static_cast<size_t>(size));
+  Buffer* buffer = AcquireBuffer(static_cast<size_t>(size), static_cast<size_t>(unit));
   if (!buffer) {
     *error = "NewVideoFrame: out of memory for a frame of " + std::to_string(vi.width) + "x" + std::to_string(vi.height);
     return PVideoFrame();
@@ -192,14 +203,13 @@ PVideoFrame FramePool::New(const VideoInfo& vi, int align, std::string* error) {
   if (options_.poison) std::memset(buffer->Data(), options_.poison_value, buffer->capacity);
 
   auto* frame = new Frame(buffer, vi.pixel_type, vi.width);
-  const int first = RoundUp(luma, align);
-  const int second = first + chroma;
+  const int u = static_cast<int>(first), v = static_cast<int>(second);
   if (g.planes == 3) {
     const bool yv12 = vi.pixel_type == VideoInfo::CS_YV12;  // V before U; I420 the reverse
-    frame->Layout(0, pitch, g.row_size, g.height, yv12 ? second : first, yv12 ? first : second, pitchUV,
-                  g.row_sizeUV, g.heightUV);
+    frame->Layout(0, static_cast<int>(pitch), g.row_size, g.height, yv12 ? v : u, yv12 ? u : v,
+                  static_cast<int>(pitchUV), g.row_sizeUV, g.heightUV);
   } else {
-    frame->Layout(0, pitch, g.row_size, g.height, 0, 0, 0, 0, 0);
+    frame->Layout(0, static_cast<int>(pitch), g.row_size, g.height, 0, 0, 0, 0, 0);
   }
   frames_.push_back(frame);
   return PVideoFrame(frame);

@@ -52,7 +52,7 @@ class FramePool {
   class Buffer;
   class Frame;
 
-  Buffer* AcquireBuffer(size_t size);
+  Buffer* AcquireBuffer(size_t size, size_t alignment);
   void Sweep();
 
   std::mutex mutex_;

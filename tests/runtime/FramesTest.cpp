@@ -1,6 +1,7 @@
 // Frames as the embedded host makes them: alignment, padded pitches, plane order, writability.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -27,6 +28,26 @@ TEST(Frames, PlanesAreAlignedWithPaddedPitchesAndHostPlaneOrder) {
   EXPECT_EQ(rgb->GetPitch(PLANAR_U), 0);
   EXPECT_EQ(rgb->GetRowSize(PLANAR_U), 0);
   EXPECT_EQ(rgb->GetHeight(PLANAR_V), 0);
+}
+
+// A larger alignment holds for the plane pointers as well as the pitches, also when a buffer
+// made for the default alignment is free for reuse; a negative one counts by its size.
+TEST(Frames, LargerAlignmentsHoldForPointersAndPitches) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_YV12, 64, 8, 1);
+  for (int k = 0; k < 4; ++k) env.NewVideoFrame(vi);
+  for (int align : {128, 1024, 4096, 8192, -256}) {
+    SCOPED_TRACE(align);
+    const uintptr_t unit = static_cast<uintptr_t>(align < 0 ? -align : align);
+    PVideoFrame f = env.NewVideoFrame(vi, align);
+    for (int p : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(f->GetReadPtr(p)) % unit, 0u) << p;
+      EXPECT_EQ(static_cast<uintptr_t>(f->GetPitch(p)) % unit, 0u) << p;
+    }
+  }
+  // As large as an int can ask: no frame fits its sizes, so it is refused.
+  EXPECT_THROW(env.NewVideoFrame(vi, INT_MIN), AvisynthError);
+  EXPECT_THROW(env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_BGR24, 2, 1 << 20, 1), 4096), AvisynthError);
 }
 
 TEST(Frames, ChromaAlignmentOffGivesHalfPitch) {
