@@ -113,6 +113,27 @@ TEST(Frames, SubframeKeepsAlignmentAndSharesTheBuffer) {
   EXPECT_THROW(env.Subframe(f, 0, f->GetPitch(), 64, 100), AvisynthError);  // past the buffer
 }
 
+// A negative pitch walks backwards from the first row: every row, not just the first and the
+// end of the last, must lie in the buffer.
+TEST(Frames, SubframeWithNegativePitchStaysInsideTheBuffer) {
+  Environment env;
+  PVideoFrame f = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_BGR32, 64, 8, 1));
+  const int pitch = f->GetPitch();
+  PVideoFrame flipped = env.Subframe(f, 7 * pitch, -pitch, 256, 8);
+  EXPECT_EQ(flipped->GetReadPtr() + 7L * flipped->GetPitch(), f->GetReadPtr());
+  EXPECT_THROW(env.Subframe(f, 0, -pitch, 16, 2), AvisynthError);  // second row before the buffer
+  EXPECT_THROW(env.Subframe(f, 0, INT_MIN, 64, 2), AvisynthError);
+  EXPECT_THROW(env.Subframe(f, 0, pitch, 64, INT_MIN), AvisynthError);
+
+  PVideoFrame p = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 64, 8, 1));
+  const int pitchUV = p->GetPitch(PLANAR_U);
+  // Chroma rows run from the buffer's start backwards.
+  EXPECT_THROW(env.SubframePlanar(p, 0, p->GetPitch(), 64, 8, -p->GetOffset(PLANAR_U), 0, -pitchUV),
+               AvisynthError);
+  PVideoFrame up = env.SubframePlanar(p, 0, p->GetPitch(), 64, 8, 3 * pitchUV, 3 * pitchUV, -pitchUV);
+  EXPECT_EQ(up->GetReadPtr(PLANAR_U) + 3L * up->GetPitch(PLANAR_U), p->GetReadPtr(PLANAR_U));
+}
+
 TEST(Frames, StringsLiveWithTheEnvironment) {
   Environment env;
   char* a = env.SaveString("abcdef", 3);
