@@ -94,6 +94,38 @@ TEST(Frames, MakeWritableCopiesOnlySharedFramesAndKeepsTheOriginal) {
   EXPECT_FALSE(env.MakeWritable(&mine));  // already writable: nothing done
 }
 
+// A copy has the geometry of the frame it copies, which for a part of a frame is not the
+// geometry of the whole.
+TEST(Frames, MakeWritableCopiesThePartAFrameShows) {
+  Environment env;
+  PVideoFrame whole = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 128, 16, 1));
+  for (int p : {PLANAR_Y, PLANAR_U, PLANAR_V})
+    for (int y = 0; y < whole->GetHeight(p); ++y)
+      for (int x = 0; x < whole->GetRowSize(p); ++x)
+        whole->GetWritePtr(p)[y * whole->GetPitch(p) + x] = static_cast<BYTE>(p * 50 + y * 3 + x);
+  const int pitch = whole->GetPitch(), pitchUV = whole->GetPitch(PLANAR_U);
+  // Rows 2..9 and chroma rows 1..4, the left 64 columns.
+  PVideoFrame part = env.SubframePlanar(whole, 2 * pitch, pitch, 64, 8, pitchUV, pitchUV, pitchUV);
+  EXPECT_TRUE(env.MakeWritable(&part));
+  EXPECT_EQ(part->GetRowSize(), 64);
+  EXPECT_EQ(part->GetHeight(), 8);
+  EXPECT_EQ(part->GetRowSize(PLANAR_U), 32);
+  EXPECT_EQ(part->GetHeight(PLANAR_V), 4);
+  for (int p : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
+    const int skip = p == PLANAR_Y ? 2 : 1;
+    for (int y = 0; y < part->GetHeight(p); ++y)
+      for (int x = 0; x < part->GetRowSize(p); ++x)
+        ASSERT_EQ(part->GetReadPtr(p)[y * part->GetPitch(p) + x], static_cast<BYTE>(p * 50 + (y + skip) * 3 + x))
+            << p << " " << x << "," << y;
+  }
+  // A view of an RGB frame upside down: the copy reads top-down what the view shows.
+  PVideoFrame rgb = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_BGR32, 16, 4, 1));
+  for (int y = 0; y < 4; ++y) rgb->GetWritePtr()[y * rgb->GetPitch()] = static_cast<BYTE>(10 + y);
+  PVideoFrame flipped = env.Subframe(rgb, 3 * rgb->GetPitch(), -rgb->GetPitch(), 64, 4);
+  EXPECT_TRUE(env.MakeWritable(&flipped));
+  for (int y = 0; y < 4; ++y) EXPECT_EQ(flipped->GetReadPtr()[y * flipped->GetPitch()], 13 - y);
+}
+
 TEST(Frames, UnusedFramesAreReclaimed) {
   Environment env;
   const VideoInfo vi = VideoInfoOf(VideoInfo::CS_BGR32, 64, 64, 1);
