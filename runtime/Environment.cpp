@@ -423,10 +423,9 @@ int Environment::SetWorkingDir(const char* newdir) { return newdir && chdir(newd
 void* Environment::ManageCache(int, void*) { return nullptr; }
 
 bool Environment::PlanarChromaAlignment(PlanarChromaAlignmentMode key) {
-  const bool before = frames_.ChromaAligned();
-  if (key == PlanarChromaAlignmentOn) frames_.SetChromaAligned(true);
-  if (key == PlanarChromaAlignmentOff) frames_.SetChromaAligned(false);
-  return before;
+  if (key == PlanarChromaAlignmentOn || key == PlanarChromaAlignmentOff)
+    return frames_.SetChromaAligned(key == PlanarChromaAlignmentOn);
+  return frames_.ChromaAligned();
 }
 
 }  // namespace tintara

@@ -108,12 +108,17 @@ void FramePool::SetPoison(bool on, uint8_t value) {
   options_.poison_value = value;
 }
 
-void FramePool::SetChromaAligned(bool on) {
+bool FramePool::SetChromaAligned(bool on) {
   std::lock_guard<std::mutex> lock(mutex_);
+  const bool before = options_.chroma_aligned;
   options_.chroma_aligned = on;
+  return before;
 }
 
-bool FramePool::ChromaAligned() const { return options_.chroma_aligned; }
+bool FramePool::ChromaAligned() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return options_.chroma_aligned;
+}
 
 size_t FramePool::LiveFrames() {
   std::lock_guard<std::mutex> lock(mutex_);

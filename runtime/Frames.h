@@ -46,8 +46,9 @@ class FramePool {
                     int offsetU, int offsetV, int pitchUV, int row_sizeUV, int heightUV);
 
   void SetPoison(bool on, uint8_t value);
-  void SetChromaAligned(bool on);
-  bool ChromaAligned() const;
+  // Switches chroma alignment and answers the state before, in one step.
+  bool SetChromaAligned(bool on);
+  bool ChromaAligned();
 
   // Live frame objects and buffers (tests use it to see that frames are released).
   size_t LiveFrames();
