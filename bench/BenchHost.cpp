@@ -65,6 +65,10 @@ void TimeFrames(benchmark::State& state, const PClip& result) {
     PVideoFrame out = clip->GetFrame(0, &Env());
     benchmark::DoNotOptimize(out->GetReadPtr());
   }
+  ReportMegapixels(state);
+}
+
+void ReportMegapixels(benchmark::State& state) {
   state.counters["MP/s"] = benchmark::Counter(static_cast<double>(kWidth) * kHeight * state.iterations() / 1e6,
                                               benchmark::Counter::kIsRate);
 }

@@ -31,4 +31,8 @@ PClip TestPicture(int pixel_type);
 // Times making frame 0 of `clip` (the filter), reporting megapixels per second.
 void TimeFrames(benchmark::State& state, const PClip& clip);
 
+// Sets the megapixels-per-second counter of a benchmark that made one 1920x1080 frame per
+// iteration.
+void ReportMegapixels(benchmark::State& state);
+
 }  // namespace tintara::bench

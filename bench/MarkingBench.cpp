@@ -17,8 +17,7 @@ void MemcpyFrame(benchmark::State& state, int pixel_type) {
     std::memcpy(dst.data(), f->GetReadPtr(), bytes);
     benchmark::DoNotOptimize(dst.data());
   }
-  state.counters["MP/s"] = benchmark::Counter(static_cast<double>(kWidth) * kHeight * state.iterations() / 1e6,
-                                              benchmark::Counter::kIsRate);
+  ReportMegapixels(state);
 }
 
 void MaskMaker(benchmark::State& state, int pixel_type) {
@@ -48,5 +47,3 @@ const int registered = [] {
 
 }  // namespace
 }  // namespace tintara::bench
-
-BENCHMARK_MAIN();

@@ -128,7 +128,9 @@ size_t FramePool::LiveFrames() {
 
 // Frees dead frame objects and moves unreferenced buffers to the spares. A frame whose count
 // reached 0 is never referenced again (only the pool hands frames out), and its releaser read
-// the buffer pointer before dropping the count, so deleting it here is safe.
+// the buffer pointer before dropping the count, so deleting it here is safe. A buffer's count is
+// the number of live frame objects on it (a frame's last release drops it), so a count of 0 is
+// enough to reuse the buffer: a releaser between its two decrements still holds it at 1.
 void FramePool::Sweep() {
   frames_.erase(std::remove_if(frames_.begin(), frames_.end(),
                                [](Frame* f) {
@@ -137,11 +139,10 @@ void FramePool::Sweep() {
                                  return true;
                                }),
                 frames_.end());
+  sweep_at_ = 2 * frames_.size() + kSpareBuffers;
   for (size_t i = 0; i < buffers_.size();) {
     Buffer* b = buffers_[i];
-    bool referenced = b->Count() != 0;
-    for (size_t k = 0; !referenced && k < frames_.size(); ++k) referenced = frames_[k]->Owner() == b;
-    if (referenced) {
+    if (b->Count() != 0) {
       ++i;
       continue;
     }
@@ -155,16 +156,26 @@ void FramePool::Sweep() {
   }
 }
 
+bool FramePool::Fits(const Buffer* b, size_t size, size_t alignment) {
+  return b->capacity >= size && b->capacity <= 2 * size && b->alignment >= alignment;
+}
+
+// A full sweep looks at every frame and buffer, so it runs only before a buffer is allocated or
+// once the frame objects have doubled since the last one. Before that, the spares and then the
+// buffers handed out most recently (the likeliest to be free again) are tried.
 FramePool::Buffer* FramePool::AcquireBuffer(size_t size, size_t alignment) {
-  Sweep();
+  if (frames_.size() >= sweep_at_) Sweep();
   for (size_t i = spare_.size(); i-- > 0;) {
     Buffer* b = spare_[i];
-    if (b->capacity >= size && b->capacity <= 2 * size && b->alignment >= alignment) {
+    if (Fits(b, size, alignment)) {
       spare_.erase(spare_.begin() + static_cast<long>(i));
       buffers_.push_back(b);
       return b;
     }
   }
+  for (size_t i = buffers_.size(); i-- > 0;)
+    if (buffers_[i]->Count() == 0 && Fits(buffers_[i], size, alignment)) return buffers_[i];
+  Sweep();
   auto* b = new Buffer(size, alignment);
   if (!b->Allocated()) {
     delete b;

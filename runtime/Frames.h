@@ -61,6 +61,7 @@ class FramePool {
   class Frame;
 
   Buffer* AcquireBuffer(size_t size, size_t alignment);
+  static bool Fits(const Buffer* b, size_t size, size_t alignment);
   // A new writable frame of that geometry, every plane and pitch aligned to `unit`.
   PVideoFrame Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first,
                    const std::string& what, std::string* error);
@@ -71,6 +72,7 @@ class FramePool {
   std::vector<Frame*> frames_;
   std::vector<Buffer*> buffers_;   // referenced by some frame
   std::vector<Buffer*> spare_;     // unused, kept for reuse
+  size_t sweep_at_ = 0;            // frame objects at which the next full sweep runs
 };
 
 PlaneGeometry GeometryOf(const VideoInfo& vi);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "filters/common/Surround.h"
+
 namespace tintara {
 
 void PrepareMarkOutput(const PVideoFrame& out, const PVideoFrame& src, PixelFormat format, bool test) {
@@ -25,6 +27,32 @@ void PrepareMarkOutput(const PVideoFrame& out, const PVideoFrame& src, PixelForm
   if (o.planar)
     for (const Plane* p : {&o.u, &o.v})
       for (int y = 0; y < p->height; ++y) std::memset(p->Row(y), 128, static_cast<size_t>(p->row_size));
+}
+
+void PrepareMarkSurround(const PVideoFrame& out, const PVideoFrame& src, PixelFormat format, bool test,
+                         const Window& w) {
+  const FramePlanes<BYTE> o = WritePlanes(out, format);
+  const int bpp = BytesPerPixel(format);
+  ByteRect luma{w.ty, w.by + 1, w.lx * bpp, (w.rx + 1) * bpp};
+  if (IsRGB(format)) {
+    luma.r0 = MemoryRow(format, o.y.height, w.by);
+    luma.r1 = MemoryRow(format, o.y.height, w.ty) + 1;
+  } else if (format == PixelFormat::YUY2) {
+    luma.b1 = 2 * w.rx + 2;
+  }
+  const ByteRect chroma{w.ty / 2, w.by / 2 + 1, w.lx / 2, w.rx / 2 + 1};
+  if (test) {
+    FillAround(o.y, 0, format == PixelFormat::YUY2 ? 128 : 0, luma);
+    if (o.planar)
+      for (const Plane* p : {&o.u, &o.v}) FillAround(*p, 128, 128, chroma);
+    return;
+  }
+  const FramePlanes<const BYTE> s = ReadPlanes(src, format);
+  CopyAround(o.y, s.y, luma);
+  if (o.planar) {
+    CopyAround(o.u, s.u, chroma);
+    CopyAround(o.v, s.v, chroma);
+  }
 }
 
 void NeutralWindowChroma(const PVideoFrame& out, PixelFormat format, const Window& w) {

@@ -18,6 +18,13 @@ struct MarkValues {
 // (RGB 0, YUV luma 0 with chroma 128) in test mode, where everything outside the window is black.
 void PrepareMarkOutput(const PVideoFrame& out, const PVideoFrame& src, PixelFormat format, bool test);
 
+// The same, but only around the bytes that marking the window `w` (clipped to the frame) and
+// NeutralWindowChroma write, so that no byte is written twice: RGB the window's pixels; YUY2
+// bytes 2L..2R+1 of rows T..B (the Y of pixel R+1 keeps the fill); planar the window's luma and
+// the chroma NeutralWindowChroma sets. The caller then writes every one of those bytes.
+void PrepareMarkSurround(const PVideoFrame& out, const PVideoFrame& src, PixelFormat format, bool test,
+                         const Window& w);
+
 // Sets the chroma the window touches to 128: YUY2 every pair of columns L..R (L and R even) in
 // rows T..B, planar chroma rows T/2..B/2 and columns L/2..R/2. RGB has no chroma: nothing.
 void NeutralWindowChroma(const PVideoFrame& out, PixelFormat format, const Window& w);

@@ -29,6 +29,9 @@ InlayPaint InlayPaintOf(int color, bool shift, int st) {
 
   const FillColour offsets = FillColourOf(color);
   const Brightness brightness(shift, st);
+  k.offset = brightness.IsOffset();
+  k.st = st;
+  k.kV = offsets.kV, k.kG = offsets.kG, k.kU = offsets.kU;
   for (int v = 0; v < 256; ++v) {
     const int n = brightness.Stored(v);  // clamped first, unlike the seeded Paint
     k.adjusted[v] = static_cast<BYTE>(n);

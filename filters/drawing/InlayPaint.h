@@ -27,6 +27,11 @@ struct InlayPaint {
   // RGB: the three bytes of a tinted pixel whose first byte is v: clamp(adjust(v) + kV),
   // clamp(adjust(v) + kG), clamp(adjust(v) + kU).
   BYTE tinted[3][256] = {};
+  // The same as arithmetic when the adjustment is an offset (a shift, or st = 0): adjusted(v) =
+  // clamp(v + st), tinted = clamp(adjusted + kV, kG, kU). The span loops then vectorise.
+  bool offset = false;
+  int st = 0;
+  int kV = 0, kG = 0, kU = 0;
 };
 InlayPaint InlayPaintOf(int color, bool shift, int st);
 

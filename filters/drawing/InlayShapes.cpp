@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "filters/common/Sample.h"
+#include "filters/common/Vectorised.h"
 #include "filters/drawing/InlayStyles.h"
 
 namespace tintara {
@@ -56,18 +58,126 @@ void ForEachSpan(const InlayWindow& w, bool ellipse, int width, int height, Span
   }
 }
 
+// `yes` where `s` holds, else `no`, as arithmetic: a select of a value against the byte it
+// replaces would become a conditional store, which keeps the loop from vectorising.
+inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
+
+// The span loops below do per run of columns c0..c1-1 what SolidPixel and TintPixel do per pixel,
+// on local values and pointers that cannot alias, without branches, so they vectorise. YUV runs
+// that cut a chroma pair at either end leave those single pixels to the per-pixel functions.
+
+template <PixelFormat F>
+void SolidSpan(const InlayPaint& k, const RowBytes& row, int c0, int c1) {
+  if constexpr (IsRGB(F)) {
+    constexpr int bpp = BytesPerPixel(F);
+    const BYTE r = k.cR, g = k.cG, b = k.cB;
+    BYTE* __restrict p = row.y + c0 * bpp;
+    for (int i = 0; i < c1 - c0; ++i) p[i * bpp] = r, p[i * bpp + 1] = g, p[i * bpp + 2] = b;
+  } else {
+    int c = c0;
+    if (c & 1) SolidPixel<F>(k, row, c++);
+    const int pairs = (c1 - c) / 2;
+    if constexpr (F == PixelFormat::YUY2) {
+      const BYTE y = k.cY, u = k.cU, v = k.cV;
+      BYTE* __restrict p = row.y + 2 * c;
+      for (int i = 0; i < pairs; ++i) p[4 * i] = y, p[4 * i + 1] = u, p[4 * i + 2] = y, p[4 * i + 3] = v;
+    } else {
+      std::memset(row.y + c, k.cY, static_cast<size_t>(2 * pairs));
+      std::memset(row.u + c / 2, k.cU, static_cast<size_t>(pairs));
+      std::memset(row.v + c / 2, k.cV, static_cast<size_t>(pairs));
+    }
+    c += 2 * pairs;
+    if (c < c1) SolidPixel<F>(k, row, c);
+  }
+}
+
+// The tinted bytes of brightness v: by arithmetic for an offset, else from the tables.
+template <bool Offset>
+struct Tint {
+  const InlayPaint& k;
+  int16_t st, kV, kG, kU;
+  explicit Tint(const InlayPaint& paint)
+      : k(paint), st(static_cast<int16_t>(paint.st)), kV(static_cast<int16_t>(paint.kV)),
+        kG(static_cast<int16_t>(paint.kG)), kU(static_cast<int16_t>(paint.kU)) {}
+  int16_t Adjusted(BYTE v) const {
+    return Offset ? std::clamp<int16_t>(static_cast<int16_t>(v + st), 0, 255) : k.adjusted[v];
+  }
+  BYTE Byte(int16_t n, int16_t offset, int table, BYTE v) const {
+    return Offset ? static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(n + offset), 0, 255)) : k.tinted[table][v];
+  }
+};
+
+template <PixelFormat F, bool Offset>
+void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* mask, BYTE value, int c0, int c1) {
+  const Tint<Offset> t(paint);
+  if constexpr (IsRGB(F)) {
+    constexpr int bpp = BytesPerPixel(F);
+    BYTE* __restrict p = row.y + c0 * bpp;
+    const BYTE* __restrict m = mask + c0 * bpp;
+    for (int i = 0; i < c1 - c0; ++i) {
+      const bool sel = m[i * bpp] == value;
+      const BYTE v = p[i * bpp];  // brightness comes from the first byte alone
+      const int16_t n = t.Adjusted(v);
+      const BYTE b0 = t.Byte(n, t.kV, 0, v), b1 = t.Byte(n, t.kG, 1, v), b2 = t.Byte(n, t.kU, 2, v);
+      p[i * bpp] = Pick(sel, b0, v);
+      p[i * bpp + 1] = Pick(sel, b1, p[i * bpp + 1]);
+      p[i * bpp + 2] = Pick(sel, b2, p[i * bpp + 2]);
+    }
+  } else {
+    auto single = [&](int c) {
+      if (SampleAt<F>(mask, c) == value) TintPixel<F>(paint, row, c);
+    };
+    int c = c0;
+    if (c & 1) single(c++);
+    const int pairs = (c1 - c) / 2;
+    const BYTE u = paint.cU, v = paint.cV;
+    if constexpr (F == PixelFormat::YUY2) {
+      BYTE* __restrict p = row.y + 2 * c;
+      const BYTE* __restrict m = mask + 2 * c;
+      for (int i = 0; i < pairs; ++i) {
+        const bool s0 = m[4 * i] == value, s1 = m[4 * i + 2] == value;
+        const BYTE y0 = p[4 * i], y1 = p[4 * i + 2];
+        const BYTE a0 = static_cast<BYTE>(t.Adjusted(y0)), a1 = static_cast<BYTE>(t.Adjusted(y1));
+        p[4 * i] = Pick(s0, a0, y0);
+        p[4 * i + 2] = Pick(s1, a1, y1);
+        p[4 * i + 1] = Pick(s0 | s1, u, p[4 * i + 1]);
+        p[4 * i + 3] = Pick(s0 | s1, v, p[4 * i + 3]);
+      }
+    } else {
+      BYTE* __restrict y = row.y + c;
+      BYTE* __restrict pu = row.u + c / 2;
+      BYTE* __restrict pv = row.v + c / 2;
+      const BYTE* __restrict m = mask + c;
+      for (int i = 0; i < pairs; ++i) {
+        const bool s0 = m[2 * i] == value, s1 = m[2 * i + 1] == value;
+        const BYTE y0 = y[2 * i], y1 = y[2 * i + 1];
+        const BYTE a0 = static_cast<BYTE>(t.Adjusted(y0)), a1 = static_cast<BYTE>(t.Adjusted(y1));
+        y[2 * i] = Pick(s0, a0, y0);
+        y[2 * i + 1] = Pick(s1, a1, y1);
+        pu[i] = Pick(s0 | s1, u, pu[i]);
+        pv[i] = Pick(s0 | s1, v, pv[i]);
+      }
+    }
+    c += 2 * pairs;
+    if (c < c1) single(c);
+  }
+}
+
 template <PixelFormat F, bool Solid>
 void PaintShape(const InlayCanvas& k, bool ellipse) {
   const InlayPaint& paint = *k.paint;
-  ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) {
-    const RowBytes row = k.RowAt<F>(r);
-    if constexpr (Solid) {
-      for (int c = c0; c < c1; ++c) SolidPixel<F>(paint, row, c);
-    } else {
-      const BYTE* mask = k.mask.Row(MemoryRow(F, k.height, r));
-      for (int c = c0; c < c1; ++c)
-        if (SampleAt<F>(mask, c) == k.maskValue) TintPixel<F>(paint, row, c);
-    }
+  const BYTE value = static_cast<BYTE>(k.maskValue);
+  Vectorised([&] {
+    ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) {
+      const RowBytes row = k.RowAt<F>(r);
+      if constexpr (Solid) {
+        SolidSpan<F>(paint, row, c0, c1);
+      } else {
+        const BYTE* mask = k.mask.Row(MemoryRow(F, k.height, r));
+        if (paint.offset) TintSpan<F, true>(paint, row, mask, value, c0, c1);
+        else TintSpan<F, false>(paint, row, mask, value, c0, c1);
+      }
+    });
   });
 }
 

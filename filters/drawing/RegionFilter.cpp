@@ -6,6 +6,7 @@
 #include <string>
 
 #include "filters/common/Args.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -61,23 +62,45 @@ std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
   return spans;
 }
 
-// Passes each selected pixel of the spans through the table: every byte of an RGB pixel, the
-// luma byte otherwise. The reference sample is the pixel's first byte (RGB), its Y byte
-// (YUY2) or its luma sample, read at the same position with the reference's own pitch.
-template <PixelFormat F>
-void ApplySpans(const Plane& out, const ConstPlane& ref, int height, const std::vector<Span>& spans, BYTE selected,
-                const BYTE* table) {
-  constexpr int step = BytesPerPixel(F);
-  constexpr int changed = IsRGB(F) ? step : 1;
-  for (const Span& s : spans) {
-    const int m = MemoryRow(F, height, s.row);
-    BYTE* o = out.Row(m) + s.first * step;
-    const BYTE* r = ref.Row(m) + s.first * step;
-    for (int c = s.first; c <= s.last; ++c, o += step, r += step) {
-      if (*r != selected) continue;
-      for (int b = 0; b < changed; ++b) o[b] = table[o[b]];
+// `yes` where `s` holds, else `no`, as arithmetic: a select of a value against the byte it
+// replaces would become a conditional store, which keeps the loop from vectorising.
+inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
+
+// One span: each pixel the reference selects gets the change in every byte of an RGB pixel or
+// its luma byte, computed for every pixel and kept where selected, so the loop has no branches
+// and vectorises. The reference sample is the pixel's first byte (RGB), its Y byte (YUY2) or its
+// luma sample, read at the same position with the reference's own pitch.
+template <int Step, int Changed, RegionChange C>
+inline void ChangeSpan(BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected, int st) {
+  for (int i = 0; i < count; ++i) {
+    const bool sel = r[i * Step] == selected;
+    for (int b = 0; b < Changed; ++b) {
+      const int v = o[i * Step + b];
+      const int changed = C == RegionChange::Add ? v + st : v + (v * st) / 100;
+      o[i * Step + b] = Pick(sel, std::clamp(changed, 0, 255), v);
     }
   }
+}
+
+template <PixelFormat F, RegionChange C>
+void ApplySpans(const Plane& out, const ConstPlane& ref, int height, const std::vector<Span>& spans, BYTE selected,
+                int st) {
+  constexpr int step = BytesPerPixel(F);
+  constexpr int changed = IsRGB(F) ? step : 1;
+  Vectorised([&] {
+    for (const Span& s : spans) {
+      const int m = MemoryRow(F, height, s.row);
+      ChangeSpan<step, changed, C>(out.Row(m) + s.first * step, ref.Row(m) + s.first * step, s.last - s.first + 1,
+                                   selected, st);
+    }
+  });
+}
+
+template <PixelFormat F>
+void ApplySpans(RegionChange change, const Plane& out, const ConstPlane& ref, int height,
+                const std::vector<Span>& spans, BYTE selected, int st) {
+  if (change == RegionChange::Add) ApplySpans<F, RegionChange::Add>(out, ref, height, spans, selected, st);
+  else ApplySpans<F, RegionChange::Percent>(out, ref, height, spans, selected, st);
 }
 
 }  // namespace
@@ -110,10 +133,10 @@ RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IS
   return a;
 }
 
-RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, const std::array<BYTE, 256>& table_,
+RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change_,
                            IScriptEnvironment* env)
     : GenericVideoFilter(a.clip), reference(a.reference), sf(a.sf), ef(a.ef), shape(a.shape), st(a.st),
-      white(a.white), format(FormatOf(vi)), table(table_) {
+      white(a.white), format(FormatOf(vi)), change(change_) {
   const int W = vi.width, H = vi.height;
   if (shape == Shape::Rect) {
     x = OrDefault(a.x, 0);
@@ -158,10 +181,10 @@ PVideoFrame RegionFilter::GetFrame(int n, IScriptEnvironment* env) {
   const Plane out = WritePlane(frame);
   const ConstPlane in = ReadPlane(ref);
   switch (format) {
-    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(out, in, vi.height, spans, selected, table.data()); break;
-    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(out, in, vi.height, spans, selected, table.data()); break;
-    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(out, in, vi.height, spans, selected, table.data()); break;
-    default: ApplySpans<PixelFormat::YV12>(out, in, vi.height, spans, selected, table.data()); break;
+    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(change, out, in, vi.height, spans, selected, st); break;
+    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(change, out, in, vi.height, spans, selected, st); break;
+    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(change, out, in, vi.height, spans, selected, st); break;
+    default: ApplySpans<PixelFormat::YV12>(change, out, in, vi.height, spans, selected, st); break;
   }
   return frame;
 }

@@ -1,10 +1,9 @@
 // What Shift and Stretch share: their arguments and checks, the fixed region (a rectangle,
-// circle or ellipse) they work in, and the frame loop that passes each pixel of the region that
-// the reference clip selects through a 256-entry table. The twins differ only in that table,
-// in the range of `st` and in their messages.
+// circle or ellipse) they work in, and the frame loop that changes each pixel of the region that
+// the reference clip selects. The twins differ only in the change, in the range of `st` and in
+// their messages.
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "filters/common/Format.h"
@@ -27,6 +26,10 @@ struct RegionFilterText {
 };
 
 enum class Shape { Rect, Circle, Ellipse };
+
+// The change to a byte v: Shift adds st, Stretch adds (v * st) / 100 (truncating toward zero);
+// both hold the result to 0..255.
+enum class RegionChange { Add, Percent };
 
 // The arguments after the creation function's checks; 32767 in x, y, w, h means absent.
 struct RegionArgs {
@@ -52,8 +55,7 @@ class RegionFilter : public GenericVideoFilter {
 
  protected:
   // Fills the shape defaults, runs the constructor checks in order and lays out the region.
-  RegionFilter(const RegionArgs& a, const RegionFilterText& text, const std::array<BYTE, 256>& table,
-               IScriptEnvironment* env);
+  RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change, IScriptEnvironment* env);
 
   const PClip reference;
   const int sf, ef;
@@ -64,7 +66,7 @@ class RegionFilter : public GenericVideoFilter {
 
  private:
   PixelFormat format;
-  std::array<BYTE, 256> table;  // the pixel operation on one byte
+  RegionChange change;
   std::vector<Span> spans;      // the region, cut to the frame
 };
 

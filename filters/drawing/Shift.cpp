@@ -1,6 +1,5 @@
 #include "filters/drawing/Shift.h"
 
-#include <algorithm>
 
 #include "filters/common/Args.h"
 
@@ -25,16 +24,10 @@ const RegionFilterText kShiftText = {
     255,
 };
 
-// v + st, held to 0..255.
-std::array<BYTE, 256> ShiftTable(int st) {
-  std::array<BYTE, 256> table;
-  for (int v = 0; v < 256; ++v) table[v] = static_cast<BYTE>(std::clamp(v + st, 0, 255));
-  return table;
-}
 
 }  // namespace
 
-Shift::Shift(const RegionArgs& args, IScriptEnvironment* env) : RegionFilter(args, kShiftText, ShiftTable(args.st), env) {}
+Shift::Shift(const RegionArgs& args, IScriptEnvironment* env) : RegionFilter(args, kShiftText, RegionChange::Add, env) {}
 
 AVSValue CreateShift(AVSValue args, void*, IScriptEnvironment* env) {
   const RegionArgs a = ReadRegionArgs(args, kShiftText, env);

@@ -1,6 +1,5 @@
 #include "filters/drawing/Stretch.h"
 
-#include <algorithm>
 
 #include "filters/common/Args.h"
 
@@ -24,17 +23,11 @@ const RegionFilterText kStretchText = {
     200,
 };
 
-// v + (v * st) / 100, the division truncating toward zero, held to 0..255.
-std::array<BYTE, 256> StretchTable(int st) {
-  std::array<BYTE, 256> table;
-  for (int v = 0; v < 256; ++v) table[v] = static_cast<BYTE>(std::clamp(v + (v * st) / 100, 0, 255));
-  return table;
-}
 
 }  // namespace
 
 Stretch::Stretch(const RegionArgs& args, IScriptEnvironment* env)
-    : RegionFilter(args, kStretchText, StretchTable(args.st), env) {}
+    : RegionFilter(args, kStretchText, RegionChange::Percent, env) {}
 
 AVSValue CreateStretch(AVSValue args, void*, IScriptEnvironment* env) {
   const RegionArgs a = ReadRegionArgs(args, kStretchText, env);

@@ -7,6 +7,7 @@
 #include "filters/common/Args.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -18,66 +19,130 @@ enum {
   kLx, kTy, kRx, kBy, kXcol, kCol, kElx, kEty, kErx, kEby
 };
 
-// Per-sample votes of the three channels: a 256-entry table per channel says whether the sample
-// marks, so the pixel loop only looks up and adds.
-struct VoteTables {
-  uint8_t first[256], second[256], third[256];
+// "a1": a channel with band width t marks the samples whose quotient s / t is even; a table per
+// channel says which, so the pixel loop only looks up.
+struct BandVotes {
+  uint8_t table[3][256];
+  BandVotes(int t0, int t1, int t2) {
+    const int t[3] = {t0, t1, t2};
+    for (int c = 0; c < 3; ++c)
+      for (int s = 0; s < 256; ++s) table[c][s] = t[c] != 0 && (s / t[c]) % 2 == 0;
+  }
+  BYTE Vote(int c, BYTE s) const { return table[c][s]; }
 };
 
-// "a1": a channel with band width t marks the samples whose quotient s / t is even.
-void BandTable(uint8_t* table, int t) {
-  for (int s = 0; s < 256; ++s) table[s] = t != 0 && (s / t) % 2 == 0;
-}
+// "c" types: a channel votes mark when lower <= s <= upper, in bytes (s - lower) mod 256 <=
+// upper - lower, which the compiler turns into vector compares. An upper bound of 0 switches
+// the channel off; an inverted interval never votes.
+struct RangeVotes {
+  BYTE lo[3], span[3], on[3];
+  RangeVotes(int l0, int u0, int l1, int u1, int l2, int u2) {
+    const int l[3] = {l0, l1, l2}, u[3] = {u0, u1, u2};
+    for (int c = 0; c < 3; ++c) {
+      on[c] = u[c] != 0 && l[c] <= u[c];
+      lo[c] = static_cast<BYTE>(on[c] ? l[c] : 0);
+      span[c] = static_cast<BYTE>(on[c] ? u[c] - l[c] : 0);
+    }
+  }
+  BYTE Vote(int c, BYTE s) const { return static_cast<BYTE>(static_cast<BYTE>(s - lo[c]) <= span[c]) & on[c]; }
+};
 
-// "c" types: a channel votes mark when lower <= s <= upper; an upper bound of 0 switches it off.
-void RangeTable(uint8_t* table, int lower, int upper) {
-  for (int s = 0; s < 256; ++s) table[s] = upper != 0 && lower <= s && s <= upper;
-}
-
+template <class Votes>
 struct PixelRule {
-  const VoteTables* votes;
-  int needed;
+  Votes votes;
+  BYTE needed;
   bool xcol;
   BYTE col, mark, back;
 
-  BYTE Decide(bool coloured, int first, int second, int third) const {
-    const int count = votes->first[first] + votes->second[second] + votes->third[third];
+  BYTE Decide(bool coloured, BYTE first, BYTE second, BYTE third) const {
+    const int count = votes.Vote(0, first) + votes.Vote(1, second) + votes.Vote(2, third);
     const BYTE v = count >= needed ? mark : back;
     return xcol && coloured ? col : v;
   }
 };
 
-// Writes the window's pixel values. RGB tests green, blue, red (bytes 1, 0, 2) and writes every
-// byte; YUV tests Y, U, V and writes only Y.
-template <PixelFormat F>
-void MarkWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const PixelRule& r) {
+// Row kernels over the window's pixels, on pointers that cannot alias, as plain loops the
+// compiler vectorises. RGB tests green, blue, red (bytes 1, 0, 2) and writes every byte.
+template <int Bpp, class Rule>
+inline void MarkRgbRow(const BYTE* __restrict in, BYTE* __restrict out, int n, const Rule& r) {
+  for (int x = 0; x < n; ++x) {
+    const BYTE* p = in + x * Bpp;
+    const BYTE v = r.Decide(!(p[0] == p[1] && p[1] == p[2]), p[1], p[0], p[2]);
+    for (int b = 0; b < Bpp; ++b) out[x * Bpp + b] = v;
+  }
+}
+
+// YUY2: `pairs` whole pairs, Y tested with the pair's U and V; the Y bytes get the value and the
+// chroma bytes 128.
+template <class Rule>
+inline void MarkYuy2Row(const BYTE* __restrict in, BYTE* __restrict out, int pairs, const Rule& r) {
+  for (int i = 0; i < pairs; ++i) {
+    const BYTE* p = in + 4 * i;
+    const bool coloured = ChromaColoured(p[1], p[3]);
+    out[4 * i] = r.Decide(coloured, p[0], p[1], p[3]);
+    out[4 * i + 1] = 128;
+    out[4 * i + 2] = r.Decide(coloured, p[2], p[1], p[3]);
+    out[4 * i + 3] = 128;
+  }
+}
+
+// Planar: `pairs` pairs of luma samples sharing one U and one V sample.
+template <class Rule>
+inline void MarkPlanarRow(const BYTE* __restrict in, const BYTE* __restrict u, const BYTE* __restrict v,
+                          BYTE* __restrict out, int pairs, const Rule& r) {
+  for (int i = 0; i < pairs; ++i) {
+    const bool coloured = ChromaColoured(u[i], v[i]);
+    out[2 * i] = r.Decide(coloured, in[2 * i], u[i], v[i]);
+    out[2 * i + 1] = r.Decide(coloured, in[2 * i + 1], u[i], v[i]);
+  }
+}
+
+// Writes the window's pixel values: RGB every byte; YUY2 the Y bytes and neutral chroma of the
+// window's pairs (all but the Y of pixel R+1, which is not in the window); planar Y.
+template <PixelFormat F, class Rule>
+void MarkWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const Rule& rule) {
+  const Rule r = rule;  // a local copy: the compiler then knows the output does not alias it
   const int height = s.y.height;
   for (int y = w.ty; y <= w.by; ++y) {
     const int m = MemoryRow(F, height, y);
     const BYTE* in = s.y.Row(m);
     BYTE* out = o.y.Row(m);
     if constexpr (IsRGB(F)) {
-      constexpr int bpp = F == PixelFormat::RGB32 ? 4 : 3;
-      for (int x = w.lx; x <= w.rx; ++x) {
-        const BYTE* p = in + x * bpp;
-        const BYTE v = r.Decide(RgbColoured(p), p[1], p[0], p[2]);
-        for (int b = 0; b < bpp; ++b) out[x * bpp + b] = v;
-      }
+      constexpr int bpp = BytesPerPixel(F);
+      MarkRgbRow<bpp>(in + w.lx * bpp, out + w.lx * bpp, w.rx - w.lx + 1, r);
     } else if constexpr (F == PixelFormat::YUY2) {
-      for (int x = w.lx; x <= w.rx; ++x) {
-        const int pair = (x & ~1) * 2;
-        const int u = in[pair + 1], v = in[pair + 3];
-        out[2 * x] = r.Decide(ChromaColoured(u, v), in[2 * x], u, v);
-      }
+      MarkYuy2Row(in + 2 * w.lx, out + 2 * w.lx, (w.rx - w.lx) / 2, r);
+      const BYTE* p = in + 2 * w.rx;
+      out[2 * w.rx] = r.Decide(ChromaColoured(p[1], p[3]), p[0], p[1], p[3]);
+      out[2 * w.rx + 1] = 128;
+      out[2 * w.rx + 3] = 128;
     } else {
       const BYTE* us = s.u.Row(y / 2);
       const BYTE* vs = s.v.Row(y / 2);
-      for (int x = w.lx; x <= w.rx; ++x) {
-        const int u = us[x / 2], v = vs[x / 2];
-        out[x] = r.Decide(ChromaColoured(u, v), in[x], u, v);
-      }
+      auto single = [&](int x) {
+        out[x] = r.Decide(ChromaColoured(us[x / 2], vs[x / 2]), in[x], us[x / 2], vs[x / 2]);
+      };
+      int x = w.lx;
+      if (x & 1) single(x++);
+      const int pairs = (w.rx + 1 - x) / 2;
+      MarkPlanarRow(in + x, us + x / 2, vs + x / 2, out + x, pairs, r);
+      x += 2 * pairs;
+      if (x == w.rx) single(x);
     }
   }
+}
+
+template <class Votes>
+void MarkWith(PixelFormat format, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w,
+              const PixelRule<Votes>& rule) {
+  Vectorised([&] {
+    switch (format) {
+      case PixelFormat::RGB24: MarkWindow<PixelFormat::RGB24>(s, o, w, rule); break;
+      case PixelFormat::RGB32: MarkWindow<PixelFormat::RGB32>(s, o, w, rule); break;
+      case PixelFormat::YUY2: MarkWindow<PixelFormat::YUY2>(s, o, w, rule); break;
+      default: MarkWindow<PixelFormat::YV12>(s, o, w, rule); break;
+    }
+  });
 }
 
 }  // namespace
@@ -107,37 +172,30 @@ PVideoFrame MaskMaker::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame src = child->GetFrame(step.source, env);
 
   auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, test); };
-  VoteTables votes;
-  if (bands) {
-    BandTable(votes.first, now(gyt, ft));
-    BandTable(votes.second, now(rt, fr));
-    BandTable(votes.third, now(bt, fb));
-  } else {
-    RangeTable(votes.first, now(gyt, ft), now(et, fet));
-    RangeTable(votes.second, now(rt, fr), now(ert, fert));
-    RangeTable(votes.third, now(bt, fb), now(ebt, febt));
-  }
-
   Window w = WindowAt({lx, ty, rx, by}, {elx, ety, erx, eby}, step);
   if (format == PixelFormat::YUY2) {
     w.lx &= ~1;
     w.rx &= ~1;
   }
   PVideoFrame out = env->NewVideoFrame(vi);
-  PrepareMarkOutput(out, src, format, test);
-  if (!ClipWindow(&w, vi.width, vi.height)) return out;
+  if (!ClipWindow(&w, vi.width, vi.height)) {
+    PrepareMarkOutput(out, src, format, test);
+    return out;
+  }
+  PrepareMarkSurround(out, src, format, test, w);
 
-  const PixelRule rule{&votes, votes_needed, xcol, static_cast<BYTE>(col), static_cast<BYTE>(markval),
-                       static_cast<BYTE>(backval)};
   const FramePlanes<const BYTE> s = ReadPlanes(src, format);
   const FramePlanes<BYTE> o = WritePlanes(out, format);
-  switch (format) {
-    case PixelFormat::RGB24: MarkWindow<PixelFormat::RGB24>(s, o, w, rule); break;
-    case PixelFormat::RGB32: MarkWindow<PixelFormat::RGB32>(s, o, w, rule); break;
-    case PixelFormat::YUY2: MarkWindow<PixelFormat::YUY2>(s, o, w, rule); break;
-    default: MarkWindow<PixelFormat::YV12>(s, o, w, rule); break;
+  const BYTE needed = static_cast<BYTE>(votes_needed), c = static_cast<BYTE>(col);
+  const BYTE mark = static_cast<BYTE>(markval), back = static_cast<BYTE>(backval);
+  if (bands) {
+    const BandVotes votes(now(gyt, ft), now(rt, fr), now(bt, fb));
+    MarkWith(format, s, o, w, PixelRule<BandVotes>{votes, needed, xcol, c, mark, back});
+  } else {
+    const RangeVotes votes(now(gyt, ft), now(et, fet), now(rt, fr), now(ert, fert), now(bt, fb), now(ebt, febt));
+    MarkWith(format, s, o, w, PixelRule<RangeVotes>{votes, needed, xcol, c, mark, back});
   }
-  NeutralWindowChroma(out, format, w);
+  if (IsPlanar(format)) NeutralWindowChroma(out, format, w);
   DrawWindowEdge(out, format, w, false);
   return out;
 }

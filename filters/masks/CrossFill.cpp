@@ -1,12 +1,14 @@
 #include "filters/masks/CrossFill.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "filters/common/Args.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
 #include "filters/common/Sample.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -32,10 +34,12 @@ Logic LogicOf(const char* type) {
 // on masks holding only 0 and 255.
 template <PixelFormat F, Logic L>
 inline bool Selects(int a, int b, int mark, int back) {
-  if constexpr (L == Logic::And) return a == mark && b == mark;
-  if constexpr (L == Logic::Or) return a == mark || b == mark;
-  if constexpr (IsRGB(F)) return (a == mark && b == back) || (a == back && b == mark);
-  return (a == mark) != (b == mark);
+  // Written with differences rather than logical operators, which the compiler would turn into
+  // branches: the loops then vectorise.
+  if constexpr (L == Logic::And) return ((a ^ mark) | (b ^ mark)) == 0;
+  if constexpr (L == Logic::Or) return std::min(a ^ mark, b ^ mark) == 0;
+  if constexpr (IsRGB(F)) return std::min((a ^ mark) | (b ^ back), (a ^ back) | (b ^ mark)) == 0;
+  return (std::min(a ^ mark, 1) ^ std::min(b ^ mark, 1)) != 0;
 }
 
 // A window of columns x0..x1-1 and picture rows y0..y1-1.
@@ -43,21 +47,111 @@ struct Span {
   int x0, x1, y0, y1;
 };
 
-template <PixelFormat F, Logic L>
-void PaintSelected(const Painter<F>& painter, const ConstPlane& a, const ConstPlane& b, const Span& s, int height,
-                   const MarkValues& marks) {
+// What the row loops need of the painting, as plain values: the fill colour, the brightness
+// rule (an offset added, which with st = 0 changes nothing, or the table of a stretch) and the
+// mask values. The loops compute the painted bytes of every pixel and keep them where the masks
+// select it, so they run without branches and the compiler vectorises them.
+// `yes` where `s` holds, else `no`, as arithmetic: a select of a value against the byte it
+// replaces would become a conditional store, which keeps the loop from vectorising.
+inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
+
+template <bool Table>
+struct RowPaint {
+  // 16-bit fields: every sum fits, and the compiler keeps 16-bit lanes rather than 32-bit ones.
+  int16_t kV, kG, kU, U, V;
+  int16_t offset;  // within +-1024
+  const Brightness* b;
+  BYTE mark, back;
+
+  int Level(int n) const { return Table ? b->Level(n) : static_cast<int16_t>(n + offset); }
+  int Luma(int n) const { return Table ? b->Stored(n) : std::clamp<int16_t>(static_cast<int16_t>(n + offset), 0, 255); }
+};
+
+template <PixelFormat F, Logic L, bool Table>
+inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict p, int n,
+                        const RowPaint<Table>& r) {
+  constexpr int bpp = BytesPerPixel(F);
+  for (int x = 0; x < n; ++x) {
+    const bool sel = Selects<F, L>(a[x * bpp], b[x * bpp], r.mark, r.back);
+    BYTE* q = p + x * bpp;
+    const int N = r.Level(q[0]);
+    const BYTE q0 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kV), 0, 255));
+    const BYTE q1 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kG), 0, 255));
+    const BYTE q2 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kU), 0, 255));
+    // RGB32 leaves the first byte of every window pixel 0, painted or not.
+    q[0] = F == PixelFormat::RGB32 ? 0 : Pick(sel, q0, q[0]);
+    q[1] = Pick(sel, q1, q[1]);
+    q[2] = Pick(sel, q2, q[2]);
+  }
+}
+
+// YUY2: `pairs` whole pairs; a selected pixel adjusts its Y and sets its pair's chroma.
+template <Logic L, bool Table>
+inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict p, int pairs,
+                         const RowPaint<Table>& r) {
+  for (int i = 0; i < pairs; ++i) {
+    const bool s0 = Selects<PixelFormat::YUY2, L>(a[4 * i], b[4 * i], r.mark, r.back);
+    const bool s1 = Selects<PixelFormat::YUY2, L>(a[4 * i + 2], b[4 * i + 2], r.mark, r.back);
+    BYTE* q = p + 4 * i;
+    const BYTE y0 = q[0], y1 = q[2];
+    const BYTE l0 = static_cast<BYTE>(r.Luma(y0)), l1 = static_cast<BYTE>(r.Luma(y1));
+    q[0] = Pick(s0, l0, y0);
+    q[2] = Pick(s1, l1, y1);
+    q[1] = Pick(s0 | s1, r.U, q[1]);
+    q[3] = Pick(s0 | s1, r.V, q[3]);
+  }
+}
+
+// Planar: `pairs` pairs of luma samples over one row of chroma samples.
+template <Logic L, bool Table>
+inline void PaintPlanarRow(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict y,
+                           BYTE* __restrict u, BYTE* __restrict v, int pairs, const RowPaint<Table>& r) {
+  for (int i = 0; i < pairs; ++i) {
+    const bool s0 = Selects<PixelFormat::YV12, L>(a[2 * i], b[2 * i], r.mark, r.back);
+    const bool s1 = Selects<PixelFormat::YV12, L>(a[2 * i + 1], b[2 * i + 1], r.mark, r.back);
+    const BYTE y0 = y[2 * i], y1 = y[2 * i + 1];
+    const BYTE l0 = static_cast<BYTE>(r.Luma(y0)), l1 = static_cast<BYTE>(r.Luma(y1));
+    y[2 * i] = Pick(s0, l0, y0);
+    y[2 * i + 1] = Pick(s1, l1, y1);
+    u[i] = Pick(s0 | s1, r.U, u[i]);
+    v[i] = Pick(s0 | s1, r.V, v[i]);
+  }
+}
+
+// Paints the selected pixels of the window row by row. YUV rows start and end with single
+// pixels where the window cuts a pair; those go through Paint itself.
+template <PixelFormat F, Logic L, bool Table>
+void PaintSelected(const FramePlanes<BYTE>& out, const Painter<F>& painter, const ConstPlane& a,
+                   const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
+  const RowPaint<Table> r = rule;
+  auto single = [&](const BYTE* rowA, const BYTE* rowB, int x, int row) {
+    if (Selects<F, L>(SampleAt<F>(rowA, x), SampleAt<F>(rowB, x), r.mark, r.back)) painter.Paint(x, row);
+  };
   for (int y = s.y0; y < s.y1; ++y) {
-    const int r = MemoryRow(F, height, y);
-    const BYTE* rowA = a.Row(r);
-    const BYTE* rowB = b.Row(r);
-    for (int x = s.x0; x < s.x1; ++x)
-      if (Selects<F, L>(SampleAt<F>(rowA, x), SampleAt<F>(rowB, x), marks.markval, marks.backval))
-        painter.Paint(x, r);
+    const int row = MemoryRow(F, height, y);
+    const BYTE* rowA = a.Row(row);
+    const BYTE* rowB = b.Row(row);
+    if constexpr (IsRGB(F)) {
+      constexpr int bpp = BytesPerPixel(F);
+      PaintRgbRow<F, L>(rowA + s.x0 * bpp, rowB + s.x0 * bpp, out.y.Row(row) + s.x0 * bpp, s.x1 - s.x0, r);
+    } else {
+      int x = s.x0;
+      if (x & 1) single(rowA, rowB, x++, row);
+      const int pairs = (s.x1 - x) / 2;
+      if constexpr (F == PixelFormat::YUY2) {
+        PaintYuy2Row<L>(rowA + 2 * x, rowB + 2 * x, out.y.Row(row) + 2 * x, pairs, r);
+      } else {
+        PaintPlanarRow<L>(rowA + x, rowB + x, out.y.Row(row) + x, out.u.Row(row / 2) + x / 2,
+                          out.v.Row(row / 2) + x / 2, pairs, r);
+      }
+      x += 2 * pairs;
+      if (x < s.x1) single(rowA, rowB, x, row);
+    }
   }
 }
 
 // RGB32 clips leave CrossFill with the first byte of every window pixel cleared, whatever was
-// painted.
+// painted (the row loops clear it as they go; this is for a type that paints nothing).
 void ClearFirstBytes(const Plane& out, const Span& s, int height) {
   for (int y = s.y0; y < s.y1; ++y) {
     BYTE* row = out.Row(MemoryRow(PixelFormat::RGB32, height, y));
@@ -102,17 +196,33 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   const FramePlanes<BYTE> out = WritePlanes(frame, format);
   const ConstPlane planeA = ReadPlane(a), planeB = ReadPlane(b);
   const MarkValues marks(white);
+  // A stretch looks its levels up; a shift (or st = 0) adds an offset, unless the offset is so
+  // large that only the table's limits keep the sums in range.
+  const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
   ForFormat(format, [&](auto tag) {
     constexpr PixelFormat F = decltype(tag)::value;
     const Painter<F> painter(out, fill, brightness);
+    auto paint = [&](auto logic_tag, auto table_tag) {
+      constexpr Logic L = decltype(logic_tag)::value;
+      constexpr bool T = decltype(table_tag)::value;
+      const auto i16 = [](int v) { return static_cast<int16_t>(v); };
+      const RowPaint<T> rule{i16(fill.kV), i16(fill.kG), i16(fill.kU), i16(fill.U), i16(fill.V), i16(T ? 0 : st),
+                             &brightness, static_cast<BYTE>(marks.markval), static_cast<BYTE>(marks.backval)};
+      Vectorised([&] { PaintSelected<F, L, T>(out, painter, planeA, planeB, s, vi.height, rule); });
+    };
+    auto with_logic = [&](auto logic_tag) {
+      if (table) paint(logic_tag, std::true_type());
+      else paint(logic_tag, std::false_type());
+    };
     switch (logic) {
-      case Logic::And: PaintSelected<F, Logic::And>(painter, planeA, planeB, s, vi.height, marks); break;
-      case Logic::Or: PaintSelected<F, Logic::Or>(painter, planeA, planeB, s, vi.height, marks); break;
-      case Logic::Not: PaintSelected<F, Logic::Not>(painter, planeA, planeB, s, vi.height, marks); break;
-      case Logic::Nothing: break;
+      case Logic::And: with_logic(std::integral_constant<Logic, Logic::And>()); break;
+      case Logic::Or: with_logic(std::integral_constant<Logic, Logic::Or>()); break;
+      case Logic::Not: with_logic(std::integral_constant<Logic, Logic::Not>()); break;
+      case Logic::Nothing:
+        if (format == PixelFormat::RGB32) ClearFirstBytes(out.y, s, vi.height);
+        break;
     }
   });
-  if (format == PixelFormat::RGB32) ClearFirstBytes(out.y, s, vi.height);
   return frame;
 }
 

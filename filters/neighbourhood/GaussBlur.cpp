@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "filters/common/Args.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -38,38 +39,62 @@ void CopySamples(BYTE* out, const BYTE* in, int first, int last) {
 // last h samples are copied, the others weighted. Along columns back into P for the rows h..r-h-1;
 // the first and last h rows keep their samples. Weights sum to at most 1024, so the shifted
 // sums fit a byte. The kernel length is fixed per instance so the weight loops unroll.
+// The weighted sums of one row, on pointers that cannot alias, as loops the compiler vectorises.
+template <int Step, int Channels, int Size>
+inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int first, int last,
+                          const int* __restrict kernel) {
+  constexpr int h = Size / 2;
+  int k[Size];
+  for (int j = 0; j < Size; ++j) k[j] = kernel[j];
+  for (int x = first; x < last; ++x) {
+    const BYTE* s = in + (x - h) * Step;
+    for (int c = 0; c < Channels; ++c) {
+      // The weights mirror about the centre (KernelFor makes them so): pairs share a product.
+      int sum = k[h] * s[h * Step + c];
+      for (int j = 0; j < h; ++j) sum += k[j] * (s[j * Step + c] + s[(Size - 1 - j) * Step + c]);
+      out[x * Step + c] = static_cast<BYTE>(sum >> 10);
+    }
+  }
+}
+
+template <int Step, int Channels, int Size>
+inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width, const int* __restrict kernel) {
+  int k[Size];
+  const BYTE* __restrict r[Size];
+  for (int j = 0; j < Size; ++j) k[j] = kernel[j], r[j] = rows[j];
+  constexpr int h = Size / 2;
+  for (int o = 0; o < width * Step; o += Step)
+    for (int c = 0; c < Channels; ++c) {
+      int sum = k[h] * r[h][o + c];
+      for (int j = 0; j < h; ++j) sum += k[j] * (r[j][o + c] + r[Size - 1 - j][o + c]);
+      out[o + c] = static_cast<BYTE>(sum >> 10);
+    }
+}
+
+// Blurs P in place through the scratch plane T (same geometry). Along rows into T: the first and
+// last h samples are copied, the others weighted. Along columns back into P for the rows h..r-h-1;
+// the first and last h rows keep their samples. Weights sum to at most 1024, so the shifted
+// sums fit a byte. The kernel length is fixed per instance so the weight loops unroll.
 template <int Step, int Channels, int Size>
 void BlurPlane(const Samples& p, const Samples& t, const GaussBlur::Kernel& kernel) {
   constexpr int h = Size / 2;
   const int width = p.width, height = p.height;
-  for (int y = 0; y < height; ++y) {
-    const BYTE* in = p.Row(y);
-    BYTE* out = t.Row(y);
-    const int lead = std::min(h, width);
-    CopySamples<Step, Channels>(out, in, 0, lead);
-    for (int x = h; x < width - h; ++x) {
-      const BYTE* s = in + (x - h) * Step;
-      for (int c = 0; c < Channels; ++c) {
-        int sum = 0;
-        for (int j = 0; j < Size; ++j) sum += kernel[j] * s[j * Step + c];
-        out[x * Step + c] = static_cast<BYTE>(sum >> 10);
-      }
+  Vectorised([&] {
+    for (int y = 0; y < height; ++y) {
+      const BYTE* in = p.Row(y);
+      BYTE* out = t.Row(y);
+      const int lead = std::min(h, width);
+      CopySamples<Step, Channels>(out, in, 0, lead);
+      BlurRowAcross<Step, Channels, Size>(in, out, h, width - h, kernel.data());
+      const int tail = std::max(width - h, lead);
+      CopySamples<Step, Channels>(out, in, tail, width);
     }
-    const int tail = std::max(width - h, lead);
-    CopySamples<Step, Channels>(out, in, tail, width);
-  }
-  const BYTE* rows[Size];
-  for (int y = h; y < height - h; ++y) {
-    for (int j = 0; j < Size; ++j) rows[j] = t.Row(y - h + j);
-    BYTE* out = p.Row(y);
-    for (int x = 0, o = 0; x < width; ++x, o += Step) {
-      for (int c = 0; c < Channels; ++c) {
-        int sum = 0;
-        for (int j = 0; j < Size; ++j) sum += kernel[j] * rows[j][o + c];
-        out[o + c] = static_cast<BYTE>(sum >> 10);
-      }
+    const BYTE* rows[Size];
+    for (int y = h; y < height - h; ++y) {
+      for (int j = 0; j < Size; ++j) rows[j] = t.Row(y - h + j);
+      BlurRowDown<Step, Channels, Size>(rows, p.Row(y), width, kernel.data());
     }
-  }
+  });
 }
 
 using PlaneBlur = void (*)(const Samples&, const Samples&, const GaussBlur::Kernel&);

@@ -2,11 +2,26 @@
 // and the removal of isolated dots and holes.
 #include <cstring>
 
+#include "filters/common/Vectorised.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
 namespace tintara {
 
 namespace {
+
+// One row of the inside of the rectangle: a pixel keeps `value` only when it holds it and none
+// of its eight neighbours holds `other`. Written without branches on pointers that cannot alias
+// (the passes never work in place), so the compiler vectorises it.
+template <int Step>
+inline void ErodeRow(const BYTE* __restrict up, const BYTE* __restrict mid, const BYTE* __restrict down,
+                     BYTE* __restrict out, int count, BYTE value, BYTE other) {
+  for (int i = 0; i < count; ++i) {
+    const int a = i * Step, b = a + Step, c = b + Step;  // columns i-1, i, i+1 of the row
+    const bool touched = (up[a] == other) | (up[b] == other) | (up[c] == other) | (mid[a] == other) |
+                         (mid[c] == other) | (down[a] == other) | (down[b] == other) | (down[c] == other);
+    out[b] = (mid[b] != value) | touched ? other : value;
+  }
+}
 
 template <int Step>
 void ErodeRectangle(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, BYTE value) {
@@ -20,23 +35,13 @@ void ErodeRectangle(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, in
   BYTE* last = dst + static_cast<long>(height - 1) * dst_pitch;
   for (int i = 0; i < width; ++i, first += Step, last += Step) *first = *last = 128;
 
-  for (int j = 1; j < height - 1; ++j) {
-    const BYTE* up = src + static_cast<long>(j - 1) * src_pitch;
-    const BYTE* mid = up + src_pitch;
-    const BYTE* down = mid + src_pitch;
-    BYTE* out = dst + static_cast<long>(j) * dst_pitch + Step;
-    for (int i = 1; i < width - 1; ++i, up += Step, mid += Step, down += Step, out += Step) {
-      // up, mid and down point at column i-1 of their rows.
-      if (mid[Step] != value) {
-        *out = other;
-        continue;
-      }
-      const bool touched = up[0] == other || up[Step] == other || up[2 * Step] == other || mid[0] == other ||
-                           mid[2 * Step] == other || down[0] == other || down[Step] == other ||
-                           down[2 * Step] == other;
-      *out = touched ? other : value;
+  Vectorised([&] {
+    for (int j = 1; j < height - 1; ++j) {
+      const BYTE* up = src + static_cast<long>(j - 1) * src_pitch;
+      ErodeRow<Step>(up, up + src_pitch, up + 2 * static_cast<long>(src_pitch),
+                     dst + static_cast<long>(j) * dst_pitch, width - 2, value, other);
     }
-  }
+  });
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "filters/common/Format.h"
 #include "filters/common/Motion.h"
+#include "filters/common/Vectorised.h"
 #include "filters/neighbourhood/Morpher.h"
 
 namespace tintara::morpher {
@@ -42,19 +43,26 @@ Byte* PictureRow(const PlaneOf<Byte>& p, int y) {
 // Grey-out of [x0, x1) x [y0, y1): RGB copies the sample into green and red (the fourth byte of
 // RGB32 stays), YUY2 sets each pixel's own chroma byte to 128 (so an odd edge greys half a pair),
 // planar sets U and V to 128 at chroma positions x0/2 .. x1/2-1, y0/2 .. y1/2-1.
+template <int Step>
+inline void GreyRgbRow(BYTE* __restrict p, int count) {
+  for (int i = 0; i < count; ++i) p[i * Step + 1] = p[i * Step + 2] = p[i * Step];
+}
+
+inline void NeutralYuy2Row(BYTE* __restrict p, int count) {
+  for (int i = 0; i < count; ++i) p[2 * i] = 128;
+}
+
 template <PixelFormat F>
 void GreyOut(const FramePlanes<BYTE>& o, int x0, int x1, int y0, int y1) {
   constexpr int step = BytesPerPixel(F);
   if constexpr (IsRGB(F)) {
-    for (int y = y0; y < y1; ++y) {
-      BYTE* p = PictureRow<F>(o.y, y) + x0 * step;
-      for (int x = x0; x < x1; ++x, p += step) p[1] = p[2] = p[0];
-    }
+    Vectorised([&] {
+      for (int y = y0; y < y1; ++y) GreyRgbRow<step>(PictureRow<F>(o.y, y) + x0 * step, x1 - x0);
+    });
   } else if constexpr (F == PixelFormat::YUY2) {
-    for (int y = y0; y < y1; ++y) {
-      BYTE* p = o.y.Row(y) + x0 * 2 + 1;
-      for (int x = x0; x < x1; ++x, p += 2) *p = 128;
-    }
+    Vectorised([&] {
+      for (int y = y0; y < y1; ++y) NeutralYuy2Row(o.y.Row(y) + x0 * 2 + 1, x1 - x0);
+    });
   } else {
     const size_t count = static_cast<size_t>(x1 / 2 - x0 / 2);
     for (int cy = y0 / 2; cy < y1 / 2; ++cy) {

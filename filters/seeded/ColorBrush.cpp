@@ -58,7 +58,7 @@ void ColorBrush::ColourFrame(int n, const PVideoFrame& picture, const PVideoFram
     const int x1 = static_cast<int>(s.x1 + dx), y1 = static_cast<int>(s.y1 + dy);
     const int x2 = static_cast<int>(s.x2 + dx), y2 = static_cast<int>(s.y2 + dy);
     const Painter<F> painter(out, FillColourOf(s.colour), brightness);
-    const auto paint = [&painter](int px, int pr) { painter.Paint(px, pr); };
+    const auto paint = [&painter](int a, int b, int pr) { painter.PaintRun(a, b, pr); };
     const int r1 = MemoryRow(F, H, y1), r2 = MemoryRow(F, H, y2);
     // The stroke's first pixel always starts a fill, whatever the mask held there.
     samples.At(x1, r1) = kPaintable;

@@ -37,7 +37,7 @@ void ColorDrops::ColourFrame(int n, const PVideoFrame& picture, const PVideoFram
     const int x = seed.x + dx, y = seed.y + dy;
     if (x < 0 || x >= W || y < 0 || y >= H) continue;
     const Painter<F> painter(out, FillColourOf(seed.colour), brightness);
-    const auto paint = [&painter](int px, int pr) { painter.Paint(px, pr); };
+    const auto paint = [&painter](int a, int b, int pr) { painter.PaintRun(a, b, pr); };
     const int r = MemoryRow(F, H, y);
     const BYTE m = samples.At(x, r);
     if (m != kFilled) SpanFill(samples, x, r, m, kFilled, &stack, paint);

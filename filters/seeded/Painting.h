@@ -7,10 +7,13 @@
 // call Painter<F>::Paint(x, row) in the pixel loop. Rows are memory rows (RGB is bottom-up).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "filters/common/Format.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -72,7 +75,8 @@ inline int64_t Adjust(int n, bool shift, int st) {
 // Adjust tabulated for every brightness byte, so the pixel loops only look values up.
 class Brightness {
  public:
-  Brightness(bool shift, int st) : adjusts_(st != 0) {
+  Brightness(bool shift, int st)
+      : adjusts_(st != 0), offset_((shift || st == 0) && st >= -1024 && st <= 1024), st_(st) {
     for (int n = 0; n < 256; ++n) {
       const int64_t a = Adjust(n, shift, st);
       // Offsets lie within +-255, so past these limits every clamped sum is 0 or 255 anyway.
@@ -86,9 +90,14 @@ class Brightness {
   int Level(int n) const { return level_[n]; }
   // clamp(adjust(n)), the byte stored for YUV luma.
   BYTE Stored(int n) const { return stored_[n]; }
+  // Whether Level(n) is n + Offset() for every byte (a shift, or no change): the run loops then
+  // add instead of looking up, and vectorise.
+  bool IsOffset() const { return offset_; }
+  int Offset() const { return st_; }
 
  private:
-  bool adjusts_;
+  bool adjusts_, offset_;
+  int st_;
   int16_t level_[256];
   BYTE stored_[256];
 };
@@ -130,7 +139,54 @@ class Painter {
     }
   }
 
+  // Paint for every pixel x0..x1 (inclusive) of memory row r, as loops over the run.
+  void PaintRun(int x0, int x1, int r) const {
+    Vectorised([&] {
+      if (b_.IsOffset()) PaintRunWith<true>(x0, x1, r);
+      else PaintRunWith<false>(x0, x1, r);
+    });
+  }
+
  private:
+  // Offset: the brightness is the byte plus the filter's offset (within +-1024, so 16-bit sums
+  // hold), else the table.
+  template <bool Offset>
+  void PaintRunWith(int x0, int x1, int r) const {
+    const int16_t off = static_cast<int16_t>(b_.Offset());
+    auto level = [&](BYTE n) { return Offset ? static_cast<int16_t>(n + off) : static_cast<int16_t>(b_.Level(n)); };
+    auto luma = [&](BYTE n) {
+      return Offset ? static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(n + off), 0, 255)) : b_.Stored(n);
+    };
+    if constexpr (IsRGB(F)) {
+      constexpr int bpp = BytesPerPixel(F);
+      const int16_t kV = static_cast<int16_t>(c_.kV), kG = static_cast<int16_t>(c_.kG), kU = static_cast<int16_t>(c_.kU);
+      BYTE* __restrict p = out_.y.Row(r) + x0 * bpp;
+      for (int i = 0; i <= x1 - x0; ++i) {
+        const int16_t N = level(p[i * bpp]);
+        p[i * bpp] = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + kV), 0, 255));
+        p[i * bpp + 1] = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + kG), 0, 255));
+        p[i * bpp + 2] = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + kU), 0, 255));
+      }
+    } else if constexpr (F == PixelFormat::YUY2) {
+      BYTE* __restrict row = out_.y.Row(r);
+      if (b_.Adjusts())
+        for (int x = x0; x <= x1; ++x) row[2 * x] = luma(row[2 * x]);
+      const BYTE U = static_cast<BYTE>(c_.U), V = static_cast<BYTE>(c_.V);
+      for (int pair = x0 & ~1; pair <= x1; pair += 2) {
+        row[2 * pair + 1] = U;
+        row[2 * pair + 3] = V;
+      }
+    } else {
+      if (b_.Adjusts()) {
+        BYTE* __restrict y = out_.y.Row(r);
+        for (int x = x0; x <= x1; ++x) y[x] = luma(y[x]);
+      }
+      const size_t count = static_cast<size_t>(x1 / 2 - x0 / 2 + 1);
+      std::memset(out_.u.Row(r / 2) + x0 / 2, c_.U, count);
+      std::memset(out_.v.Row(r / 2) + x0 / 2, c_.V, count);
+    }
+  }
+
   FramePlanes<BYTE> out_;
   FillColour c_;
   Brightness b_;

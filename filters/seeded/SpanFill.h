@@ -1,8 +1,10 @@
 // The flood fill of the seeded colouring filters: a region of equal mask samples is flooded
-// along vertical spans through a private copy of the mask frame, without recursion, each pixel
-// painted once and re-marked at once so a later fill sees what earlier fills took.
+// run by run through a private copy of the mask frame, without recursion, each pixel painted
+// once and re-marked at once so a later fill sees what earlier fills took.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "filters/common/Format.h"
@@ -46,37 +48,92 @@ class MaskCopy {
   int width_, height_;
 };
 
-// Floods the 4-connected region of samples equal to m around (x0, r0), calling paint(x, r) once
-// per pixel of it and re-marking its samples with k (k != m). Spans run down one column; each
-// run of matching samples in a neighbouring column is queued once per span that touches it,
-// from its first touching row. The caller starts only on a sample equal to m.
+// Scanning a row of mask samples `Step` bytes apart for the end of a run: the first column in
+// [c, end) whose sample differs from m (Skip<Step, true>) or equals it (Skip<Step, false>), or
+// end. The row is read in blocks of 8-byte words holding whole pixels (four words for 1, 2 and
+// 4 bytes per pixel, three for RGB24), with an exact per-byte zero test on the sample bytes, so
+// there are no false hits; the last columns one at a time.
+namespace span {
+
+constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+
+// The sample bytes of word w of a block.
+template <int Step>
+constexpr uint64_t SampleLanes(int w) {
+  if constexpr (Step == 1) return ~0ULL;
+  if constexpr (Step == 2) return 0x00FF00FF00FF00FFULL;
+  if constexpr (Step == 4) return 0x000000FF000000FFULL;
+  return w == 0 ? 0x00FF0000FF0000FFULL : w == 1 ? 0xFF0000FF0000FF00ULL : 0x0000FF0000FF0000ULL;
+}
+
+// High bit of each byte of x that is not zero.
+inline uint64_t NonZeroBytes(uint64_t x) { return (((x & kLow7) + kLow7) | x) & ~kLow7; }
+
+inline uint64_t Load8(const BYTE* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+template <int Step, bool Equal>
+int Skip(const BYTE* row, int c, int end, BYTE m) {
+  if constexpr (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) {
+    constexpr int words = Step == 3 ? 3 : 4;       // per block
+    constexpr int per_block = 8 * words / Step;    // pixels per block
+    const uint64_t pattern = 0x0101010101010101ULL * m;
+    for (; c + per_block <= end; c += per_block) {
+      const BYTE* p = row + c * Step;
+      uint64_t hits[words], any = 0;
+      for (int w = 0; w < words; ++w) {
+        const uint64_t diff = (Load8(p + 8 * w) ^ pattern) & SampleLanes<Step>(w);
+        // Equal: stop at a sample that differs; otherwise at one that matches (a zero lane).
+        hits[w] = Equal ? diff : ~NonZeroBytes(diff) & ~kLow7 & SampleLanes<Step>(w);
+        any |= hits[w];
+      }
+      if (!any) continue;
+      for (int w = 0; w < words; ++w) {
+        const uint64_t h = Equal ? NonZeroBytes(hits[w]) : hits[w];
+        if (h) return c + (8 * w + __builtin_ctzll(h) / 8) / Step;
+      }
+    }
+  }
+  while (c < end && (row[c * Step] == m) == Equal) ++c;
+  return c;
+}
+
+}  // namespace span
+
+// Floods the 4-connected region of samples equal to m around (x0, r0), calling paint(a, b, r)
+// for runs a..b (inclusive) of memory row r that together hold each pixel of the region once,
+// and re-marking its samples with k (k != m). The region is taken along memory
+// rows, which keeps the mask and the picture in cache: a popped position grows into the whole
+// run of matching samples of its row, which is painted and marked, and every run of matching
+// samples in the rows above and below it is queued once from this run (a run reached again
+// later is found marked and skipped). Which pixels are painted, and how often, does not depend on
+// the order of the runs. The caller starts only on a sample equal to m.
 template <PixelFormat F, typename PaintFn>
 void SpanFill(const MaskCopy<F>& mask, int x0, int r0, BYTE m, BYTE k, WorkStack* stack, const PaintFn& paint) {
+  constexpr int step = BytesPerPixel(F);
   const int W = mask.Width(), H = mask.Height();
   stack->Push(x0, r0);
   while (!stack->Empty()) {
     int x, r;
     stack->Pop(&x, &r);
-    // Up to the first matching row of this run (the popped pixel may have been taken since).
-    while (r >= 0 && mask.At(x, r) == m) --r;
-    ++r;
-    if (r >= H) continue;
-    const bool has_left = x >= 1, has_right = x < W - 1;
-    bool left = false, right = false;
-    while (mask.At(x, r) == m) {
-      paint(x, r);
-      mask.At(x, r) = k;
-      if (has_left) {
-        const bool match = mask.At(x - 1, r) == m;
-        if (!left && match) stack->Push(x - 1, r);
-        left = match;
+    BYTE* row = &mask.At(0, r);
+    if (row[x * step] != m) continue;
+    int left = x;
+    while (left > 0 && row[(left - 1) * step] == m) --left;
+    const int right = span::Skip<step, true>(row, x, W, m) - 1;
+    paint(left, right, r);
+    for (int c = left; c <= right; ++c) row[c * step] = k;
+    for (int nr : {r - 1, r + 1}) {
+      if (nr < 0 || nr >= H) continue;
+      const BYTE* next = &mask.At(0, nr);
+      for (int c = span::Skip<step, false>(next, left, right + 1, m); c <= right;
+           c = span::Skip<step, false>(next, c, right + 1, m)) {
+        stack->Push(c, nr);
+        c = span::Skip<step, true>(next, c, right + 1, m);
       }
-      if (has_right) {
-        const bool match = mask.At(x + 1, r) == m;
-        if (!right && match) stack->Push(x + 1, r);
-        right = match;
-      }
-      if (++r >= H) break;
     }
   }
 }

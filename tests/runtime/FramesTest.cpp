@@ -3,7 +3,9 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "runtime/Environment.h"
 #include "runtime/MemoryClip.h"
@@ -133,6 +135,38 @@ TEST(Frames, UnusedFramesAreReclaimed) {
   EXPECT_LE(env.Frames().LiveFrames(), 1u);
   PVideoFrame kept = env.NewVideoFrame(vi);
   EXPECT_EQ(env.Frames().LiveFrames(), 1u);
+}
+
+// A buffer freed among frames still alive is the next one handed out, without a new allocation.
+TEST(Frames, FreedBufferAmongLiveFramesIsReused) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_YV12, 64, 16, 1);
+  std::vector<PVideoFrame> alive;
+  for (int i = 0; i < 20; ++i) alive.push_back(env.NewVideoFrame(vi));
+  const BYTE* freed = alive[5]->GetReadPtr();
+  alive[5] = PVideoFrame();
+  PVideoFrame next = env.NewVideoFrame(vi);
+  EXPECT_EQ(next->GetReadPtr(), freed);
+  for (int i = 0; i < 20; ++i) {
+    if (i == 5) continue;
+    EXPECT_NE(alive[i]->GetReadPtr(), next->GetReadPtr());
+  }
+}
+
+// A frame that is gone leaves its buffer to the subframes still on it: new frames get others.
+TEST(Frames, BufferHeldBySubframeIsNotReused) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_BGR32, 64, 8, 1);
+  PVideoFrame f = env.NewVideoFrame(vi);
+  std::memset(f->GetWritePtr(), 7, static_cast<size_t>(f->GetPitch()) * 8);
+  PVideoFrame sub = env.Subframe(f, 0, f->GetPitch(), 256, 8);
+  f = PVideoFrame();
+  for (int i = 0; i < 40; ++i) {
+    PVideoFrame other = env.NewVideoFrame(vi);
+    ASSERT_NE(other->GetReadPtr(), sub->GetReadPtr());
+    std::memset(other->GetWritePtr(), 9, static_cast<size_t>(other->GetPitch()) * 8);
+  }
+  EXPECT_EQ(sub->GetReadPtr()[0], 7);
 }
 
 TEST(Frames, SubframeKeepsAlignmentAndSharesTheBuffer) {

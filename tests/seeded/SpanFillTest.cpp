@@ -31,7 +31,10 @@ struct Grid {
   void Fill(int x, int r, BYTE m, BYTE k) {
     const MaskCopy<PixelFormat::YV12> mask(Plane{bytes.data(), pitch, w, h}, w, h);
     WorkStack stack;
-    SpanFill(mask, x, r, m, k, &stack, [&](int px, int pr) { ++paints[static_cast<size_t>(pr) * w + px]; });
+    SpanFill(mask, x, r, m, k, &stack, [&](int a, int b, int pr) {
+      EXPECT_LE(a, b);
+      for (int px = a; px <= b; ++px) ++paints[static_cast<size_t>(pr) * w + px];
+    });
     EXPECT_TRUE(stack.Empty());
   }
   // The grid after a fill as text: the marker value shows as '*'.
