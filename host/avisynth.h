@@ -146,7 +146,11 @@ class VideoFrame {
         offsetV(0), pitchUV(0), row_sizeUV(0), heightUV(0) {}
   ~VideoFrame() = default;
 
-  static bool IsChroma(int plane) { return (plane & (PLANAR_U | PLANAR_V)) != 0; }
+  // Exactly these four select chroma; every other value, combinations of bits included,
+  // selects the first plane.
+  static bool IsU(int plane) { return plane == PLANAR_U || plane == PLANAR_U_ALIGNED; }
+  static bool IsV(int plane) { return plane == PLANAR_V || plane == PLANAR_V_ALIGNED; }
+  static bool IsChroma(int plane) { return IsU(plane) || IsV(plane); }
 
  public:
   VideoFrame(const VideoFrame&) = delete;
@@ -162,8 +166,8 @@ class VideoFrame {
     return height;
   }
   int GetOffset(int plane = DEFAULT_PLANE) const {
-    if (plane & PLANAR_U) return offsetU;
-    if (plane & PLANAR_V) return offsetV;
+    if (IsU(plane)) return offsetU;
+    if (IsV(plane)) return offsetV;
     return offset;
   }
   const BYTE* GetReadPtr(int plane = DEFAULT_PLANE) const { return vfb->GetReadPtr() + GetOffset(plane); }

@@ -386,19 +386,27 @@ PVideoFrame Environment::SubframePlanar(PVideoFrame src, int rel_offset, int new
     Fail("Filter Error: Filter attempted to break alignment of VideoFrame.");
   const bool planar = src->GetPitch(PLANAR_U) != 0;
   const long size = src->GetFrameBuffer()->GetDataSize();
+  // Rows run from `first` by `pitch`, backwards for a negative pitch: both the first and the
+  // last row must lie in the buffer (64 bits: any int may be asked for).
+  auto inside = [size](long first, long pitch, long rows, long row_size) {
+    const long last = first + pitch * (rows - 1);
+    return std::min(first, last) >= 0 && std::max(first, last) + row_size <= size;
+  };
   const long start = static_cast<long>(src->GetOffset()) + rel_offset;
-  const long last = start + static_cast<long>(new_pitch) * (new_height - 1) + new_row_size;
-  if (new_height <= 0 || new_row_size <= 0 || start < 0 || last > size || new_row_size > std::abs(new_pitch))
+  if (new_height <= 0 || new_row_size <= 0 || new_row_size > std::labs(new_pitch) ||
+      !inside(start, new_pitch, new_height, new_row_size))
     Fail("Subframe: the new frame lies outside the source frame's buffer");
   int offsetU = 0, offsetV = 0, row_sizeUV = 0, heightUV = 0;
   if (planar) {
-    offsetU = src->GetOffset(PLANAR_U) + rel_offsetU;
-    offsetV = src->GetOffset(PLANAR_V) + rel_offsetV;
+    const long u = static_cast<long>(src->GetOffset(PLANAR_U)) + rel_offsetU;
+    const long v = static_cast<long>(src->GetOffset(PLANAR_V)) + rel_offsetV;
     row_sizeUV = new_row_size / 2;
     heightUV = new_height / 2;
-    for (long o : {static_cast<long>(offsetU), static_cast<long>(offsetV)})
-      if (heightUV > 0 && (o < 0 || o + static_cast<long>(new_pitchUV) * (heightUV - 1) + row_sizeUV > size))
+    for (long o : {u, v})
+      if (heightUV > 0 && !inside(o, new_pitchUV, heightUV, row_sizeUV))
         Fail("Subframe: the new frame lies outside the source frame's buffer");
+    offsetU = static_cast<int>(u);
+    offsetV = static_cast<int>(v);
   }
   return frames_.Share(src, start, new_pitch, new_row_size, new_height, offsetU, offsetV,
                        planar ? new_pitchUV : 0, row_sizeUV, heightUV);
@@ -415,10 +423,9 @@ int Environment::SetWorkingDir(const char* newdir) { return newdir && chdir(newd
 void* Environment::ManageCache(int, void*) { return nullptr; }
 
 bool Environment::PlanarChromaAlignment(PlanarChromaAlignmentMode key) {
-  const bool before = frames_.ChromaAligned();
-  if (key == PlanarChromaAlignmentOn) frames_.SetChromaAligned(true);
-  if (key == PlanarChromaAlignmentOff) frames_.SetChromaAligned(false);
-  return before;
+  if (key == PlanarChromaAlignmentOn || key == PlanarChromaAlignmentOff)
+    return frames_.SetChromaAligned(key == PlanarChromaAlignmentOn);
+  return frames_.ChromaAligned();
 }
 
 }  // namespace tintara

@@ -11,13 +11,13 @@ namespace {
 constexpr int kMinimumAlign = 64;
 constexpr size_t kSpareBuffers = 16;
 
-int RoundUp(int value, int unit) { return (value + unit - 1) / unit * unit; }
+int64_t RoundUp(int64_t value, int64_t unit) { return (value + unit - 1) / unit * unit; }
 }  // namespace
 
 class FramePool::Buffer : public VideoFrameBuffer {
  public:
-  explicit Buffer(size_t size) : capacity(size) {
-    data = static_cast<BYTE*>(std::aligned_alloc(kMinimumAlign, RoundUp(static_cast<int>(size), kMinimumAlign)));
+  Buffer(size_t size, size_t alignment_) : capacity(size), alignment(alignment_) {
+    data = static_cast<BYTE*>(std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment));
   }
   ~Buffer() { std::free(data); }
   bool Allocated() const { return data != nullptr; }
@@ -30,11 +30,12 @@ class FramePool::Buffer : public VideoFrameBuffer {
   BYTE* Data() { return data; }
 
   const size_t capacity;
+  const size_t alignment;  // of `data`: a power of two, at least 64
 };
 
 class FramePool::Frame : public VideoFrame {
  public:
-  Frame(Buffer* buffer, int pixel_type_, int width_) : pixel_type(pixel_type_), width(width_) { vfb = buffer; }
+  Frame(Buffer* buffer, int pixel_type_) : pixel_type(pixel_type_) { vfb = buffer; }
   void Layout(int offset_, int pitch_, int row_size_, int height_, int offsetU_, int offsetV_, int pitchUV_,
               int row_sizeUV_, int heightUV_) {
     offset = offset_;
@@ -51,7 +52,6 @@ class FramePool::Frame : public VideoFrame {
   Buffer* Owner() const { return static_cast<Buffer*>(vfb); }
 
   int pixel_type;
-  int width;
 };
 
 PlaneGeometry GeometryOf(const VideoInfo& vi) {
@@ -108,12 +108,17 @@ void FramePool::SetPoison(bool on, uint8_t value) {
   options_.poison_value = value;
 }
 
-void FramePool::SetChromaAligned(bool on) {
+bool FramePool::SetChromaAligned(bool on) {
   std::lock_guard<std::mutex> lock(mutex_);
+  const bool before = options_.chroma_aligned;
   options_.chroma_aligned = on;
+  return before;
 }
 
-bool FramePool::ChromaAligned() const { return options_.chroma_aligned; }
+bool FramePool::ChromaAligned() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return options_.chroma_aligned;
+}
 
 size_t FramePool::LiveFrames() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -151,25 +156,27 @@ void FramePool::Sweep() {
   }
 }
 
-bool FramePool::Fits(const Buffer* b, size_t size) { return b->capacity >= size && b->capacity <= 2 * size; }
+bool FramePool::Fits(const Buffer* b, size_t size, size_t alignment) {
+  return b->capacity >= size && b->capacity <= 2 * size && b->alignment >= alignment;
+}
 
 // A full sweep looks at every frame and buffer, so it runs only before a buffer is allocated or
 // once the frame objects have doubled since the last one. Before that, the spares and then the
 // buffers handed out most recently (the likeliest to be free again) are tried.
-FramePool::Buffer* FramePool::AcquireBuffer(size_t size) {
+FramePool::Buffer* FramePool::AcquireBuffer(size_t size, size_t alignment) {
   if (frames_.size() >= sweep_at_) Sweep();
   for (size_t i = spare_.size(); i-- > 0;) {
     Buffer* b = spare_[i];
-    if (Fits(b, size)) {
+    if (Fits(b, size, alignment)) {
       spare_.erase(spare_.begin() + static_cast<long>(i));
       buffers_.push_back(b);
       return b;
     }
   }
   for (size_t i = buffers_.size(); i-- > 0;)
-    if (buffers_[i]->Count() == 0 && Fits(buffers_[i], size)) return buffers_[i];
+    if (buffers_[i]->Count() == 0 && Fits(buffers_[i], size, alignment)) return buffers_[i];
   Sweep();
-  auto* b = new Buffer(size);
+  auto* b = new Buffer(size, alignment);
   if (!b->Allocated()) {
     delete b;
     return nullptr;
@@ -180,35 +187,46 @@ FramePool::Buffer* FramePool::AcquireBuffer(size_t size) {
 
 PVideoFrame FramePool::New(const VideoInfo& vi, int align, std::string* error) {
   if (!CheckFormat(vi, error)) return PVideoFrame();
-  align = std::max(kMinimumAlign, align < 0 ? -align : align);
-  if (align > 4096 || (align & (align - 1))) align = kMinimumAlign;  // only sane powers of two
-  const PlaneGeometry g = GeometryOf(vi);
+  // A minimum for pointers and pitches alike, a negative value counting by its size (64 bits:
+  // INT_MIN too). Only a power of two can align a pointer; anything else gets the default.
+  int64_t unit = std::max<int64_t>(kMinimumAlign, std::llabs(int64_t{align}));
+  if (unit & (unit - 1)) unit = kMinimumAlign;
+  const std::string what = "a frame of " + std::to_string(vi.width) + "x" + std::to_string(vi.height);
+  return Make(GeometryOf(vi), vi.pixel_type, unit, vi.pixel_type == VideoInfo::CS_YV12, what, error);
+}
 
+PVideoFrame FramePool::Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first,
+                            const std::string& what, std::string* error) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const int pitch = RoundUp(g.row_size, align);
-  int pitchUV = 0;
-  if (g.planes == 3) pitchUV = options_.chroma_aligned ? RoundUp(g.row_sizeUV, align) : pitch / 2;
-  const int luma = pitch * g.height;
-  const int chroma = RoundUp(pitchUV * g.heightUV, align);
-  const int size = RoundUp(luma, align) + 2 * chroma;
+  const int64_t pitch = RoundUp(g.row_size, unit);
+  int64_t pitchUV = 0;
+  if (g.planes == 3) pitchUV = options_.chroma_aligned ? RoundUp(g.row_sizeUV, unit) : pitch / 2;
+  const int64_t luma = pitch * g.height;
+  const int64_t chroma = RoundUp(pitchUV * g.heightUV, unit);
+  const int64_t first = RoundUp(luma, unit);
+  const int64_t second = first + chroma;
+  // A large alignment can push sizes that pass the format check past what the frame's ints hold.
+  if (second + chroma > INT_MAX) {
+    *error = "NewVideoFrame: " + what + " is too large";
+    return PVideoFrame();
+  }
+  const int size = static_cast<int>(second + chroma);
 
-  Buffer* buffer = AcquireBuffer(static_cast<size_t>(size));
+  Buffer* buffer = AcquireBuffer(static_cast<size_t>(size), static_cast<size_t>(unit));
   if (!buffer) {
-    *error = "NewVideoFrame: out of memory for a frame of " + std::to_string(vi.width) + "x" + std::to_string(vi.height);
+    *error = "NewVideoFrame: out of memory for " + what;
     return PVideoFrame();
   }
   buffer->Prepare(size);
   if (options_.poison) std::memset(buffer->Data(), options_.poison_value, buffer->capacity);
 
-  auto* frame = new Frame(buffer, vi.pixel_type, vi.width);
-  const int first = RoundUp(luma, align);
-  const int second = first + chroma;
+  auto* frame = new Frame(buffer, pixel_type);
+  const int u = static_cast<int>(first), v = static_cast<int>(second);
   if (g.planes == 3) {
-    const bool yv12 = vi.pixel_type == VideoInfo::CS_YV12;  // V before U; I420 the reverse
-    frame->Layout(0, pitch, g.row_size, g.height, yv12 ? second : first, yv12 ? first : second, pitchUV,
-                  g.row_sizeUV, g.heightUV);
+    frame->Layout(0, static_cast<int>(pitch), g.row_size, g.height, v_first ? v : u, v_first ? u : v,
+                  static_cast<int>(pitchUV), g.row_sizeUV, g.heightUV);
   } else {
-    frame->Layout(0, pitch, g.row_size, g.height, 0, 0, 0, 0, 0);
+    frame->Layout(0, static_cast<int>(pitch), g.row_size, g.height, 0, 0, 0, 0, 0);
   }
   frames_.push_back(frame);
   return PVideoFrame(frame);
@@ -216,14 +234,18 @@ PVideoFrame FramePool::New(const VideoInfo& vi, int align, std::string* error) {
 
 PVideoFrame FramePool::Copy(const PVideoFrame& source) {
   const auto* src = static_cast<const Frame*>(source.operator->());
-  VideoInfo vi{};
-  vi.width = src->width;
-  vi.height = src->GetHeight();
-  vi.pixel_type = src->pixel_type;
-  // Copies keep V before U whatever the source's order, as AviSynth+'s copies do.
-  if (vi.pixel_type == VideoInfo::CS_I420) vi.pixel_type = VideoInfo::CS_YV12;
+  // The geometry the frame itself shows (a part of a frame copies as that part), with V before
+  // U whatever the source's order, as AviSynth+'s copies do.
+  PlaneGeometry g;
+  g.row_size = source->GetRowSize();
+  g.height = source->GetHeight();
+  if (source->GetPitch(PLANAR_U) != 0) {
+    g.planes = 3;
+    g.row_sizeUV = source->GetRowSize(PLANAR_U);
+    g.heightUV = source->GetHeight(PLANAR_U);
+  }
   std::string error;
-  PVideoFrame copy = New(vi, kMinimumAlign, &error);
+  PVideoFrame copy = Make(g, src->pixel_type, kMinimumAlign, true, "a copy", &error);
   if (!copy) return copy;
   for (int plane : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
     const int rows = source->GetHeight(plane), bytes = source->GetRowSize(plane);
@@ -233,8 +255,6 @@ PVideoFrame FramePool::Copy(const PVideoFrame& source) {
     for (int y = 0; y < rows; ++y) std::memcpy(d + static_cast<long>(y) * copy->GetPitch(plane),
                                                s + static_cast<long>(y) * source->GetPitch(plane), bytes);
   }
-  // The copy belongs to the source's format again (only its plane order differs).
-  static_cast<Frame*>(copy.operator->())->pixel_type = src->pixel_type;
   return copy;
 }
 
@@ -244,7 +264,7 @@ PVideoFrame FramePool::Share(const PVideoFrame& source, int offset, int pitch, i
   std::lock_guard<std::mutex> lock(mutex_);
   Buffer* buffer = src->Owner();
   buffer->AddFrame();
-  auto* frame = new Frame(buffer, src->pixel_type, src->width);
+  auto* frame = new Frame(buffer, src->pixel_type);
   frame->Layout(offset, pitch, row_size, height, offsetU, offsetV, pitchUV, row_sizeUV, heightUV);
   frames_.push_back(frame);
   return PVideoFrame(frame);

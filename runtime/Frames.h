@@ -17,6 +17,13 @@
 
 namespace tintara {
 
+// Plane geometry of a frame: the number of planes and the sizes each has.
+struct PlaneGeometry {
+  int planes = 1;
+  int row_size = 0, height = 0;
+  int row_sizeUV = 0, heightUV = 0;
+};
+
 class FramePool {
  public:
   struct Options {
@@ -39,8 +46,9 @@ class FramePool {
                     int offsetU, int offsetV, int pitchUV, int row_sizeUV, int heightUV);
 
   void SetPoison(bool on, uint8_t value);
-  void SetChromaAligned(bool on);
-  bool ChromaAligned() const;
+  // Switches chroma alignment and answers the state before, in one step.
+  bool SetChromaAligned(bool on);
+  bool ChromaAligned();
 
   // Live frame objects and buffers (tests use it to see that frames are released).
   size_t LiveFrames();
@@ -52,8 +60,11 @@ class FramePool {
   class Buffer;
   class Frame;
 
-  Buffer* AcquireBuffer(size_t size);
-  static bool Fits(const Buffer* b, size_t size);
+  Buffer* AcquireBuffer(size_t size, size_t alignment);
+  static bool Fits(const Buffer* b, size_t size, size_t alignment);
+  // A new writable frame of that geometry, every plane and pitch aligned to `unit`.
+  PVideoFrame Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first,
+                   const std::string& what, std::string* error);
   void Sweep();
 
   std::mutex mutex_;
@@ -64,12 +75,6 @@ class FramePool {
   size_t sweep_at_ = 0;            // frame objects at which the next full sweep runs
 };
 
-// Plane geometry of a frame: the number of planes and the sizes each has.
-struct PlaneGeometry {
-  int planes = 1;
-  int row_size = 0, height = 0;
-  int row_sizeUV = 0, heightUV = 0;
-};
 PlaneGeometry GeometryOf(const VideoInfo& vi);
 
 }  // namespace tintara

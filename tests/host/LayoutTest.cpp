@@ -131,5 +131,75 @@ TEST(HostLayout, FrameReleaseDropsBufferCountOnlyAtZero) {
   EXPECT_EQ(f->GetRowSize(PLANAR_U_ALIGNED), 35);
 }
 
+// The vtable slot a pointer to a virtual member names: the Itanium ABI stores 1 + the slot's
+// byte offset in the pointer's first word.
+template <typename Member>
+long SlotOf(Member member) {
+  static_assert(sizeof(Member) == 16, "Itanium member function pointer");
+  long word;
+  std::memcpy(&word, &member, sizeof word);
+  return (word - 1) / 8;
+}
+
+TEST(HostLayout, VirtualFunctionsSitInTheHostsSlots) {
+  EXPECT_EQ(SlotOf(&IClip::GetVersion), 0);
+  EXPECT_EQ(SlotOf(&IClip::GetFrame), 1);
+  EXPECT_EQ(SlotOf(&IClip::GetParity), 2);
+  EXPECT_EQ(SlotOf(&IClip::GetAudio), 3);
+  EXPECT_EQ(SlotOf(&IClip::SetCacheHints), 4);
+  EXPECT_EQ(SlotOf(&IClip::GetVideoInfo), 5);
+  using E = IScriptEnvironment;
+  const long slots[] = {
+      SlotOf(&E::GetCPUFlags),  SlotOf(&E::SaveString),    SlotOf(&E::Sprintf),        SlotOf(&E::VSprintf),
+      SlotOf(&E::ThrowError),   SlotOf(&E::AddFunction),   SlotOf(&E::FunctionExists), SlotOf(&E::Invoke),
+      SlotOf(&E::GetVar),       SlotOf(&E::SetVar),        SlotOf(&E::SetGlobalVar),   SlotOf(&E::PushContext),
+      SlotOf(&E::PopContext),   SlotOf(&E::NewVideoFrame), SlotOf(&E::MakeWritable),   SlotOf(&E::BitBlt),
+      SlotOf(&E::AtExit),       SlotOf(&E::CheckVersion),  SlotOf(&E::Subframe),       SlotOf(&E::SetMemoryMax),
+      SlotOf(&E::SetWorkingDir), SlotOf(&E::ManageCache),  SlotOf(&E::PlanarChromaAlignment),
+      SlotOf(&E::SubframePlanar),
+  };
+  for (int i = 0; i < 24; ++i) EXPECT_EQ(slots[i], i + 2) << i;  // 0 and 1: the destructor
+
+  // The host deletes a clip through slot 7 (the deleting destructor).
+  bool deleted = false;
+  IClip* raw = new NullClip(&deleted);
+  void** vtable = *reinterpret_cast<void***>(raw);
+  reinterpret_cast<void (*)(IClip*)>(vtable[7])(raw);
+  EXPECT_TRUE(deleted);
+}
+
+// Chroma is chosen only by PLANAR_U, PLANAR_V and their _ALIGNED forms; any other selector,
+// a combination of bits included, addresses the first plane.
+TEST(HostLayout, OnlyTheFourChromaSelectorsAddressChroma) {
+  Environment env;
+  PVideoFrame f = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 70, 46, 1));
+  const BYTE* y = f->GetReadPtr();
+  struct Case {
+    int plane;
+    int offset;
+  };
+  const Case cases[] = {
+      {DEFAULT_PLANE, f->GetOffset()},     {PLANAR_Y, f->GetOffset()},
+      {PLANAR_U, f->GetOffset(PLANAR_U)},  {PLANAR_V, f->GetOffset(PLANAR_V)},
+      {PLANAR_ALIGNED, f->GetOffset()},    {PLANAR_Y_ALIGNED, f->GetOffset()},
+      {PLANAR_U_ALIGNED, f->GetOffset(PLANAR_U)}, {PLANAR_V_ALIGNED, f->GetOffset(PLANAR_V)},
+      {PLANAR_Y | PLANAR_U, f->GetOffset()}, {PLANAR_U | PLANAR_V, f->GetOffset()},
+      {PLANAR_Y | PLANAR_V, f->GetOffset()}, {16 | PLANAR_U, f->GetOffset()},
+      {-1, f->GetOffset()},
+  };
+  ASSERT_NE(f->GetOffset(PLANAR_U), f->GetOffset());
+  ASSERT_NE(f->GetOffset(PLANAR_V), f->GetOffset());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.plane);
+    const bool chroma = c.offset != f->GetOffset();
+    EXPECT_EQ(f->GetOffset(c.plane), c.offset);
+    EXPECT_EQ(f->GetReadPtr(c.plane), y - f->GetOffset() + c.offset);
+    EXPECT_EQ(f->GetPitch(c.plane), chroma ? f->GetPitch(PLANAR_U) : f->GetPitch());
+    EXPECT_EQ(f->GetRowSize(c.plane), chroma ? 35 : 70);
+    EXPECT_EQ(f->GetHeight(c.plane), chroma ? 23 : 46);
+    EXPECT_EQ(f->GetWritePtr(c.plane), y - f->GetOffset() + c.offset);
+  }
+}
+
 }  // namespace
 }  // namespace tintara

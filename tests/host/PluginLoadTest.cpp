@@ -69,6 +69,32 @@ TEST(PluginLoad, ExportsOnlyTheEntryPoint) {
   EXPECT_EQ(others, "");
 }
 
+// The module needs nothing from a host library: only the C and C++ runtimes (and a
+// sanitizer's runtime in such builds).
+TEST(PluginLoad, NeedsOnlyTheLanguageRuntimes) {
+  const std::string command = std::string("readelf -d ") + TINTARA_MODULE_PATH;
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[1024];
+  std::vector<std::string> needed;
+  while (fgets(line, sizeof line, pipe)) {
+    const std::string s(line);
+    const size_t open = s.find("(NEEDED)");
+    if (open == std::string::npos) continue;
+    const size_t from = s.find('[', open), to = s.find(']', open);
+    needed.push_back(s.substr(from + 1, to - from - 1));
+  }
+  pclose(pipe);
+  EXPECT_FALSE(needed.empty());
+  for (const std::string& library : needed) {
+    const bool language = library == "libstdc++.so.6" || library == "libgcc_s.so.1" || library == "libc.so.6" ||
+                          library == "libm.so.6";
+    const bool sanitizer = library.rfind("libasan", 0) == 0 || library.rfind("libubsan", 0) == 0 ||
+                           library.rfind("libtsan", 0) == 0;
+    EXPECT_TRUE(language || sanitizer) << library;
+  }
+}
+
 TEST(PluginLoad, MissingFileIsAClearError) {
   Environment env;
   try {

@@ -1,6 +1,7 @@
 // Frames as the embedded host makes them: alignment, padded pitches, plane order, writability.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -29,6 +30,26 @@ TEST(Frames, PlanesAreAlignedWithPaddedPitchesAndHostPlaneOrder) {
   EXPECT_EQ(rgb->GetPitch(PLANAR_U), 0);
   EXPECT_EQ(rgb->GetRowSize(PLANAR_U), 0);
   EXPECT_EQ(rgb->GetHeight(PLANAR_V), 0);
+}
+
+// A larger alignment holds for the plane pointers as well as the pitches, also when a buffer
+// made for the default alignment is free for reuse; a negative one counts by its size.
+TEST(Frames, LargerAlignmentsHoldForPointersAndPitches) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_YV12, 64, 8, 1);
+  for (int k = 0; k < 4; ++k) env.NewVideoFrame(vi);
+  for (int align : {128, 1024, 4096, 8192, -256}) {
+    SCOPED_TRACE(align);
+    const uintptr_t unit = static_cast<uintptr_t>(align < 0 ? -align : align);
+    PVideoFrame f = env.NewVideoFrame(vi, align);
+    for (int p : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(f->GetReadPtr(p)) % unit, 0u) << p;
+      EXPECT_EQ(static_cast<uintptr_t>(f->GetPitch(p)) % unit, 0u) << p;
+    }
+  }
+  // As large as an int can ask: no frame fits its sizes, so it is refused.
+  EXPECT_THROW(env.NewVideoFrame(vi, INT_MIN), AvisynthError);
+  EXPECT_THROW(env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_BGR24, 2, 1 << 20, 1), 4096), AvisynthError);
 }
 
 TEST(Frames, ChromaAlignmentOffGivesHalfPitch) {
@@ -73,6 +94,38 @@ TEST(Frames, MakeWritableCopiesOnlySharedFramesAndKeepsTheOriginal) {
   mine->GetWritePtr(PLANAR_U)[1] = 1;
   EXPECT_EQ(original->GetReadPtr(PLANAR_U)[1], 77);
   EXPECT_FALSE(env.MakeWritable(&mine));  // already writable: nothing done
+}
+
+// A copy has the geometry of the frame it copies, which for a part of a frame is not the
+// geometry of the whole.
+TEST(Frames, MakeWritableCopiesThePartAFrameShows) {
+  Environment env;
+  PVideoFrame whole = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 128, 16, 1));
+  for (int p : {PLANAR_Y, PLANAR_U, PLANAR_V})
+    for (int y = 0; y < whole->GetHeight(p); ++y)
+      for (int x = 0; x < whole->GetRowSize(p); ++x)
+        whole->GetWritePtr(p)[y * whole->GetPitch(p) + x] = static_cast<BYTE>(p * 50 + y * 3 + x);
+  const int pitch = whole->GetPitch(), pitchUV = whole->GetPitch(PLANAR_U);
+  // Rows 2..9 and chroma rows 1..4, the left 64 columns.
+  PVideoFrame part = env.SubframePlanar(whole, 2 * pitch, pitch, 64, 8, pitchUV, pitchUV, pitchUV);
+  EXPECT_TRUE(env.MakeWritable(&part));
+  EXPECT_EQ(part->GetRowSize(), 64);
+  EXPECT_EQ(part->GetHeight(), 8);
+  EXPECT_EQ(part->GetRowSize(PLANAR_U), 32);
+  EXPECT_EQ(part->GetHeight(PLANAR_V), 4);
+  for (int p : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
+    const int skip = p == PLANAR_Y ? 2 : 1;
+    for (int y = 0; y < part->GetHeight(p); ++y)
+      for (int x = 0; x < part->GetRowSize(p); ++x)
+        ASSERT_EQ(part->GetReadPtr(p)[y * part->GetPitch(p) + x], static_cast<BYTE>(p * 50 + (y + skip) * 3 + x))
+            << p << " " << x << "," << y;
+  }
+  // A view of an RGB frame upside down: the copy reads top-down what the view shows.
+  PVideoFrame rgb = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_BGR32, 16, 4, 1));
+  for (int y = 0; y < 4; ++y) rgb->GetWritePtr()[y * rgb->GetPitch()] = static_cast<BYTE>(10 + y);
+  PVideoFrame flipped = env.Subframe(rgb, 3 * rgb->GetPitch(), -rgb->GetPitch(), 64, 4);
+  EXPECT_TRUE(env.MakeWritable(&flipped));
+  for (int y = 0; y < 4; ++y) EXPECT_EQ(flipped->GetReadPtr()[y * flipped->GetPitch()], 13 - y);
 }
 
 TEST(Frames, UnusedFramesAreReclaimed) {
@@ -124,6 +177,27 @@ TEST(Frames, SubframeKeepsAlignmentAndSharesTheBuffer) {
   EXPECT_EQ(sub->GetReadPtr(), f->GetReadPtr() + f->GetPitch());
   EXPECT_FALSE(f->IsWritable());
   EXPECT_THROW(env.Subframe(f, 0, f->GetPitch(), 64, 100), AvisynthError);  // past the buffer
+}
+
+// A negative pitch walks backwards from the first row: every row, not just the first and the
+// end of the last, must lie in the buffer.
+TEST(Frames, SubframeWithNegativePitchStaysInsideTheBuffer) {
+  Environment env;
+  PVideoFrame f = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_BGR32, 64, 8, 1));
+  const int pitch = f->GetPitch();
+  PVideoFrame flipped = env.Subframe(f, 7 * pitch, -pitch, 256, 8);
+  EXPECT_EQ(flipped->GetReadPtr() + 7L * flipped->GetPitch(), f->GetReadPtr());
+  EXPECT_THROW(env.Subframe(f, 0, -pitch, 16, 2), AvisynthError);  // second row before the buffer
+  EXPECT_THROW(env.Subframe(f, 0, INT_MIN, 64, 2), AvisynthError);
+  EXPECT_THROW(env.Subframe(f, 0, pitch, 64, INT_MIN), AvisynthError);
+
+  PVideoFrame p = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 64, 8, 1));
+  const int pitchUV = p->GetPitch(PLANAR_U);
+  // Chroma rows run from the buffer's start backwards.
+  EXPECT_THROW(env.SubframePlanar(p, 0, p->GetPitch(), 64, 8, -p->GetOffset(PLANAR_U), 0, -pitchUV),
+               AvisynthError);
+  PVideoFrame up = env.SubframePlanar(p, 0, p->GetPitch(), 64, 8, 3 * pitchUV, 3 * pitchUV, -pitchUV);
+  EXPECT_EQ(up->GetReadPtr(PLANAR_U) + 3L * up->GetPitch(PLANAR_U), p->GetReadPtr(PLANAR_U));
 }
 
 TEST(Frames, StringsLiveWithTheEnvironment) {
