@@ -19,9 +19,15 @@ inline VectorLevel CpuVectorLevel() {
   return level;
 }
 
+// GCC keeps to 256-bit vectors unless told otherwise; clang knows no such option here.
+#if defined(__clang__)
+#define TINTARA_AVX512_TARGET "avx512f,avx512bw,avx512vl,avx2,bmi2"
+#else
+#define TINTARA_AVX512_TARGET "avx512f,avx512bw,avx512vl,avx2,bmi2,prefer-vector-width=512"
+#endif
+
 template <typename Fn>
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi2,prefer-vector-width=512"), gnu::flatten]] void RunForAvx512(
-    const Fn& fn) {
+[[gnu::target(TINTARA_AVX512_TARGET), gnu::flatten]] void RunForAvx512(const Fn& fn) {
   fn();
 }
 

@@ -19,7 +19,7 @@ inline void ErodeRow(const BYTE* __restrict up, const BYTE* __restrict mid, cons
     const int a = i * Step, b = a + Step, c = b + Step;  // columns i-1, i, i+1 of the row
     const bool touched = (up[a] == other) | (up[b] == other) | (up[c] == other) | (mid[a] == other) |
                          (mid[c] == other) | (down[a] == other) | (down[b] == other) | (down[c] == other);
-    out[b] = (mid[b] != value) | touched ? other : value;
+    out[b] = ((mid[b] != value) | touched) ? other : value;
   }
 }
 
