@@ -101,6 +101,9 @@ class StreamClip : public IClip {
 
  private:
   void ReadNext(IScriptEnvironment* env) {
+    // A stream that failed keeps failing with the same message: the thread asking for the next
+    // frame must not mistake the end of the input after a broken frame for a clean end.
+    if (!failed_.empty()) env->ThrowError("%s", failed_.c_str());
     if (ended_) throw io::EndOfStream();
     try {
       if (y4m_) {
@@ -108,16 +111,16 @@ class StreamClip : public IClip {
         const bool complete = reader_->ReadLine(io::kY4mMaxHeader, &line);
         if (!complete && line.empty()) End();
         if (!complete || !io::IsY4mFrameHeader(line))
-          env->ThrowError("RawSource: %s is not a valid Y4M stream: frame %d does not start with a FRAME line",
-                          shown_.c_str(), next_);
+          Fail(env, env->Sprintf("RawSource: %s is not a valid Y4M stream: frame %d does not start with a FRAME line",
+                                 shown_.c_str(), next_));
       }
       const size_t got = reader_->Read(data_.data(), data_.size());
       if (got == 0 && !y4m_) End();
       if (got < data_.size())
-        env->ThrowError("RawSource: %s ends inside frame %d (%zu of %zu bytes)", shown_.c_str(), next_, got,
-                        data_.size());
+        Fail(env, env->Sprintf("RawSource: %s ends inside frame %d (%zu of %zu bytes)", shown_.c_str(), next_, got,
+                               data_.size()));
     } catch (const std::runtime_error& e) {
-      env->ThrowError("RawSource: cannot read %s: %s", shown_.c_str(), e.what());
+      Fail(env, env->Sprintf("RawSource: cannot read %s: %s", shown_.c_str(), e.what()));
     }
     kept_.push_back(Decode(env, d_, data_.data()));
     ++next_;
@@ -126,12 +129,17 @@ class StreamClip : public IClip {
       ++first_kept_;
     }
   }
+  void Fail(IScriptEnvironment* env, const char* message) {  // ThrowError does not return
+    failed_ = message;
+    env->ThrowError("%s", message);
+  }
   [[noreturn]] void End() {
     ended_ = true;
     throw io::EndOfStream();
   }
 
   std::mutex mutex_;
+  std::string failed_;  // the message of the read that failed, if one did
   std::unique_ptr<io::StreamReader> reader_;
   const std::string shown_;
   const Decoding d_;
