@@ -20,6 +20,7 @@ FrameMaker::~FrameMaker() {
 void FrameMaker::Work() {
   for (;;) {
     int n;
+    Made made;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [this] {
@@ -27,10 +28,10 @@ void FrameMaker::Work() {
       });
       if (stop_ || next_to_make_ > last_) return;
       n = next_to_make_++;
+      made.bytes = SpareBuffer();
     }
-    Made made;
     try {
-      made.bytes = make_(n);
+      make_(n, made.bytes);
     } catch (...) {
       made.error = std::current_exception();
     }
@@ -42,10 +43,27 @@ void FrameMaker::Work() {
   }
 }
 
+std::vector<uint8_t> FrameMaker::SpareBuffer() {
+  if (spare_.empty()) return {};
+  std::vector<uint8_t> bytes = std::move(spare_.back());
+  spare_.pop_back();
+  return bytes;
+}
+
+void FrameMaker::GiveBack(std::vector<uint8_t> bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Never more buffers than frames that can be in flight at once.
+  if (spare_.size() < static_cast<size_t>(window_) + 1) spare_.push_back(std::move(bytes));
+}
+
 std::vector<uint8_t> FrameMaker::Take() {
   Made made;
   if (workers_.empty()) {
-    made.bytes = make_(next_to_take_++);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      made.bytes = SpareBuffer();
+    }
+    make_(next_to_take_++, made.bytes);
     return std::move(made.bytes);
   }
   {

@@ -1,6 +1,7 @@
 // Makes a run of frames on several threads and hands them out in frame order. At most
 // `window` frames are made ahead of the one being taken, so memory stays bounded however
-// long the run is.
+// long the run is. The byte buffers frames are made into go round: a buffer taken and given
+// back is filled again, so a frame's bytes are neither allocated nor zeroed anew.
 #pragma once
 
 #include <condition_variable>
@@ -16,7 +17,8 @@ namespace tintara::cli {
 
 class FrameMaker {
  public:
-  using Make = std::function<std::vector<uint8_t>(int n)>;
+  // Fills `bytes` (a buffer given back earlier, or empty) with frame n, sizing it as needed.
+  using Make = std::function<void(int n, std::vector<uint8_t>& bytes)>;
 
   // Frames first..last; with one thread they are made by Take itself.
   FrameMaker(Make make, int first, int last, int threads);
@@ -26,6 +28,8 @@ class FrameMaker {
 
   // The next frame in order; rethrows what making it threw.
   std::vector<uint8_t> Take();
+  // Gives a taken frame's buffer back for another frame.
+  void GiveBack(std::vector<uint8_t> bytes);
 
  private:
   struct Made {
@@ -33,6 +37,7 @@ class FrameMaker {
     std::exception_ptr error;
   };
   void Work();
+  std::vector<uint8_t> SpareBuffer();  // called with the mutex held
 
   const Make make_;
   const int last_;
@@ -40,6 +45,7 @@ class FrameMaker {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::map<int, Made> made_;
+  std::vector<std::vector<uint8_t>> spare_;
   int next_to_make_;
   int next_to_take_;
   bool stop_ = false;

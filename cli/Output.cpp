@@ -57,10 +57,11 @@ class Sink {
   FILE* file_ = nullptr;
 };
 
-std::vector<uint8_t> Encode(IScriptEnvironment* env, const PClip& clip, OutputKind kind, int n) {
+// Frame n in the output's file format, into `bytes` (a buffer of an earlier frame, which has the
+// size already for Y4M and raw, so nothing is zeroed).
+void Encode(IScriptEnvironment* env, const PClip& clip, OutputKind kind, int n, std::vector<uint8_t>& bytes) {
   const VideoInfo& vi = clip->GetVideoInfo();
   const PVideoFrame frame = clip->GetFrame(n, env);
-  std::vector<uint8_t> bytes;
   switch (kind) {
     case OutputKind::Y4mStdout:
     case OutputKind::Y4mFile: {
@@ -86,9 +87,9 @@ std::vector<uint8_t> Encode(IScriptEnvironment* env, const PClip& clip, OutputKi
       break;
     }
     case OutputKind::None:
+      bytes.clear();
       break;
   }
-  return bytes;
 }
 
 }  // namespace
@@ -120,7 +121,8 @@ int WriteClip(IScriptEnvironment* env, const PClip& clip, const WriteRun& run) {
   Progress progress(run.progress, run.length_known ? run.last - run.first + 1 : 0);
   int written = 0;
   try {
-    FrameMaker maker([&](int n) { return Encode(env, clip, run.kind, n); }, run.first, run.last, run.threads);
+    FrameMaker maker([&](int n, std::vector<uint8_t>& bytes) { Encode(env, clip, run.kind, n, bytes); }, run.first,
+                     run.last, run.threads);
     for (int n = run.first; n <= run.last; ++n) {
       std::vector<uint8_t> bytes;
       try {
@@ -136,6 +138,7 @@ int WriteClip(IScriptEnvironment* env, const PClip& clip, const WriteRun& run) {
       } else {
         sink->Write(bytes.data(), bytes.size());
       }
+      maker.GiveBack(std::move(bytes));
       progress.Update(++written);
     }
   } catch (...) {

@@ -150,7 +150,9 @@ void FramePool::Sweep() {
     buffers_.pop_back();
     spare_.push_back(b);
   }
-  while (spare_.size() > kSpareBuffers) {
+  // Spares up to the most buffers ever in use at once: a chain made on several threads keeps
+  // more frames alive at a time, and a freed buffer would come back as fresh pages to fault in.
+  while (spare_.size() > std::max(kSpareBuffers, most_in_use_)) {
     delete spare_.front();
     spare_.erase(spare_.begin());
   }
@@ -170,6 +172,7 @@ FramePool::Buffer* FramePool::AcquireBuffer(size_t size, size_t alignment) {
     if (Fits(b, size, alignment)) {
       spare_.erase(spare_.begin() + static_cast<long>(i));
       buffers_.push_back(b);
+      most_in_use_ = std::max(most_in_use_, buffers_.size());
       return b;
     }
   }
@@ -182,6 +185,7 @@ FramePool::Buffer* FramePool::AcquireBuffer(size_t size, size_t alignment) {
     return nullptr;
   }
   buffers_.push_back(b);
+  most_in_use_ = std::max(most_in_use_, buffers_.size());
   return b;
 }
 

@@ -73,6 +73,7 @@ class FramePool {
   std::vector<Buffer*> buffers_;   // referenced by some frame
   std::vector<Buffer*> spare_;     // unused, kept for reuse
   size_t sweep_at_ = 0;            // frame objects at which the next full sweep runs
+  size_t most_in_use_ = 0;         // the most buffers referenced at once so far
 };
 
 PlaneGeometry GeometryOf(const VideoInfo& vi);

@@ -1,6 +1,7 @@
 // Frames as the embedded host makes them: alignment, padded pitches, plane order, writability.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -150,6 +151,25 @@ TEST(Frames, FreedBufferAmongLiveFramesIsReused) {
   for (int i = 0; i < 20; ++i) {
     if (i == 5) continue;
     EXPECT_NE(alive[i]->GetReadPtr(), next->GetReadPtr());
+  }
+}
+
+// When many frames were alive at once (a chain made on several threads) and all are released,
+// the next as many frames reuse those buffers: none is freed and allocated again.
+TEST(Frames, BuffersOfABusyMomentAreKeptForTheNext) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_YV12, 256, 64, 1);
+  std::vector<PVideoFrame> alive;
+  std::vector<const BYTE*> before;
+  for (int i = 0; i < 48; ++i) {
+    alive.push_back(env.NewVideoFrame(vi));
+    before.push_back(alive.back()->GetReadPtr());
+  }
+  alive.clear();
+  EXPECT_EQ(env.Frames().LiveFrames(), 0u);  // sweeps: the buffers become spares
+  for (int i = 0; i < 48; ++i) {
+    alive.push_back(env.NewVideoFrame(vi));
+    EXPECT_NE(std::find(before.begin(), before.end(), alive.back()->GetReadPtr()), before.end()) << "frame " << i;
   }
 }
 
