@@ -34,13 +34,17 @@ Logic LogicOf(const char* type) {
 // other exactly background; YUV's wants one marked and the other anything else. The two agree
 // on masks holding only 0 and 255.
 template <PixelFormat F, Logic L>
-inline bool Selects(int a, int b, int mark, int back) {
+inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   // Written with differences rather than logical operators, which the compiler would turn into
-  // branches: the loops then vectorise.
-  if constexpr (L == Logic::And) return ((a ^ mark) | (b ^ mark)) == 0;
-  if constexpr (L == Logic::Or) return std::min(a ^ mark, b ^ mark) == 0;
-  if constexpr (IsRGB(F)) return std::min((a ^ mark) | (b ^ back), (a ^ back) | (b ^ mark)) == 0;
-  return (std::min(a ^ mark, 1) ^ std::min(b ^ mark, 1)) != 0;
+  // branches, and kept in bytes, so the loops vectorise in byte lanes.
+  const BYTE am = static_cast<BYTE>(a ^ mark), bm = static_cast<BYTE>(b ^ mark);
+  if constexpr (L == Logic::And) return static_cast<BYTE>(am | bm) == 0;
+  if constexpr (L == Logic::Or) return std::min(am, bm) == 0;
+  if constexpr (IsRGB(F)) {
+    const BYTE ab = static_cast<BYTE>(a ^ back), bb = static_cast<BYTE>(b ^ back);
+    return std::min(static_cast<BYTE>(am | bb), static_cast<BYTE>(ab | bm)) == 0;
+  }
+  return static_cast<BYTE>(std::min(am, BYTE{1}) ^ std::min(bm, BYTE{1})) != 0;
 }
 
 // A window of columns x0..x1-1 and picture rows y0..y1-1.
