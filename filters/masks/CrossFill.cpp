@@ -74,10 +74,34 @@ struct RowPaint {
 
 // The row loops read the source row and write the new frame's row (pointers that cannot alias);
 // planar chroma is changed in place in the new frame, where its rows were first copied.
+// RGB32 pixels handled whole, as 32-bit words whose low byte is the pixel's first: one lane per
+// pixel rather than bytes four apart.
+inline uint32_t LoadPixel(const BYTE* p) {
+  uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+inline void StorePixel(BYTE* p, uint32_t w) { std::memcpy(p, &w, 4); }
+
 template <PixelFormat F, Logic L, bool Table>
 inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
                         BYTE* __restrict p, int n, const RowPaint<Table>& r) {
   constexpr int bpp = BytesPerPixel(F);
+  if constexpr (F == PixelFormat::RGB32) {
+    // The first byte of every window pixel becomes 0, painted or not; the fourth is kept.
+    for (int x = 0; x < n; ++x) {
+      const bool sel = Selects<F, L>(static_cast<BYTE>(LoadPixel(a + 4 * x)), static_cast<BYTE>(LoadPixel(b + 4 * x)),
+                                     r.mark, r.back);
+      const uint32_t px = LoadPixel(in + 4 * x);
+      const int N = r.Level(static_cast<BYTE>(px));
+      const uint32_t q1 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kG), 0, 255));
+      const uint32_t q2 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kU), 0, 255));
+      const uint32_t painted = q1 << 8 | q2 << 16 | (px & 0xFF000000u);
+      const uint32_t keep = px & 0xFFFFFF00u;
+      StorePixel(p + 4 * x, keep ^ ((painted ^ keep) & -static_cast<uint32_t>(sel)));
+    }
+    return;
+  }
   for (int x = 0; x < n; ++x) {
     const bool sel = Selects<F, L>(a[x * bpp], b[x * bpp], r.mark, r.back);
     const BYTE* s = in + x * bpp;
