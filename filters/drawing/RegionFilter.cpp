@@ -98,6 +98,32 @@ inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE
   }
 }
 
+// YUY2: each pixel as a 16-bit word, its Y byte low and its chroma byte high, so the loop runs in
+// 16-bit lanes without separating the bytes; the chroma byte is copied.
+template <RegionChange C>
+inline void ChangeYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                           BYTE selected, int st) {
+  const int16_t add = static_cast<int16_t>(st);
+  const uint16_t magnitude = static_cast<uint16_t>(st < 0 ? -st : st);
+  const int16_t sign = st < 0 ? -1 : 0;
+  for (int i = 0; i < count; ++i) {
+    uint16_t w, ref;
+    std::memcpy(&w, in + 2 * i, 2);
+    std::memcpy(&ref, r + 2 * i, 2);
+    const bool sel = static_cast<BYTE>(ref) == selected;
+    const BYTE v = static_cast<BYTE>(w);
+    int16_t changed;
+    if constexpr (C == RegionChange::Add) {
+      changed = static_cast<int16_t>(v + add);
+    } else {
+      const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
+      changed = static_cast<int16_t>(v + ((q ^ sign) - sign));
+    }
+    const uint16_t out = static_cast<uint16_t>((w & 0xFF00u) | Pick(sel, std::clamp<int16_t>(changed, 0, 255), v));
+    std::memcpy(o + 2 * i, &out, 2);
+  }
+}
+
 // The whole frame in one pass: rows of the region are copied up to their span, changed along it
 // and copied after it; the other rows (and planar chroma) are copied. `row_spans[y]` is the index
 // of picture row y's span, or -1.
@@ -105,7 +131,7 @@ template <PixelFormat F, RegionChange C>
 void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref, int height,
                 const std::vector<Span>& spans, const std::vector<int>& row_spans, BYTE selected, int st) {
   constexpr int step = BytesPerPixel(F);
-  constexpr int changed = IsRGB(F) ? step : 1;
+  [[maybe_unused]] constexpr int changed = IsRGB(F) ? step : 1;
   const size_t row_size = static_cast<size_t>(out.y.row_size);
   Vectorised([&] {
     for (int m = 0; m < height; ++m) {
@@ -119,7 +145,9 @@ void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out
       const Span& s = spans[static_cast<size_t>(k)];
       const size_t b0 = static_cast<size_t>(s.first) * step, b1 = static_cast<size_t>(s.last + 1) * step;
       std::memcpy(o, in, b0);
-      ChangeSpan<step, changed, C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
+      if constexpr (F == PixelFormat::YUY2)
+        ChangeYuy2Span<C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
+      else ChangeSpan<step, changed, C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
       std::memcpy(o + b1, in + b1, row_size - b1);
     }
   });
