@@ -61,7 +61,12 @@ Inlay::Inlay(const PClip& child, const PClip& maskClip_, const PClip& linedClip_
 PVideoFrame Inlay::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
   if (n < sf || n > ef) return frame;
-  env->MakeWritable(&frame);
+  // The shape styles build a new frame from the source in one pass; the line styles change a
+  // writable copy.
+  const bool shape = style == InlayStyle::Mask || style == InlayStyle::NoMask;
+  PVideoFrame src = frame;
+  if (shape) frame = env->NewVideoFrame(vi);
+  else env->MakeWritable(&frame);
   PVideoFrame mask = maskClip->GetFrame(n, env);
   PVideoFrame lined = linedClip->GetFrame(n, env);
 
@@ -70,6 +75,7 @@ PVideoFrame Inlay::GetFrame(int n, IScriptEnvironment* env) {
   InlayCanvas canvas;
   canvas.window = {Lerp(x, ex, d, D), Lerp(y, ey, d, D), Lerp(w, ew, d, D), Lerp(h, eh, d, D)};
   canvas.out = WritePlanes(frame, format);
+  canvas.in = ReadPlanes(src, format);
   canvas.mask = ReadPlane(mask);
   canvas.lined = ReadPlane(lined);
   canvas.width = vi.width;
@@ -78,7 +84,7 @@ PVideoFrame Inlay::GetFrame(int n, IScriptEnvironment* env) {
   canvas.lval = lval;
   canvas.paint = &paint;
 
-  if (style == InlayStyle::Mask || style == InlayStyle::NoMask) RunShapeStyle(format, canvas, style, ellipse);
+  if (shape) RunShapeStyle(format, canvas, style, ellipse);
   else RunLineStyle(format, canvas, style);
   return frame;
 }

@@ -91,6 +91,9 @@ struct InlayWindow {
 // Everything one frame's style works on.
 struct InlayCanvas {
   FramePlanes<BYTE> out;
+  // The source frame, when `out` is a new frame the style builds in one pass ("mask" and
+  // "nomask"); the other styles change `out`, a writable copy, in place.
+  FramePlanes<const BYTE> in;
   ConstPlane mask, lined;
   int width = 0, height = 0;
   InlayWindow window;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "filters/common/Sample.h"
 #include "filters/common/Vectorised.h"
@@ -63,19 +65,46 @@ void ForEachSpan(const InlayWindow& w, bool ellipse, int width, int height, Span
 inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
 
 // The span loops below do per run of columns c0..c1-1 what SolidPixel and TintPixel do per pixel,
-// on local values and pointers that cannot alias, without branches, so they vectorise. YUV runs
-// that cut a chroma pair at either end leave those single pixels to the per-pixel functions.
+// reading the source row `in` and writing the new frame's row, on local values and pointers that
+// cannot alias, without branches, so they vectorise. Planar chroma is changed in place, its rows
+// having been copied first. YUV runs that cut a chroma pair at either end copy those bytes and
+// leave the single pixels to the per-pixel functions.
+
+// Copies the source bytes a single pixel's paint reads or partly keeps: its YUY2 pair, its luma.
+template <PixelFormat F>
+inline void CopySingle(const RowBytes& row, const BYTE* in, int c) {
+  if constexpr (F == PixelFormat::YUY2) std::memcpy(row.y + 4 * (c / 2), in + 4 * (c / 2), 4);
+  else row.y[c] = in[c];
+}
+
+// RGB32 pixels handled whole, as 32-bit words whose low byte is the pixel's first: one lane per
+// pixel rather than bytes four apart.
+inline uint32_t LoadPixel(const BYTE* p) {
+  uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+inline void StorePixel(BYTE* p, uint32_t w) { std::memcpy(p, &w, 4); }
 
 template <PixelFormat F>
-void SolidSpan(const InlayPaint& k, const RowBytes& row, int c0, int c1) {
-  if constexpr (IsRGB(F)) {
+void SolidSpan(const InlayPaint& k, const RowBytes& row, const BYTE* in, int c0, int c1) {
+  if constexpr (F == PixelFormat::RGB32) {
+    const uint32_t colour = k.cR | uint32_t{k.cG} << 8 | uint32_t{k.cB} << 16;
+    BYTE* __restrict p = row.y + c0 * 4;
+    const BYTE* __restrict s = in + c0 * 4;
+    for (int i = 0; i < c1 - c0; ++i) StorePixel(p + 4 * i, (LoadPixel(s + 4 * i) & 0xFF000000u) | colour);
+  } else if constexpr (IsRGB(F)) {
     constexpr int bpp = BytesPerPixel(F);
     const BYTE r = k.cR, g = k.cG, b = k.cB;
     BYTE* __restrict p = row.y + c0 * bpp;
-    for (int i = 0; i < c1 - c0; ++i) p[i * bpp] = r, p[i * bpp + 1] = g, p[i * bpp + 2] = b;
+    const BYTE* __restrict s = in + c0 * bpp;
+    for (int i = 0; i < c1 - c0; ++i) {
+      p[i * bpp] = r, p[i * bpp + 1] = g, p[i * bpp + 2] = b;
+      if constexpr (bpp == 4) p[i * bpp + 3] = s[i * bpp + 3];
+    }
   } else {
     int c = c0;
-    if (c & 1) SolidPixel<F>(k, row, c++);
+    if (c & 1) CopySingle<F>(row, in, c), SolidPixel<F>(k, row, c++);
     const int pairs = (c1 - c) / 2;
     if constexpr (F == PixelFormat::YUY2) {
       const BYTE y = k.cY, u = k.cU, v = k.cV;
@@ -87,7 +116,7 @@ void SolidSpan(const InlayPaint& k, const RowBytes& row, int c0, int c1) {
       std::memset(row.v + c / 2, k.cV, static_cast<size_t>(pairs));
     }
     c += 2 * pairs;
-    if (c < c1) SolidPixel<F>(k, row, c);
+    if (c < c1) CopySingle<F>(row, in, c), SolidPixel<F>(k, row, c);
   }
 }
 
@@ -108,23 +137,40 @@ struct Tint {
 };
 
 template <PixelFormat F, bool Offset>
-void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* mask, BYTE value, int c0, int c1) {
+void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, const BYTE* mask, BYTE value, int c0,
+              int c1) {
   const Tint<Offset> t(paint);
-  if constexpr (IsRGB(F)) {
+  if constexpr (F == PixelFormat::RGB32) {
+    BYTE* __restrict p = row.y + c0 * 4;
+    const BYTE* __restrict s = in + c0 * 4;
+    const BYTE* __restrict m = mask + c0 * 4;
+    for (int i = 0; i < c1 - c0; ++i) {
+      const uint32_t px = LoadPixel(s + 4 * i);
+      const uint32_t sel = -static_cast<uint32_t>((LoadPixel(m + 4 * i) & 0xFFu) == value);
+      const BYTE v = static_cast<BYTE>(px);  // brightness comes from the first byte alone
+      const int16_t n = t.Adjusted(v);
+      const uint32_t tinted = t.Byte(n, t.kV, 0, v) | uint32_t{t.Byte(n, t.kG, 1, v)} << 8 |
+                              uint32_t{t.Byte(n, t.kU, 2, v)} << 16 | (px & 0xFF000000u);
+      StorePixel(p + 4 * i, px ^ ((tinted ^ px) & sel));
+    }
+  } else if constexpr (IsRGB(F)) {
     constexpr int bpp = BytesPerPixel(F);
     BYTE* __restrict p = row.y + c0 * bpp;
+    const BYTE* __restrict s = in + c0 * bpp;
     const BYTE* __restrict m = mask + c0 * bpp;
     for (int i = 0; i < c1 - c0; ++i) {
       const bool sel = m[i * bpp] == value;
-      const BYTE v = p[i * bpp];  // brightness comes from the first byte alone
+      const BYTE v = s[i * bpp];  // brightness comes from the first byte alone
       const int16_t n = t.Adjusted(v);
       const BYTE b0 = t.Byte(n, t.kV, 0, v), b1 = t.Byte(n, t.kG, 1, v), b2 = t.Byte(n, t.kU, 2, v);
       p[i * bpp] = Pick(sel, b0, v);
-      p[i * bpp + 1] = Pick(sel, b1, p[i * bpp + 1]);
-      p[i * bpp + 2] = Pick(sel, b2, p[i * bpp + 2]);
+      p[i * bpp + 1] = Pick(sel, b1, s[i * bpp + 1]);
+      p[i * bpp + 2] = Pick(sel, b2, s[i * bpp + 2]);
+      if constexpr (bpp == 4) p[i * bpp + 3] = s[i * bpp + 3];
     }
   } else {
     auto single = [&](int c) {
+      CopySingle<F>(row, in, c);
       if (SampleAt<F>(mask, c) == value) TintPixel<F>(paint, row, c);
     };
     int c = c0;
@@ -133,24 +179,26 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* mask, BY
     const BYTE u = paint.cU, v = paint.cV;
     if constexpr (F == PixelFormat::YUY2) {
       BYTE* __restrict p = row.y + 2 * c;
+      const BYTE* __restrict s = in + 2 * c;
       const BYTE* __restrict m = mask + 2 * c;
       for (int i = 0; i < pairs; ++i) {
         const bool s0 = m[4 * i] == value, s1 = m[4 * i + 2] == value;
-        const BYTE y0 = p[4 * i], y1 = p[4 * i + 2];
+        const BYTE y0 = s[4 * i], y1 = s[4 * i + 2];
         const BYTE a0 = static_cast<BYTE>(t.Adjusted(y0)), a1 = static_cast<BYTE>(t.Adjusted(y1));
         p[4 * i] = Pick(s0, a0, y0);
         p[4 * i + 2] = Pick(s1, a1, y1);
-        p[4 * i + 1] = Pick(s0 | s1, u, p[4 * i + 1]);
-        p[4 * i + 3] = Pick(s0 | s1, v, p[4 * i + 3]);
+        p[4 * i + 1] = Pick(s0 | s1, u, s[4 * i + 1]);
+        p[4 * i + 3] = Pick(s0 | s1, v, s[4 * i + 3]);
       }
     } else {
       BYTE* __restrict y = row.y + c;
+      const BYTE* __restrict s = in + c;
       BYTE* __restrict pu = row.u + c / 2;
       BYTE* __restrict pv = row.v + c / 2;
       const BYTE* __restrict m = mask + c;
       for (int i = 0; i < pairs; ++i) {
         const bool s0 = m[2 * i] == value, s1 = m[2 * i + 1] == value;
-        const BYTE y0 = y[2 * i], y1 = y[2 * i + 1];
+        const BYTE y0 = s[2 * i], y1 = s[2 * i + 1];
         const BYTE a0 = static_cast<BYTE>(t.Adjusted(y0)), a1 = static_cast<BYTE>(t.Adjusted(y1));
         y[2 * i] = Pick(s0, a0, y0);
         y[2 * i + 1] = Pick(s1, a1, y1);
@@ -163,21 +211,48 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* mask, BY
   }
 }
 
+// The whole new frame in one pass, row by row: bytes outside the shape's run copied from the
+// source, the run painted from it. Planar chroma rows are copied whole at their first luma row
+// and then painted in place by both of their luma rows.
 template <PixelFormat F, bool Solid>
 void PaintShape(const InlayCanvas& k, bool ellipse) {
   const InlayPaint& paint = *k.paint;
   const BYTE value = static_cast<BYTE>(k.maskValue);
+  // The run of each picture row (c0 >= c1: none); a shape has at most one per row.
+  std::vector<std::pair<int, int>> runs(static_cast<size_t>(k.height), {0, 0});
+  ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) { runs[static_cast<size_t>(r)] = {c0, c1}; });
+  constexpr int bpp = BytesPerPixel(F);
+  const size_t row_size = static_cast<size_t>(k.out.y.row_size);
   Vectorised([&] {
-    ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) {
+    for (int r = 0; r < k.height; ++r) {
+      const int m = MemoryRow(F, k.height, r);
+      const BYTE* in = k.in.y.Row(m);
+      BYTE* out = k.out.y.Row(m);
+      if constexpr (IsPlanar(F)) {
+        if ((r & 1) == 0) {
+          std::memcpy(k.out.u.Row(r / 2), k.in.u.Row(r / 2), static_cast<size_t>(k.out.u.row_size));
+          std::memcpy(k.out.v.Row(r / 2), k.in.v.Row(r / 2), static_cast<size_t>(k.out.v.row_size));
+        }
+      }
+      const auto [c0, c1] = runs[static_cast<size_t>(r)];
+      if (c0 >= c1) {
+        std::memcpy(out, in, row_size);
+        continue;
+      }
+      // The bytes the run writes: YUY2 in whole pairs.
+      size_t b0 = static_cast<size_t>(c0) * bpp, b1 = static_cast<size_t>(c1) * bpp;
+      if constexpr (F == PixelFormat::YUY2) b0 = 4 * static_cast<size_t>(c0 / 2), b1 = 4 * static_cast<size_t>((c1 - 1) / 2) + 4;
+      std::memcpy(out, in, b0);
+      std::memcpy(out + b1, in + b1, row_size - b1);
       const RowBytes row = k.RowAt<F>(r);
       if constexpr (Solid) {
-        SolidSpan<F>(paint, row, c0, c1);
+        SolidSpan<F>(paint, row, in, c0, c1);
       } else {
-        const BYTE* mask = k.mask.Row(MemoryRow(F, k.height, r));
-        if (paint.offset) TintSpan<F, true>(paint, row, mask, value, c0, c1);
-        else TintSpan<F, false>(paint, row, mask, value, c0, c1);
+        const BYTE* mask = k.mask.Row(m);
+        if (paint.offset) TintSpan<F, true>(paint, row, in, mask, value, c0, c1);
+        else TintSpan<F, false>(paint, row, in, mask, value, c0, c1);
       }
-    });
+    }
   });
 }
 

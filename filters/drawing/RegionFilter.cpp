@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "filters/common/Args.h"
@@ -66,41 +67,106 @@ std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
 // replaces would become a conditional store, which keeps the loop from vectorising.
 inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
 
-// One span: each pixel the reference selects gets the change in every byte of an RGB pixel or
-// its luma byte, computed for every pixel and kept where selected, so the loop has no branches
-// and vectorises. The reference sample is the pixel's first byte (RGB), its Y byte (YUY2) or its
+// One span, from the source row into the new frame's row: each pixel the reference selects gets
+// the change in every byte of an RGB pixel or its luma byte, the other bytes are copied. The
+// change is computed for every pixel and kept where selected, so the loop has no branches and
+// vectorises. The reference sample is the pixel's first byte (RGB), its Y byte (YUY2) or its
 // luma sample, read at the same position with the reference's own pitch.
+//
+// Everything fits 16-bit lanes: v + st lies within -255..510; for a stretch, v * |st| is at most
+// 255 * 200 and its quotient by 100 (truncated toward zero, so taken on the magnitude and given
+// st's sign) is an unsigned 16-bit division by a constant, which vectorises as a multiply.
 template <int Step, int Changed, RegionChange C>
-inline void ChangeSpan(BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected, int st) {
+inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                       BYTE selected, int st) {
+  const int16_t add = static_cast<int16_t>(st);
+  const uint16_t magnitude = static_cast<uint16_t>(st < 0 ? -st : st);
+  const int16_t sign = st < 0 ? -1 : 0;
   for (int i = 0; i < count; ++i) {
     const bool sel = r[i * Step] == selected;
-    for (int b = 0; b < Changed; ++b) {
-      const int v = o[i * Step + b];
-      const int changed = C == RegionChange::Add ? v + st : v + (v * st) / 100;
-      o[i * Step + b] = Pick(sel, std::clamp(changed, 0, 255), v);
+    for (int b = 0; b < Step; ++b) {
+      const BYTE v = in[i * Step + b];
+      int16_t changed;
+      if constexpr (C == RegionChange::Add) {
+        changed = static_cast<int16_t>(v + add);
+      } else {
+        const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
+        changed = static_cast<int16_t>(v + ((q ^ sign) - sign));
+      }
+      o[i * Step + b] = b < Changed ? Pick(sel, std::clamp<int16_t>(changed, 0, 255), v) : v;
     }
   }
 }
 
+// YUY2: each pixel as a 16-bit word, its Y byte low and its chroma byte high, so the loop runs in
+// 16-bit lanes without separating the bytes; the chroma byte is copied.
+template <RegionChange C>
+inline void ChangeYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                           BYTE selected, int st) {
+  const int16_t add = static_cast<int16_t>(st);
+  const uint16_t magnitude = static_cast<uint16_t>(st < 0 ? -st : st);
+  const int16_t sign = st < 0 ? -1 : 0;
+  for (int i = 0; i < count; ++i) {
+    uint16_t w, ref;
+    std::memcpy(&w, in + 2 * i, 2);
+    std::memcpy(&ref, r + 2 * i, 2);
+    const bool sel = static_cast<BYTE>(ref) == selected;
+    const BYTE v = static_cast<BYTE>(w);
+    int16_t changed;
+    if constexpr (C == RegionChange::Add) {
+      changed = static_cast<int16_t>(v + add);
+    } else {
+      const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
+      changed = static_cast<int16_t>(v + ((q ^ sign) - sign));
+    }
+    const uint16_t out = static_cast<uint16_t>((w & 0xFF00u) | Pick(sel, std::clamp<int16_t>(changed, 0, 255), v));
+    std::memcpy(o + 2 * i, &out, 2);
+  }
+}
+
+// The whole frame in one pass: rows of the region are copied up to their span, changed along it
+// and copied after it; the other rows (and planar chroma) are copied. `row_spans[y]` is the index
+// of picture row y's span, or -1.
 template <PixelFormat F, RegionChange C>
-void ApplySpans(const Plane& out, const ConstPlane& ref, int height, const std::vector<Span>& spans, BYTE selected,
-                int st) {
+void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref, int height,
+                const std::vector<Span>& spans, const std::vector<int>& row_spans, BYTE selected, int st) {
   constexpr int step = BytesPerPixel(F);
-  constexpr int changed = IsRGB(F) ? step : 1;
+  [[maybe_unused]] constexpr int changed = IsRGB(F) ? step : 1;
+  const size_t row_size = static_cast<size_t>(out.y.row_size);
   Vectorised([&] {
-    for (const Span& s : spans) {
-      const int m = MemoryRow(F, height, s.row);
-      ChangeSpan<step, changed, C>(out.Row(m) + s.first * step, ref.Row(m) + s.first * step, s.last - s.first + 1,
-                                   selected, st);
+    for (int m = 0; m < height; ++m) {
+      const BYTE* in = src.y.Row(m);
+      BYTE* o = out.y.Row(m);
+      const int k = row_spans[static_cast<size_t>(MemoryRow(F, height, m))];
+      if (k < 0) {
+        std::memcpy(o, in, row_size);
+        continue;
+      }
+      const Span& s = spans[static_cast<size_t>(k)];
+      const size_t b0 = static_cast<size_t>(s.first) * step, b1 = static_cast<size_t>(s.last + 1) * step;
+      std::memcpy(o, in, b0);
+      if constexpr (F == PixelFormat::YUY2)
+        ChangeYuy2Span<C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
+      else ChangeSpan<step, changed, C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
+      std::memcpy(o + b1, in + b1, row_size - b1);
     }
   });
+  if constexpr (IsPlanar(F)) {
+    for (int c = 0; c < 2; ++c) {
+      const ConstPlane& sp = c == 0 ? src.u : src.v;
+      const Plane& op = c == 0 ? out.u : out.v;
+      for (int m = 0; m < op.height; ++m) std::memcpy(op.Row(m), sp.Row(m), static_cast<size_t>(op.row_size));
+    }
+  }
 }
 
 template <PixelFormat F>
-void ApplySpans(RegionChange change, const Plane& out, const ConstPlane& ref, int height,
-                const std::vector<Span>& spans, BYTE selected, int st) {
-  if (change == RegionChange::Add) ApplySpans<F, RegionChange::Add>(out, ref, height, spans, selected, st);
-  else ApplySpans<F, RegionChange::Percent>(out, ref, height, spans, selected, st);
+void ApplySpans(RegionChange change, const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out,
+                const ConstPlane& ref, int height, const std::vector<Span>& spans, const std::vector<int>& row_spans,
+                BYTE selected, int st) {
+  if (change == RegionChange::Add)
+    ApplySpans<F, RegionChange::Add>(src, out, ref, height, spans, row_spans, selected, st);
+  else ApplySpans<F, RegionChange::Percent>(src, out, ref, height, spans, row_spans, selected, st);
 }
 
 }  // namespace
@@ -170,21 +236,26 @@ RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, Re
       spans = RoundSpans(x, y, w, h, W, H);
       break;
   }
+  row_spans.assign(static_cast<size_t>(H), -1);
+  for (size_t k = 0; k < spans.size(); ++k) row_spans[static_cast<size_t>(spans[k].row)] = static_cast<int>(k);
 }
 
 PVideoFrame RegionFilter::GetFrame(int n, IScriptEnvironment* env) {
-  PVideoFrame frame = child->GetFrame(n, env);
-  if (n < sf || n > ef) return frame;
-  env->MakeWritable(&frame);
+  PVideoFrame src = child->GetFrame(n, env);
+  if (n < sf || n > ef) return src;
   PVideoFrame ref = reference->GetFrame(n, env);
+  // A new frame written in one pass, rather than a writable copy changed afterwards.
+  PVideoFrame frame = env->NewVideoFrame(vi);
   const BYTE selected = white ? 255 : 0;
-  const Plane out = WritePlane(frame);
-  const ConstPlane in = ReadPlane(ref);
+  const FramePlanes<const BYTE> in = ReadPlanes(src, format);
+  const FramePlanes<BYTE> out = WritePlanes(frame, format);
+  const ConstPlane r = ReadPlane(ref);
+  const int H = vi.height;
   switch (format) {
-    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(change, out, in, vi.height, spans, selected, st); break;
-    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(change, out, in, vi.height, spans, selected, st); break;
-    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(change, out, in, vi.height, spans, selected, st); break;
-    default: ApplySpans<PixelFormat::YV12>(change, out, in, vi.height, spans, selected, st); break;
+    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(change, in, out, r, H, spans, row_spans, selected, st); break;
+    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(change, in, out, r, H, spans, row_spans, selected, st); break;
+    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(change, in, out, r, H, spans, row_spans, selected, st); break;
+    default: ApplySpans<PixelFormat::YV12>(change, in, out, r, H, spans, row_spans, selected, st); break;
   }
   return frame;
 }

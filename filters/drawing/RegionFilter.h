@@ -68,6 +68,7 @@ class RegionFilter : public GenericVideoFilter {
   PixelFormat format;
   RegionChange change;
   std::vector<Span> spans;      // the region, cut to the frame
+  std::vector<int> row_spans;   // per picture row, the index of its span or -1
 };
 
 }  // namespace tintara

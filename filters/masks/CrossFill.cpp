@@ -8,6 +8,7 @@
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
 #include "filters/common/Sample.h"
+#include "filters/common/Surround.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
@@ -33,13 +34,17 @@ Logic LogicOf(const char* type) {
 // other exactly background; YUV's wants one marked and the other anything else. The two agree
 // on masks holding only 0 and 255.
 template <PixelFormat F, Logic L>
-inline bool Selects(int a, int b, int mark, int back) {
+inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   // Written with differences rather than logical operators, which the compiler would turn into
-  // branches: the loops then vectorise.
-  if constexpr (L == Logic::And) return ((a ^ mark) | (b ^ mark)) == 0;
-  if constexpr (L == Logic::Or) return std::min(a ^ mark, b ^ mark) == 0;
-  if constexpr (IsRGB(F)) return std::min((a ^ mark) | (b ^ back), (a ^ back) | (b ^ mark)) == 0;
-  return (std::min(a ^ mark, 1) ^ std::min(b ^ mark, 1)) != 0;
+  // branches, and kept in bytes, so the loops vectorise in byte lanes.
+  const BYTE am = static_cast<BYTE>(a ^ mark), bm = static_cast<BYTE>(b ^ mark);
+  if constexpr (L == Logic::And) return static_cast<BYTE>(am | bm) == 0;
+  if constexpr (L == Logic::Or) return std::min(am, bm) == 0;
+  if constexpr (IsRGB(F)) {
+    const BYTE ab = static_cast<BYTE>(a ^ back), bb = static_cast<BYTE>(b ^ back);
+    return std::min(static_cast<BYTE>(am | bb), static_cast<BYTE>(ab | bm)) == 0;
+  }
+  return static_cast<BYTE>(std::min(am, BYTE{1}) ^ std::min(bm, BYTE{1})) != 0;
 }
 
 // A window of columns x0..x1-1 and picture rows y0..y1-1.
@@ -67,49 +72,79 @@ struct RowPaint {
   int Luma(int n) const { return Table ? b->Stored(n) : std::clamp<int16_t>(static_cast<int16_t>(n + offset), 0, 255); }
 };
 
+// The row loops read the source row and write the new frame's row (pointers that cannot alias);
+// planar chroma is changed in place in the new frame, where its rows were first copied.
+// RGB32 pixels handled whole, as 32-bit words whose low byte is the pixel's first: one lane per
+// pixel rather than bytes four apart.
+inline uint32_t LoadPixel(const BYTE* p) {
+  uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+inline void StorePixel(BYTE* p, uint32_t w) { std::memcpy(p, &w, 4); }
+
 template <PixelFormat F, Logic L, bool Table>
-inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict p, int n,
-                        const RowPaint<Table>& r) {
+inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
+                        BYTE* __restrict p, int n, const RowPaint<Table>& r) {
   constexpr int bpp = BytesPerPixel(F);
+  if constexpr (F == PixelFormat::RGB32) {
+    // The first byte of every window pixel becomes 0, painted or not; the fourth is kept.
+    for (int x = 0; x < n; ++x) {
+      const bool sel = Selects<F, L>(static_cast<BYTE>(LoadPixel(a + 4 * x)), static_cast<BYTE>(LoadPixel(b + 4 * x)),
+                                     r.mark, r.back);
+      const uint32_t px = LoadPixel(in + 4 * x);
+      const int N = r.Level(static_cast<BYTE>(px));
+      const uint32_t q1 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kG), 0, 255));
+      const uint32_t q2 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kU), 0, 255));
+      const uint32_t painted = q1 << 8 | q2 << 16 | (px & 0xFF000000u);
+      const uint32_t keep = px & 0xFFFFFF00u;
+      StorePixel(p + 4 * x, keep ^ ((painted ^ keep) & -static_cast<uint32_t>(sel)));
+    }
+    return;
+  }
   for (int x = 0; x < n; ++x) {
     const bool sel = Selects<F, L>(a[x * bpp], b[x * bpp], r.mark, r.back);
+    const BYTE* s = in + x * bpp;
     BYTE* q = p + x * bpp;
-    const int N = r.Level(q[0]);
+    const int N = r.Level(s[0]);
     const BYTE q0 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kV), 0, 255));
     const BYTE q1 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kG), 0, 255));
     const BYTE q2 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kU), 0, 255));
     // RGB32 leaves the first byte of every window pixel 0, painted or not.
-    q[0] = F == PixelFormat::RGB32 ? 0 : Pick(sel, q0, q[0]);
-    q[1] = Pick(sel, q1, q[1]);
-    q[2] = Pick(sel, q2, q[2]);
+    q[0] = F == PixelFormat::RGB32 ? 0 : Pick(sel, q0, s[0]);
+    q[1] = Pick(sel, q1, s[1]);
+    q[2] = Pick(sel, q2, s[2]);
+    if constexpr (bpp == 4) q[3] = s[3];
   }
 }
 
 // YUY2: `pairs` whole pairs; a selected pixel adjusts its Y and sets its pair's chroma.
 template <Logic L, bool Table>
-inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict p, int pairs,
-                         const RowPaint<Table>& r) {
+inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
+                         BYTE* __restrict p, int pairs, const RowPaint<Table>& r) {
   for (int i = 0; i < pairs; ++i) {
     const bool s0 = Selects<PixelFormat::YUY2, L>(a[4 * i], b[4 * i], r.mark, r.back);
     const bool s1 = Selects<PixelFormat::YUY2, L>(a[4 * i + 2], b[4 * i + 2], r.mark, r.back);
+    const BYTE* s = in + 4 * i;
     BYTE* q = p + 4 * i;
-    const BYTE y0 = q[0], y1 = q[2];
+    const BYTE y0 = s[0], y1 = s[2];
     const BYTE l0 = static_cast<BYTE>(r.Luma(y0)), l1 = static_cast<BYTE>(r.Luma(y1));
     q[0] = Pick(s0, l0, y0);
     q[2] = Pick(s1, l1, y1);
-    q[1] = Pick(s0 | s1, r.U, q[1]);
-    q[3] = Pick(s0 | s1, r.V, q[3]);
+    q[1] = Pick(s0 | s1, r.U, s[1]);
+    q[3] = Pick(s0 | s1, r.V, s[3]);
   }
 }
 
 // Planar: `pairs` pairs of luma samples over one row of chroma samples.
 template <Logic L, bool Table>
-inline void PaintPlanarRow(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict y,
-                           BYTE* __restrict u, BYTE* __restrict v, int pairs, const RowPaint<Table>& r) {
+inline void PaintPlanarRow(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
+                           BYTE* __restrict y, BYTE* __restrict u, BYTE* __restrict v, int pairs,
+                           const RowPaint<Table>& r) {
   for (int i = 0; i < pairs; ++i) {
     const bool s0 = Selects<PixelFormat::YV12, L>(a[2 * i], b[2 * i], r.mark, r.back);
     const bool s1 = Selects<PixelFormat::YV12, L>(a[2 * i + 1], b[2 * i + 1], r.mark, r.back);
-    const BYTE y0 = y[2 * i], y1 = y[2 * i + 1];
+    const BYTE y0 = in[2 * i], y1 = in[2 * i + 1];
     const BYTE l0 = static_cast<BYTE>(r.Luma(y0)), l1 = static_cast<BYTE>(r.Luma(y1));
     y[2 * i] = Pick(s0, l0, y0);
     y[2 * i + 1] = Pick(s1, l1, y1);
@@ -118,13 +153,39 @@ inline void PaintPlanarRow(const BYTE* __restrict a, const BYTE* __restrict b, B
   }
 }
 
-// Paints the selected pixels of the window row by row. YUV rows start and end with single
-// pixels where the window cuts a pair; those go through Paint itself.
+// The bytes of each plane the window's rows write: the new frame takes the source's bytes
+// everywhere else. YUY2 writes whole pairs (a pixel the window cuts off a pair is copied);
+// planar chroma the samples under the window.
+struct WindowBytes {
+  ByteRect main, chroma;
+};
+template <PixelFormat F>
+WindowBytes WindowBytesOf(const Span& s, int height) {
+  WindowBytes w;
+  constexpr int bpp = BytesPerPixel(F);
+  w.main = {s.y0, s.y1, s.x0 * bpp, s.x1 * bpp};
+  if constexpr (IsRGB(F)) {
+    w.main.r0 = MemoryRow(F, height, s.y1 - 1);
+    w.main.r1 = MemoryRow(F, height, s.y0) + 1;
+  } else if constexpr (F == PixelFormat::YUY2) {
+    w.main.b0 = 4 * (s.x0 / 2);
+    w.main.b1 = 4 * ((s.x1 - 1) / 2) + 4;
+  } else {
+    w.chroma = {s.y0 / 2, (s.y1 - 1) / 2 + 1, s.x0 / 2, (s.x1 - 1) / 2 + 1};
+  }
+  return w;
+}
+
+// Paints the selected pixels of the window row by row from the source into the new frame. YUV
+// rows start and end with single pixels where the window cuts a pair; those bytes are copied and
+// go through Paint itself.
 template <PixelFormat F, Logic L, bool Table>
-void PaintSelected(const FramePlanes<BYTE>& out, const Painter<F>& painter, const ConstPlane& a,
-                   const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
+void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const Painter<F>& painter,
+                   const ConstPlane& a, const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
   auto single = [&](const BYTE* rowA, const BYTE* rowB, int x, int row) {
+    if constexpr (F == PixelFormat::YUY2) std::memcpy(out.y.Row(row) + 4 * (x / 2), in.y.Row(row) + 4 * (x / 2), 4);
+    else out.y.Row(row)[x] = in.y.Row(row)[x];
     if (Selects<F, L>(SampleAt<F>(rowA, x), SampleAt<F>(rowB, x), r.mark, r.back)) painter.Paint(x, row);
   };
   for (int y = s.y0; y < s.y1; ++y) {
@@ -133,15 +194,24 @@ void PaintSelected(const FramePlanes<BYTE>& out, const Painter<F>& painter, cons
     const BYTE* rowB = b.Row(row);
     if constexpr (IsRGB(F)) {
       constexpr int bpp = BytesPerPixel(F);
-      PaintRgbRow<F, L>(rowA + s.x0 * bpp, rowB + s.x0 * bpp, out.y.Row(row) + s.x0 * bpp, s.x1 - s.x0, r);
+      PaintRgbRow<F, L>(rowA + s.x0 * bpp, rowB + s.x0 * bpp, in.y.Row(row) + s.x0 * bpp,
+                        out.y.Row(row) + s.x0 * bpp, s.x1 - s.x0, r);
     } else {
+      if constexpr (IsPlanar(F)) {
+        // The first window row over a chroma row brings the source's chroma into the new frame.
+        if (y == s.y0 || (y & 1) == 0) {
+          const size_t first = static_cast<size_t>(s.x0 / 2), count = static_cast<size_t>((s.x1 - 1) / 2 + 1) - first;
+          std::memcpy(out.u.Row(row / 2) + first, in.u.Row(row / 2) + first, count);
+          std::memcpy(out.v.Row(row / 2) + first, in.v.Row(row / 2) + first, count);
+        }
+      }
       int x = s.x0;
       if (x & 1) single(rowA, rowB, x++, row);
       const int pairs = (s.x1 - x) / 2;
       if constexpr (F == PixelFormat::YUY2) {
-        PaintYuy2Row<L>(rowA + 2 * x, rowB + 2 * x, out.y.Row(row) + 2 * x, pairs, r);
+        PaintYuy2Row<L>(rowA + 2 * x, rowB + 2 * x, in.y.Row(row) + 2 * x, out.y.Row(row) + 2 * x, pairs, r);
       } else {
-        PaintPlanarRow<L>(rowA + x, rowB + x, out.y.Row(row) + x, out.u.Row(row / 2) + x / 2,
+        PaintPlanarRow<L>(rowA + x, rowB + x, in.y.Row(row) + x, out.y.Row(row) + x, out.u.Row(row / 2) + x / 2,
                           out.v.Row(row / 2) + x / 2, pairs, r);
       }
       x += 2 * pairs;
@@ -179,7 +249,6 @@ CrossFill::CrossFill(const PClip& child, const PClip& maskA_, const PClip& maskB
 PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
   if (n < sf || n > ef) return frame;
-  env->MakeWritable(&frame);
   PVideoFrame a = maskA->GetFrame(n, env);
   PVideoFrame b = maskB->GetFrame(n, env);
 
@@ -192,8 +261,19 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   s.x1 = std::min(s.x1, vi.width);
   s.y1 = std::min(s.y1, vi.height);
   if (s.x0 >= s.x1 || s.y0 >= s.y1) return frame;
+  if (logic == Logic::Nothing) {
+    // Nothing is painted: RGB32 still has the first bytes of the window cleared.
+    if (format != PixelFormat::RGB32) return frame;
+    env->MakeWritable(&frame);
+    ClearFirstBytes(WritePlane(frame), s, vi.height);
+    return frame;
+  }
 
-  const FramePlanes<BYTE> out = WritePlanes(frame, format);
+  // The painted frame is built in one pass into a new frame: the window's rows from the source
+  // and the masks, the rest copied.
+  PVideoFrame painted = env->NewVideoFrame(vi);
+  const FramePlanes<const BYTE> in = ReadPlanes(frame, format);
+  const FramePlanes<BYTE> out = WritePlanes(painted, format);
   const ConstPlane planeA = ReadPlane(a), planeB = ReadPlane(b);
   const MarkValues marks(white);
   // A stretch looks its levels up; a shift (or st = 0) adds an offset, unless the offset is so
@@ -201,6 +281,12 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
   ForFormat(format, [&](auto tag) {
     constexpr PixelFormat F = decltype(tag)::value;
+    const WindowBytes bytes = WindowBytesOf<F>(s, vi.height);
+    CopyAround(out.y, in.y, bytes.main);
+    if constexpr (IsPlanar(F)) {
+      CopyAround(out.u, in.u, bytes.chroma);
+      CopyAround(out.v, in.v, bytes.chroma);
+    }
     const Painter<F> painter(out, fill, brightness);
     auto paint = [&](auto logic_tag, auto table_tag) {
       constexpr Logic L = decltype(logic_tag)::value;
@@ -208,7 +294,7 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
       const auto i16 = [](int v) { return static_cast<int16_t>(v); };
       const RowPaint<T> rule{i16(fill.kV), i16(fill.kG), i16(fill.kU), i16(fill.U), i16(fill.V), i16(T ? 0 : st),
                              &brightness, static_cast<BYTE>(marks.markval), static_cast<BYTE>(marks.backval)};
-      Vectorised([&] { PaintSelected<F, L, T>(out, painter, planeA, planeB, s, vi.height, rule); });
+      Vectorised([&] { PaintSelected<F, L, T>(in, out, painter, planeA, planeB, s, vi.height, rule); });
     };
     auto with_logic = [&](auto logic_tag) {
       if (table) paint(logic_tag, std::true_type());
@@ -217,13 +303,10 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
     switch (logic) {
       case Logic::And: with_logic(std::integral_constant<Logic, Logic::And>()); break;
       case Logic::Or: with_logic(std::integral_constant<Logic, Logic::Or>()); break;
-      case Logic::Not: with_logic(std::integral_constant<Logic, Logic::Not>()); break;
-      case Logic::Nothing:
-        if (format == PixelFormat::RGB32) ClearFirstBytes(out.y, s, vi.height);
-        break;
+      default: with_logic(std::integral_constant<Logic, Logic::Not>()); break;
     }
   });
-  return frame;
+  return painted;
 }
 
 AVSValue CreateCrossFill(AVSValue args, void*, IScriptEnvironment* env) {

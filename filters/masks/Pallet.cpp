@@ -1,9 +1,12 @@
 #include "filters/masks/Pallet.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "filters/common/Args.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -26,73 +29,99 @@ struct Chart {
   BYTE RowValue(int v) const { return static_cast<BYTE>((v * 256) / vbox); }
 };
 
-// RGB: blue carries the box column, green the ramp, red the box row; the fourth byte of RGB32
-// is left alone.
+// The chart writes the same bytes into every drawn row of a box row, so a frame is built row by
+// row from two row-long templates: `hole` is 0 where the chart writes a byte and 255 where the
+// source shows through, `paint` holds the chart's bytes (0 elsewhere). Each output row is then
+// one pass over its source row, (source & hole) | paint, or a plain copy in the rows the chart
+// leaves alone: the source is read once and the new frame written once.
+struct RowTemplate {
+  std::vector<BYTE> hole, paint;
+  int v = -1;  // the box row the templates are built for
+
+  explicit RowTemplate(int bytes) : hole(static_cast<size_t>(bytes)), paint(static_cast<size_t>(bytes)) {}
+  void Clear() {
+    std::fill(hole.begin(), hole.end(), BYTE{255});
+    std::fill(paint.begin(), paint.end(), BYTE{0});
+  }
+  void Put(int i, BYTE value) {
+    hole[static_cast<size_t>(i)] = 0;
+    paint[static_cast<size_t>(i)] = value;
+  }
+};
+
+inline void OverlayRow(const BYTE* __restrict src, const BYTE* __restrict hole, const BYTE* __restrict paint,
+                       BYTE* __restrict out, int bytes) {
+  for (int i = 0; i < bytes; ++i) out[i] = static_cast<BYTE>((src[i] & hole[i]) | paint[i]);
+}
+
+// The templates of box row v for the luma (or packed) plane. RGB: blue carries the box column,
+// green the ramp, red the box row, and the fourth byte of RGB32 is the source's. YUY2 in pixel
+// pairs from each box's first drawn column (even, as the box width is): U the box column, V the
+// box row.
 template <PixelFormat F>
-void DrawRgb(const Plane& p, int height, const Chart& c) {
-  constexpr int bpp = BytesPerPixel(F);
-  for (int v = 0; v < c.vbox; ++v) {
-    const BYTE red = c.RowValue(v);
-    for (int y = c.Top(v); y < c.Bottom(v); ++y) {
-      BYTE* row = p.Row(MemoryRow(F, height, y));
-      for (int h = 0; h < c.hbox; ++h) {
-        const BYTE blue = c.ColumnValue(h);
-        const int left = h * c.bw;
-        for (int x = c.Left(h); x < c.Right(h); ++x) {
-          BYTE* px = row + x * bpp;
-          px[0] = blue;
-          px[1] = c.ramp[x - left];
-          px[2] = red;
-        }
+void BuildMainRow(RowTemplate* t, const Chart& c, int v) {
+  t->Clear();
+  for (int h = 0; h < c.hbox; ++h) {
+    const BYTE column = c.ColumnValue(h), row = c.RowValue(v);
+    const int left = h * c.bw;
+    for (int x = c.Left(h); x < c.Right(h); ++x) {
+      const BYTE g = c.ramp[static_cast<size_t>(x - left)];
+      if constexpr (IsRGB(F)) {
+        constexpr int bpp = BytesPerPixel(F);
+        t->Put(x * bpp, column);
+        t->Put(x * bpp + 1, g);
+        t->Put(x * bpp + 2, row);
+      } else if constexpr (F == PixelFormat::YUY2) {
+        t->Put(2 * x, g);
+        t->Put(2 * x + 1, (x & 1) ? row : column);
+      } else {
+        t->Put(x, g);
       }
     }
   }
+  t->v = v;
 }
 
-// YUY2, in pixel pairs from each box's first drawn column (even, as the box width is): U
-// carries the box column, V the box row.
-void DrawYuy2(const Plane& p, const Chart& c) {
-  for (int v = 0; v < c.vbox; ++v) {
-    const BYTE vv = c.RowValue(v);
-    for (int y = c.Top(v); y < c.Bottom(v); ++y) {
-      BYTE* row = p.Row(y);
-      for (int h = 0; h < c.hbox; ++h) {
-        const BYTE u = c.ColumnValue(h);
-        const int left = h * c.bw;
-        for (int x = c.Left(h); x < c.Right(h); x += 2) {
-          BYTE* pair = row + 2 * x;
-          pair[0] = c.ramp[x - left];
-          pair[1] = u;
-          pair[2] = c.ramp[x + 1 - left];
-          pair[3] = vv;
-        }
-      }
-    }
+// YV12 and I420 chroma under the drawn pixels: U carries the box row and V the box column, the
+// reverse of YUY2. A chroma sample is drawn when either of its two columns is.
+void BuildChromaRow(RowTemplate* t, const Chart& c, int v, bool u_plane) {
+  t->Clear();
+  for (int h = 0; h < c.hbox; ++h) {
+    const BYTE value = u_plane ? c.RowValue(v) : c.ColumnValue(h);
+    for (int cx = c.Left(h) / 2; cx <= (c.Right(h) - 1) / 2; ++cx) t->Put(cx, value);
   }
+  t->v = v;
 }
 
-// YV12 and I420: the chroma samples under each drawn pixel; here U carries the box row and V
-// the box column, the reverse of YUY2.
-void DrawPlanar(const FramePlanes<BYTE>& p, const Chart& c) {
-  for (int v = 0; v < c.vbox; ++v) {
-    for (int y = c.Top(v); y < c.Bottom(v); ++y) {
-      BYTE* row = p.y.Row(y);
-      for (int h = 0; h < c.hbox; ++h) {
-        const int left = h * c.bw;
-        for (int x = c.Left(h); x < c.Right(h); ++x) row[x] = c.ramp[x - left];
-      }
+template <PixelFormat F>
+void DrawChart(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, int height, const Chart& c) {
+  // The box row picture row y is drawn in, or -1 in margins and below the last box row.
+  auto box_row = [&](int y) {
+    const int v = y / c.bh;
+    return v < c.vbox && y >= c.Top(v) && y < c.Bottom(v) ? v : -1;
+  };
+  auto overlay = [](const ConstPlane& sp, const Plane& op, RowTemplate& t, int r, int v, auto build) {
+    const BYTE* in = sp.Row(r);
+    BYTE* out = op.Row(r);
+    if (v < 0) {
+      std::memcpy(out, in, static_cast<size_t>(op.row_size));
+      return;
     }
-    const BYTE u = c.RowValue(v);
-    for (int cy = c.Top(v) / 2; cy <= (c.Bottom(v) - 1) / 2; ++cy) {
-      BYTE* urow = p.u.Row(cy);
-      BYTE* vrow = p.v.Row(cy);
-      for (int h = 0; h < c.hbox; ++h) {
-        const BYTE vv = c.ColumnValue(h);
-        for (int cx = c.Left(h) / 2; cx <= (c.Right(h) - 1) / 2; ++cx) {
-          urow[cx] = u;
-          vrow[cx] = vv;
-        }
-      }
+    if (t.v != v) build(v);
+    OverlayRow(in, t.hole.data(), t.paint.data(), out, op.row_size);
+  };
+  RowTemplate main(o.y.row_size);
+  for (int r = 0; r < o.y.height; ++r)
+    overlay(s.y, o.y, main, r, box_row(MemoryRow(F, height, r)), [&](int v) { BuildMainRow<F>(&main, c, v); });
+  if constexpr (IsPlanar(F)) {
+    // A chroma row is drawn when either of its luma rows is (never in two box rows at once).
+    auto chroma_box_row = [&](int cy) { return std::max(box_row(2 * cy), box_row(2 * cy + 1)); };
+    for (const bool u_plane : {true, false}) {
+      const ConstPlane& sp = u_plane ? s.u : s.v;
+      const Plane& op = u_plane ? o.u : o.v;
+      RowTemplate t(op.row_size);
+      for (int cy = 0; cy < op.height; ++cy)
+        overlay(sp, op, t, cy, chroma_box_row(cy), [&](int v) { BuildChromaRow(&t, c, v, u_plane); });
     }
   }
 }
@@ -112,8 +141,9 @@ Pallet::Pallet(const PClip& child, int sgy_, int egy_, int fgy_, int hbox_, int 
 }
 
 PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
-  PVideoFrame frame = child->GetFrame(n, env);
-  env->MakeWritable(&frame);
+  // The chart is drawn into a new frame, the rest copied from the source in the same pass.
+  PVideoFrame src = child->GetFrame(n, env);
+  PVideoFrame frame = env->NewVideoFrame(vi);
 
   // The start value walks through the range by fgy per frame, wrapping at 256 (kept exactly
   // in unsigned arithmetic however long the clip), and restarts at 0 when the ramp would
@@ -135,12 +165,16 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   for (int k = c.m; k < c.bw - c.m; ++k)
     c.ramp[k] = static_cast<BYTE>(base + (int64_t{k + c.m} * span) / inner);
 
-  switch (format) {
-    case PixelFormat::RGB24: DrawRgb<PixelFormat::RGB24>(WritePlane(frame), vi.height, c); break;
-    case PixelFormat::RGB32: DrawRgb<PixelFormat::RGB32>(WritePlane(frame), vi.height, c); break;
-    case PixelFormat::YUY2: DrawYuy2(WritePlane(frame), c); break;
-    default: DrawPlanar(WritePlanes(frame, format), c); break;
-  }
+  const FramePlanes<const BYTE> s = ReadPlanes(src, format);
+  const FramePlanes<BYTE> o = WritePlanes(frame, format);
+  Vectorised([&] {
+    switch (format) {
+      case PixelFormat::RGB24: DrawChart<PixelFormat::RGB24>(s, o, vi.height, c); break;
+      case PixelFormat::RGB32: DrawChart<PixelFormat::RGB32>(s, o, vi.height, c); break;
+      case PixelFormat::YUY2: DrawChart<PixelFormat::YUY2>(s, o, vi.height, c); break;
+      default: DrawChart<PixelFormat::YV12>(s, o, vi.height, c); break;
+    }
+  });
   return frame;
 }
 
