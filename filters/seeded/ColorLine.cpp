@@ -15,34 +15,6 @@ enum { kClip, kMask, kStart, kEnd, kSeeds, kPshow, kPcolor, kMovex, kMovey };
 
 constexpr BYTE kBlack = 0, kWhite = 255, kFilled = 128;
 
-// The eight neighbours, in the order they are tested.
-constexpr int kNeighbourX[8] = {1, 1, 0, -1, -1, -1, 0, 1};
-constexpr int kNeighbourR[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-
-// Floods the 8-connected area of samples equal to v around (x, r), painting each pixel with the
-// solid colour and marking it 128. A pixel is marked when it is queued rather than when it is
-// taken: the area and the bytes written are the same (solid paint writes the same values again),
-// but each pixel is queued at most once, which bounds the stack by the area.
-template <PixelFormat F>
-void SolidFill(const MaskCopy<F>& mask, const FramePlanes<BYTE>& out, int x, int r, BYTE v, const MarkerColour& colour,
-               WorkStack* stack) {
-  const int W = mask.Width(), H = mask.Height();
-  mask.At(x, r) = kFilled;
-  stack->Push(x, r);
-  while (!stack->Empty()) {
-    int c, row;
-    stack->Pop(&c, &row);
-    // Solid painting writes exactly what a marker dot writes.
-    MarkerDot<F>(out, c, row, colour);
-    for (int i = 0; i < 8; ++i) {
-      const int nc = c + kNeighbourX[i], nr = row + kNeighbourR[i];
-      if (nc < 0 || nc >= W || nr < 0 || nr >= H || mask.At(nc, nr) != v) continue;
-      mask.At(nc, nr) = kFilled;
-      stack->Push(nc, nr);
-    }
-  }
-}
-
 }  // namespace
 
 ColorLine::ColorLine(const PClip& child, const PClip& mask_, int sf_, int ef_, const std::vector<int>& values,
@@ -78,7 +50,12 @@ void ColorLine::ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame
     if (x < 0 || x >= W || y < 0 || y >= H) continue;
     const int r = MemoryRow(F, H, y);
     const BYTE v = samples.At(x, r);
-    if (v == kBlack || v == kWhite) SolidFill(samples, out, x, r, v, MarkerColourOf(seed.colour), &stack);
+    if (v == kBlack || v == kWhite) {
+      // Solid painting writes exactly what a marker dot writes, run by run.
+      const MarkerColour colour = MarkerColourOf(seed.colour);
+      SpanFill<Neighbours::Eight>(samples, x, r, v, kFilled, &stack,
+                                  [&](int a, int b, int pr) { MarkerRun<F>(out, a, b, pr, colour); });
+    }
     if (pshow) MarkerDot<F>(out, x, r, dot);
   }
 }

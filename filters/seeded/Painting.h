@@ -213,6 +213,44 @@ void MarkerDot(const FramePlanes<BYTE>& out, int x, int r, const MarkerColour& m
   }
 }
 
+// MarkerDot for every pixel x0..x1 (inclusive) of memory row r, as loops over the run.
+template <PixelFormat F>
+void MarkerRun(const FramePlanes<BYTE>& out, int x0, int x1, int r, const MarkerColour& m) {
+  Vectorised([&] {
+    if constexpr (F == PixelFormat::RGB32 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) {
+      // Whole pixels as words: the fourth byte kept, the first three replaced.
+      const uint32_t colour = m.R | static_cast<uint32_t>(m.G) << 8 | static_cast<uint32_t>(m.B) << 16;
+      BYTE* __restrict p = out.y.Row(r) + x0 * 4;
+      for (int i = 0; i <= x1 - x0; ++i) {
+        uint32_t v;
+        std::memcpy(&v, p + 4 * i, 4);
+        v = (v & 0xFF000000u) | colour;
+        std::memcpy(p + 4 * i, &v, 4);
+      }
+    } else if constexpr (IsRGB(F)) {
+      constexpr int bpp = BytesPerPixel(F);
+      BYTE* __restrict p = out.y.Row(r) + x0 * bpp;
+      for (int i = 0; i <= x1 - x0; ++i) {
+        p[i * bpp] = m.R;
+        p[i * bpp + 1] = m.G;
+        p[i * bpp + 2] = m.B;
+      }
+    } else if constexpr (F == PixelFormat::YUY2) {
+      BYTE* __restrict row = out.y.Row(r);
+      for (int x = x0; x <= x1; ++x) row[2 * x] = m.Y;
+      for (int pair = x0 & ~1; pair <= x1; pair += 2) {
+        row[2 * pair + 1] = m.U;
+        row[2 * pair + 3] = m.V;
+      }
+    } else {
+      std::memset(out.y.Row(r) + x0, m.Y, static_cast<size_t>(x1 - x0 + 1));
+      const size_t count = static_cast<size_t>(x1 / 2 - x0 / 2 + 1);
+      std::memset(out.u.Row(r / 2) + x0 / 2, m.U, count);
+      std::memset(out.v.Row(r / 2) + x0 / 2, m.V, count);
+    }
+  });
+}
+
 // Calls fn(std::integral_constant<PixelFormat, F>()) for the clip's format, so a routine is
 // picked once per frame and the pixel loops are compiled per format. Returns false (calling
 // nothing) for a format other than the five.

@@ -101,19 +101,52 @@ int Skip(const BYTE* row, int c, int end, BYTE m) {
   return c;
 }
 
+// The first column of the run of samples equal to m that ends at column c (whose sample is m):
+// the same word-at-a-time test as Skip, scanning leftward, the highest differing sample of a
+// block found with a leading-zero count.
+template <int Step>
+int RunStart(const BYTE* row, int c, BYTE m) {
+  if constexpr (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) {
+    constexpr int words = Step == 3 ? 3 : 4;
+    constexpr int per_block = 8 * words / Step;
+    const uint64_t pattern = 0x0101010101010101ULL * m;
+    // Columns c..end-of-run are known equal; test the block of columns [c - per_block, c).
+    for (; c >= per_block; c -= per_block) {
+      const BYTE* p = row + (c - per_block) * Step;
+      uint64_t any = 0, hits[words];
+      for (int w = 0; w < words; ++w) {
+        hits[w] = (Load8(p + 8 * w) ^ pattern) & SampleLanes<Step>(w);
+        any |= hits[w];
+      }
+      if (!any) continue;
+      for (int w = words - 1; w >= 0; --w) {
+        const uint64_t h = NonZeroBytes(hits[w]);
+        if (h) return c - per_block + (8 * w + (63 - __builtin_clzll(h)) / 8) / Step + 1;
+      }
+    }
+  }
+  while (c > 0 && row[(c - 1) * Step] == m) --c;
+  return c;
+}
+
 }  // namespace span
 
-// Floods the 4-connected region of samples equal to m around (x0, r0), calling paint(a, b, r)
-// for runs a..b (inclusive) of memory row r that together hold each pixel of the region once,
-// and re-marking its samples with k (k != m). The region is taken along memory
+// Which pixels touch: those sharing an edge (Four), or an edge or a corner (Eight).
+enum class Neighbours { Four, Eight };
+
+// Floods the region of samples equal to m around (x0, r0), 4- or 8-connected, calling
+// paint(a, b, r) for runs a..b (inclusive) of memory row r that together hold each pixel of the
+// region once, and re-marking its samples with k (k != m). The region is taken along memory
 // rows, which keeps the mask and the picture in cache: a popped position grows into the whole
 // run of matching samples of its row, which is painted and marked, and every run of matching
-// samples in the rows above and below it is queued once from this run (a run reached again
-// later is found marked and skipped). Which pixels are painted, and how often, does not depend on
-// the order of the runs. The caller starts only on a sample equal to m.
-template <PixelFormat F, typename PaintFn>
+// samples in the rows above and below that touches it (columns a..b, or a-1..b+1 when corners
+// touch) is queued once from this run (a run reached again later is found marked and skipped).
+// Which pixels are painted, and how often, does not depend on the order of the runs. The caller
+// starts only on a sample equal to m.
+template <Neighbours N = Neighbours::Four, PixelFormat F, typename PaintFn>
 void SpanFill(const MaskCopy<F>& mask, int x0, int r0, BYTE m, BYTE k, WorkStack* stack, const PaintFn& paint) {
   constexpr int step = BytesPerPixel(F);
+  constexpr int reach = N == Neighbours::Eight ? 1 : 0;
   const int W = mask.Width(), H = mask.Height();
   stack->Push(x0, r0);
   while (!stack->Empty()) {
@@ -121,18 +154,18 @@ void SpanFill(const MaskCopy<F>& mask, int x0, int r0, BYTE m, BYTE k, WorkStack
     stack->Pop(&x, &r);
     BYTE* row = &mask.At(0, r);
     if (row[x * step] != m) continue;
-    int left = x;
-    while (left > 0 && row[(left - 1) * step] == m) --left;
+    const int left = span::RunStart<step>(row, x, m);
     const int right = span::Skip<step, true>(row, x, W, m) - 1;
     paint(left, right, r);
     for (int c = left; c <= right; ++c) row[c * step] = k;
+    const int from = left - reach < 0 ? 0 : left - reach;
+    const int end = right + 1 + reach > W ? W : right + 1 + reach;
     for (int nr : {r - 1, r + 1}) {
       if (nr < 0 || nr >= H) continue;
       const BYTE* next = &mask.At(0, nr);
-      for (int c = span::Skip<step, false>(next, left, right + 1, m); c <= right;
-           c = span::Skip<step, false>(next, c, right + 1, m)) {
+      for (int c = span::Skip<step, false>(next, from, end, m); c < end; c = span::Skip<step, false>(next, c, end, m)) {
         stack->Push(c, nr);
-        c = span::Skip<step, true>(next, c, right + 1, m);
+        c = span::Skip<step, true>(next, c, end, m);
       }
     }
   }
