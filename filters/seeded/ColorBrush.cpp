@@ -47,7 +47,7 @@ template <PixelFormat F>
 void ColorBrush::ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const {
   const int W = vi.width, H = picture->GetHeight();
   const FramePlanes<BYTE> out = WritePlanes(picture, format);
-  const MaskCopy<F> samples(WritePlane(maskFrame), W, H);
+  const MaskCopy samples = MaskCopy::Packed<F>(ReadPlane(maskFrame), W, H);
   const MarkerColour line = MarkerColourOf(lcol);
   // The drift counts from frame 0, not from sf: a stroke is already displaced at sf > 0.
   const int64_t dx = Drift(n, movex, ef - sf), dy = Drift(n, movey, ef - sf);

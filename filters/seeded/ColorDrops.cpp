@@ -28,7 +28,7 @@ template <PixelFormat F>
 void ColorDrops::ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const {
   const int W = vi.width, H = picture->GetHeight();
   const FramePlanes<BYTE> out = WritePlanes(picture, format);
-  const MaskCopy<F> samples(WritePlane(maskFrame), W, H);
+  const MaskCopy samples = MaskCopy::Packed<F>(ReadPlane(maskFrame), W, H);
   const MarkerColour dot{pR, pG, pB, pY, pU, pV};
   const int dx = static_cast<int>(Drift(n - sf, movex, ef - sf));
   const int dy = static_cast<int>(Drift(n - sf, movey, ef - sf));

@@ -48,11 +48,10 @@ inline bool IsOneOfTheFiveFormats(int pixel_type) {
 // long clip with a wide drift cannot overflow.
 inline int64_t Drift(int64_t i, int move, int d) { return d == 0 ? 0 : i * move / d; }
 
-// Frame n of the mask clip as a private copy the fills may mark, made before the picture frame
-// (already fetched) is made writable for painting.
+// Frame n of the mask clip, fetched before the picture frame (already fetched) is made writable
+// for painting; the fills mark a packed copy of its samples, never the frame itself.
 inline PVideoFrame WritableFrames(PVideoFrame* picture, const PClip& mask, int n, IScriptEnvironment* env) {
   PVideoFrame maskFrame = mask->GetFrame(n, env);
-  env->MakeWritable(&maskFrame);
   env->MakeWritable(picture);
   return maskFrame;
 }

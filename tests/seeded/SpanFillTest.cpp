@@ -29,7 +29,7 @@ struct Grid {
   BYTE& At(int x, int r) { return bytes[static_cast<size_t>(r) * pitch + x]; }
 
   void Fill(int x, int r, BYTE m, BYTE k) {
-    const MaskCopy<PixelFormat::YV12> mask(Plane{bytes.data(), pitch, w, h}, w, h);
+    const MaskCopy mask(Plane{bytes.data(), pitch, w, h}, w, h);
     WorkStack stack;
     SpanFill(mask, x, r, m, k, &stack, [&](int a, int b, int pr) {
       EXPECT_LE(a, b);
