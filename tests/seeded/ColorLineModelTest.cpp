@@ -175,6 +175,33 @@ TEST_P(ColorLineModel, WholeFrameAreaFromAnyPoint) {
   }
 }
 
+// The picture clip as its own mask: the fills see the samples as they were, not the colours
+// earlier seeds painted (white and black paint 255 and 0 into the sample byte, which a fill
+// reading the painted frame would take for a seedable area).
+TEST_P(ColorLineModel, PictureAsItsOwnMaskKeepsTheSamplesItStartedWith) {
+  TestHost host;
+  const int type = GetParam().pixel_type;
+  std::mt19937 rng(5 + type);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const int W = 140, H = 12;
+  PClip picture = host.MakeClip(type, W, H, 1, [&](int, Picture& p) {
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        const int v = pick(0, 9) < 5 ? 0 : 255;
+        p.SetPixel(x, y, v, 255 - v, 77);
+      }
+  });
+  std::vector<LineSeed> seeds;
+  std::vector<Argument> args = {Arg(picture), Arg(picture), Arg(0), Arg(0)};
+  for (int i = 0; i < 12; ++i) {
+    seeds.push_back({pick(0, W - 1), pick(0, H - 1), i % 2 ? 0xFFFFFF : 0x000000});
+    for (int v : {seeds.back().x, seeds.back().y, seeds.back().colour}) args.push_back(Arg(v));
+  }
+  const Picture in = host.FrameOf(picture, 0);
+  PClip filtered = host.Apply("ColorLine", args);
+  ASSERT_TRUE(Expected(in, in, seeds, false, 0).Matches(host.FrameOf(filtered, 0)));
+}
+
 INSTANTIATE_TEST_SUITE_P(AllFormats, ColorLineModel, ::testing::ValuesIn(AllFormats()),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
