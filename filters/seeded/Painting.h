@@ -183,6 +183,43 @@ class Painter {
         p[i * bpp + 1] = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + kG), 0, 255));
         p[i * bpp + 2] = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + kU), 0, 255));
       }
+    } else if constexpr (F == PixelFormat::YUY2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) {
+      // Whole pairs as 32-bit words Y U Y V, so the loops run in 32-bit lanes; a pixel alone at
+      // either end of the run has its Y byte and its pair's U and V written one by one.
+      BYTE* __restrict row = out_.y.Row(r);
+      const BYTE U = static_cast<BYTE>(c_.U), V = static_cast<BYTE>(c_.V);
+      const bool adjusts = b_.Adjusts();
+      const auto lone = [&](int x) {
+        if (adjusts) row[2 * x] = luma(row[2 * x]);
+        row[Yuy2UByte(x)] = U;
+        row[Yuy2VByte(x)] = V;
+      };
+      int x = x0;
+      if (x & 1) lone(x++);
+      const int pairs = (x1 - x + 1) / 2;
+      BYTE* __restrict p = row + 2 * x;
+      const uint32_t chroma = static_cast<uint32_t>(U) << 8 | static_cast<uint32_t>(V) << 24;
+      const int shift = off;
+      if (!adjusts) {
+        for (int i = 0; i < pairs; ++i) {
+          uint32_t w;
+          std::memcpy(&w, p + 4 * i, 4);
+          w = (w & 0x00FF00FFu) | chroma;
+          std::memcpy(p + 4 * i, &w, 4);
+        }
+      } else {
+        for (int i = 0; i < pairs; ++i) {
+          uint32_t w;
+          std::memcpy(&w, p + 4 * i, 4);
+          const BYTE y0 = static_cast<BYTE>(w), y1 = static_cast<BYTE>(w >> 16);
+          const uint32_t a = Offset ? static_cast<uint32_t>(std::clamp(y0 + shift, 0, 255)) : b_.Stored(y0);
+          const uint32_t b = Offset ? static_cast<uint32_t>(std::clamp(y1 + shift, 0, 255)) : b_.Stored(y1);
+          w = a | b << 16 | chroma;
+          std::memcpy(p + 4 * i, &w, 4);
+        }
+      }
+      x += 2 * pairs;
+      if (x == x1) lone(x);
     } else if constexpr (F == PixelFormat::YUY2) {
       BYTE* __restrict row = out_.y.Row(r);
       if (b_.Adjusts())
