@@ -14,26 +14,28 @@
 
 namespace tintara {
 
-// Pending positions of a fill, last in first out. It grows on demand: a large region with
-// ragged borders can hold many pending runs at once. Positions go in column first, row second.
+// A run waiting to be filled: a column of it in memory row r, and the run it was found from:
+// memory row `from` (the row above or below; -1 for the starting point) and its columns a..b,
+// all marked already, so the scan back into that row can pass over them.
+struct PendingRun {
+  int x, r, from, a, b;
+};
+
+// Pending runs of a fill, last in first out. It grows on demand: a large region with ragged
+// borders can hold many pending runs at once.
 class WorkStack {
  public:
   WorkStack() { items_.reserve(1024); }
-  void Push(int x, int r) {
-    items_.push_back(x);
-    items_.push_back(r);
-  }
-  // Takes the row first, then the column.
-  void Pop(int* x, int* r) {
-    *r = items_.back();
+  void Push(const PendingRun& run) { items_.push_back(run); }
+  PendingRun Pop() {
+    const PendingRun run = items_.back();
     items_.pop_back();
-    *x = items_.back();
-    items_.pop_back();
+    return run;
   }
   bool Empty() const { return items_.empty(); }
 
  private:
-  std::vector<int> items_;
+  std::vector<PendingRun> items_;
 };
 
 // The private copy of a mask frame that one call fills through: one byte per pixel, the pixel's
@@ -125,6 +127,12 @@ int Skip(const BYTE* row, int c, int end, BYTE m) {
         if (h) return c + 8 * w + __builtin_ctzll(h) / 8;
       }
     }
+    // Short runs and the end of a row: single words.
+    for (; c + 8 <= end; c += 8) {
+      const uint64_t diff = Load8(row + c) ^ pattern;
+      const uint64_t h = Equal ? NonZeroBytes(diff) : ~NonZeroBytes(diff) & ~kLow7;
+      if (h) return c + __builtin_ctzll(h) / 8;
+    }
   }
   while (c < end && (row[c] == m) == Equal) ++c;
   return c;
@@ -150,6 +158,10 @@ inline int RunStart(const BYTE* row, int c, BYTE m) {
         if (h) return c - kBlock + 8 * w + (63 - __builtin_clzll(h)) / 8 + 1;
       }
     }
+    for (; c >= 8; c -= 8) {
+      const uint64_t h = NonZeroBytes(Load8(row + c - 8) ^ pattern);
+      if (h) return c - 8 + (63 - __builtin_clzll(h)) / 8 + 1;
+    }
   }
   while (c > 0 && row[c - 1] == m) --c;
   return c;
@@ -166,17 +178,18 @@ enum class Neighbours { Four, Eight };
 // rows, which keeps the mask and the picture in cache: a popped position grows into the whole
 // run of matching samples of its row, which is painted and marked, and every run of matching
 // samples in the rows above and below that touches it (columns a..b, or a-1..b+1 when corners
-// touch) is queued once from this run (a run reached again later is found marked and skipped).
+// touch) is queued once from this run (a run reached again later is found marked and skipped);
+// the scan back into the row a run was found from passes over the run that found it.
 // Which pixels are painted, and how often, does not depend on the order of the runs. The caller
 // starts only on a sample equal to m.
 template <Neighbours N = Neighbours::Four, typename PaintFn>
 void SpanFill(const MaskCopy& mask, int x0, int r0, BYTE m, BYTE k, WorkStack* stack, const PaintFn& paint) {
   constexpr int reach = N == Neighbours::Eight ? 1 : 0;
   const int W = mask.Width(), H = mask.Height();
-  stack->Push(x0, r0);
+  stack->Push({x0, r0, -1, 0, -1});
   while (!stack->Empty()) {
-    int x, r;
-    stack->Pop(&x, &r);
+    const PendingRun run = stack->Pop();
+    const int x = run.x, r = run.r;
     BYTE* row = mask.Row(r);
     if (row[x] != m) continue;
     const int left = span::RunStart(row, x, m);
@@ -185,12 +198,23 @@ void SpanFill(const MaskCopy& mask, int x0, int r0, BYTE m, BYTE k, WorkStack* s
     std::memset(row + left, k, static_cast<size_t>(right - left + 1));
     const int from = left - reach < 0 ? 0 : left - reach;
     const int end = right + 1 + reach > W ? W : right + 1 + reach;
+    // Queues every run of samples equal to m in row nr that starts or reaches into [c, stop).
+    const auto queue = [&](int nr, int c, int stop) {
+      const BYTE* next = mask.Row(nr);
+      for (c = span::Skip<false>(next, c, stop, m); c < stop; c = span::Skip<false>(next, c, stop, m)) {
+        stack->Push({c, nr, r, left, right});
+        c = span::Skip<true>(next, c, stop, m);
+      }
+    };
     for (int nr : {r - 1, r + 1}) {
       if (nr < 0 || nr >= H) continue;
-      const BYTE* next = mask.Row(nr);
-      for (int c = span::Skip<false>(next, from, end, m); c < end; c = span::Skip<false>(next, c, end, m)) {
-        stack->Push(c, nr);
-        c = span::Skip<true>(next, c, end, m);
+      if (nr != run.from) {
+        queue(nr, from, end);
+      } else {
+        // The row this run was found from: its run a..b is marked, only the columns beyond it
+        // can hold more.
+        queue(nr, from, run.a < end ? run.a : end);
+        queue(nr, run.b + 1 > from ? run.b + 1 : from, end);
       }
     }
   }
