@@ -39,20 +39,19 @@ void WalkSegment(int c1, int r1, int c2, int r2, const Visit& visit) {
 
 ColorBrush::ColorBrush(const PClip& child, const PClip& mask_, int sf_, int ef_, const std::vector<int>& values,
                        bool shift_, int st_, int movex_, int movey_, bool lshow_, int lcol_)
-    : GenericVideoFilter(child), mask(mask_), sf(sf_), ef(ef_), strokes(StrokesOf(values)),
+    : SeededFilter(child, mask_, sf_, ef_), strokes(StrokesOf(values)),
       strokeCount(static_cast<int>(strokes.size())), shift(shift_), st(st_), movex(movex_), movey(movey_),
-      lshow(lshow_), lcol(lcol_), brightness(shift_, st_), format(FormatOf(vi)) {}
+      lshow(lshow_), lcol(lcol_), brightness(shift_, st_) {}
 
 template <PixelFormat F>
-void ColorBrush::ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const {
-  const int W = vi.width, H = picture->GetHeight();
-  const FramePlanes<BYTE> out = WritePlanes(picture, format);
-  const MaskCopy<F> samples(WritePlane(maskFrame), W, H);
+void ColorBrush::ColourFrame(int n, FrameWork& work) const {
+  const int W = work.W, H = work.H;
+  const FramePlanes<BYTE>& out = work.out;
+  MaskCopy& samples = work.samples;
   const MarkerColour line = MarkerColourOf(lcol);
   // The drift counts from frame 0, not from sf: a stroke is already displaced at sf > 0.
   const int64_t dx = Drift(n, movex, ef - sf), dy = Drift(n, movey, ef - sf);
   auto inside = [&](int64_t x, int64_t y) { return x >= 0 && x < W && y >= 0 && y < H; };
-  WorkStack stack;
   for (const Stroke& s : strokes) {
     if (!inside(s.x1 + dx, s.y1 + dy) || !inside(s.x2 + dx, s.y2 + dy)) continue;
     const int x1 = static_cast<int>(s.x1 + dx), y1 = static_cast<int>(s.y1 + dy);
@@ -64,18 +63,10 @@ void ColorBrush::ColourFrame(int n, const PVideoFrame& picture, const PVideoFram
     samples.At(x1, r1) = kPaintable;
     // Interpolating on memory rows visits the same picture pixels for bottom-up RGB.
     WalkSegment(x1, r1, x2, r2, [&](int c, int r) {
-      if (samples.At(c, r) == kPaintable) SpanFill(samples, c, r, kPaintable, kFilled, &stack, paint);
+      if (samples.At(c, r) == kPaintable) SpanFill(samples, c, r, kPaintable, kFilled, &work.stack, paint);
       if (lshow) MarkerDot<F>(out, c, r, line);
     });
   }
-}
-
-PVideoFrame ColorBrush::GetFrame(int n, IScriptEnvironment* env) {
-  PVideoFrame picture = child->GetFrame(n, env);
-  if (n < sf || n > ef) return picture;
-  const PVideoFrame maskFrame = WritableFrames(&picture, mask, n, env);
-  ForFormat(format, [&](auto f) { ColourFrame<decltype(f)::value>(n, picture, maskFrame); });
-  return picture;
 }
 
 AVSValue CreateColorBrush(AVSValue args, void*, IScriptEnvironment* env) {

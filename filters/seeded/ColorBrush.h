@@ -7,23 +7,22 @@
 
 #include "filters/common/Format.h"
 #include "filters/seeded/Painting.h"
+#include "filters/seeded/SeededFilter.h"
 #include "filters/seeded/Seeds.h"
 #include "host/avisynth.h"
 
 namespace tintara {
 
-class ColorBrush : public GenericVideoFilter {
+class ColorBrush : public SeededFilter<ColorBrush> {
  public:
   ColorBrush(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, bool shift,
              int st, int movex, int movey, bool lshow, int lcol);
-  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
+  friend class SeededFilter<ColorBrush>;
   template <PixelFormat F>
-  void ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const;
+  void ColourFrame(int n, FrameWork& work) const;
 
-  const PClip mask;
-  const int sf, ef;
   const std::vector<Stroke> strokes;
   const int strokeCount;
   const bool shift;
@@ -33,7 +32,6 @@ class ColorBrush : public GenericVideoFilter {
   const int lcol;
 
   const Brightness brightness;
-  const PixelFormat format;
 };
 
 AVSValue CreateColorBrush(AVSValue args, void* user_data, IScriptEnvironment* env);

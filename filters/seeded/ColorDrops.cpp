@@ -17,41 +17,24 @@ constexpr BYTE kFilled = 128, kRefilled = 129;
 
 ColorDrops::ColorDrops(const PClip& child, const PClip& mask_, int sf_, int ef_, const std::vector<int>& values,
                        int movex_, int movey_, bool shift_, int st_, bool pshow_, int pcolor_, bool wshed_)
-    : GenericVideoFilter(child), mask(mask_), sf(sf_), ef(ef_), sets(SeedsOf(values)),
+    : SeededFilter(child, mask_, sf_, ef_), sets(SeedsOf(values)),
       setCount(static_cast<int>(sets.size())), movex(movex_), movey(movey_), shift(shift_), st(st_),
-      pshow(pshow_), pcolor(pcolor_), wshed(wshed_), brightness(shift_, st_), format(FormatOf(vi)) {
+      pshow(pshow_), pcolor(pcolor_), wshed(wshed_), brightness(shift_, st_) {
   const MarkerColour dot = MarkerColourOf(pcolor);
   pR = dot.R, pG = dot.G, pB = dot.B, pY = dot.Y, pU = dot.U, pV = dot.V;
 }
 
 template <PixelFormat F>
-void ColorDrops::ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const {
-  const int W = vi.width, H = picture->GetHeight();
-  const FramePlanes<BYTE> out = WritePlanes(picture, format);
-  const MaskCopy<F> samples(WritePlane(maskFrame), W, H);
-  const MarkerColour dot{pR, pG, pB, pY, pU, pV};
+void ColorDrops::ColourFrame(int n, FrameWork& work) const {
   const int dx = static_cast<int>(Drift(n - sf, movex, ef - sf));
   const int dy = static_cast<int>(Drift(n - sf, movey, ef - sf));
-  WorkStack stack;
-  for (const Seed& seed : sets) {
-    const int x = seed.x + dx, y = seed.y + dy;
-    if (x < 0 || x >= W || y < 0 || y >= H) continue;
-    const Painter<F> painter(out, FillColourOf(seed.colour), brightness);
+  ForEachSeed<F>(sets, dx, dy, work, pshow, {pR, pG, pB, pY, pU, pV}, [&](int x, int r, int colour) {
+    const Painter<F> painter(work.out, FillColourOf(colour), brightness);
     const auto paint = [&painter](int a, int b, int pr) { painter.PaintRun(a, b, pr); };
-    const int r = MemoryRow(F, H, y);
-    const BYTE m = samples.At(x, r);
-    if (m != kFilled) SpanFill(samples, x, r, m, kFilled, &stack, paint);
-    else if (wshed) SpanFill(samples, x, r, kFilled, kRefilled, &stack, paint);
-    if (pshow) MarkerDot<F>(out, x, r, dot);
-  }
-}
-
-PVideoFrame ColorDrops::GetFrame(int n, IScriptEnvironment* env) {
-  PVideoFrame picture = child->GetFrame(n, env);
-  if (n < sf || n > ef) return picture;
-  const PVideoFrame maskFrame = WritableFrames(&picture, mask, n, env);
-  ForFormat(format, [&](auto f) { ColourFrame<decltype(f)::value>(n, picture, maskFrame); });
-  return picture;
+    const BYTE m = work.samples.At(x, r);
+    if (m != kFilled) SpanFill(work.samples, x, r, m, kFilled, &work.stack, paint);
+    else if (wshed) SpanFill(work.samples, x, r, kFilled, kRefilled, &work.stack, paint);
+  });
 }
 
 AVSValue CreateColorDrops(AVSValue args, void*, IScriptEnvironment* env) {

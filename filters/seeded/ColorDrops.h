@@ -6,23 +6,22 @@
 
 #include "filters/common/Format.h"
 #include "filters/seeded/Painting.h"
+#include "filters/seeded/SeededFilter.h"
 #include "filters/seeded/Seeds.h"
 #include "host/avisynth.h"
 
 namespace tintara {
 
-class ColorDrops : public GenericVideoFilter {
+class ColorDrops : public SeededFilter<ColorDrops> {
  public:
   ColorDrops(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, int movex,
              int movey, bool shift, int st, bool pshow, int pcolor, bool wshed);
-  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
+  friend class SeededFilter<ColorDrops>;
   template <PixelFormat F>
-  void ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const;
+  void ColourFrame(int n, FrameWork& work) const;
 
-  const PClip mask;
-  const int sf, ef;
   const std::vector<Seed> sets;
   const int setCount;
   const int movex, movey;
@@ -34,7 +33,6 @@ class ColorDrops : public GenericVideoFilter {
   BYTE pR, pG, pB, pY, pU, pV;
 
   const Brightness brightness;
-  const PixelFormat format;
 };
 
 AVSValue CreateColorDrops(AVSValue args, void* user_data, IScriptEnvironment* env);

@@ -15,41 +15,12 @@ enum { kClip, kMask, kStart, kEnd, kSeeds, kPshow, kPcolor, kMovex, kMovey };
 
 constexpr BYTE kBlack = 0, kWhite = 255, kFilled = 128;
 
-// The eight neighbours, in the order they are tested.
-constexpr int kNeighbourX[8] = {1, 1, 0, -1, -1, -1, 0, 1};
-constexpr int kNeighbourR[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-
-// Floods the 8-connected area of samples equal to v around (x, r), painting each pixel with the
-// solid colour and marking it 128. A pixel is marked when it is queued rather than when it is
-// taken: the area and the bytes written are the same (solid paint writes the same values again),
-// but each pixel is queued at most once, which bounds the stack by the area.
-template <PixelFormat F>
-void SolidFill(const MaskCopy<F>& mask, const FramePlanes<BYTE>& out, int x, int r, BYTE v, const MarkerColour& colour,
-               WorkStack* stack) {
-  const int W = mask.Width(), H = mask.Height();
-  mask.At(x, r) = kFilled;
-  stack->Push(x, r);
-  while (!stack->Empty()) {
-    int c, row;
-    stack->Pop(&c, &row);
-    // Solid painting writes exactly what a marker dot writes.
-    MarkerDot<F>(out, c, row, colour);
-    for (int i = 0; i < 8; ++i) {
-      const int nc = c + kNeighbourX[i], nr = row + kNeighbourR[i];
-      if (nc < 0 || nc >= W || nr < 0 || nr >= H || mask.At(nc, nr) != v) continue;
-      mask.At(nc, nr) = kFilled;
-      stack->Push(nc, nr);
-    }
-  }
-}
-
 }  // namespace
 
 ColorLine::ColorLine(const PClip& child, const PClip& mask_, int sf_, int ef_, const std::vector<int>& values,
                      bool pshow_, int pcolor_, int movex_, int movey_, IScriptEnvironment* env)
-    : GenericVideoFilter(child), mask(mask_), sf(sf_), ef(ef_), sets(SeedsOf(values)),
-      setCount(static_cast<int>(sets.size())), pshow(pshow_), pcolor(pcolor_), movex(movex_), movey(movey_),
-      format(FormatOf(vi)) {
+    : SeededFilter(child, mask_, sf_, ef_), sets(SeedsOf(values)),
+      setCount(static_cast<int>(sets.size())), pshow(pshow_), pcolor(pcolor_), movex(movex_), movey(movey_) {
   const VideoInfo& mvi = mask->GetVideoInfo();
   if (mvi.pixel_type != vi.pixel_type) env->ThrowError("ColorLine:Clips have differing pixel_types");
   if (!IsOneOfTheFiveFormats(vi.pixel_type)) env->ThrowError("ColorLine: This color format is not supported here");
@@ -64,31 +35,17 @@ ColorLine::ColorLine(const PClip& child, const PClip& mask_, int sf_, int ef_, c
 }
 
 template <PixelFormat F>
-void ColorLine::ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const {
-  const int W = vi.width, H = picture->GetHeight();
-  const FramePlanes<BYTE> out = WritePlanes(picture, format);
-  const MaskCopy<F> samples(WritePlane(maskFrame), W, H);
-  const MarkerColour dot{pR, pG, pB, pY, pU, pV};
+void ColorLine::ColourFrame(int n, FrameWork& work) const {
   const int dx = static_cast<int>(Drift(n - sf, movex, ef - sf));
   const int dy = static_cast<int>(Drift(n - sf, movey, ef - sf));
-  WorkStack stack;
-  for (const Seed& seed : sets) {
-    const int x = seed.x + dx, y = seed.y + dy;
-    // The checks keep both ends of the drift inside the frame; this only guards the memory.
-    if (x < 0 || x >= W || y < 0 || y >= H) continue;
-    const int r = MemoryRow(F, H, y);
-    const BYTE v = samples.At(x, r);
-    if (v == kBlack || v == kWhite) SolidFill(samples, out, x, r, v, MarkerColourOf(seed.colour), &stack);
-    if (pshow) MarkerDot<F>(out, x, r, dot);
-  }
-}
-
-PVideoFrame ColorLine::GetFrame(int n, IScriptEnvironment* env) {
-  PVideoFrame picture = child->GetFrame(n, env);
-  if (n < sf || n > ef) return picture;
-  const PVideoFrame maskFrame = WritableFrames(&picture, mask, n, env);
-  ForFormat(format, [&](auto f) { ColourFrame<decltype(f)::value>(n, picture, maskFrame); });
-  return picture;
+  ForEachSeed<F>(sets, dx, dy, work, pshow, {pR, pG, pB, pY, pU, pV}, [&](int x, int r, int colour) {
+    const BYTE v = work.samples.At(x, r);
+    if (v != kBlack && v != kWhite) return;
+    // Solid painting writes exactly what a marker dot writes, run by run.
+    const MarkerColour solid = MarkerColourOf(colour);
+    SpanFill<Neighbours::Eight>(work.samples, x, r, v, kFilled, &work.stack,
+                                [&](int a, int b, int pr) { MarkerRun<F>(work.out, a, b, pr, solid); });
+  });
 }
 
 AVSValue CreateColorLine(AVSValue args, void*, IScriptEnvironment* env) {

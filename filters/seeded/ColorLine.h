@@ -5,24 +5,23 @@
 #include <vector>
 
 #include "filters/common/Format.h"
+#include "filters/seeded/SeededFilter.h"
 #include "filters/seeded/Seeds.h"
 #include "host/avisynth.h"
 
 namespace tintara {
 
-class ColorLine : public GenericVideoFilter {
+class ColorLine : public SeededFilter<ColorLine> {
  public:
   // Checks the clips (pixel types, sizes, frame counts) and throws on the first mismatch.
   ColorLine(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, bool pshow,
             int pcolor, int movex, int movey, IScriptEnvironment* env);
-  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
+  friend class SeededFilter<ColorLine>;
   template <PixelFormat F>
-  void ColourFrame(int n, const PVideoFrame& picture, const PVideoFrame& maskFrame) const;
+  void ColourFrame(int n, FrameWork& work) const;
 
-  const PClip mask;
-  const int sf, ef;
   const std::vector<Seed> sets;
   const int setCount;
   const bool pshow;
@@ -30,7 +29,6 @@ class ColorLine : public GenericVideoFilter {
   const int movex, movey;
   BYTE pR, pG, pB, pY, pU, pV;
 
-  const PixelFormat format;
 };
 
 AVSValue CreateColorLine(AVSValue args, void* user_data, IScriptEnvironment* env);

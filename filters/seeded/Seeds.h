@@ -1,5 +1,5 @@
 // What the seeded colouring filters share around their fills: seed and stroke records, the
-// pixel-type test of their checks, the drift of a seed, and the frames one call works on.
+// pixel-type test of their checks and the drift of a seed.
 #pragma once
 
 #include <cstdint>
@@ -47,14 +47,5 @@ inline bool IsOneOfTheFiveFormats(int pixel_type) {
 // (i * move) / d truncated toward zero, 0 when d = 0: how far a seed has drifted. 64 bits, so a
 // long clip with a wide drift cannot overflow.
 inline int64_t Drift(int64_t i, int move, int d) { return d == 0 ? 0 : i * move / d; }
-
-// Frame n of the mask clip as a private copy the fills may mark, made before the picture frame
-// (already fetched) is made writable for painting.
-inline PVideoFrame WritableFrames(PVideoFrame* picture, const PClip& mask, int n, IScriptEnvironment* env) {
-  PVideoFrame maskFrame = mask->GetFrame(n, env);
-  env->MakeWritable(&maskFrame);
-  env->MakeWritable(picture);
-  return maskFrame;
-}
 
 }  // namespace tintara

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/seeded/SampleGrid.h"
 #include "tests/support/PictureModel.h"
 #include "tests/support/TestHost.h"
 
@@ -49,10 +50,8 @@ PictureModel Expected(const Picture& picture, const Picture& mask, const std::ve
                       int st, bool wshed, bool pshow, int pcolor) {
   PictureModel out(picture);
   const int W = picture.Width(), H = picture.Height();
-  std::vector<int> samples(static_cast<size_t>(W * H));
-  for (int y = 0; y < H; ++y)
-    for (int x = 0; x < W; ++x) samples[static_cast<size_t>(y * W + x)] = mask.Get(x, y, 0);
-  auto at = [&](int x, int y) -> int& { return samples[static_cast<size_t>(y * W + x)]; };
+  SampleGrid samples(mask);
+  auto at = [&](int x, int y) -> int& { return samples.At(x, y); };
   for (const Drop& d : drops) {
     const int m = at(d.x, d.y);
     if (m != 128 || wshed) {

@@ -28,10 +28,11 @@ struct Grid {
   }
   BYTE& At(int x, int r) { return bytes[static_cast<size_t>(r) * pitch + x]; }
 
+  template <Neighbours N = Neighbours::Four>
   void Fill(int x, int r, BYTE m, BYTE k) {
-    const MaskCopy<PixelFormat::YV12> mask(Plane{bytes.data(), pitch, w, h}, w, h);
+    const MaskCopy mask(Plane{bytes.data(), pitch, w, h}, w, h);
     WorkStack stack;
-    SpanFill(mask, x, r, m, k, &stack, [&](int a, int b, int pr) {
+    SpanFill<N>(mask, x, r, m, k, &stack, [&](int a, int b, int pr) {
       EXPECT_LE(a, b);
       for (int px = a; px <= b; ++px) ++paints[static_cast<size_t>(pr) * w + px];
     });
@@ -117,6 +118,37 @@ TEST(SpanFill, DiagonalContactDoesNotJoin) {
           "..##"});
   g.Fill(0, 0, 1, 128);
   EXPECT_EQ(g.Text(128), (std::vector<std::string>{"**..", "**..", "..##", "..##"}));
+}
+
+TEST(SpanFill, EightConnectedJoinsThroughCornersOnly) {
+  // A staircase of runs touching only at corners, down to the right and back to the left, and
+  // a run one column past a corner (row 3, columns 7-8) that touches nothing.
+  Grid g({"##.........",
+          "..##.......",
+          "....##.....",
+          "..##...##..",
+          ".#.........",
+          "#..........",
+          ".#........."});
+  g.Fill<Neighbours::Eight>(1, 0, 1, 200);
+  EXPECT_EQ(g.Text(200), (std::vector<std::string>{"**.........",
+                                                  "..**.......",
+                                                  "....**.....",
+                                                  "..**...##..",
+                                                  ".*.........",
+                                                  "*..........",
+                                                  ".*........."}));
+  g.ExpectPaintedOnceWhereMarked(200);
+}
+
+TEST(SpanFill, EightConnectedWholeFrameFromTheLastColumnPaintsEachPixelOnce) {
+  // Runs reach back over their parents' ends: every pixel still painted exactly once.
+  Grid g(203, 37, 0);
+  for (int r = 0; r < g.h; ++r) g.At((r * 7) % g.w, r) = 1;
+  g.Fill<Neighbours::Eight>(g.w - 1, 18, 0, 128);
+  for (int r = 0; r < g.h; ++r)
+    for (int x = 0; x < g.w; ++x) ASSERT_EQ(g.At(x, r), x == (r * 7) % g.w ? 1 : 128) << x << "," << r;
+  g.ExpectPaintedOnceWhereMarked(128);
 }
 
 TEST(SpanFill, WholeFullHdFrame) {

@@ -1,0 +1,70 @@
+// What the seeded colouring filters share around their fills: the mask clip, the frame range
+// and the format, and a GetFrame that passes frames outside the range through and otherwise
+// sets up one call's work (the writable picture, a packed copy of the mask samples, a work
+// stack) and hands it to the filter's ColourFrame<F>, the format picked once per frame.
+#pragma once
+
+#include <vector>
+
+#include "filters/common/Format.h"
+#include "filters/seeded/Painting.h"
+#include "filters/seeded/Seeds.h"
+#include "filters/seeded/SpanFill.h"
+#include "host/avisynth.h"
+
+namespace tintara {
+
+// One GetFrame call's working state: rows are memory rows, W and H the frame's size.
+struct FrameWork {
+  FramePlanes<BYTE> out;
+  MaskCopy samples;
+  int W, H;
+  WorkStack stack;
+};
+
+// The seed loop of ColorDrops and ColorLine: each seed in order, moved by (dx, dy), gives
+// fill(x, r, colour) its column, memory row and colour, then its marker dot when pshow is set.
+// The checks keep every moved seed inside the frame; the test here only guards the memory.
+template <PixelFormat F, typename Fill>
+void ForEachSeed(const std::vector<Seed>& seeds, int dx, int dy, const FrameWork& work, bool pshow,
+                 const MarkerColour& dot, const Fill& fill) {
+  for (const Seed& seed : seeds) {
+    const int x = seed.x + dx, y = seed.y + dy;
+    if (x < 0 || x >= work.W || y < 0 || y >= work.H) continue;
+    const int r = MemoryRow(F, work.H, y);
+    fill(x, r, seed.colour);
+    if (pshow) MarkerDot<F>(work.out, x, r, dot);
+  }
+}
+
+// Filter derives from SeededFilter<Filter> and defines
+// `template <PixelFormat F> void ColourFrame(int n, FrameWork& work) const`.
+template <typename Filter>
+class SeededFilter : public GenericVideoFilter {
+ public:
+  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override {
+    PVideoFrame picture = child->GetFrame(n, env);
+    if (n < sf || n > ef) return picture;
+    // The mask frame is fetched before the picture is made writable; the fills mark a packed
+    // copy of its samples, never the frame itself.
+    const PVideoFrame maskFrame = mask->GetFrame(n, env);
+    env->MakeWritable(&picture);
+    ForFormat(format, [&](auto f) {
+      constexpr PixelFormat F = decltype(f)::value;
+      const int W = vi.width, H = picture->GetHeight();
+      FrameWork work{WritePlanes(picture, format), MaskCopy::Packed<F>(ReadPlane(maskFrame), W, H), W, H, {}};
+      static_cast<const Filter*>(this)->template ColourFrame<F>(n, work);
+    });
+    return picture;
+  }
+
+ protected:
+  SeededFilter(const PClip& child, const PClip& mask_, int sf_, int ef_)
+      : GenericVideoFilter(child), mask(mask_), sf(sf_), ef(ef_), format(FormatOf(vi)) {}
+
+  const PClip mask;
+  const int sf, ef;
+  const PixelFormat format;
+};
+
+}  // namespace tintara
