@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "filters/common/Args.h"
+#include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
@@ -13,100 +15,97 @@ namespace {
 // Argument positions in the signature.
 enum { kClip, kSize, kSd, kU, kV };
 
-// One plane of samples `Step` bytes apart in a row; RGB blurs its `Channels` byte positions
-// (each a plane of its own) in one sweep.
+// One plane of samples `Step` bytes apart in a row, or for RGB (Step 1, Tap 3 or 4) the row's
+// bytes with each channel's neighbours `Tap` bytes apart.
 struct Samples {
   BYTE* data;
   int pitch;
-  int width;  // samples per row
+  int width;  // samples per row (RGB: bytes of its pixels)
   int height;
 
   BYTE* Row(int y) const { return data + static_cast<long>(y) * pitch; }
 };
 
-Samples SamplesOf(const PVideoFrame& f, int plane, int offset, int step) {
-  return {f->GetWritePtr(plane) + offset, f->GetPitch(plane), f->GetRowSize(plane) / step, f->GetHeight(plane)};
+Samples SamplesOf(const PVideoFrame& f, int plane, int offset, int step, int pixel_bytes) {
+  const int pixels = f->GetRowSize(plane) / pixel_bytes;
+  return {f->GetWritePtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
 }
 
-// Copies samples first..last-1 of a row (only the sample bytes: YUY2 chroma lies between others).
-template <int Step, int Channels>
-void CopySamples(BYTE* out, const BYTE* in, int first, int last) {
-  for (int o = first * Step; o < last * Step; o += Step)
-    for (int c = 0; c < Channels; ++c) out[o + c] = in[o + c];
-}
-
-// Blurs P in place through the scratch plane T (same geometry). Along rows into T: the first and
-// last h samples are copied, the others weighted. Along columns back into P for the rows h..r-h-1;
-// the first and last h rows keep their samples. Weights sum to at most 1024, so the shifted
-// sums fit a byte. The kernel length is fixed per instance so the weight loops unroll.
-// The weighted sums of one row, on pointers that cannot alias, as loops the compiler vectorises.
-template <int Step, int Channels, int Size>
-inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int first, int last,
-                          const int* __restrict kernel) {
+// The weighted sums along one contiguous row, neighbours `Tap` bytes apart: the first and last
+// h * Tap bytes are copied, the others weighted. The weights mirror about the centre (KernelFor
+// makes them so), so pairs share a product. Weights sum to at most 1024: the shifted sums fit
+// a byte.
+template <int Tap, int Size>
+inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int width, const int* k) {
   constexpr int h = Size / 2;
-  int k[Size];
-  for (int j = 0; j < Size; ++j) k[j] = kernel[j];
-  for (int x = first; x < last; ++x) {
-    const BYTE* s = in + (x - h) * Step;
-    for (int c = 0; c < Channels; ++c) {
-      // The weights mirror about the centre (KernelFor makes them so): pairs share a product.
-      int sum = k[h] * s[h * Step + c];
-      for (int j = 0; j < h; ++j) sum += k[j] * (s[j * Step + c] + s[(Size - 1 - j) * Step + c]);
-      out[x * Step + c] = static_cast<BYTE>(sum >> 10);
-    }
+  const int lead = std::min(h * Tap, width), tail = std::max(width - h * Tap, lead);
+  for (int i = 0; i < lead; ++i) out[i] = in[i];
+  for (int i = h * Tap; i < width - h * Tap; ++i) {
+    int sum = k[h] * in[i];
+    for (int j = 0; j < h; ++j) sum += k[j] * (in[i + (j - h) * Tap] + in[i + (h - j) * Tap]);
+    out[i] = static_cast<BYTE>(sum >> 10);
+  }
+  for (int i = tail; i < width; ++i) out[i] = in[i];
+}
+
+template <int Size>
+inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width, const int* k) {
+  constexpr int h = Size / 2;
+  const BYTE* __restrict r[Size];
+  for (int j = 0; j < Size; ++j) r[j] = rows[j];
+  for (int i = 0; i < width; ++i) {
+    int sum = k[h] * r[h][i];
+    for (int j = 0; j < h; ++j) sum += k[j] * (r[j][i] + r[Size - 1 - j][i]);
+    out[i] = static_cast<BYTE>(sum >> 10);
   }
 }
 
-template <int Step, int Channels, int Size>
-inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width, const int* __restrict kernel) {
-  int k[Size];
-  const BYTE* __restrict r[Size];
-  for (int j = 0; j < Size; ++j) k[j] = kernel[j], r[j] = rows[j];
-  constexpr int h = Size / 2;
-  for (int o = 0; o < width * Step; o += Step)
-    for (int c = 0; c < Channels; ++c) {
-      int sum = k[h] * r[h][o + c];
-      for (int j = 0; j < h; ++j) sum += k[j] * (r[j][o + c] + r[Size - 1 - j][o + c]);
-      out[o + c] = static_cast<BYTE>(sum >> 10);
-    }
-}
-
-// Blurs P in place through the scratch plane T (same geometry). Along rows into T: the first and
-// last h samples are copied, the others weighted. Along columns back into P for the rows h..r-h-1;
-// the first and last h rows keep their samples. Weights sum to at most 1024, so the shifted
-// sums fit a byte. The kernel length is fixed per instance so the weight loops unroll.
-template <int Step, int Channels, int Size>
-void BlurPlane(const Samples& p, const Samples& t, const GaussBlur::Kernel& kernel) {
+// Blurs P in place, streamed: each row is gathered into a contiguous buffer (unless its samples
+// already are one), blurred along into a ring of the last Size such rows, and as soon as the
+// ring holds rows y-h .. y+h, row y is blurred down and written back. A frame row is rewritten
+// only after every row that reads it has been read. The first and last h rows keep their
+// samples; a plane shorter than Size keeps all of them.
+template <int Step, int Tap, int Size>
+void BlurPlane(const Samples& p, const GaussBlur::Kernel& kernel) {
   constexpr int h = Size / 2;
   const int width = p.width, height = p.height;
+  if (height < Size || width <= 0) return;
+  const size_t row_bytes = static_cast<size_t>(width);
+  std::vector<BYTE> ring(row_bytes * Size), gathered(Step == 1 ? 0 : row_bytes), result(Step == 1 ? 0 : row_bytes);
+  int k[Size];
+  for (int j = 0; j < Size; ++j) k[j] = kernel[j];
   Vectorised([&] {
+    const BYTE* rows[Size];
     for (int y = 0; y < height; ++y) {
       const BYTE* in = p.Row(y);
-      BYTE* out = t.Row(y);
-      const int lead = std::min(h, width);
-      CopySamples<Step, Channels>(out, in, 0, lead);
-      BlurRowAcross<Step, Channels, Size>(in, out, h, width - h, kernel.data());
-      const int tail = std::max(width - h, lead);
-      CopySamples<Step, Channels>(out, in, tail, width);
-    }
-    const BYTE* rows[Size];
-    for (int y = h; y < height - h; ++y) {
-      for (int j = 0; j < Size; ++j) rows[j] = t.Row(y - h + j);
-      BlurRowDown<Step, Channels, Size>(rows, p.Row(y), width, kernel.data());
+      if constexpr (Step != 1) {
+        GatherSamples<Step>(in, gathered.data(), width);
+        in = gathered.data();
+      }
+      BlurRowAcross<Tap, Size>(in, ring.data() + (y % Size) * row_bytes, width, k);
+      const int out_y = y - h;
+      if (out_y < h) continue;
+      for (int j = 0; j < Size; ++j) rows[j] = ring.data() + ((out_y - h + j) % Size) * row_bytes;
+      if constexpr (Step == 1) {
+        BlurRowDown<Size>(rows, p.Row(out_y), width, k);
+      } else {
+        BlurRowDown<Size>(rows, result.data(), width, k);
+        ScatterSamples<Step>(result.data(), p.Row(out_y), width);
+      }
     }
   });
 }
 
-using PlaneBlur = void (*)(const Samples&, const Samples&, const GaussBlur::Kernel&);
+using PlaneBlur = void (*)(const Samples&, const GaussBlur::Kernel&);
 
-template <int Step, int Channels>
+template <int Step, int Tap>
 PlaneBlur BlurFor(int size) {
   switch (size) {
-    case 3: return BlurPlane<Step, Channels, 3>;
-    case 5: return BlurPlane<Step, Channels, 5>;
-    case 7: return BlurPlane<Step, Channels, 7>;
-    case 9: return BlurPlane<Step, Channels, 9>;
-    default: return BlurPlane<Step, Channels, 11>;
+    case 3: return BlurPlane<Step, Tap, 3>;
+    case 5: return BlurPlane<Step, Tap, 5>;
+    case 7: return BlurPlane<Step, Tap, 7>;
+    case 9: return BlurPlane<Step, Tap, 9>;
+    default: return BlurPlane<Step, Tap, 11>;
   }
 }
 
@@ -145,22 +144,21 @@ GaussBlur::GaussBlur(const PClip& child, int size_, double sd_, bool u_, bool v_
 PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
   env->MakeWritable(&frame);
-  PVideoFrame temp = env->NewVideoFrame(vi);
-  auto blur = [&](PlaneBlur plane_blur, int plane, int offset, int step) {
-    plane_blur(SamplesOf(frame, plane, offset, step), SamplesOf(temp, plane, offset, step), kernel);
+  auto blur = [&](PlaneBlur plane_blur, int plane, int offset, int step, int pixel_bytes) {
+    plane_blur(SamplesOf(frame, plane, offset, step, pixel_bytes), kernel);
   };
   switch (format) {
-    case PixelFormat::RGB24: blur(BlurFor<3, 3>(size), PLANAR_Y, 0, 3); break;
-    case PixelFormat::RGB32: blur(BlurFor<4, 4>(size), PLANAR_Y, 0, 4); break;
+    case PixelFormat::RGB24: blur(BlurFor<1, 3>(size), PLANAR_Y, 0, 1, 3); break;
+    case PixelFormat::RGB32: blur(BlurFor<1, 4>(size), PLANAR_Y, 0, 1, 4); break;
     case PixelFormat::YUY2:
-      blur(BlurFor<2, 1>(size), PLANAR_Y, 0, 2);
-      if (u) blur(BlurFor<4, 1>(size), PLANAR_Y, 1, 4);  // one U per pixel pair
-      if (v) blur(BlurFor<4, 1>(size), PLANAR_Y, 3, 4);
+      blur(BlurFor<2, 1>(size), PLANAR_Y, 0, 2, 2);
+      if (u) blur(BlurFor<4, 1>(size), PLANAR_Y, 1, 4, 4);  // one U per pixel pair
+      if (v) blur(BlurFor<4, 1>(size), PLANAR_Y, 3, 4, 4);
       break;
     default:
-      blur(BlurFor<1, 1>(size), PLANAR_Y, 0, 1);
-      if (u) blur(BlurFor<1, 1>(size), PLANAR_U, 0, 1);
-      if (v) blur(BlurFor<1, 1>(size), PLANAR_V, 0, 1);
+      blur(BlurFor<1, 1>(size), PLANAR_Y, 0, 1, 1);
+      if (u) blur(BlurFor<1, 1>(size), PLANAR_U, 0, 1, 1);
+      if (v) blur(BlurFor<1, 1>(size), PLANAR_V, 0, 1, 1);
       break;
   }
   return frame;

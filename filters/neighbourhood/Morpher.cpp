@@ -77,10 +77,9 @@ PVideoFrame Morpher::GetFrame(int n, IScriptEnvironment* env) {
     }
     case Operation::Close:
     case Operation::Open: {
-      PVideoFrame scratch = env->NewVideoFrame(vi, 16);
       env->MakeWritable(&src);
       const bool close = operation == Operation::Close;
-      morpher::CloseOrOpen(src, scratch, job, close ? job.markval : job.backval, close ? job.backval : job.markval);
+      morpher::CloseOrOpen(src, job, close ? job.markval : job.backval, close ? job.backval : job.markval);
       return src;
     }
     case Operation::Thin:

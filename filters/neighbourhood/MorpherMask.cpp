@@ -1,7 +1,9 @@
 // The operations on the mask itself: erosion and dilation, their two combinations, thinning,
 // and the removal of isolated dots and holes.
 #include <cstring>
+#include <vector>
 
+#include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
@@ -9,37 +11,75 @@ namespace tintara {
 
 namespace {
 
-// One row of the inside of the rectangle: a pixel keeps `value` only when it holds it and none
-// of its eight neighbours holds `other`. Written without branches on pointers that cannot alias
-// (the passes never work in place), so the compiler vectorises it.
-template <int Step>
-inline void ErodeRow(const BYTE* __restrict up, const BYTE* __restrict mid, const BYTE* __restrict down,
-                     BYTE* __restrict out, int count, BYTE value, BYTE other) {
-  for (int i = 0; i < count; ++i) {
-    const int a = i * Step, b = a + Step, c = b + Step;  // columns i-1, i, i+1 of the row
-    const bool touched = (up[a] == other) | (up[b] == other) | (up[c] == other) | (mid[a] == other) |
-                         (mid[c] == other) | (down[a] == other) | (down[b] == other) | (down[c] == other);
-    out[b] = ((mid[b] != value) | touched) ? other : value;
-  }
+// Marks in `clear` the samples 1..width-2 of a row none of whose three horizontal neighbours
+// (itself included) holds `other`.
+inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int width, BYTE other) {
+  for (int i = 1; i < width - 1; ++i)
+    clear[i] = ((row[i - 1] != other) & (row[i] != other) & (row[i + 1] != other)) ? 0xFF : 0;
 }
+
+// The result row: 128 at both ends; inside, `value` where the sample holds it and the three
+// rows around it are clear of `other` there, `other` elsewhere.
+inline void ErodeRow(const BYTE* __restrict mid, const BYTE* __restrict up, const BYTE* __restrict here,
+                     const BYTE* __restrict down, BYTE* __restrict out, int width, BYTE value, BYTE other) {
+  out[0] = 128;
+  for (int i = 1; i < width - 1; ++i) out[i] = ((mid[i] == value) & ((up[i] & here[i] & down[i]) != 0)) ? value : other;
+  out[width - 1] = 128;
+}
+
+// One erosion pass over a rectangle of `width` x `height` samples, streamed through contiguous
+// row buffers: rows go in top to bottom and each result row leaves as soon as the row below it
+// has come in. Result rows 0 and height-1 and samples 0 and width-1 are 128; inside, a sample
+// keeps `value` only when it holds it and none of its eight neighbours holds `other` (the
+// sample itself then cannot), otherwise it gets `other`. The 3x3 test is separable: each input
+// row's three-wide test is made once and shared by the three result rows that need it.
+class ErosionRows {
+ public:
+  ErosionRows(int width, int height, BYTE value)
+      : width_(width), height_(height), value_(value), other_(value == 255 ? 0 : 255), result_(Sized(width)) {
+    for (int k = 0; k < 3; ++k) rows_[k] = clear_[k] = Sized(width);
+  }
+
+  // Where the next input row goes (width samples).
+  BYTE* NextInput() { return rows_[fed_ % 3].data(); }
+
+  // Takes the row written at NextInput() and hands every result row now complete to
+  // sink(row_index, samples); the samples are valid only during the call.
+  template <typename Sink>
+  void Push(const Sink& sink) {
+    const int j = fed_++;
+    ClearOfOther(rows_[j % 3].data(), clear_[j % 3].data(), width_, other_);
+    if (j == 0) EdgeRow(0, sink);
+    if (j >= 2 && j - 1 < height_ - 1) {
+      ErodeRow(rows_[(j - 1) % 3].data(), clear_[(j - 2) % 3].data(), clear_[(j - 1) % 3].data(),
+               clear_[j % 3].data(), result_.data(), width_, value_, other_);
+      sink(j - 1, static_cast<const BYTE*>(result_.data()));
+    }
+    if (j == height_ - 1 && j > 0) EdgeRow(j, sink);
+  }
+
+ private:
+  static std::vector<BYTE> Sized(int width) { return std::vector<BYTE>(static_cast<size_t>(width > 0 ? width : 1)); }
+
+  template <typename Sink>
+  void EdgeRow(int j, const Sink& sink) {
+    std::memset(result_.data(), 128, static_cast<size_t>(width_));
+    sink(j, static_cast<const BYTE*>(result_.data()));
+  }
+
+  const int width_, height_;
+  const BYTE value_, other_;
+  int fed_ = 0;
+  std::vector<BYTE> rows_[3], clear_[3], result_;
+};
 
 template <int Step>
 void ErodeRectangle(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, BYTE value) {
-  const BYTE other = value == 255 ? 0 : 255;
-  for (int j = 0; j < height; ++j) {
-    BYTE* row = dst + static_cast<long>(j) * dst_pitch;
-    row[0] = 128;
-    row[(width - 1) * Step] = 128;
-  }
-  BYTE* first = dst;
-  BYTE* last = dst + static_cast<long>(height - 1) * dst_pitch;
-  for (int i = 0; i < width; ++i, first += Step, last += Step) *first = *last = 128;
-
+  ErosionRows pass(width, height, value);
   Vectorised([&] {
-    for (int j = 1; j < height - 1; ++j) {
-      const BYTE* up = src + static_cast<long>(j - 1) * src_pitch;
-      ErodeRow<Step>(up, up + src_pitch, up + 2 * static_cast<long>(src_pitch),
-                     dst + static_cast<long>(j) * dst_pitch, width - 2, value, other);
+    for (int j = 0; j < height; ++j) {
+      GatherSamples<Step>(src + static_cast<long>(j) * src_pitch, pass.NextInput(), width);
+      pass.Push([&](int r, const BYTE* row) { ScatterSamples<Step>(row, dst + static_cast<long>(r) * dst_pitch, width); });
     }
   });
 }
@@ -61,40 +101,76 @@ namespace morpher {
 
 namespace {
 
-// The rectangle of the erosion passes: the window with its edges included, addressed from its
-// first byte in memory (for RGB that is picture row by, the pass treating rows alike).
-template <PixelFormat F, typename Byte>
-Byte* RectangleStart(const PlaneOf<Byte>& p, const Window& w) {
-  const int first_row = IsRGB(F) ? MemoryRow(F, p.height, w.by) : w.ty;
-  return p.Row(first_row) + w.lx * BytesPerPixel(F);
+// A result row written over `count` pixels of an output row, greyed as the window's inside is:
+// RGB copies the sample into green and red, YUY2 sets each pixel's own chroma byte to 128,
+// planar writes the sample (its chroma is greyed per plane afterwards).
+template <PixelFormat F>
+inline void PutGreyed(const BYTE* __restrict row, BYTE* __restrict dst, int count) {
+  if constexpr (IsRGB(F)) {
+    PutGreyRgb<BytesPerPixel(F)>(row, dst, count);
+  } else if constexpr (F == PixelFormat::YUY2) {
+    PutNeutralYuy2(row, dst, count);
+  } else {
+    ScatterSamples<1>(row, dst, count);
+  }
 }
 
+// Planar chroma of the window's inside: neutral (RGB and YUY2 were greyed with the rows).
+template <PixelFormat F>
+void GreyChroma(const FramePlanes<BYTE>& o, const Window& w) {
+  if constexpr (IsPlanar(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
+}
+
+// One pass of `value` from src into out (a copy of src), greyed on [lx, rx) x [ty, by): row by
+// and column rx keep the source.
 template <PixelFormat F>
 void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
   constexpr int step = BytesPerPixel(F);
   const ConstPlane s = ReadPlane(src);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  Morpher::ErodePass(RectangleStart<F>(s, w), RectangleStart<F>(o.y, w), s.pitch, o.y.pitch, w.rx - w.lx + 1,
-                     w.by - w.ty + 1, step, value);
-  GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
-  // Row by and column rx of the rectangle show the source again (chroma there was not touched).
-  std::memcpy(PictureRow<F>(o.y, w.by) + w.lx * step, PictureRow<F>(s, w.by) + w.lx * step,
-              static_cast<size_t>((w.rx - w.lx + 1) * step));
-  for (int y = w.ty; y < w.by; ++y)
-    std::memcpy(PictureRow<F>(o.y, y) + w.rx * step, PictureRow<F>(s, y) + w.rx * step, step);
+  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  ErosionRows pass(width, height, static_cast<BYTE>(value));
+  Vectorised([&] {
+    for (int j = 0; j < height; ++j) {
+      GatherSamples<step>(PictureRow<F>(s, w.ty + j) + w.lx * step, pass.NextInput(), width);
+      pass.Push([&](int r, const BYTE* row) {
+        if (w.ty + r < w.by) PutGreyed<F>(row, PictureRow<F>(o.y, w.ty + r) + w.lx * step, width - 1);
+      });
+    }
+  });
+  GreyChroma<F>(o, w);
 }
 
+// Two passes in place, the first's rows feeding the second as they come: a frame row is
+// written only after the last row that reads it has come in. The whole rectangle gets the
+// second pass's samples (its edge 128); [lx, rx) x [ty, by) is greyed.
 template <PixelFormat F>
-void CloseOrOpenIn(const PVideoFrame& frame, const PVideoFrame& scratch, const Window& w, int first, int second) {
+void CloseOrOpenIn(const PVideoFrame& frame, const Window& w, int first, int second) {
   constexpr int step = BytesPerPixel(F);
   const FramePlanes<BYTE> f = WritePlanes(frame, F);
-  const Plane t = WritePlane(scratch);
   const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
-  BYTE* in_frame = RectangleStart<F>(f.y, w);
-  BYTE* in_scratch = RectangleStart<F>(t, w);
-  Morpher::ErodePass(in_frame, in_scratch, f.y.pitch, t.pitch, width, height, step, first);
-  Morpher::ErodePass(in_scratch, in_frame, t.pitch, f.y.pitch, width, height, step, second);
-  GreyOut<F>(f, w.lx, w.rx, w.ty, w.by);
+  ErosionRows first_pass(width, height, static_cast<BYTE>(first));
+  ErosionRows second_pass(width, height, static_cast<BYTE>(second));
+  Vectorised([&] {
+    const auto put = [&](int r, const BYTE* row) {
+      BYTE* d = PictureRow<F>(f.y, w.ty + r) + w.lx * step;
+      if (w.ty + r < w.by) {
+        PutGreyed<F>(row, d, width - 1);
+        d[(width - 1) * step] = row[width - 1];
+      } else {
+        ScatterSamples<step>(row, d, width);
+      }
+    };
+    const auto into_second = [&](int, const BYTE* row) {
+      std::memcpy(second_pass.NextInput(), row, static_cast<size_t>(width));
+      second_pass.Push(put);
+    };
+    for (int j = 0; j < height; ++j) {
+      GatherSamples<step>(PictureRow<F>(f.y, w.ty + j) + w.lx * step, first_pass.NextInput(), width);
+      first_pass.Push(into_second);
+    }
+  });
+  GreyChroma<F>(f, w);
 }
 
 // Six passes in place, each seeing the changes it has already made: a mark pixel on the mask's
@@ -162,8 +238,8 @@ void ErodeOrDilate(const PVideoFrame& out, const PVideoFrame& src, const FrameJo
   ForFormat(job.format, [&](auto f) { ErodeOrDilateIn<f.value>(out, src, job.w, value); });
 }
 
-void CloseOrOpen(const PVideoFrame& frame, const PVideoFrame& scratch, const FrameJob& job, int first, int second) {
-  ForFormat(job.format, [&](auto f) { CloseOrOpenIn<f.value>(frame, scratch, job.w, first, second); });
+void CloseOrOpen(const PVideoFrame& frame, const FrameJob& job, int first, int second) {
+  ForFormat(job.format, [&](auto f) { CloseOrOpenIn<f.value>(frame, job.w, first, second); });
 }
 
 void Thin(const PVideoFrame& frame, const FrameJob& job) {
