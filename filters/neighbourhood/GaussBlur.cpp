@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "filters/common/Args.h"
@@ -31,32 +32,56 @@ Samples SamplesOf(const PVideoFrame& f, int plane, int offset, int step, int pix
   return {f->GetWritePtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
 }
 
+// The weights split for 16-bit lanes: k = 16 * high + low, low < 16. With the weights summing
+// to at most 1024 (KernelFor makes them so), the high sum stays within 64 * 255 and the low sum
+// within 11 * 15 * 255, and (16 * high + low) >> 10 == (high + (low >> 4)) >> 6 exactly.
+template <int Size>
+struct SplitWeights {
+  uint16_t high[Size], low[Size];
+  explicit SplitWeights(const GaussBlur::Kernel& k) {
+    for (int j = 0; j < Size; ++j) high[j] = static_cast<uint16_t>(k[j] >> 4), low[j] = static_cast<uint16_t>(k[j] & 15);
+  }
+};
+
 // The weighted sums along one contiguous row, neighbours `Tap` bytes apart: the first and last
 // h * Tap bytes are copied, the others weighted. The weights mirror about the centre (KernelFor
-// makes them so), so pairs share a product. Weights sum to at most 1024: the shifted sums fit
-// a byte.
+// makes them so): a pair shares its products. The weights are local copies, so stores into
+// the byte row cannot be taken to change them.
 template <int Tap, int Size>
-inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int width, const int* k) {
+inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int width, const SplitWeights<Size>& w) {
   constexpr int h = Size / 2;
+  uint16_t high[Size], low[Size];
+  for (int j = 0; j < Size; ++j) high[j] = w.high[j], low[j] = w.low[j];
   const int lead = std::min(h * Tap, width), tail = std::max(width - h * Tap, lead);
   for (int i = 0; i < lead; ++i) out[i] = in[i];
   for (int i = h * Tap; i < width - h * Tap; ++i) {
-    int sum = k[h] * in[i];
-    for (int j = 0; j < h; ++j) sum += k[j] * (in[i + (j - h) * Tap] + in[i + (h - j) * Tap]);
-    out[i] = static_cast<BYTE>(sum >> 10);
+    uint16_t hs = static_cast<uint16_t>(high[h] * in[i]), ls = static_cast<uint16_t>(low[h] * in[i]);
+#pragma GCC unroll 8
+    for (int j = 0; j < h; ++j) {
+      const uint16_t pair = static_cast<uint16_t>(in[i + (j - h) * Tap] + in[i + (h - j) * Tap]);
+      hs = static_cast<uint16_t>(hs + high[j] * pair);
+      ls = static_cast<uint16_t>(ls + low[j] * pair);
+    }
+    out[i] = static_cast<BYTE>((hs + (ls >> 4)) >> 6);
   }
   for (int i = tail; i < width; ++i) out[i] = in[i];
 }
 
 template <int Size>
-inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width, const int* k) {
+inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width, const SplitWeights<Size>& w) {
   constexpr int h = Size / 2;
+  uint16_t high[Size], low[Size];
   const BYTE* __restrict r[Size];
-  for (int j = 0; j < Size; ++j) r[j] = rows[j];
+  for (int j = 0; j < Size; ++j) high[j] = w.high[j], low[j] = w.low[j], r[j] = rows[j];
   for (int i = 0; i < width; ++i) {
-    int sum = k[h] * r[h][i];
-    for (int j = 0; j < h; ++j) sum += k[j] * (r[j][i] + r[Size - 1 - j][i]);
-    out[i] = static_cast<BYTE>(sum >> 10);
+    uint16_t hs = static_cast<uint16_t>(high[h] * r[h][i]), ls = static_cast<uint16_t>(low[h] * r[h][i]);
+#pragma GCC unroll 8
+    for (int j = 0; j < h; ++j) {
+      const uint16_t pair = static_cast<uint16_t>(r[j][i] + r[Size - 1 - j][i]);
+      hs = static_cast<uint16_t>(hs + high[j] * pair);
+      ls = static_cast<uint16_t>(ls + low[j] * pair);
+    }
+    out[i] = static_cast<BYTE>((hs + (ls >> 4)) >> 6);
   }
 }
 
@@ -72,8 +97,7 @@ void BlurPlane(const Samples& p, const GaussBlur::Kernel& kernel) {
   if (height < Size || width <= 0) return;
   const size_t row_bytes = static_cast<size_t>(width);
   std::vector<BYTE> ring(row_bytes * Size), gathered(Step == 1 ? 0 : row_bytes), result(Step == 1 ? 0 : row_bytes);
-  int k[Size];
-  for (int j = 0; j < Size; ++j) k[j] = kernel[j];
+  const SplitWeights<Size> k(kernel);
   Vectorised([&] {
     const BYTE* rows[Size];
     for (int y = 0; y < height; ++y) {
