@@ -16,12 +16,12 @@ namespace {
 // Argument positions in the signature.
 enum { kClip, kSize, kSd, kU, kV };
 
-// One plane of samples `Step` bytes apart in a row, or for RGB (Step 1, Tap 3 or 4) the row's
-// bytes with each channel's neighbours `Tap` bytes apart.
+// One plane of samples `Step` bytes apart in a row, or for RGB (Step 1, Tap 3 or 4) and whole
+// YUY2 rows (Step 1, kYuy2Row) several interleaved planes blurred together.
 struct Samples {
   BYTE* data;
   int pitch;
-  int width;  // samples per row (RGB: bytes of its pixels)
+  int width;  // samples per row (interleaved planes: all of them)
   int height;
 
   BYTE* Row(int y) const { return data + static_cast<long>(y) * pitch; }
@@ -67,6 +67,19 @@ inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int w
   for (int i = tail; i < width; ++i) out[i] = in[i];
 }
 
+// Tap 0 stands for a whole YUY2 row blurred at once: luma (even bytes) has its neighbours two
+// bytes apart, U and V (odd bytes) four apart. Both spacings are summed over the whole row and
+// the byte's own kept, which costs less than taking the planes apart and putting them back.
+constexpr int kYuy2Row = 0;
+
+template <int Size>
+inline void BlurYuy2RowAcross(const BYTE* __restrict in, BYTE* __restrict out, BYTE* __restrict luma,
+                              BYTE* __restrict chroma, int width, const SplitWeights<Size>& w) {
+  BlurRowAcross<2, Size>(in, luma, width, w);
+  BlurRowAcross<4, Size>(in, chroma, width, w);
+  for (int i = 0; i < width; ++i) out[i] = (i & 1) ? chroma[i] : luma[i];
+}
+
 template <int Size>
 inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width, const SplitWeights<Size>& w) {
   constexpr int h = Size / 2;
@@ -97,6 +110,7 @@ void BlurPlane(const Samples& p, const GaussBlur::Kernel& kernel) {
   if (height < Size || width <= 0) return;
   const size_t row_bytes = static_cast<size_t>(width);
   std::vector<BYTE> ring(row_bytes * Size), gathered(Step == 1 ? 0 : row_bytes), result(Step == 1 ? 0 : row_bytes);
+  std::vector<BYTE> luma(Tap == kYuy2Row ? row_bytes : 0), chroma(Tap == kYuy2Row ? row_bytes : 0);
   const SplitWeights<Size> k(kernel);
   Vectorised([&] {
     const BYTE* rows[Size];
@@ -106,7 +120,12 @@ void BlurPlane(const Samples& p, const GaussBlur::Kernel& kernel) {
         GatherSamples<Step>(in, gathered.data(), width);
         in = gathered.data();
       }
-      BlurRowAcross<Tap, Size>(in, ring.data() + (y % Size) * row_bytes, width, k);
+      BYTE* across = ring.data() + (y % Size) * row_bytes;
+      if constexpr (Tap == kYuy2Row) {
+        BlurYuy2RowAcross<Size>(in, across, luma.data(), chroma.data(), width, k);
+      } else {
+        BlurRowAcross<Tap, Size>(in, across, width, k);
+      }
       const int out_y = y - h;
       if (out_y < h) continue;
       for (int j = 0; j < Size; ++j) rows[j] = ring.data() + ((out_y - h + j) % Size) * row_bytes;
@@ -175,6 +194,10 @@ PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
     case PixelFormat::RGB24: blur(BlurFor<1, 3>(size), PLANAR_Y, 0, 1, 3); break;
     case PixelFormat::RGB32: blur(BlurFor<1, 4>(size), PLANAR_Y, 0, 1, 4); break;
     case PixelFormat::YUY2:
+      if (u && v) {
+        blur(BlurFor<1, kYuy2Row>(size), PLANAR_Y, 0, 1, 2);
+        break;
+      }
       blur(BlurFor<2, 1>(size), PLANAR_Y, 0, 2, 2);
       if (u) blur(BlurFor<4, 1>(size), PLANAR_Y, 1, 4, 4);  // one U per pixel pair
       if (v) blur(BlurFor<4, 1>(size), PLANAR_Y, 3, 4, 4);
