@@ -28,32 +28,35 @@ inline void ErodeRow(const BYTE* __restrict mid, const BYTE* __restrict up, cons
 }
 
 // One erosion pass over a rectangle of `width` x `height` samples, streamed through contiguous
-// row buffers: rows go in top to bottom and each result row leaves as soon as the row below it
-// has come in. Result rows 0 and height-1 and samples 0 and width-1 are 128; inside, a sample
-// keeps `value` only when it holds it and none of its eight neighbours holds `other` (the
-// sample itself then cannot), otherwise it gets `other`. The 3x3 test is separable: each input
-// row's three-wide test is made once and shared by the three result rows that need it.
+// rows: rows go in top to bottom and each result row leaves as soon as the row below it has
+// come in. Result rows 0 and height-1 and samples 0 and width-1 are 128; inside, a sample keeps
+// `value` only when it holds it and none of its eight neighbours holds `other` (the sample
+// itself then cannot), otherwise it gets `other`. The 3x3 test is separable: each input row's
+// three-wide test is made once and shared by the three result rows that need it.
 class ErosionRows {
  public:
   ErosionRows(int width, int height, BYTE value)
-      : width_(width), height_(height), value_(value), other_(value == 255 ? 0 : 255), result_(Sized(width)) {
-    for (int k = 0; k < 3; ++k) rows_[k] = clear_[k] = Sized(width);
+      : width_(width), height_(height), value_(value), other_(value == 255 ? 0 : 255) {
+    for (int k = 0; k < 3; ++k) own_[k] = clear_[k] = result_[k] = Sized(width);
   }
 
-  // Where the next input row goes (width samples).
-  BYTE* NextInput() { return rows_[fed_ % 3].data(); }
+  // A buffer for the next input row, for callers that must gather it first.
+  BYTE* InputBuffer() { return own_[fed_ % 3].data(); }
 
-  // Takes the row written at NextInput() and hands every result row now complete to
-  // sink(row_index, samples); the samples are valid only during the call.
+  // Takes the next input row (width samples, left as they are until two more rows have come in)
+  // and hands every result row now complete to sink(row_index, samples). Result rows stay as
+  // they are until two more result rows have left, so a second pass can take them as input.
   template <typename Sink>
-  void Push(const Sink& sink) {
+  void Push(const BYTE* row, const Sink& sink) {
     const int j = fed_++;
-    ClearOfOther(rows_[j % 3].data(), clear_[j % 3].data(), width_, other_);
+    in_[j % 3] = row;
+    ClearOfOther(row, clear_[j % 3].data(), width_, other_);
     if (j == 0) EdgeRow(0, sink);
     if (j >= 2 && j - 1 < height_ - 1) {
-      ErodeRow(rows_[(j - 1) % 3].data(), clear_[(j - 2) % 3].data(), clear_[(j - 1) % 3].data(),
-               clear_[j % 3].data(), result_.data(), width_, value_, other_);
-      sink(j - 1, static_cast<const BYTE*>(result_.data()));
+      BYTE* out = result_[(j - 1) % 3].data();
+      ErodeRow(in_[(j - 1) % 3], clear_[(j - 2) % 3].data(), clear_[(j - 1) % 3].data(), clear_[j % 3].data(), out,
+               width_, value_, other_);
+      sink(j - 1, static_cast<const BYTE*>(out));
     }
     if (j == height_ - 1 && j > 0) EdgeRow(j, sink);
   }
@@ -63,24 +66,36 @@ class ErosionRows {
 
   template <typename Sink>
   void EdgeRow(int j, const Sink& sink) {
-    std::memset(result_.data(), 128, static_cast<size_t>(width_));
-    sink(j, static_cast<const BYTE*>(result_.data()));
+    BYTE* out = result_[j % 3].data();
+    std::memset(out, 128, static_cast<size_t>(width_));
+    sink(j, static_cast<const BYTE*>(out));
   }
 
   const int width_, height_;
   const BYTE value_, other_;
   int fed_ = 0;
-  std::vector<BYTE> rows_[3], clear_[3], result_;
+  const BYTE* in_[3] = {};
+  std::vector<BYTE> own_[3], clear_[3], result_[3];
 };
+
+// The next input row of a pass: the frame's row itself when its samples are contiguous,
+// otherwise gathered into the pass's buffer.
+template <int Step>
+const BYTE* InputRow(ErosionRows& pass, const BYTE* samples, int width) {
+  if constexpr (Step == 1) return samples;
+  BYTE* row = pass.InputBuffer();
+  GatherSamples<Step>(samples, row, width);
+  return row;
+}
 
 template <int Step>
 void ErodeRectangle(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, BYTE value) {
   ErosionRows pass(width, height, value);
   Vectorised([&] {
-    for (int j = 0; j < height; ++j) {
-      GatherSamples<Step>(src + static_cast<long>(j) * src_pitch, pass.NextInput(), width);
-      pass.Push([&](int r, const BYTE* row) { ScatterSamples<Step>(row, dst + static_cast<long>(r) * dst_pitch, width); });
-    }
+    for (int j = 0; j < height; ++j)
+      pass.Push(InputRow<Step>(pass, src + static_cast<long>(j) * src_pitch, width), [&](int r, const BYTE* row) {
+        ScatterSamples<Step>(row, dst + static_cast<long>(r) * dst_pitch, width);
+      });
   });
 }
 
@@ -131,12 +146,10 @@ void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Windo
   const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
   ErosionRows pass(width, height, static_cast<BYTE>(value));
   Vectorised([&] {
-    for (int j = 0; j < height; ++j) {
-      GatherSamples<step>(PictureRow<F>(s, w.ty + j) + w.lx * step, pass.NextInput(), width);
-      pass.Push([&](int r, const BYTE* row) {
+    for (int j = 0; j < height; ++j)
+      pass.Push(InputRow<step>(pass, PictureRow<F>(s, w.ty + j) + w.lx * step, width), [&](int r, const BYTE* row) {
         if (w.ty + r < w.by) PutGreyed<F>(row, PictureRow<F>(o.y, w.ty + r) + w.lx * step, width - 1);
       });
-    }
   });
   GreyChroma<F>(o, w);
 }
@@ -161,14 +174,9 @@ void CloseOrOpenIn(const PVideoFrame& frame, const Window& w, int first, int sec
         ScatterSamples<step>(row, d, width);
       }
     };
-    const auto into_second = [&](int, const BYTE* row) {
-      std::memcpy(second_pass.NextInput(), row, static_cast<size_t>(width));
-      second_pass.Push(put);
-    };
-    for (int j = 0; j < height; ++j) {
-      GatherSamples<step>(PictureRow<F>(f.y, w.ty + j) + w.lx * step, first_pass.NextInput(), width);
-      first_pass.Push(into_second);
-    }
+    const auto into_second = [&](int, const BYTE* row) { second_pass.Push(row, put); };
+    for (int j = 0; j < height; ++j)
+      first_pass.Push(InputRow<step>(first_pass, PictureRow<F>(f.y, w.ty + j) + w.lx * step, width), into_second);
   });
   GreyChroma<F>(f, w);
 }
