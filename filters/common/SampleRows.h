@@ -49,6 +49,23 @@ inline void PutGreyRgb(const BYTE* __restrict src, BYTE* __restrict dst, int cou
   }
 }
 
+// The same into a row not yet written: the fourth byte of RGB32 comes from `pixels`.
+template <int Step>
+inline void PutGreyRgbFrom(const BYTE* __restrict src, const BYTE* __restrict pixels, BYTE* __restrict dst,
+                           int count) {
+  static_assert(Step == 3 || Step == 4, "RGB pixels are 3 or 4 bytes");
+  if constexpr (Step == 3) {
+    PutGreyRgb<3>(src, dst, count);
+  } else {
+    for (int i = 0; i < count; ++i) {
+      uint32_t pixel;
+      std::memcpy(&pixel, pixels + 4 * i, 4);
+      pixel = (pixel & 0xFF000000u) | (src[i] * 0x010101u);
+      std::memcpy(dst + 4 * i, &pixel, 4);
+    }
+  }
+}
+
 // A YUY2 row whose luma takes src[i] and whose chroma bytes (each pixel's own) become 128.
 inline void PutNeutralYuy2(const BYTE* __restrict src, BYTE* __restrict dst, int count) {
   for (int i = 0; i < count; ++i) {

@@ -1,5 +1,6 @@
 // The operations on the mask itself: erosion and dilation, their two combinations, thinning,
 // and the removal of isolated dots and holes.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -136,20 +137,47 @@ void GreyChroma(const FramePlanes<BYTE>& o, const Window& w) {
   if constexpr (IsPlanar(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
 }
 
-// One pass of `value` from src into out (a copy of src), greyed on [lx, rx) x [ty, by): row by
-// and column rx keep the source.
+// Copies a plane except memory rows [r0, r1) x bytes [b0, b1), which the caller writes.
+inline void CopyAround(const Plane& d, const ConstPlane& s, int r0, int r1, int b0, int b1) {
+  for (int y = 0; y < s.height; ++y) {
+    if (y < r0 || y >= r1) {
+      std::memcpy(d.Row(y), s.Row(y), static_cast<size_t>(s.row_size));
+      continue;
+    }
+    std::memcpy(d.Row(y), s.Row(y), static_cast<size_t>(b0));
+    std::memcpy(d.Row(y) + b1, s.Row(y) + b1, static_cast<size_t>(s.row_size - b1));
+  }
+}
+
+// One pass of `value` from src into out, greyed on [lx, rx) x [ty, by); everything else, row
+// by and column rx included, is the source's. That rectangle is written whole (every byte of
+// its pixels, planar chroma by the grey-out), so only the rest is copied.
 template <PixelFormat F>
 void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
   constexpr int step = BytesPerPixel(F);
-  const ConstPlane s = ReadPlane(src);
+  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
   const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  const int top = MemoryRow(F, s.y.height, w.ty), bottom = MemoryRow(F, s.y.height, w.by - 1);
+  CopyAround(o.y, s.y, std::min(top, bottom), std::max(top, bottom) + 1, w.lx * step, w.rx * step);
+  if constexpr (IsPlanar(F)) {
+    CopyAround(o.u, s.u, w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2);
+    CopyAround(o.v, s.v, w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2);
+  }
   ErosionRows pass(width, height, static_cast<BYTE>(value));
   Vectorised([&] {
-    for (int j = 0; j < height; ++j)
-      pass.Push(InputRow<step>(pass, PictureRow<F>(s, w.ty + j) + w.lx * step, width), [&](int r, const BYTE* row) {
-        if (w.ty + r < w.by) PutGreyed<F>(row, PictureRow<F>(o.y, w.ty + r) + w.lx * step, width - 1);
+    for (int j = 0; j < height; ++j) {
+      const BYTE* in = PictureRow<F>(s.y, w.ty + j) + w.lx * step;
+      pass.Push(InputRow<step>(pass, in, width), [&](int r, const BYTE* row) {
+        if (w.ty + r == w.by) return;
+        BYTE* d = PictureRow<F>(o.y, w.ty + r) + w.lx * step;
+        if constexpr (IsRGB(F)) {
+          PutGreyRgbFrom<step>(row, PictureRow<F>(s.y, w.ty + r) + w.lx * step, d, width - 1);
+        } else {
+          PutGreyed<F>(row, d, width - 1);
+        }
       });
+    }
   });
   GreyChroma<F>(o, w);
 }
@@ -242,7 +270,6 @@ void IsolatedDotsIn(const PVideoFrame& out, const PVideoFrame& src, const Window
 }  // namespace
 
 void ErodeOrDilate(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int value) {
-  CopyFrame(out, src, job.format);
   ForFormat(job.format, [&](auto f) { ErodeOrDilateIn<f.value>(out, src, job.w, value); });
 }
 
