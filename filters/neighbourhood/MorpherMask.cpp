@@ -149,64 +149,78 @@ inline void CopyAround(const Plane& d, const ConstPlane& s, int r0, int r1, int 
   }
 }
 
-// One pass of `value` from src into out, greyed on [lx, rx) x [ty, by); everything else, row
-// by and column rx included, is the source's. That rectangle is written whole (every byte of
-// its pixels, planar chroma by the grey-out), so only the rest is copied.
+// Copies src into out except [lx, rx) x [ty, by), whose pixels the mask operations write whole
+// (every byte, planar chroma by the grey-out).
 template <PixelFormat F>
-void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
+void CopyAroundGreyed(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const Window& w) {
   constexpr int step = BytesPerPixel(F);
-  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
-  const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
   const int top = MemoryRow(F, s.y.height, w.ty), bottom = MemoryRow(F, s.y.height, w.by - 1);
   CopyAround(o.y, s.y, std::min(top, bottom), std::max(top, bottom) + 1, w.lx * step, w.rx * step);
   if constexpr (IsPlanar(F)) {
     CopyAround(o.u, s.u, w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2);
     CopyAround(o.v, s.v, w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2);
   }
+}
+
+// A result row over `count` pixels of picture row y, greyed; the fourth byte of RGB32 is the
+// source's.
+template <PixelFormat F>
+inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o,
+                          const Window& w, int y, int count) {
+  constexpr int step = BytesPerPixel(F);
+  BYTE* d = PictureRow<F>(o.y, y) + w.lx * step;
+  if constexpr (IsRGB(F)) {
+    PutGreyRgbFrom<step>(row, PictureRow<F>(s.y, y) + w.lx * step, d, count);
+  } else {
+    PutGreyed<F>(row, d, count);
+  }
+}
+
+// One pass of `value` from src into out, greyed on [lx, rx) x [ty, by); everything else, row
+// by and column rx included, is the source's.
+template <PixelFormat F>
+void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
+  constexpr int step = BytesPerPixel(F);
+  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
+  const FramePlanes<BYTE> o = WritePlanes(out, F);
+  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  CopyAroundGreyed<F>(o, s, w);
   ErosionRows pass(width, height, static_cast<BYTE>(value));
   Vectorised([&] {
-    for (int j = 0; j < height; ++j) {
-      const BYTE* in = PictureRow<F>(s.y, w.ty + j) + w.lx * step;
-      pass.Push(InputRow<step>(pass, in, width), [&](int r, const BYTE* row) {
-        if (w.ty + r == w.by) return;
-        BYTE* d = PictureRow<F>(o.y, w.ty + r) + w.lx * step;
-        if constexpr (IsRGB(F)) {
-          PutGreyRgbFrom<step>(row, PictureRow<F>(s.y, w.ty + r) + w.lx * step, d, width - 1);
-        } else {
-          PutGreyed<F>(row, d, width - 1);
-        }
+    for (int j = 0; j < height; ++j)
+      pass.Push(InputRow<step>(pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width), [&](int r, const BYTE* row) {
+        if (w.ty + r < w.by) PutGreyedFrom<F>(row, s, o, w, w.ty + r, width - 1);
       });
-    }
   });
   GreyChroma<F>(o, w);
 }
 
-// Two passes in place, the first's rows feeding the second as they come: a frame row is
-// written only after the last row that reads it has come in. The whole rectangle gets the
-// second pass's samples (its edge 128); [lx, rx) x [ty, by) is greyed.
+// Two passes, the first's rows feeding the second as they come. The whole rectangle gets the
+// second pass's samples (its edge 128); [lx, rx) x [ty, by) is greyed; the rest is the source's.
 template <PixelFormat F>
-void CloseOrOpenIn(const PVideoFrame& frame, const Window& w, int first, int second) {
+void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int first, int second) {
   constexpr int step = BytesPerPixel(F);
-  const FramePlanes<BYTE> f = WritePlanes(frame, F);
+  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
+  const FramePlanes<BYTE> o = WritePlanes(out, F);
   const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  CopyAroundGreyed<F>(o, s, w);
   ErosionRows first_pass(width, height, static_cast<BYTE>(first));
   ErosionRows second_pass(width, height, static_cast<BYTE>(second));
   Vectorised([&] {
     const auto put = [&](int r, const BYTE* row) {
-      BYTE* d = PictureRow<F>(f.y, w.ty + r) + w.lx * step;
-      if (w.ty + r < w.by) {
-        PutGreyed<F>(row, d, width - 1);
-        d[(width - 1) * step] = row[width - 1];
+      const int y = w.ty + r;
+      if (y < w.by) {
+        PutGreyedFrom<F>(row, s, o, w, y, width - 1);
+        PictureRow<F>(o.y, y)[w.rx * step] = row[width - 1];
       } else {
-        ScatterSamples<step>(row, d, width);
+        ScatterSamples<step>(row, PictureRow<F>(o.y, y) + w.lx * step, width);
       }
     };
     const auto into_second = [&](int, const BYTE* row) { second_pass.Push(row, put); };
     for (int j = 0; j < height; ++j)
-      first_pass.Push(InputRow<step>(first_pass, PictureRow<F>(f.y, w.ty + j) + w.lx * step, width), into_second);
+      first_pass.Push(InputRow<step>(first_pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width), into_second);
   });
-  GreyChroma<F>(f, w);
+  GreyChroma<F>(o, w);
 }
 
 // Six passes in place, each seeing the changes it has already made: a mark pixel on the mask's
@@ -273,8 +287,8 @@ void ErodeOrDilate(const PVideoFrame& out, const PVideoFrame& src, const FrameJo
   ForFormat(job.format, [&](auto f) { ErodeOrDilateIn<f.value>(out, src, job.w, value); });
 }
 
-void CloseOrOpen(const PVideoFrame& frame, const FrameJob& job, int first, int second) {
-  ForFormat(job.format, [&](auto f) { CloseOrOpenIn<f.value>(frame, job.w, first, second); });
+void CloseOrOpen(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int first, int second) {
+  ForFormat(job.format, [&](auto f) { CloseOrOpenIn<f.value>(out, src, job.w, first, second); });
 }
 
 void Thin(const PVideoFrame& frame, const FrameJob& job) {

@@ -90,7 +90,7 @@ void Outline(const Plane& p, const Window& w) {
 // The operations. Those given `out` write a new frame that starts as a copy of `src`; those
 // given `frame` change it in place (it must be writable).
 void ErodeOrDilate(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int value);
-void CloseOrOpen(const PVideoFrame& frame, const FrameJob& job, int first, int second);
+void CloseOrOpen(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int first, int second);
 void Thin(const PVideoFrame& frame, const FrameJob& job);
 void IsolatedDots(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, bool salt);
 void Relief(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, Morpher::Operation operation);
