@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "filters/common/Args.h"
@@ -18,18 +19,33 @@ enum { kClip, kSize, kSd, kU, kV };
 
 // One plane of samples `Step` bytes apart in a row, or for RGB (Step 1, Tap 3 or 4) and whole
 // YUY2 rows (Step 1, kYuy2Row) several interleaved planes blurred together.
-struct Samples {
-  BYTE* data;
+template <typename Byte>
+struct SamplesIn {
+  Byte* data;
   int pitch;
   int width;  // samples per row (interleaved planes: all of them)
   int height;
 
-  BYTE* Row(int y) const { return data + static_cast<long>(y) * pitch; }
+  Byte* Row(int y) const { return data + static_cast<long>(y) * pitch; }
 };
+using Samples = SamplesIn<BYTE>;
+using ConstSamples = SamplesIn<const BYTE>;
 
-Samples SamplesOf(const PVideoFrame& f, int plane, int offset, int step, int pixel_bytes) {
+ConstSamples ReadSamples(const PVideoFrame& f, int plane, int offset, int step, int pixel_bytes) {
+  const int pixels = f->GetRowSize(plane) / pixel_bytes;
+  return {f->GetReadPtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
+}
+
+Samples WriteSamples(const PVideoFrame& f, int plane, int offset, int step, int pixel_bytes) {
   const int pixels = f->GetRowSize(plane) / pixel_bytes;
   return {f->GetWritePtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
+}
+
+void CopyPlane(const PVideoFrame& out, const PVideoFrame& src, int plane) {
+  for (int y = 0; y < src->GetHeight(plane); ++y)
+    std::memcpy(out->GetWritePtr(plane) + static_cast<long>(y) * out->GetPitch(plane),
+                src->GetReadPtr(plane) + static_cast<long>(y) * src->GetPitch(plane),
+                static_cast<size_t>(src->GetRowSize(plane)));
 }
 
 // The weights split for 16-bit lanes: k = 16 * high + low, low < 16. With the weights summing
@@ -98,48 +114,55 @@ inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width
   }
 }
 
-// Blurs P in place, streamed: each row is gathered into a contiguous buffer (unless its samples
-// already are one), blurred along into a ring of the last Size such rows, and as soon as the
-// ring holds rows y-h .. y+h, row y is blurred down and written back. A frame row is rewritten
-// only after every row that reads it has been read. The first and last h rows keep their
-// samples; a plane shorter than Size keeps all of them.
+// Blurs `in` into `out` (the same plane, or for Step 1 another frame's), streamed: each row is
+// gathered into a contiguous buffer (unless its samples already are one), blurred along into a
+// ring of the last Size such rows, and as soon as the ring holds rows y-h .. y+h, row y is
+// blurred down and written. In place, a row is rewritten only after every row that reads it
+// has been read. The first and last h rows keep their samples; a plane shorter than Size keeps
+// all of them.
 template <int Step, int Tap, int Size>
-void BlurPlane(const Samples& p, const GaussBlur::Kernel& kernel) {
+void BlurPlane(const ConstSamples& in, const Samples& out, const GaussBlur::Kernel& kernel) {
   constexpr int h = Size / 2;
-  const int width = p.width, height = p.height;
-  if (height < Size || width <= 0) return;
+  const int width = in.width, height = in.height;
+  if (width <= 0) return;
   const size_t row_bytes = static_cast<size_t>(width);
+  if constexpr (Step == 1) {
+    if (in.data != out.data)
+      for (int y = 0; y < height; ++y)
+        if (y < h || y >= height - h) std::memcpy(out.Row(y), in.Row(y), row_bytes);
+  }
+  if (height < Size) return;
   std::vector<BYTE> ring(row_bytes * Size), gathered(Step == 1 ? 0 : row_bytes), result(Step == 1 ? 0 : row_bytes);
   std::vector<BYTE> luma(Tap == kYuy2Row ? row_bytes : 0), chroma(Tap == kYuy2Row ? row_bytes : 0);
   const SplitWeights<Size> k(kernel);
   Vectorised([&] {
     const BYTE* rows[Size];
     for (int y = 0; y < height; ++y) {
-      const BYTE* in = p.Row(y);
+      const BYTE* row = in.Row(y);
       if constexpr (Step != 1) {
-        GatherSamples<Step>(in, gathered.data(), width);
-        in = gathered.data();
+        GatherSamples<Step>(row, gathered.data(), width);
+        row = gathered.data();
       }
       BYTE* across = ring.data() + (y % Size) * row_bytes;
       if constexpr (Tap == kYuy2Row) {
-        BlurYuy2RowAcross<Size>(in, across, luma.data(), chroma.data(), width, k);
+        BlurYuy2RowAcross<Size>(row, across, luma.data(), chroma.data(), width, k);
       } else {
-        BlurRowAcross<Tap, Size>(in, across, width, k);
+        BlurRowAcross<Tap, Size>(row, across, width, k);
       }
       const int out_y = y - h;
       if (out_y < h) continue;
       for (int j = 0; j < Size; ++j) rows[j] = ring.data() + ((out_y - h + j) % Size) * row_bytes;
       if constexpr (Step == 1) {
-        BlurRowDown<Size>(rows, p.Row(out_y), width, k);
+        BlurRowDown<Size>(rows, out.Row(out_y), width, k);
       } else {
         BlurRowDown<Size>(rows, result.data(), width, k);
-        ScatterSamples<Step>(result.data(), p.Row(out_y), width);
+        ScatterSamples<Step>(result.data(), out.Row(out_y), width);
       }
     }
   });
 }
 
-using PlaneBlur = void (*)(const Samples&, const GaussBlur::Kernel&);
+using PlaneBlur = void (*)(const ConstSamples&, const Samples&, const GaussBlur::Kernel&);
 
 template <int Step, int Tap>
 PlaneBlur BlurFor(int size) {
@@ -185,10 +208,13 @@ GaussBlur::GaussBlur(const PClip& child, int size_, double sd_, bool u_, bool v_
       format(FormatOf(vi)) {}
 
 PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
-  PVideoFrame frame = child->GetFrame(n, env);
-  env->MakeWritable(&frame);
+  const PVideoFrame src = child->GetFrame(n, env);
+  PVideoFrame out = env->NewVideoFrame(vi);
+  // Contiguous planes blur from the source into the new frame; planes of samples between other
+  // bytes blur in place in a copy.
   auto blur = [&](PlaneBlur plane_blur, int plane, int offset, int step, int pixel_bytes) {
-    plane_blur(SamplesOf(frame, plane, offset, step, pixel_bytes), kernel);
+    plane_blur(ReadSamples(step == 1 ? src : out, plane, offset, step, pixel_bytes),
+               WriteSamples(out, plane, offset, step, pixel_bytes), kernel);
   };
   switch (format) {
     case PixelFormat::RGB24: blur(BlurFor<1, 3>(size), PLANAR_Y, 0, 1, 3); break;
@@ -198,6 +224,7 @@ PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
         blur(BlurFor<1, kYuy2Row>(size), PLANAR_Y, 0, 1, 2);
         break;
       }
+      CopyPlane(out, src, PLANAR_Y);
       blur(BlurFor<2, 1>(size), PLANAR_Y, 0, 2, 2);
       if (u) blur(BlurFor<4, 1>(size), PLANAR_Y, 1, 4, 4);  // one U per pixel pair
       if (v) blur(BlurFor<4, 1>(size), PLANAR_Y, 3, 4, 4);
@@ -205,10 +232,12 @@ PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
     default:
       blur(BlurFor<1, 1>(size), PLANAR_Y, 0, 1, 1);
       if (u) blur(BlurFor<1, 1>(size), PLANAR_U, 0, 1, 1);
+      else CopyPlane(out, src, PLANAR_U);
       if (v) blur(BlurFor<1, 1>(size), PLANAR_V, 0, 1, 1);
+      else CopyPlane(out, src, PLANAR_V);
       break;
   }
-  return frame;
+  return out;
 }
 
 AVSValue CreateGaussBlur(AVSValue args, void*, IScriptEnvironment* env) {
