@@ -253,30 +253,39 @@ void ThinIn(const PVideoFrame& frame, const Window& w, BYTE mark, BYTE back) {
 }
 
 // A pixel's code weighs its raw sample and its neighbours' by powers of two: 255 is a 255 dot
-// on 0, 130050 a 0 hole in 255.
+// on 0, 130050 a 0 hole in 255. One row of samples 1..count of `mid` (gathered rows).
+template <bool Salt>
+inline void DotRow(const BYTE* __restrict n, const BYTE* __restrict p, const BYTE* __restrict s,
+                   BYTE* __restrict out, int count) {
+  for (int i = 0; i < count; ++i) {
+    const int code = p[i + 1] + 2 * p[i + 2] + 4 * n[i + 2] + 8 * n[i + 1] + 16 * n[i] + 32 * p[i] + 64 * s[i] +
+                     128 * s[i + 1] + 256 * s[i + 2];
+    if constexpr (Salt) {
+      out[i] = code == 255 ? 0 : p[i + 1];
+    } else {
+      out[i] = code == 130050 ? 255 : p[i + 1];
+    }
+  }
+}
+
+// Rows ty+1 .. by-2 and columns lx+1 .. rx-2 get the result (bytes 0..2 of an RGB pixel, the
+// sample of a YUV one); then the outline, and on YUV neutral chroma.
 template <PixelFormat F>
 void IsolatedDotsIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, bool salt) {
   constexpr int step = BytesPerPixel(F);
-  const ConstPlane sp = ReadPlane(src);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  for (int y = w.ty + 1; y <= w.by - 2; ++y) {
-    const BYTE* n = PictureRow<F>(sp, y - 1) + (w.lx + 1) * step;
-    const BYTE* p = PictureRow<F>(sp, y) + (w.lx + 1) * step;
-    const BYTE* s = PictureRow<F>(sp, y + 1) + (w.lx + 1) * step;
+  const int count = w.rx - w.lx - 2;
+  std::vector<BYTE> dots(static_cast<size_t>(count > 0 ? count : 1));
+  ForInnerRows<F>(ReadPlane(src), w, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
+    if (salt) DotRow<true>(up, mid, down, dots.data(), count);
+    else DotRow<false>(up, mid, down, dots.data(), count);
     BYTE* d = PictureRow<F>(o.y, y) + (w.lx + 1) * step;
-    for (int x = w.lx + 1; x <= w.rx - 2; ++x, n += step, p += step, s += step, d += step) {
-      const int code = p[0] + 2 * p[step] + 4 * n[step] + 8 * n[0] + 16 * n[-step] + 32 * p[-step] +
-                       64 * s[-step] + 128 * s[0] + 256 * s[step];
-      BYTE v = p[0];
-      if (salt && code == 255) v = 0;
-      if (!salt && code == 130050) v = 255;
-      if constexpr (IsRGB(F)) {
-        d[0] = d[1] = d[2] = v;
-      } else {
-        d[0] = v;
-      }
+    if constexpr (IsRGB(F)) {
+      PutGreyRgb<step>(dots.data(), d, count);
+    } else {
+      ScatterSamples<step>(dots.data(), d, count);
     }
-  }
+  });
   Outline<F>(o.y, w);
   if constexpr (!IsRGB(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
 }

@@ -62,29 +62,19 @@ inline void PutMarks(const BYTE* __restrict marks, BYTE* __restrict dst, int cou
 }
 
 // Rows ty+1 .. by-2 and columns lx+1 .. rx-2 get the mark or background value (every byte of an
-// RGB pixel, the sample of a YUV one); then the outline, and on YUV neutral chroma. Each
-// picture row's samples of columns lx .. rx-1 are gathered once into a ring of three.
+// RGB pixel, the sample of a YUV one); then the outline, and on YUV neutral chroma.
 template <PixelFormat F, Operation Op>
 void ReliefIn(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
   constexpr int step = BytesPerPixel(F);
   const Window& w = job.w;
-  const ConstPlane sp = ReadPlane(src);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int count = w.rx - w.lx - 2, width = count + 2;
-  if (count > 0 && w.by - w.ty >= 3) {
-    const size_t row_bytes = static_cast<size_t>(width);
-    std::vector<BYTE> rows(row_bytes * 3), marks(static_cast<size_t>(count));
-    const int16_t lt = ThresholdForSamples(job.lt), ut = ThresholdForSamples(job.ut);
-    auto ring = [&](int y) { return rows.data() + (y % 3) * row_bytes; };
-    Vectorised([&] {
-      for (int y = w.ty; y <= w.by - 1; ++y) {
-        GatherSamples<step>(PictureRow<F>(sp, y) + w.lx * step, ring(y), width);
-        if (y < w.ty + 2) continue;
-        MarkRow<Op>(ring(y - 2), ring(y - 1), ring(y), marks.data(), count, lt, ut, job.markval, job.backval);
-        PutMarks<F>(marks.data(), PictureRow<F>(o.y, y - 1) + (w.lx + 1) * step, count);
-      }
-    });
-  }
+  const int count = w.rx - w.lx - 2;
+  std::vector<BYTE> marks(static_cast<size_t>(count > 0 ? count : 1));
+  const int16_t lt = ThresholdForSamples(job.lt), ut = ThresholdForSamples(job.ut);
+  ForInnerRows<F>(ReadPlane(src), w, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
+    MarkRow<Op>(up, mid, down, marks.data(), count, lt, ut, job.markval, job.backval);
+    PutMarks<F>(marks.data(), PictureRow<F>(o.y, y) + (w.lx + 1) * step, count);
+  });
   Outline<F>(o.y, w);
   if constexpr (!IsRGB(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
 }
