@@ -1,6 +1,7 @@
 // The operations on the mask itself: erosion and dilation, their two combinations, thinning,
 // and the removal of isolated dots and holes.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -223,31 +224,69 @@ void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window&
   GreyChroma<F>(o, w);
 }
 
-// Six passes in place, each seeing the changes it has already made: a mark pixel on the mask's
-// edge turns to background unless it is an end point or joins two parts of the mask.
+// Whether a mark pixel on the mask's edge turns to background: it has a background 4-neighbour,
+// at least two mark neighbours, and it is neither an end point nor a joint of two parts of the
+// mask (fewer than two joins round it). Bitwise throughout, so a row is judged in vectors.
+inline bool Thins(BYTE P, BYTE N, BYTE NE, BYTE E, BYTE SE, BYTE S, BYTE SW, BYTE W, BYTE NW, BYTE mark, BYTE back) {
+  const uint8_t mN = N == mark, mNE = NE == mark, mE = E == mark, mSE = SE == mark;
+  const uint8_t mS = S == mark, mSW = SW == mark, mW = W == mark, mNW = NW == mark;
+  const uint8_t bN = N == back, bNE = NE == back, bE = E == back, bSE = SE == back;
+  const uint8_t bS = S == back, bSW = SW == back, bW = W == back, bNW = NW == back;
+  const uint8_t marks = static_cast<uint8_t>(mN + mNE + mE + mSE + mS + mSW + mW + mNW);
+  const uint8_t joins =
+      static_cast<uint8_t>((mNW & bN) + (mN & bNE & bE) + (mNE & bE) + (mE & bSE & bS) + (mSE & bS) +
+                           (mS & bSW & bW) + (mSW & bW) + (mW & bNW & bN));
+  return (P == mark) & ((bN | bS | bW | bE) != 0) & (marks >= 2) & (joins < 2);
+}
+
+// One row of a thinning pass over samples 1..width-2 of `p`, `n` being the row above as this
+// pass left it. Each pixel sees its west neighbour as already changed by this pass: the row is
+// judged in vectors with the west neighbours as they were, which holds for every pixel whose
+// west neighbour stayed; right of a turn, pixels are judged again in order until one stays.
+// Turns are few, so runs of eight pixels without one are stepped over at once.
+inline void ThinRow(const BYTE* __restrict n, BYTE* __restrict p, const BYTE* __restrict s, BYTE* __restrict turns,
+                    int width, BYTE mark, BYTE back) {
+  const int end = width - 1;
+  for (int x = 1; x < end; ++x)
+    turns[x] = Thins(p[x], n[x], n[x + 1], p[x + 1], s[x + 1], s[x], s[x - 1], p[x - 1], n[x - 1], mark, back);
+  int x = 1;
+  while (x < end) {
+    if (x + 8 <= end) {
+      uint64_t eight;
+      std::memcpy(&eight, turns + x, 8);
+      if (eight == 0) {
+        x += 8;
+        continue;
+      }
+    }
+    if (!turns[x]) {
+      ++x;
+      continue;
+    }
+    p[x++] = back;
+    while (x < end && Thins(p[x], n[x], n[x + 1], p[x + 1], s[x + 1], s[x], s[x - 1], p[x - 1], n[x - 1], mark, back))
+      p[x++] = back;
+    ++x;  // judged with its west neighbour turned, and stays
+  }
+}
+
+// Six passes in place, each seeing the changes it has already made, over the window's samples
+// copied into contiguous rows (columns lx .. rx, rows ty .. by) and copied back after.
 template <PixelFormat F>
 void ThinIn(const PVideoFrame& frame, const Window& w, BYTE mark, BYTE back) {
   constexpr int step = BytesPerPixel(F);
   const FramePlanes<BYTE> f = WritePlanes(frame, F);
-  for (int pass = 0; pass < 6; ++pass) {
-    for (int y = w.ty + 1; y < w.by; ++y) {
-      const BYTE* n = PictureRow<F>(f.y, y - 1) + (w.lx + 1) * step;
-      BYTE* p = PictureRow<F>(f.y, y) + (w.lx + 1) * step;
-      const BYTE* s = PictureRow<F>(f.y, y + 1) + (w.lx + 1) * step;
-      for (int x = w.lx + 1; x < w.rx; ++x, n += step, p += step, s += step) {
-        if (*p != mark) continue;
-        const bool N = n[0] == mark, NE = n[step] == mark, E = p[step] == mark, SE = s[step] == mark;
-        const bool S = s[0] == mark, SW = s[-step] == mark, W = p[-step] == mark, NW = n[-step] == mark;
-        const bool bN = n[0] == back, bNE = n[step] == back, bE = p[step] == back, bSE = s[step] == back;
-        const bool bS = s[0] == back, bSW = s[-step] == back, bW = p[-step] == back, bNW = n[-step] == back;
-        if (!(bN || bS || bW || bE)) continue;
-        if (N + NE + E + SE + S + SW + W + NW < 2) continue;
-        const int joins = (NW && bN) + (N && bNE && bE) + (NE && bE) + (E && bSE && bS) + (SE && bS) +
-                          (S && bSW && bW) + (SW && bW) + (W && bNW && bN);
-        if (joins < 2) *p = back;
-      }
-    }
-  }
+  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  const size_t row_bytes = static_cast<size_t>(width);
+  std::vector<BYTE> samples(row_bytes * static_cast<size_t>(height)), turns(row_bytes);
+  auto row = [&](int r) { return samples.data() + static_cast<size_t>(r) * row_bytes; };
+  Vectorised([&] {
+    for (int r = 0; r < height; ++r) GatherSamples<step>(PictureRow<F>(f.y, w.ty + r) + w.lx * step, row(r), width);
+    for (int pass = 0; pass < 6; ++pass)
+      for (int r = 1; r < height - 1; ++r) ThinRow(row(r - 1), row(r), row(r + 1), turns.data(), width, mark, back);
+    for (int r = 1; r < height - 1; ++r)
+      ScatterSamples<step>(row(r) + 1, PictureRow<F>(f.y, w.ty + r) + (w.lx + 1) * step, width - 2);
+  });
   GreyOut<F>(f, w.lx, w.rx, w.ty, w.by);
   Outline<F>(f.y, w);
 }
