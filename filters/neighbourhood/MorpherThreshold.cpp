@@ -29,12 +29,13 @@ inline int16_t ThresholdForSamples(int t) { return static_cast<int16_t>(t < -1 ?
 template <Operation Op>
 bool Marks(int16_t P, int16_t N, int16_t S, int16_t W, int16_t E, int16_t lt, int16_t ut) {
   const bool in_range = (lt <= P) & (P <= ut);
-  if constexpr (Op == Operation::Vale) return in_range & Valley(P, N, S, W, E);
-  if constexpr (Op == Operation::Ridge) return in_range & Ridge(P, N, S, W, E);
-  if constexpr (Op == Operation::Rorv) return in_range & (Valley(P, N, S, W, E) | Ridge(P, N, S, W, E));
-  if constexpr (Op == Operation::Flood) return (P <= lt) | Valley(P, N, S, W, E);
-  if constexpr (Op == Operation::Drain) return (P >= ut) | Ridge(P, N, S, W, E);
-  if constexpr (Op == Operation::Ford) return in_range & !Valley(P, N, S, W, E) & !Ridge(P, N, S, W, E);
+  const bool V = Valley(P, N, S, W, E), R = Ridge(P, N, S, W, E);  // the one not used is dropped
+  if constexpr (Op == Operation::Vale) return in_range & V;
+  if constexpr (Op == Operation::Ridge) return in_range & R;
+  if constexpr (Op == Operation::Rorv) return in_range & (V | R);
+  if constexpr (Op == Operation::Flood) return (P <= lt) | V;
+  if constexpr (Op == Operation::Drain) return (P >= ut) | R;
+  if constexpr (Op == Operation::Ford) return in_range & !V & !R;
   return false;
 }
 
