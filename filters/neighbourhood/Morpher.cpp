@@ -77,11 +77,10 @@ PVideoFrame Morpher::GetFrame(int n, IScriptEnvironment* env) {
     }
     case Operation::Close:
     case Operation::Open: {
-      PVideoFrame scratch = env->NewVideoFrame(vi, 16);
-      env->MakeWritable(&src);
+      PVideoFrame out = env->NewVideoFrame(vi, 16);
       const bool close = operation == Operation::Close;
-      morpher::CloseOrOpen(src, scratch, job, close ? job.markval : job.backval, close ? job.backval : job.markval);
-      return src;
+      morpher::CloseOrOpen(out, src, job, close ? job.markval : job.backval, close ? job.backval : job.markval);
+      return out;
     }
     case Operation::Thin:
       env->MakeWritable(&src);

@@ -1,7 +1,11 @@
 // The operations on the mask itself: erosion and dilation, their two combinations, thinning,
 // and the removal of isolated dots and holes.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
@@ -9,38 +13,91 @@ namespace tintara {
 
 namespace {
 
-// One row of the inside of the rectangle: a pixel keeps `value` only when it holds it and none
-// of its eight neighbours holds `other`. Written without branches on pointers that cannot alias
-// (the passes never work in place), so the compiler vectorises it.
-template <int Step>
-inline void ErodeRow(const BYTE* __restrict up, const BYTE* __restrict mid, const BYTE* __restrict down,
-                     BYTE* __restrict out, int count, BYTE value, BYTE other) {
-  for (int i = 0; i < count; ++i) {
-    const int a = i * Step, b = a + Step, c = b + Step;  // columns i-1, i, i+1 of the row
-    const bool touched = (up[a] == other) | (up[b] == other) | (up[c] == other) | (mid[a] == other) |
-                         (mid[c] == other) | (down[a] == other) | (down[b] == other) | (down[c] == other);
-    out[b] = ((mid[b] != value) | touched) ? other : value;
+// Marks in `clear` the samples 1..width-2 of a row none of whose three horizontal neighbours
+// (itself included) holds `other`.
+inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int width, BYTE other) {
+  for (int i = 1; i < width - 1; ++i)
+    clear[i] = ((row[i - 1] != other) & (row[i] != other) & (row[i + 1] != other)) ? 0xFF : 0;
+}
+
+// The result row: 128 at both ends; inside, `value` where the sample holds it and the three
+// rows around it are clear of `other` there, `other` elsewhere.
+inline void ErodeRow(const BYTE* __restrict mid, const BYTE* __restrict up, const BYTE* __restrict here,
+                     const BYTE* __restrict down, BYTE* __restrict out, int width, BYTE value, BYTE other) {
+  out[0] = 128;
+  for (int i = 1; i < width - 1; ++i) out[i] = ((mid[i] == value) & ((up[i] & here[i] & down[i]) != 0)) ? value : other;
+  out[width - 1] = 128;
+}
+
+// One erosion pass over a rectangle of `width` x `height` samples, streamed through contiguous
+// rows: rows go in top to bottom and each result row leaves as soon as the row below it has
+// come in. Result rows 0 and height-1 and samples 0 and width-1 are 128; inside, a sample keeps
+// `value` only when it holds it and none of its eight neighbours holds `other` (the sample
+// itself then cannot), otherwise it gets `other`. The 3x3 test is separable: each input row's
+// three-wide test is made once and shared by the three result rows that need it.
+class ErosionRows {
+ public:
+  ErosionRows(int width, int height, BYTE value)
+      : width_(width), height_(height), value_(value), other_(value == 255 ? 0 : 255) {
+    for (int k = 0; k < 3; ++k) own_[k] = clear_[k] = result_[k] = Sized(width);
   }
+
+  // A buffer for the next input row, for callers that must gather it first.
+  BYTE* InputBuffer() { return own_[fed_ % 3].data(); }
+
+  // Takes the next input row (width samples, left as they are until two more rows have come in)
+  // and hands every result row now complete to sink(row_index, samples). Result rows stay as
+  // they are until two more result rows have left, so a second pass can take them as input.
+  template <typename Sink>
+  void Push(const BYTE* row, const Sink& sink) {
+    const int j = fed_++;
+    in_[j % 3] = row;
+    ClearOfOther(row, clear_[j % 3].data(), width_, other_);
+    if (j == 0) EdgeRow(0, sink);
+    if (j >= 2 && j - 1 < height_ - 1) {
+      BYTE* out = result_[(j - 1) % 3].data();
+      ErodeRow(in_[(j - 1) % 3], clear_[(j - 2) % 3].data(), clear_[(j - 1) % 3].data(), clear_[j % 3].data(), out,
+               width_, value_, other_);
+      sink(j - 1, static_cast<const BYTE*>(out));
+    }
+    if (j == height_ - 1 && j > 0) EdgeRow(j, sink);
+  }
+
+ private:
+  static std::vector<BYTE> Sized(int width) { return std::vector<BYTE>(static_cast<size_t>(width > 0 ? width : 1)); }
+
+  template <typename Sink>
+  void EdgeRow(int j, const Sink& sink) {
+    BYTE* out = result_[j % 3].data();
+    std::memset(out, 128, static_cast<size_t>(width_));
+    sink(j, static_cast<const BYTE*>(out));
+  }
+
+  const int width_, height_;
+  const BYTE value_, other_;
+  int fed_ = 0;
+  const BYTE* in_[3] = {};
+  std::vector<BYTE> own_[3], clear_[3], result_[3];
+};
+
+// The next input row of a pass: the frame's row itself when its samples are contiguous,
+// otherwise gathered into the pass's buffer.
+template <int Step>
+const BYTE* InputRow(ErosionRows& pass, const BYTE* samples, int width) {
+  if constexpr (Step == 1) return samples;
+  BYTE* row = pass.InputBuffer();
+  GatherSamples<Step>(samples, row, width);
+  return row;
 }
 
 template <int Step>
 void ErodeRectangle(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, BYTE value) {
-  const BYTE other = value == 255 ? 0 : 255;
-  for (int j = 0; j < height; ++j) {
-    BYTE* row = dst + static_cast<long>(j) * dst_pitch;
-    row[0] = 128;
-    row[(width - 1) * Step] = 128;
-  }
-  BYTE* first = dst;
-  BYTE* last = dst + static_cast<long>(height - 1) * dst_pitch;
-  for (int i = 0; i < width; ++i, first += Step, last += Step) *first = *last = 128;
-
+  ErosionRows pass(width, height, value);
   Vectorised([&] {
-    for (int j = 1; j < height - 1; ++j) {
-      const BYTE* up = src + static_cast<long>(j - 1) * src_pitch;
-      ErodeRow<Step>(up, up + src_pitch, up + 2 * static_cast<long>(src_pitch),
-                     dst + static_cast<long>(j) * dst_pitch, width - 2, value, other);
-    }
+    for (int j = 0; j < height; ++j)
+      pass.Push(InputRow<Step>(pass, src + static_cast<long>(j) * src_pitch, width), [&](int r, const BYTE* row) {
+        ScatterSamples<Step>(row, dst + static_cast<long>(r) * dst_pitch, width);
+      });
   });
 }
 
@@ -61,96 +118,213 @@ namespace morpher {
 
 namespace {
 
-// The rectangle of the erosion passes: the window with its edges included, addressed from its
-// first byte in memory (for RGB that is picture row by, the pass treating rows alike).
-template <PixelFormat F, typename Byte>
-Byte* RectangleStart(const PlaneOf<Byte>& p, const Window& w) {
-  const int first_row = IsRGB(F) ? MemoryRow(F, p.height, w.by) : w.ty;
-  return p.Row(first_row) + w.lx * BytesPerPixel(F);
+// A result row written over `count` pixels of an output row, greyed as the window's inside is:
+// RGB copies the sample into green and red, YUY2 sets each pixel's own chroma byte to 128,
+// planar writes the sample (its chroma is greyed per plane afterwards).
+template <PixelFormat F>
+inline void PutGreyed(const BYTE* __restrict row, BYTE* __restrict dst, int count) {
+  if constexpr (IsRGB(F)) {
+    PutGreyRgb<BytesPerPixel(F)>(row, dst, count);
+  } else if constexpr (F == PixelFormat::YUY2) {
+    PutNeutralYuy2(row, dst, count);
+  } else {
+    ScatterSamples<1>(row, dst, count);
+  }
 }
 
+// Planar chroma of the window's inside: neutral (RGB and YUY2 were greyed with the rows).
+template <PixelFormat F>
+void GreyChroma(const FramePlanes<BYTE>& o, const Window& w) {
+  if constexpr (IsPlanar(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
+}
+
+// Copies a plane except memory rows [r0, r1) x bytes [b0, b1), which the caller writes.
+inline void CopyAround(const Plane& d, const ConstPlane& s, int r0, int r1, int b0, int b1) {
+  for (int y = 0; y < s.height; ++y) {
+    if (y < r0 || y >= r1) {
+      std::memcpy(d.Row(y), s.Row(y), static_cast<size_t>(s.row_size));
+      continue;
+    }
+    std::memcpy(d.Row(y), s.Row(y), static_cast<size_t>(b0));
+    std::memcpy(d.Row(y) + b1, s.Row(y) + b1, static_cast<size_t>(s.row_size - b1));
+  }
+}
+
+// Copies src into out except [lx, rx) x [ty, by), whose pixels the mask operations write whole
+// (every byte, planar chroma by the grey-out).
+template <PixelFormat F>
+void CopyAroundGreyed(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const Window& w) {
+  constexpr int step = BytesPerPixel(F);
+  const int top = MemoryRow(F, s.y.height, w.ty), bottom = MemoryRow(F, s.y.height, w.by - 1);
+  CopyAround(o.y, s.y, std::min(top, bottom), std::max(top, bottom) + 1, w.lx * step, w.rx * step);
+  if constexpr (IsPlanar(F)) {
+    CopyAround(o.u, s.u, w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2);
+    CopyAround(o.v, s.v, w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2);
+  }
+}
+
+// A result row over `count` pixels of picture row y, greyed; the fourth byte of RGB32 is the
+// source's.
+template <PixelFormat F>
+inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o,
+                          const Window& w, int y, int count) {
+  constexpr int step = BytesPerPixel(F);
+  BYTE* d = PictureRow<F>(o.y, y) + w.lx * step;
+  if constexpr (IsRGB(F)) {
+    PutGreyRgbFrom<step>(row, PictureRow<F>(s.y, y) + w.lx * step, d, count);
+  } else {
+    PutGreyed<F>(row, d, count);
+  }
+}
+
+// One pass of `value` from src into out, greyed on [lx, rx) x [ty, by); everything else, row
+// by and column rx included, is the source's.
 template <PixelFormat F>
 void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
   constexpr int step = BytesPerPixel(F);
-  const ConstPlane s = ReadPlane(src);
+  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  Morpher::ErodePass(RectangleStart<F>(s, w), RectangleStart<F>(o.y, w), s.pitch, o.y.pitch, w.rx - w.lx + 1,
-                     w.by - w.ty + 1, step, value);
-  GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
-  // Row by and column rx of the rectangle show the source again (chroma there was not touched).
-  std::memcpy(PictureRow<F>(o.y, w.by) + w.lx * step, PictureRow<F>(s, w.by) + w.lx * step,
-              static_cast<size_t>((w.rx - w.lx + 1) * step));
-  for (int y = w.ty; y < w.by; ++y)
-    std::memcpy(PictureRow<F>(o.y, y) + w.rx * step, PictureRow<F>(s, y) + w.rx * step, step);
-}
-
-template <PixelFormat F>
-void CloseOrOpenIn(const PVideoFrame& frame, const PVideoFrame& scratch, const Window& w, int first, int second) {
-  constexpr int step = BytesPerPixel(F);
-  const FramePlanes<BYTE> f = WritePlanes(frame, F);
-  const Plane t = WritePlane(scratch);
   const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
-  BYTE* in_frame = RectangleStart<F>(f.y, w);
-  BYTE* in_scratch = RectangleStart<F>(t, w);
-  Morpher::ErodePass(in_frame, in_scratch, f.y.pitch, t.pitch, width, height, step, first);
-  Morpher::ErodePass(in_scratch, in_frame, t.pitch, f.y.pitch, width, height, step, second);
-  GreyOut<F>(f, w.lx, w.rx, w.ty, w.by);
+  CopyAroundGreyed<F>(o, s, w);
+  ErosionRows pass(width, height, static_cast<BYTE>(value));
+  Vectorised([&] {
+    for (int j = 0; j < height; ++j)
+      pass.Push(InputRow<step>(pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width), [&](int r, const BYTE* row) {
+        if (w.ty + r < w.by) PutGreyedFrom<F>(row, s, o, w, w.ty + r, width - 1);
+      });
+  });
+  GreyChroma<F>(o, w);
 }
 
-// Six passes in place, each seeing the changes it has already made: a mark pixel on the mask's
-// edge turns to background unless it is an end point or joins two parts of the mask.
+// Two passes, the first's rows feeding the second as they come. The whole rectangle gets the
+// second pass's samples (its edge 128); [lx, rx) x [ty, by) is greyed; the rest is the source's.
+template <PixelFormat F>
+void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int first, int second) {
+  constexpr int step = BytesPerPixel(F);
+  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
+  const FramePlanes<BYTE> o = WritePlanes(out, F);
+  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  CopyAroundGreyed<F>(o, s, w);
+  ErosionRows first_pass(width, height, static_cast<BYTE>(first));
+  ErosionRows second_pass(width, height, static_cast<BYTE>(second));
+  Vectorised([&] {
+    const auto put = [&](int r, const BYTE* row) {
+      const int y = w.ty + r;
+      if (y < w.by) {
+        PutGreyedFrom<F>(row, s, o, w, y, width - 1);
+        PictureRow<F>(o.y, y)[w.rx * step] = row[width - 1];
+      } else {
+        ScatterSamples<step>(row, PictureRow<F>(o.y, y) + w.lx * step, width);
+      }
+    };
+    const auto into_second = [&](int, const BYTE* row) { second_pass.Push(row, put); };
+    for (int j = 0; j < height; ++j)
+      first_pass.Push(InputRow<step>(first_pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width), into_second);
+  });
+  GreyChroma<F>(o, w);
+}
+
+// Whether a mark pixel on the mask's edge turns to background: it has a background 4-neighbour,
+// at least two mark neighbours, and it is neither an end point nor a joint of two parts of the
+// mask (fewer than two joins round it). Bitwise throughout, so a row is judged in vectors.
+inline bool Thins(BYTE P, BYTE N, BYTE NE, BYTE E, BYTE SE, BYTE S, BYTE SW, BYTE W, BYTE NW, BYTE mark, BYTE back) {
+  const uint8_t mN = N == mark, mNE = NE == mark, mE = E == mark, mSE = SE == mark;
+  const uint8_t mS = S == mark, mSW = SW == mark, mW = W == mark, mNW = NW == mark;
+  const uint8_t bN = N == back, bNE = NE == back, bE = E == back, bSE = SE == back;
+  const uint8_t bS = S == back, bSW = SW == back, bW = W == back, bNW = NW == back;
+  const uint8_t marks = static_cast<uint8_t>(mN + mNE + mE + mSE + mS + mSW + mW + mNW);
+  const uint8_t joins =
+      static_cast<uint8_t>((mNW & bN) + (mN & bNE & bE) + (mNE & bE) + (mE & bSE & bS) + (mSE & bS) +
+                           (mS & bSW & bW) + (mSW & bW) + (mW & bNW & bN));
+  return (P == mark) & ((bN | bS | bW | bE) != 0) & (marks >= 2) & (joins < 2);
+}
+
+// One row of a thinning pass over samples 1..width-2 of `p`, `n` being the row above as this
+// pass left it. Each pixel sees its west neighbour as already changed by this pass: the row is
+// judged in vectors with the west neighbours as they were, which holds for every pixel whose
+// west neighbour stayed; right of a turn, pixels are judged again in order until one stays.
+// Turns are few, so runs of eight pixels without one are stepped over at once.
+inline void ThinRow(const BYTE* __restrict n, BYTE* __restrict p, const BYTE* __restrict s, BYTE* __restrict turns,
+                    int width, BYTE mark, BYTE back) {
+  const int end = width - 1;
+  for (int x = 1; x < end; ++x)
+    turns[x] = Thins(p[x], n[x], n[x + 1], p[x + 1], s[x + 1], s[x], s[x - 1], p[x - 1], n[x - 1], mark, back);
+  int x = 1;
+  while (x < end) {
+    if (x + 8 <= end) {
+      uint64_t eight;
+      std::memcpy(&eight, turns + x, 8);
+      if (eight == 0) {
+        x += 8;
+        continue;
+      }
+    }
+    if (!turns[x]) {
+      ++x;
+      continue;
+    }
+    p[x++] = back;
+    while (x < end && Thins(p[x], n[x], n[x + 1], p[x + 1], s[x + 1], s[x], s[x - 1], p[x - 1], n[x - 1], mark, back))
+      p[x++] = back;
+    ++x;  // judged with its west neighbour turned, and stays
+  }
+}
+
+// Six passes in place, each seeing the changes it has already made, over the window's samples
+// copied into contiguous rows (columns lx .. rx, rows ty .. by) and copied back after.
 template <PixelFormat F>
 void ThinIn(const PVideoFrame& frame, const Window& w, BYTE mark, BYTE back) {
   constexpr int step = BytesPerPixel(F);
   const FramePlanes<BYTE> f = WritePlanes(frame, F);
-  for (int pass = 0; pass < 6; ++pass) {
-    for (int y = w.ty + 1; y < w.by; ++y) {
-      const BYTE* n = PictureRow<F>(f.y, y - 1) + (w.lx + 1) * step;
-      BYTE* p = PictureRow<F>(f.y, y) + (w.lx + 1) * step;
-      const BYTE* s = PictureRow<F>(f.y, y + 1) + (w.lx + 1) * step;
-      for (int x = w.lx + 1; x < w.rx; ++x, n += step, p += step, s += step) {
-        if (*p != mark) continue;
-        const bool N = n[0] == mark, NE = n[step] == mark, E = p[step] == mark, SE = s[step] == mark;
-        const bool S = s[0] == mark, SW = s[-step] == mark, W = p[-step] == mark, NW = n[-step] == mark;
-        const bool bN = n[0] == back, bNE = n[step] == back, bE = p[step] == back, bSE = s[step] == back;
-        const bool bS = s[0] == back, bSW = s[-step] == back, bW = p[-step] == back, bNW = n[-step] == back;
-        if (!(bN || bS || bW || bE)) continue;
-        if (N + NE + E + SE + S + SW + W + NW < 2) continue;
-        const int joins = (NW && bN) + (N && bNE && bE) + (NE && bE) + (E && bSE && bS) + (SE && bS) +
-                          (S && bSW && bW) + (SW && bW) + (W && bNW && bN);
-        if (joins < 2) *p = back;
-      }
-    }
-  }
+  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  const size_t row_bytes = static_cast<size_t>(width);
+  std::vector<BYTE> samples(row_bytes * static_cast<size_t>(height)), turns(row_bytes);
+  auto row = [&](int r) { return samples.data() + static_cast<size_t>(r) * row_bytes; };
+  Vectorised([&] {
+    for (int r = 0; r < height; ++r) GatherSamples<step>(PictureRow<F>(f.y, w.ty + r) + w.lx * step, row(r), width);
+    for (int pass = 0; pass < 6; ++pass)
+      for (int r = 1; r < height - 1; ++r) ThinRow(row(r - 1), row(r), row(r + 1), turns.data(), width, mark, back);
+    for (int r = 1; r < height - 1; ++r)
+      ScatterSamples<step>(row(r) + 1, PictureRow<F>(f.y, w.ty + r) + (w.lx + 1) * step, width - 2);
+  });
   GreyOut<F>(f, w.lx, w.rx, w.ty, w.by);
   Outline<F>(f.y, w);
 }
 
 // A pixel's code weighs its raw sample and its neighbours' by powers of two: 255 is a 255 dot
-// on 0, 130050 a 0 hole in 255.
+// on 0, 130050 a 0 hole in 255. One row of samples 1..count of `mid` (gathered rows).
+template <bool Salt>
+inline void DotRow(const BYTE* __restrict n, const BYTE* __restrict p, const BYTE* __restrict s,
+                   BYTE* __restrict out, int count) {
+  for (int i = 0; i < count; ++i) {
+    const int code = p[i + 1] + 2 * p[i + 2] + 4 * n[i + 2] + 8 * n[i + 1] + 16 * n[i] + 32 * p[i] + 64 * s[i] +
+                     128 * s[i + 1] + 256 * s[i + 2];
+    if constexpr (Salt) {
+      out[i] = code == 255 ? 0 : p[i + 1];
+    } else {
+      out[i] = code == 130050 ? 255 : p[i + 1];
+    }
+  }
+}
+
+// Rows ty+1 .. by-2 and columns lx+1 .. rx-2 get the result (bytes 0..2 of an RGB pixel, the
+// sample of a YUV one); then the outline, and on YUV neutral chroma.
 template <PixelFormat F>
 void IsolatedDotsIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, bool salt) {
   constexpr int step = BytesPerPixel(F);
-  const ConstPlane sp = ReadPlane(src);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  for (int y = w.ty + 1; y <= w.by - 2; ++y) {
-    const BYTE* n = PictureRow<F>(sp, y - 1) + (w.lx + 1) * step;
-    const BYTE* p = PictureRow<F>(sp, y) + (w.lx + 1) * step;
-    const BYTE* s = PictureRow<F>(sp, y + 1) + (w.lx + 1) * step;
+  const int count = w.rx - w.lx - 2;
+  std::vector<BYTE> dots(static_cast<size_t>(count > 0 ? count : 1));
+  ForInnerRows<F>(ReadPlane(src), w, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
+    if (salt) DotRow<true>(up, mid, down, dots.data(), count);
+    else DotRow<false>(up, mid, down, dots.data(), count);
     BYTE* d = PictureRow<F>(o.y, y) + (w.lx + 1) * step;
-    for (int x = w.lx + 1; x <= w.rx - 2; ++x, n += step, p += step, s += step, d += step) {
-      const int code = p[0] + 2 * p[step] + 4 * n[step] + 8 * n[0] + 16 * n[-step] + 32 * p[-step] +
-                       64 * s[-step] + 128 * s[0] + 256 * s[step];
-      BYTE v = p[0];
-      if (salt && code == 255) v = 0;
-      if (!salt && code == 130050) v = 255;
-      if constexpr (IsRGB(F)) {
-        d[0] = d[1] = d[2] = v;
-      } else {
-        d[0] = v;
-      }
+    if constexpr (IsRGB(F)) {
+      PutGreyRgb<step>(dots.data(), d, count);
+    } else {
+      ScatterSamples<step>(dots.data(), d, count);
     }
-  }
+  });
   Outline<F>(o.y, w);
   if constexpr (!IsRGB(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
 }
@@ -158,12 +332,11 @@ void IsolatedDotsIn(const PVideoFrame& out, const PVideoFrame& src, const Window
 }  // namespace
 
 void ErodeOrDilate(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int value) {
-  CopyFrame(out, src, job.format);
   ForFormat(job.format, [&](auto f) { ErodeOrDilateIn<f.value>(out, src, job.w, value); });
 }
 
-void CloseOrOpen(const PVideoFrame& frame, const PVideoFrame& scratch, const FrameJob& job, int first, int second) {
-  ForFormat(job.format, [&](auto f) { CloseOrOpenIn<f.value>(frame, scratch, job.w, first, second); });
+void CloseOrOpen(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int first, int second) {
+  ForFormat(job.format, [&](auto f) { CloseOrOpenIn<f.value>(out, src, job.w, first, second); });
 }
 
 void Thin(const PVideoFrame& frame, const FrameJob& job) {

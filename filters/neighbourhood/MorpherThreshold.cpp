@@ -1,5 +1,10 @@
 // The operations that mark the brightness relief: each pixel of the window's inside is judged by
 // its sample against the thresholds and against its four direct neighbours.
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "filters/common/SampleRows.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
 namespace tintara::morpher {
@@ -10,23 +15,51 @@ using Operation = Morpher::Operation;
 
 // Valley: lower than both horizontal neighbours, a diagonal fall across the pixel, or a pixel
 // both of whose vertical neighbours are lower. Ridge: the same with every comparison reversed.
-inline bool Valley(int P, int N, int S, int W, int E) {
-  return (P < W && P < E) || (N < W && S < E) || (N < E && S < W) || (N < P && S < P);
+// Written with bitwise operators on 16-bit samples so a row of pixels is judged in vectors.
+inline bool Valley(int16_t P, int16_t N, int16_t S, int16_t W, int16_t E) {
+  return ((P < W) & (P < E)) | ((N < W) & (S < E)) | ((N < E) & (S < W)) | ((N < P) & (S < P));
 }
-inline bool Ridge(int P, int N, int S, int W, int E) {
-  return (P > W && P > E) || (N > W && S > E) || (N > E && S > W) || (N > P && S > P);
+inline bool Ridge(int16_t P, int16_t N, int16_t S, int16_t W, int16_t E) {
+  return ((P > W) & (P > E)) | ((N > W) & (S > E)) | ((N > E) & (S > W)) | ((N > P) & (S > P));
 }
 
+// The thresholds held to -1 .. 256 compare with samples of 0 .. 255 as the whole values do.
+inline int16_t ThresholdForSamples(int t) { return static_cast<int16_t>(t < -1 ? -1 : t > 256 ? 256 : t); }
+
 template <Operation Op>
-bool Marks(int P, int N, int S, int W, int E, int lt, int ut) {
-  const bool in_range = lt <= P && P <= ut;
-  if constexpr (Op == Operation::Vale) return in_range && Valley(P, N, S, W, E);
-  if constexpr (Op == Operation::Ridge) return in_range && Ridge(P, N, S, W, E);
-  if constexpr (Op == Operation::Rorv) return in_range && (Valley(P, N, S, W, E) || Ridge(P, N, S, W, E));
-  if constexpr (Op == Operation::Flood) return P <= lt || Valley(P, N, S, W, E);
-  if constexpr (Op == Operation::Drain) return P >= ut || Ridge(P, N, S, W, E);
-  if constexpr (Op == Operation::Ford) return in_range && !Valley(P, N, S, W, E) && !Ridge(P, N, S, W, E);
+bool Marks(int16_t P, int16_t N, int16_t S, int16_t W, int16_t E, int16_t lt, int16_t ut) {
+  const bool in_range = (lt <= P) & (P <= ut);
+  const bool V = Valley(P, N, S, W, E), R = Ridge(P, N, S, W, E);  // the one not used is dropped
+  if constexpr (Op == Operation::Vale) return in_range & V;
+  if constexpr (Op == Operation::Ridge) return in_range & R;
+  if constexpr (Op == Operation::Rorv) return in_range & (V | R);
+  if constexpr (Op == Operation::Flood) return (P <= lt) | V;
+  if constexpr (Op == Operation::Drain) return (P >= ut) | R;
+  if constexpr (Op == Operation::Ford) return in_range & !V & !R;
   return false;
+}
+
+// One row of marks for samples 1..count of `mid` (gathered rows, the window's columns lx..rx-1).
+template <Operation Op>
+inline void MarkRow(const BYTE* __restrict up, const BYTE* __restrict mid, const BYTE* __restrict down,
+                    BYTE* __restrict out, int count, int16_t lt, int16_t ut, BYTE mark, BYTE back) {
+  for (int i = 0; i < count; ++i)
+    out[i] = Marks<Op>(mid[i + 1], up[i + 1], down[i + 1], mid[i], mid[i + 2], lt, ut) ? mark : back;
+}
+
+// A row of marks into the frame: every byte of an RGB pixel, the sample of a YUV one.
+template <PixelFormat F>
+inline void PutMarks(const BYTE* __restrict marks, BYTE* __restrict dst, int count) {
+  if constexpr (F == PixelFormat::RGB32) {
+    for (int i = 0; i < count; ++i) {
+      const uint32_t pixel = marks[i] * 0x01010101u;
+      std::memcpy(dst + 4 * i, &pixel, 4);
+    }
+  } else if constexpr (F == PixelFormat::RGB24) {
+    PutGreyRgb<3>(marks, dst, count);
+  } else {
+    ScatterSamples<BytesPerPixel(F)>(marks, dst, count);
+  }
 }
 
 // Rows ty+1 .. by-2 and columns lx+1 .. rx-2 get the mark or background value (every byte of an
@@ -35,22 +68,14 @@ template <PixelFormat F, Operation Op>
 void ReliefIn(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
   constexpr int step = BytesPerPixel(F);
   const Window& w = job.w;
-  const ConstPlane sp = ReadPlane(src);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  for (int y = w.ty + 1; y <= w.by - 2; ++y) {
-    const BYTE* n = PictureRow<F>(sp, y - 1) + (w.lx + 1) * step;
-    const BYTE* p = PictureRow<F>(sp, y) + (w.lx + 1) * step;
-    const BYTE* s = PictureRow<F>(sp, y + 1) + (w.lx + 1) * step;
-    BYTE* d = PictureRow<F>(o.y, y) + (w.lx + 1) * step;
-    for (int x = w.lx + 1; x <= w.rx - 2; ++x, n += step, p += step, s += step, d += step) {
-      const BYTE v = Marks<Op>(p[0], n[0], s[0], p[-step], p[step], job.lt, job.ut) ? job.markval : job.backval;
-      if constexpr (IsRGB(F)) {
-        for (int b = 0; b < step; ++b) d[b] = v;
-      } else {
-        d[0] = v;
-      }
-    }
-  }
+  const int count = w.rx - w.lx - 2;
+  std::vector<BYTE> marks(static_cast<size_t>(count > 0 ? count : 1));
+  const int16_t lt = ThresholdForSamples(job.lt), ut = ThresholdForSamples(job.ut);
+  ForInnerRows<F>(ReadPlane(src), w, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
+    MarkRow<Op>(up, mid, down, marks.data(), count, lt, ut, job.markval, job.backval);
+    PutMarks<F>(marks.data(), PictureRow<F>(o.y, y) + (w.lx + 1) * step, count);
+  });
   Outline<F>(o.y, w);
   if constexpr (!IsRGB(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
 }

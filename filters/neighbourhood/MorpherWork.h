@@ -5,9 +5,11 @@
 #include <cstring>
 #include <initializer_list>
 #include <type_traits>
+#include <vector>
 
 #include "filters/common/Format.h"
 #include "filters/common/Motion.h"
+#include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"
 #include "filters/neighbourhood/Morpher.h"
 
@@ -87,10 +89,29 @@ void Outline(const Plane& p, const Window& w) {
   }
 }
 
+// Calls row(y, up, mid, down) for picture rows y = ty+1 .. by-2 with the samples of columns
+// lx .. rx-1 of rows y-1, y and y+1 gathered into contiguous rows (column x at x - lx): each
+// row is gathered once, into a ring of three.
+template <PixelFormat F, typename RowFn>
+void ForInnerRows(const ConstPlane& sp, const Window& w, const RowFn& row) {
+  constexpr int step = BytesPerPixel(F);
+  const int width = w.rx - w.lx;
+  if (width < 3 || w.by - w.ty < 3) return;
+  const size_t row_bytes = static_cast<size_t>(width);
+  std::vector<BYTE> rows(row_bytes * 3);
+  auto ring = [&](int y) { return rows.data() + (y % 3) * row_bytes; };
+  Vectorised([&] {
+    for (int y = w.ty; y <= w.by - 1; ++y) {
+      GatherSamples<step>(PictureRow<F>(sp, y) + w.lx * step, ring(y), width);
+      if (y >= w.ty + 2) row(y - 1, ring(y - 2), ring(y - 1), ring(y));
+    }
+  });
+}
+
 // The operations. Those given `out` write a new frame that starts as a copy of `src`; those
 // given `frame` change it in place (it must be writable).
 void ErodeOrDilate(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int value);
-void CloseOrOpen(const PVideoFrame& frame, const PVideoFrame& scratch, const FrameJob& job, int first, int second);
+void CloseOrOpen(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int first, int second);
 void Thin(const PVideoFrame& frame, const FrameJob& job);
 void IsolatedDots(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, bool salt);
 void Relief(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, Morpher::Operation operation);

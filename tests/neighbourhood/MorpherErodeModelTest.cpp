@@ -107,6 +107,50 @@ TEST_P(MorpherErodeModel, ErosionPassesAndFinishingAgreeWithTheModel) {
   }
 }
 
+// Frames from a few pixels wide to past the widest vectors with leftover columns, odd and even
+// heights; windows covering the frame, touching each edge, the narrowest allowed, and random.
+TEST_P(MorpherErodeModel, EveryFrameSizeAndWindowPlacementAgreesWithTheModel) {
+  TestHost host;
+  VideoInfo vi{};
+  vi.pixel_type = GetParam().pixel_type;
+  const PixelFormat format = FormatOf(vi);
+  std::mt19937 rng(77 + GetParam().pixel_type);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const char* const types[] = {"erode", "dilate", "close", "open"};
+  const int sizes[][2] = {{4, 3}, {6, 5}, {17, 7}, {34, 4}, {47, 9}, {64, 6}, {70, 5}, {131, 3}, {160, 8}, {199, 5}};
+  for (const auto& size : sizes) {
+    int W = size[0], H = size[1];
+    if (!IsRGB(format)) W += W % 2;
+    if (IsPlanar(format)) H += H % 2;
+    PClip mask = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+          const int k = pick(0, 19);
+          const int v = k < 11 ? 255 : k < 18 ? 0 : k < 19 ? 128 : pick(0, 255);
+          p.SetPixel(x, y, v, pick(0, 255), pick(0, 255));
+          if (format == PixelFormat::RGB32) p.Set(x, y, 3, pick(0, 255));
+        }
+    });
+    const Picture src = host.FrameOf(mask, 0);
+    for (int round = 0; round < 12; ++round) {
+      const std::string type = types[round % 4];
+      const bool white = round % 8 < 4;
+      Rect r{0, 0, W - 1, H - 1};
+      if (round / 4 == 1) {
+        r = Rect{pick(0, W - 3), pick(0, H - 3), 0, 0};
+        r.rx = pick(r.lx + 2, W - 1), r.by = pick(r.ty + 2, H - 1);
+      } else if (round / 4 == 2) {
+        r.lx = pick(0, W - 3), r.rx = r.lx + 2;  // three columns, every row
+      }
+      PClip out = host.Apply("Morpher", {Arg(mask), Named("type", type.c_str()), Named("white", white),
+                                         Named("lx", r.lx), Named("ty", r.ty), Named("rx", r.rx), Named("by", r.by)});
+      ASSERT_TRUE(Expected(src, type, white, r).Matches(host.FrameOf(out, 0)))
+          << W << "x" << H << " " << type << (white ? " white" : " black") << " window " << r.lx << "," << r.ty
+          << ".." << r.rx << "," << r.by;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllFormats, MorpherErodeModel, ::testing::ValuesIn(AllFormats()),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
