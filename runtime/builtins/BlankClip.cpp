@@ -1,6 +1,7 @@
 // BlankClip: a clip of one colour, every frame the same picture.
 #include <cstring>
 #include <initializer_list>
+#include <mutex>
 
 #include "runtime/MemoryClip.h"
 #include "runtime/builtins/ColorConvert.h"
@@ -47,6 +48,36 @@ void Fill(const PVideoFrame& f, const VideoInfo& vi, uint32_t color, bool yuv_gi
   }
 }
 
+// The picture is made when a frame is first asked for, so a script that only declares a clip,
+// or asks for its information, spends no memory on it (a wide blank clip is hundreds of MB).
+class BlankClip : public IClip {
+ public:
+  BlankClip(const VideoInfo& vi, uint32_t color, bool yuv_given, uint32_t color_yuv)
+      : vi_(vi), color_(color), yuv_given_(yuv_given), color_yuv_(color_yuv) {}
+
+  PVideoFrame GetFrame(int, IScriptEnvironment* env) override {
+    // A failure (out of memory) leaves the flag unset, so a later request tries again.
+    std::call_once(made_, [&] {
+      PVideoFrame frame = env->NewVideoFrame(vi_);
+      Fill(frame, vi_, color_, yuv_given_, color_yuv_);
+      frame_ = frame;
+    });
+    return frame_;
+  }
+  bool GetParity(int) override { return false; }
+  void GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
+  int SetCacheHints(int, int) override { return 0; }
+  const VideoInfo& GetVideoInfo() override { return vi_; }
+
+ private:
+  const VideoInfo vi_;
+  const uint32_t color_;
+  const bool yuv_given_;
+  const uint32_t color_yuv_;
+  std::once_flag made_;
+  PVideoFrame frame_;
+};
+
 }  // namespace
 
 Value BlankClipFunction(Environment& env, std::vector<Value>& args) {
@@ -70,10 +101,8 @@ Value BlankClipFunction(Environment& env, std::vector<Value>& args) {
   if (args[kColor].Defined() && args[kColorYuv].Defined()) env.Fail(name + ": give color or color_yuv, not both");
   CheckClipFormat(env, name, vi);
 
-  PVideoFrame frame = env.NewVideoFrame(vi);
-  Fill(frame, vi, static_cast<uint32_t>(args[kColor].integer), args[kColorYuv].Defined(),
-       static_cast<uint32_t>(args[kColorYuv].integer));
-  return Value::Clip(PClip(new MemoryClip(vi, {frame})));
+  return Value::Clip(PClip(new BlankClip(vi, static_cast<uint32_t>(args[kColor].integer), args[kColorYuv].Defined(),
+                                          static_cast<uint32_t>(args[kColorYuv].integer))));
 }
 
 }  // namespace tintara

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "runtime/builtins/Builtins.h"
 #include "runtime/builtins/ColorConvert.h"
@@ -115,6 +117,21 @@ TEST_F(Builtins, BlankClipColoursEveryFormat) {
   const PClip copy = Clip("BlankClip(BlankClip(width=6, height=4, pixel_type=\"YUY2\", length=3), color=$FFFFFF)");
   EXPECT_EQ(copy->GetVideoInfo().num_frames, 3);
   EXPECT_EQ(Frame(copy).Get(5, 3, 0), 235);
+}
+
+// A blank clip costs no frame until one is asked for (a 164060-pixel-wide one is 315 MB), then
+// every frame number, from several threads, gets the one same picture.
+TEST_F(Builtins, BlankClipMakesItsPictureOnFirstRequestOnly) {
+  const PClip wide = Clip("BlankClip(length=3, width=164060)");
+  EXPECT_EQ(env_.Frames().LiveFrames(), 0u);
+  const PClip small = Clip("BlankClip(length=5, width=8, height=2, color=$102030)");
+  std::vector<PVideoFrame> got(4);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 4; ++i) threads.emplace_back([&, i] { got[i] = small->GetFrame(i == 3 ? 99 : i, &env_); });
+  for (std::thread& t : threads) t.join();
+  for (int i = 1; i < 4; ++i) EXPECT_EQ(got[i]->GetReadPtr(), got[0]->GetReadPtr());
+  EXPECT_EQ(env_.Frames().LiveFrames(), 1u);
+  EXPECT_EQ(Picture(got[0], small->GetVideoInfo()).Get(7, 1, 2), 0x10);
 }
 
 TEST_F(Builtins, StackVerticalPutsTheFirstClipOnTopInEveryFormat) {
