@@ -80,6 +80,11 @@ inline void ChromaColouredRow(const BYTE* __restrict u, const BYTE* __restrict v
   for (int x = a; x <= b; ++x) out[x] = (u[x] != 128) & (v[x] != 128) ? 0xFF : 0;
 }
 
+// YUY2 pairs pa..pb of a packed row whose U and V both differ from 128.
+inline void Yuy2ColouredPairs(const BYTE* __restrict row, int pa, int pb, BYTE* __restrict out) {
+  for (int p = pa; p <= pb; ++p) out[p] = (row[4 * p + 1] != 128) & (row[4 * p + 3] != 128) ? 0xFF : 0;
+}
+
 // Pixel columns a..b from chroma columns: out[x] = in[x / 2], masked by `odd` at odd x; with
 // kOr the flags are added to those in `out`.
 template <bool kOr>

@@ -117,8 +117,7 @@ void EdgeImage(const Job& job) {
       if (rgb.Take(m)) SplitPixels<kStep>(job.src.y.Row(m), x0, x1, rgb.At(m, 0), rgb.At(m, 1), rgb.At(m, 2));
       RgbColouredRow(rgb.At(m, 0), rgb.At(m, 1), rgb.At(m, 2), x0, x1, flags);
     } else if constexpr (F == PixelFormat::YUY2) {
-      const BYTE* row = job.src.y.Row(m);
-      for (int p = x0 / 2; p <= x1 / 2; ++p) chroma[p] = (row[4 * p + 1] != 128) & (row[4 * p + 3] != 128) ? 0xFF : 0;
+      Yuy2ColouredPairs(job.src.y.Row(m), x0 / 2, x1 / 2, &chroma[0]);
       ExpandPairs<false>(&chroma[0], x0, x1, 0xFF, flags);
     } else {
       ChromaColouredRow(job.src.u.Row(m / 2), job.src.v.Row(m / 2), x0 / 2, x1 / 2, &chroma[0]);
