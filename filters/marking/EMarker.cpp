@@ -104,12 +104,22 @@ struct GradientAndLaplacian {
 #undef EDGE_TAPS
 
 // hit[a..b] |= the channel's hits at columns a..b of its rows up (previous memory row), own and
-// down (next memory row), neighbours h columns apart.
-template <class Op, int h>
+// down (next memory row), neighbours h columns apart; with kFirst hit[a..b] = the hits.
+template <class Op, int h, bool kFirst = false>
 void OrHits(const BYTE* __restrict up, const BYTE* __restrict own, const BYTE* __restrict down, int a, int b,
             EMarkerLimit k, BYTE* __restrict hit) {
-  for (int x = a; x <= b; ++x)
-    hit[x] |= Op::Hit(up[x - h], up[x], up[x + h], own[x - h], own[x], own[x + h], down[x - h], down[x], down[x + h], k);
+  for (int x = a; x <= b; ++x) {
+    const BYTE v =
+        Op::Hit(up[x - h], up[x], up[x + h], own[x - h], own[x], own[x + h], down[x - h], down[x], down[x + h], k);
+    hit[x] = kFirst ? v : static_cast<BYTE>(hit[x] | v);
+  }
+}
+
+// The hits of the first channel into hit[a..b], or none when it is not tested.
+template <class Op>
+void FirstHits(const BYTE* up, const BYTE* own, const BYTE* down, int a, int b, const EMarkerLimit& k, BYTE* hit) {
+  if (k.t != 0) OrHits<Op, 1, true>(up, own, down, a, b, k, hit);
+  else std::memset(hit + a, 0, static_cast<size_t>(b - a + 1));
 }
 
 // The rows of one frame's interior: the hits of every channel collected per pixel, then each
@@ -147,8 +157,7 @@ void MarkRgb(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const
       split(m - 1);
       split(m);
       split(m + 1);
-      std::memset(&rows.hit[x0], 0, static_cast<size_t>(x1 - x0 + 1));
-      if (r.k[0].t != 0) OrHits<Op, 1>(ring.At(m - 1, 0), ring.At(m, 0), ring.At(m + 1, 0), x0, x1, r.k[0], &rows.hit[0]);
+      FirstHits<Op>(ring.At(m - 1, 0), ring.At(m, 0), ring.At(m + 1, 0), x0, x1, r.k[0], &rows.hit[0]);
       for (int c = 1; c < 3; ++c)
         if (r.k[c].t != 0 && f0 <= f1)
           OrHits<Op, far>(ring.At(m - 1, c), ring.At(m, c), ring.At(m + 1, c), f0, f1, r.k[c], &rows.hit[0]);
@@ -181,8 +190,7 @@ void MarkYuy2(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, cons
       split(y - 1);
       split(y);
       split(y + 1);
-      std::memset(&rows.hit[x0], 0, static_cast<size_t>(x1 - x0 + 1));
-      if (r.k[0].t != 0) OrHits<Op, 1>(ring.At(y - 1, 0), ring.At(y, 0), ring.At(y + 1, 0), x0, x1, r.k[0], &rows.hit[0]);
+      FirstHits<Op>(ring.At(y - 1, 0), ring.At(y, 0), ring.At(y + 1, 0), x0, x1, r.k[0], &rows.hit[0]);
       if (chroma_on) {
         std::memset(&rows.chroma_hit[lo / 2], 0, static_cast<size_t>(hi / 2 - lo / 2 + 1));
         for (int c = 1; c < 3; ++c)
@@ -237,11 +245,9 @@ void MarkPlanar(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, co
           ExpandPairs<false>(&rows.chroma[0], x0, x1, 0xFF, &rows.coloured[0]);
         }
       }
-      std::memset(&rows.hit[x0], 0, static_cast<size_t>(x1 - x0 + 1));
-      if (r.k[0].t != 0) OrHits<Op, 1>(s.y.Row(y - 1), s.y.Row(y), s.y.Row(y + 1), x0, x1, r.k[0], &rows.hit[0]);
+      FirstHits<Op>(s.y.Row(y - 1), s.y.Row(y), s.y.Row(y + 1), x0, x1, r.k[0], &rows.hit[0]);
       if (tested) OrFlags(&chroma_pixels[0], lo, hi, &rows.hit[0]);
-      Values(&rows.hit[0], &rows.coloured[0], x0, x1, r, &rows.value[0]);
-      WritePixels<PixelFormat::YV12>(&rows.value[0], x0, x1, o.y.Row(y));
+      Values(&rows.hit[0], &rows.coloured[0], x0, x1, r, o.y.Row(y));
     }
   });
 }
