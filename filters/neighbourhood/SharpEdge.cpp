@@ -139,8 +139,12 @@ void EdgeImage(const Job& job) {
   Vectorised([&] {
     if (job.gradient) {
       for (int m = m_lo; m <= m_hi; ++m) {
-        g_row(m, &g_rows[0], &coloured_rows[0]);
-        WritePixels<F>(&g_rows[0], w.lx, w.rx, job.out.Row(m));
+        if constexpr (IsPlanar(F)) {  // straight into the frame
+          g_row(m, job.out.Row(m), &coloured_rows[0]);
+        } else {
+          g_row(m, &g_rows[0], &coloured_rows[0]);
+          WritePixels<F>(&g_rows[0], w.lx, w.rx, job.out.Row(m));
+        }
       }
       return;
     }
@@ -162,9 +166,10 @@ void EdgeImage(const Job& job) {
       const BYTE* coloured = &coloured_rows[static_cast<size_t>(slot) * width];
       const int y = IsRGB(F) ? height - 1 - m : m;
       const int crest_end = marking && y <= w.by - 2 ? w.rx - 2 : w.lx;
-      MarkValuesOf<true>(g, next, prev, coloured, x0, crest_end, job, &value[0]);
-      MarkValuesOf<false>(g, next, prev, coloured, std::max(x0, crest_end + 1), x1, job, &value[0]);
-      WritePixels<F>(&value[0], x0, x1, job.out.Row(m));
+      BYTE* const m_row = IsPlanar(F) ? job.out.Row(m) : &value[0];  // planar: straight into the frame
+      MarkValuesOf<true>(g, next, prev, coloured, x0, crest_end, job, m_row);
+      MarkValuesOf<false>(g, next, prev, coloured, std::max(x0, crest_end + 1), x1, job, m_row);
+      if constexpr (!IsPlanar(F)) WritePixels<F>(&value[0], x0, x1, job.out.Row(m));
     }
   });
 }
