@@ -72,17 +72,17 @@ inline BYTE Pick(BYTE sel, BYTE a, BYTE b) { return static_cast<BYTE>((sel & a) 
 // RGB pixels a..b whose bytes 0, 1, 2 are not all equal.
 inline void RgbColouredRow(const BYTE* __restrict c0, const BYTE* __restrict c1, const BYTE* __restrict c2, int a,
                            int b, BYTE* __restrict out) {
-  for (int x = a; x <= b; ++x) out[x] = (c0[x] == c1[x]) & (c1[x] == c2[x]) ? 0 : 0xFF;
+  for (int x = a; x <= b; ++x) out[x] = ((c0[x] == c1[x]) & (c1[x] == c2[x])) ? 0 : 0xFF;
 }
 
 // Chroma samples a..b whose U and V both differ from 128.
 inline void ChromaColouredRow(const BYTE* __restrict u, const BYTE* __restrict v, int a, int b, BYTE* __restrict out) {
-  for (int x = a; x <= b; ++x) out[x] = (u[x] != 128) & (v[x] != 128) ? 0xFF : 0;
+  for (int x = a; x <= b; ++x) out[x] = ((u[x] != 128) & (v[x] != 128)) ? 0xFF : 0;
 }
 
 // YUY2 pairs pa..pb of a packed row whose U and V both differ from 128.
 inline void Yuy2ColouredPairs(const BYTE* __restrict row, int pa, int pb, BYTE* __restrict out) {
-  for (int p = pa; p <= pb; ++p) out[p] = (row[4 * p + 1] != 128) & (row[4 * p + 3] != 128) ? 0xFF : 0;
+  for (int p = pa; p <= pb; ++p) out[p] = ((row[4 * p + 1] != 128) & (row[4 * p + 3] != 128)) ? 0xFF : 0;
 }
 
 // Pixel columns a..b from chroma columns: out[x] = in[x / 2], masked by `odd` at odd x; with

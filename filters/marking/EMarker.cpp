@@ -50,7 +50,7 @@ struct CentreLessMean {
   static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
     const int16_t v = static_cast<int16_t>(8 * p - (l + r + u + d + ul + ur + dl + dr));
     const int16_t lim = static_cast<int16_t>(8 * k.t + 7);
-    return (v > lim) | (v < -lim) ? 0xFF : 0;
+    return ((v > lim) | (v < -lim)) ? 0xFF : 0;
   }
 };
 
@@ -70,7 +70,7 @@ struct Laplacian {
   static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
     const int16_t v = static_cast<int16_t>(4 * p - 2 * (l + r + u + d) + (ul + ur + dl + dr));
     const int16_t s = static_cast<int16_t>(k.s);
-    return (v > s) | (v < -s) ? 0xFF : 0;
+    return ((v > s) | (v < -s)) ? 0xFF : 0;
   }
 };
 

@@ -71,7 +71,7 @@ void MarkValuesOf(const BYTE* __restrict g, const BYTE* __restrict next, const B
     BYTE hit = 0;
     if constexpr (kCrest) {
       const BYTE v = g[x];
-      hit = (v >= lt) & (v <= ut) & Crest(v, g[x - 1], g[x + 1], next[x], prev[x]) ? 0xFF : 0;
+      hit = ((v >= lt) & (v <= ut) & Crest(v, g[x - 1], g[x + 1], next[x], prev[x])) ? 0xFF : 0;
     }
     m[x] = Pick(coloured[x], paint, Pick(hit, mark, back));
   }
