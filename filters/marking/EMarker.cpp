@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "filters/common/Args.h"
+#include "filters/common/EdgeRows.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -32,65 +36,59 @@ enum {
   kLx, kTy, kRx, kBy, kXcol, kCol, kElx, kEty, kErx, kEby
 };
 
-// A channel's sample and its eight neighbours: left and right h bytes away in the same row,
-// up and down in the previous and next memory rows.
-struct Taps {
-  int p, l, r, u, d, ul, ur, dl, dr;
-};
+// The operators, on a channel's sample p, its neighbours l, r in the same row h columns away,
+// u, d at the same column in the previous and next memory rows, and ul, ur, dl, dr. Hit gives
+// 0xFF when the channel hits. kFarRgb: in RGB, bytes 1 and 2 take their side neighbours two
+// pixels away. kOddChroma: YUY2 chroma is tested at odd columns too (at even columns only
+// otherwise). Sums that fit are kept in 16 bits, the squared measures in 32 (at most 2 * 1020²).
+#define EDGE_TAPS int ul, int u, int ur, int l, int p, int r, int dl, int d, int dr
 
-inline Taps TapsAt(const BYTE* prev, const BYTE* cur, const BYTE* next, int at, int h) {
-  return {cur[at],  cur[at - h],  cur[at + h],  prev[at], next[at],
-          prev[at - h], prev[at + h], next[at - h], next[at + h]};
-}
-
-// The operators. kFarRgb: in RGB, bytes 1 and 2 take their side neighbours two pixels away.
-// kOddChroma: YUY2 chroma is tested at odd columns too (at even columns only otherwise).
-// The largest squared measure (Sobel, 2 * 1020^2) stays far below 2^31.
-
-// "e1": the sample less the mean of its eight neighbours.
+// "e1": the sample less the mean of its eight neighbours, the mean's division truncating
+// toward zero: |(8p - sum) / 8| > t exactly when |8p - sum| > 8t + 7.
 struct CentreLessMean {
   static constexpr bool kFarRgb = true, kOddChroma = true;
-  static bool Hit(const Taps& n, const EMarkerLimit& k) {
-    const int v = (8 * n.p - (n.l + n.r + n.u + n.d + n.ul + n.ur + n.dl + n.dr)) / 8;
-    return v > k.t || v < -k.t;
+  static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
+    const int16_t v = static_cast<int16_t>(8 * p - (l + r + u + d + ul + ur + dl + dr));
+    const int16_t lim = static_cast<int16_t>(8 * k.t + 7);
+    return ((v > lim) | (v < -lim)) ? 0xFF : 0;
   }
 };
 
 // "e2": cross differences along the row and column, and along the diagonals.
 struct CrossDifference {
   static constexpr bool kFarRgb = true, kOddChroma = false;
-  static bool Hit(const Taps& n, const EMarkerLimit& k) {
-    const int a = n.d - n.u - n.r + n.l, b = n.dr - n.ur - n.ul + n.dl;
-    return a * a + b * b > k.t2;
+  static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
+    (void)p;
+    const int16_t a = static_cast<int16_t>(d - u - r + l), b = static_cast<int16_t>(dr - ur - ul + dl);
+    return a * a + b * b > k.t2 ? 0xFF : 0;
   }
 };
 
 // "el".
 struct Laplacian {
   static constexpr bool kFarRgb = false, kOddChroma = false;
-  static bool Hit(const Taps& n, const EMarkerLimit& k) {
-    const int v = 4 * n.p - 2 * (n.l + n.r + n.u + n.d) + (n.ul + n.ur + n.dl + n.dr);
-    return v > k.s || v < -k.s;
+  static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
+    const int16_t v = static_cast<int16_t>(4 * p - 2 * (l + r + u + d) + (ul + ur + dl + dr));
+    const int16_t s = static_cast<int16_t>(k.s);
+    return ((v > s) | (v < -s)) ? 0xFF : 0;
   }
 };
 
 // "ep".
 struct Prewitt {
   static constexpr bool kFarRgb = false, kOddChroma = false;
-  static bool Hit(const Taps& n, const EMarkerLimit& k) {
-    const int gx = (n.r + n.ur + n.dr) - (n.l + n.ul + n.dl);
-    const int gy = (n.d + n.dl + n.dr) - (n.u + n.ul + n.ur);
-    return gx * gx + gy * gy > k.t2;
+  static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
+    (void)p;
+    return PrewittSquares(ul, u, ur, l, r, dl, d, dr) > k.t2 ? 0xFF : 0;
   }
 };
 
 // "es".
 struct Sobel {
   static constexpr bool kFarRgb = false, kOddChroma = false;
-  static bool Hit(const Taps& n, const EMarkerLimit& k) {
-    const int gx = 2 * (n.r - n.l) + (n.ur + n.dr) - (n.ul + n.dl);
-    const int gy = 2 * (n.d - n.u) + (n.dl + n.dr) - (n.ul + n.ur);
-    return gx * gx + gy * gy > k.t2;
+  static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
+    (void)p;
+    return SobelSquares(ul, u, ur, l, r, dl, d, dr) > k.t2 ? 0xFF : 0;
   }
 };
 
@@ -98,128 +96,160 @@ struct Sobel {
 template <class Gradient>
 struct GradientAndLaplacian {
   static constexpr bool kFarRgb = false, kOddChroma = false;
-  static bool Hit(const Taps& n, const EMarkerLimit& k) { return Gradient::Hit(n, k) && Laplacian::Hit(n, k); }
+  static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
+    return Gradient::Hit(ul, u, ur, l, p, r, dl, d, dr, k) & Laplacian::Hit(ul, u, ur, l, p, r, dl, d, dr, k);
+  }
 };
 
-// Splits the columns a..b into runs and calls span(x0, x1, far) for each: far is true on the
-// columns lo..hi, where the channels that look further than one column stay inside the frame.
-// Those channels are not tested elsewhere, so the pixel loops need no bounds tests.
-template <class Span>
-void ForEachRun(int a, int b, int lo, int hi, const Span& span) {
-  int x = a;
-  const int near_end = std::min(b, lo - 1);
-  if (x <= near_end) {
-    span(x, near_end, false);
-    x = near_end + 1;
+#undef EDGE_TAPS
+
+// hit[a..b] |= the channel's hits at columns a..b of its rows up (previous memory row), own and
+// down (next memory row), neighbours h columns apart; with kFirst hit[a..b] = the hits.
+template <class Op, int h, bool kFirst = false>
+void OrHits(const BYTE* __restrict up, const BYTE* __restrict own, const BYTE* __restrict down, int a, int b,
+            EMarkerLimit k, BYTE* __restrict hit) {
+  for (int x = a; x <= b; ++x) {
+    const BYTE v =
+        Op::Hit(up[x - h], up[x], up[x + h], own[x - h], own[x], own[x + h], down[x - h], down[x], down[x + h], k);
+    hit[x] = kFirst ? v : static_cast<BYTE>(hit[x] | v);
   }
-  const int far_end = std::min(b, hi);
-  if (x <= far_end) {
-    span(x, far_end, true);
-    x = far_end + 1;
-  }
-  if (x <= b) span(x, b, false);
 }
 
-// RGB: channels bytes 0, 1, 2; every byte of the pixel gets the value.
+// The hits of the first channel into hit[a..b], or none when it is not tested.
+template <class Op>
+void FirstHits(const BYTE* up, const BYTE* own, const BYTE* down, int a, int b, const EMarkerLimit& k, BYTE* hit) {
+  if (k.t != 0) OrHits<Op, 1, true>(up, own, down, a, b, k, hit);
+  else std::memset(hit + a, 0, static_cast<size_t>(b - a + 1));
+}
+
+// The rows of one frame's interior: the hits of every channel collected per pixel, then each
+// pixel's value (coloured, marked or not) written.
+struct Rows {
+  explicit Rows(int width) : hit(width), chroma_hit(width), chroma(width), coloured(width), value(width) {}
+  std::vector<BYTE> hit, chroma_hit, chroma, coloured, value;
+};
+
+// value[a..b]: `col` on coloured pixels, else the mark where a channel hit, else the background.
+inline void Values(const BYTE* __restrict hit, const BYTE* __restrict coloured, int a, int b, const EMarkerRule& r,
+                   BYTE* __restrict value) {
+  const BYTE col = r.col, mark = r.mark, back = r.back;
+  for (int x = a; x <= b; ++x) value[x] = Pick(coloured[x], col, Pick(hit[x], mark, back));
+}
+
+// RGB: channels bytes 0, 1, 2; every byte of the pixel gets the value. Bytes 1 and 2 of an
+// operator that looks two pixels aside are tested only where those pixels are in the frame.
 template <PixelFormat F, class Op>
 void MarkRgb(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const EMarkerRule& r) {
-  constexpr int kBpp = BytesPerPixel(F);
+  constexpr int kBpp = BytesPerPixel(F), far = Op::kFarRgb ? 2 : 1;
   const int width = s.y.row_size / kBpp, height = s.y.height;
-  constexpr int near_h = kBpp, far_h = Op::kFarRgb ? 2 * kBpp : kBpp;
-  const int lo = Op::kFarRgb ? 2 : 1, hi = Op::kFarRgb ? width - 3 : width - 2;
-  for (int y = w.ty + 1; y < w.by; ++y) {
-    const int m = MemoryRow(F, height, y);
-    const BYTE* prev = s.y.Row(m - 1);
-    const BYTE* cur = s.y.Row(m);
-    const BYTE* next = s.y.Row(m + 1);
-    BYTE* out = o.y.Row(m);
-    ForEachRun(w.lx + 1, w.rx - 1, lo, hi, [&](int x0, int x1, bool far) {
-      const bool on0 = r.k[0].t != 0, on1 = far && r.k[1].t != 0, on2 = far && r.k[2].t != 0;
-      for (int x = x0; x <= x1; ++x) {
-        const int at = x * kBpp;
-        BYTE v;
-        if (r.xcol && RgbColoured(cur + at)) {
-          v = r.col;
-        } else {
-          const bool hit = (on0 && Op::Hit(TapsAt(prev, cur, next, at, near_h), r.k[0])) ||
-                           (on1 && Op::Hit(TapsAt(prev, cur, next, at + 1, far_h), r.k[1])) ||
-                           (on2 && Op::Hit(TapsAt(prev, cur, next, at + 2, far_h), r.k[2]));
-          v = hit ? r.mark : r.back;
-        }
-        for (int b = 0; b < kBpp; ++b) out[at + b] = v;
-      }
-    });
-  }
+  const int x0 = w.lx + 1, x1 = w.rx - 1;
+  if (x0 > x1) return;
+  const int f0 = std::max(x0, far), f1 = std::min(x1, width - 1 - far);
+  const int sa = std::max(0, x0 - far), sb = std::min(width - 1, x1 + far);
+  ChannelRing ring(3, width);
+  Rows rows(width);
+  Vectorised([&] {
+    auto split = [&](int m) {
+      if (ring.Take(m)) SplitPixels<kBpp>(s.y.Row(m), sa, sb, ring.At(m, 0), ring.At(m, 1), ring.At(m, 2));
+    };
+    for (int y = w.ty + 1; y < w.by; ++y) {
+      const int m = MemoryRow(F, height, y);
+      split(m - 1);
+      split(m);
+      split(m + 1);
+      FirstHits<Op>(ring.At(m - 1, 0), ring.At(m, 0), ring.At(m + 1, 0), x0, x1, r.k[0], &rows.hit[0]);
+      for (int c = 1; c < 3; ++c)
+        if (r.k[c].t != 0 && f0 <= f1)
+          OrHits<Op, far>(ring.At(m - 1, c), ring.At(m, c), ring.At(m + 1, c), f0, f1, r.k[c], &rows.hit[0]);
+      if (r.xcol) RgbColouredRow(ring.At(m, 0), ring.At(m, 1), ring.At(m, 2), x0, x1, &rows.coloured[0]);
+      Values(&rows.hit[0], &rows.coloured[0], x0, x1, r, &rows.value[0]);
+      WritePixels<F>(&rows.value[0], x0, x1, o.y.Row(m));
+    }
+  });
 }
 
 // YUY2: channels Y, U and V of the pixel's pair; chroma neighbours are the neighbouring pairs,
-// so the first and the last pair of a row are not tested for chroma. The value goes to Y.
+// so the first and the last pair of a row are not tested for chroma. The value goes to Y, 128 to
+// the pixel's chroma byte (the window's chroma is made neutral anyway).
 template <class Op>
 void MarkYuy2(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const EMarkerRule& r) {
-  const int width = s.y.row_size / 2;
-  for (int y = w.ty + 1; y < w.by; ++y) {
-    const BYTE* prev = s.y.Row(y - 1);
-    const BYTE* cur = s.y.Row(y);
-    const BYTE* next = s.y.Row(y + 1);
-    BYTE* out = o.y.Row(y);
-    ForEachRun(w.lx + 1, w.rx - 1, 2, width - 3, [&](int x0, int x1, bool far) {
-      const bool on0 = r.k[0].t != 0, on1 = far && r.k[1].t != 0, on2 = far && r.k[2].t != 0;
-      for (int x = x0; x <= x1; ++x) {
-        const int pair = (x & ~1) * 2;
-        BYTE v;
-        if (r.xcol && ChromaColoured(cur[pair + 1], cur[pair + 3])) {
-          v = r.col;
-        } else {
-          const bool chroma = Op::kOddChroma || (x & 1) == 0;
-          const bool hit = (on0 && Op::Hit(TapsAt(prev, cur, next, 2 * x, 2), r.k[0])) ||
-                           (chroma && on1 && Op::Hit(TapsAt(prev, cur, next, pair + 1, 4), r.k[1])) ||
-                           (chroma && on2 && Op::Hit(TapsAt(prev, cur, next, pair + 3, 4), r.k[2]));
-          v = hit ? r.mark : r.back;
-        }
-        out[2 * x] = v;
+  const int width = s.y.row_size / 2, pairs = width / 2;
+  const int x0 = w.lx + 1, x1 = w.rx - 1;
+  if (x0 > x1) return;
+  const int lo = std::max(x0, 2), hi = std::min(x1, width - 3);  // chroma tested
+  const int pa = std::max(0, x0 / 2 - 1), pb = std::min(pairs - 1, x1 / 2 + 1);
+  const bool chroma_on = lo <= hi && (r.k[1].t != 0 || r.k[2].t != 0);
+  const BYTE odd = Op::kOddChroma ? 0xFF : 0;
+  ChannelRing ring(3, width);
+  Rows rows(width);
+  Vectorised([&] {
+    auto split = [&](int m) {
+      if (ring.Take(m)) SplitPairs(s.y.Row(m), pa, pb, ring.At(m, 0), ring.At(m, 1), ring.At(m, 2));
+    };
+    for (int y = w.ty + 1; y < w.by; ++y) {
+      split(y - 1);
+      split(y);
+      split(y + 1);
+      FirstHits<Op>(ring.At(y - 1, 0), ring.At(y, 0), ring.At(y + 1, 0), x0, x1, r.k[0], &rows.hit[0]);
+      if (chroma_on) {
+        std::memset(&rows.chroma_hit[lo / 2], 0, static_cast<size_t>(hi / 2 - lo / 2 + 1));
+        for (int c = 1; c < 3; ++c)
+          if (r.k[c].t != 0)
+            OrHits<Op, 1>(ring.At(y - 1, c), ring.At(y, c), ring.At(y + 1, c), lo / 2, hi / 2, r.k[c],
+                          &rows.chroma_hit[0]);
+        ExpandPairs<true>(&rows.chroma_hit[0], lo, hi, odd, &rows.hit[0]);
       }
-    });
-  }
+      if (r.xcol) {
+        ChromaColouredRow(ring.At(y, 1), ring.At(y, 2), x0 / 2, x1 / 2, &rows.chroma[0]);
+        ExpandPairs<false>(&rows.chroma[0], x0, x1, 0xFF, &rows.coloured[0]);
+      }
+      Values(&rows.hit[0], &rows.coloured[0], x0, x1, r, &rows.value[0]);
+      WritePixels<PixelFormat::YUY2>(&rows.value[0], x0, x1, o.y.Row(y));
+    }
+  });
 }
 
 // YV12/I420: channels the Y, U and V planes, chroma on its own grid around (x/2, y/2) and tested
-// only two pixels in from every side of the frame. The value goes to Y.
+// only two pixels in from every side of the frame. The value goes to Y. Two luma rows share a
+// chroma row: its hits and colours are made once for both.
 template <class Op>
 void MarkPlanar(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const EMarkerRule& r) {
   const int width = s.y.row_size, height = s.y.height;
+  const int x0 = w.lx + 1, x1 = w.rx - 1;
+  if (x0 > x1) return;
   // The chroma plane's own size bounds its neighbours too (equal to the above for even sizes).
-  const int chroma_hi = std::min(width - 3, 2 * s.u.row_size - 3);
-  for (int y = w.ty + 1; y < w.by; ++y) {
-    const int c = y / 2;
-    const bool chroma_row = y >= 2 && y < height - 2 && c + 1 < s.u.height;
-    const BYTE* yp = s.y.Row(y - 1);
-    const BYTE* yc = s.y.Row(y);
-    const BYTE* yn = s.y.Row(y + 1);
-    const BYTE* uc = s.u.Row(c);
-    const BYTE* vc = s.v.Row(c);
-    const BYTE* up = chroma_row ? s.u.Row(c - 1) : uc;
-    const BYTE* un = chroma_row ? s.u.Row(c + 1) : uc;
-    const BYTE* vp = chroma_row ? s.v.Row(c - 1) : vc;
-    const BYTE* vn = chroma_row ? s.v.Row(c + 1) : vc;
-    BYTE* out = o.y.Row(y);
-    ForEachRun(w.lx + 1, w.rx - 1, 2, chroma_hi, [&](int x0, int x1, bool far) {
-      const bool chroma = far && chroma_row;
-      const bool on0 = r.k[0].t != 0, on1 = chroma && r.k[1].t != 0, on2 = chroma && r.k[2].t != 0;
-      for (int x = x0; x <= x1; ++x) {
-        const int cx = x / 2;
-        BYTE v;
-        if (r.xcol && ChromaColoured(uc[cx], vc[cx])) {
-          v = r.col;
-        } else {
-          const bool hit = (on0 && Op::Hit(TapsAt(yp, yc, yn, x, 1), r.k[0])) ||
-                           (on1 && Op::Hit(TapsAt(up, uc, un, cx, 1), r.k[1])) ||
-                           (on2 && Op::Hit(TapsAt(vp, vc, vn, cx, 1), r.k[2]));
-          v = hit ? r.mark : r.back;
+  const int lo = std::max(x0, 2), hi = std::min(x1, std::min(width - 3, 2 * s.u.row_size - 3));
+  const bool chroma_on = lo <= hi && (r.k[1].t != 0 || r.k[2].t != 0);
+  Rows rows(width);
+  std::vector<BYTE> chroma_pixels(static_cast<size_t>(width));  // the chroma hits by pixel column
+  Vectorised([&] {
+    int made = -1;  // the chroma row (times two, plus one when tested) the chroma arrays hold
+    for (int y = w.ty + 1; y < w.by; ++y) {
+      const int c = y / 2;
+      const bool chroma_row = y >= 2 && y < height - 2 && c + 1 < s.u.height;
+      const bool tested = chroma_on && chroma_row;
+      if (made != 2 * c + tested) {
+        made = 2 * c + tested;
+        if (tested) {
+          std::memset(&rows.chroma_hit[lo / 2], 0, static_cast<size_t>(hi / 2 - lo / 2 + 1));
+          const ConstPlane* planes[2] = {&s.u, &s.v};
+          for (int k = 1; k < 3; ++k) {
+            const ConstPlane& p = *planes[k - 1];
+            if (r.k[k].t != 0)
+              OrHits<Op, 1>(p.Row(c - 1), p.Row(c), p.Row(c + 1), lo / 2, hi / 2, r.k[k], &rows.chroma_hit[0]);
+          }
+          ExpandPairs<false>(&rows.chroma_hit[0], lo, hi, 0xFF, &chroma_pixels[0]);
         }
-        out[x] = v;
+        if (r.xcol) {
+          ChromaColouredRow(s.u.Row(c), s.v.Row(c), x0 / 2, x1 / 2, &rows.chroma[0]);
+          ExpandPairs<false>(&rows.chroma[0], x0, x1, 0xFF, &rows.coloured[0]);
+        }
       }
-    });
-  }
+      FirstHits<Op>(s.y.Row(y - 1), s.y.Row(y), s.y.Row(y + 1), x0, x1, r.k[0], &rows.hit[0]);
+      if (tested) OrFlags(&chroma_pixels[0], lo, hi, &rows.hit[0]);
+      Values(&rows.hit[0], &rows.coloured[0], x0, x1, r, o.y.Row(y));
+    }
+  });
 }
 
 template <class Op>
@@ -292,10 +322,16 @@ PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
 
   Window w = WindowAt({lx, ty, rx, by}, {elx, ety, erx, eby}, step);
   PVideoFrame out = env->NewVideoFrame(vi);
-  PrepareMarkOutput(out, src, format, test);
-  if (!ClipWindow(&w, vi.width, vi.height)) return out;
+  if (!ClipWindow(&w, vi.width, vi.height)) {
+    PrepareMarkOutput(out, src, format, test);
+    return out;
+  }
+  // Every byte of the window is written below: only the bytes around it are prepared.
+  PrepareMarkSurround(out, src, format, test, w);
   routine(ReadPlanes(src, format), WritePlanes(out, format), w, rule);
-  NeutralWindowChroma(out, format, w);
+  // The routine wrote 128 into the chroma bytes of the window's inner YUY2 pixels.
+  if (format == PixelFormat::YUY2) NeutralYuy2Border(WritePlane(out), w, w.lx & ~1, (w.rx & ~1) + 1);
+  else NeutralWindowChroma(out, format, w);
   DrawWindowEdge(out, format, w, true);
   return out;
 }

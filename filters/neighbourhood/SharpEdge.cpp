@@ -1,12 +1,15 @@
 #include "filters/neighbourhood/SharpEdge.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "filters/common/Args.h"
+#include "filters/common/EdgeRows.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -21,159 +24,162 @@ enum {
 using Operator = SharpEdge::Operator;
 using Job = SharpEdge::Job;
 
-// The magnitude at one pixel, low 8 bits kept (large magnitudes wrap rather than clip). The
-// pointers address the pixel's column in its own memory row and in the next and previous memory
-// rows; the e2 operator is not symmetric in them, so it depends on the row order of the format.
-// Squares and sums stay below 2 * 1020^2, far inside 32 bits.
-template <Operator Op, int step>
-inline BYTE Magnitude(const BYTE* next, const BYTE* own, const BYTE* prev) {
-  const int nl = next[-step], nc = next[0], nr = next[step];
-  const int ol = own[-step], orr = own[step];
-  const int pl = prev[-step], pc = prev[0], pr = prev[step];
-  int gx, gy;
-  if constexpr (Op == Operator::E2) {
-    gx = (ol - orr) + (nc - pc);
-    gy = (nl + nr) - (pl + pr);
-  } else if constexpr (Op == Operator::Prewitt) {
-    gx = (nr + orr + pr) - (nl + ol + pl);
-    gy = (nl + nc + nr) - (pl + pc + pr);
-  } else {
-    gx = 2 * (orr - ol) + (nr + pr) - (nl + pl);
-    gy = 2 * (nc - pc) + (nl + nr) - (pl + pr);
+// The magnitudes of columns a..b, low 8 bits kept (large magnitudes wrap rather than clip). The
+// rows are the samples of the pixels' own memory row and of the next and previous memory rows;
+// the e2 operator is not symmetric in them, so it depends on the row order of the format.
+template <Operator Op>
+void Magnitudes(const BYTE* __restrict next, const BYTE* __restrict own, const BYTE* __restrict prev, int a, int b,
+                BYTE* __restrict g) {
+  for (int x = a; x <= b; ++x) {
+    const int nl = next[x - 1], nc = next[x], nr = next[x + 1];
+    const int ol = own[x - 1], orr = own[x + 1];
+    const int pl = prev[x - 1], pc = prev[x], pr = prev[x + 1];
+    int squares;
+    if constexpr (Op == Operator::E2) {
+      const int16_t gx = static_cast<int16_t>((ol - orr) + (nc - pc));
+      const int16_t gy = static_cast<int16_t>((nl + nr) - (pl + pr));
+      squares = gx * gx + gy * gy;
+    } else if constexpr (Op == Operator::Prewitt) {
+      squares = PrewittSquares(pl, pc, pr, ol, orr, nl, nc, nr);
+    } else {
+      squares = SobelSquares(pl, pc, pr, ol, orr, nl, nc, nr);
+    }
+    g[x] = static_cast<BYTE>(FloorSqrt(squares) & 0xFF);
   }
-  const int squares = gx * gx + gy * gy;
-  return static_cast<BYTE>(static_cast<int>(std::sqrt(static_cast<double>(squares))) & 0xFF);
 }
 
-// Whether the pixels of one picture row carry colour: RGB bytes not all equal, YUV both chroma
-// samples away from 128.
-template <PixelFormat F>
-class ColouredRow {
- public:
-  ColouredRow(const FramePlanes<const BYTE>& s, int y, int memory_row) : row_(s.y.Row(memory_row)) {
-    if constexpr (F == PixelFormat::YV12) {
-      u_ = s.u.Row(y / 2);
-      v_ = s.v.Row(y / 2);
-    }
-  }
-  bool At(int x) const {
-    if constexpr (IsRGB(F)) {
-      return RgbColoured(row_ + x * BytesPerPixel(F));
-    } else if constexpr (F == PixelFormat::YUY2) {
-      const BYTE* pair = row_ + (x & ~1) * 2;
-      return ChromaColoured(pair[1], pair[3]);
-    } else {
-      return ChromaColoured(u_[x / 2], v_[x / 2]);
-    }
-  }
-
- private:
-  const BYTE* row_;
-  const BYTE* u_ = nullptr;
-  const BYTE* v_ = nullptr;
-};
-
-// G over the whole window: magnitudes inside, 0 on the window's edge rows and columns and on
-// excluded coloured pixels, so that every G sample the marking reads is defined.
-template <PixelFormat F, Operator Op>
-void GradientImage(const Job& job) {
-  constexpr int step = BytesPerPixel(F);
-  const Window& w = job.w;
-  const int height = job.src.y.height;
-  for (int y = w.ty; y <= w.by; ++y) {
-    const int row = MemoryRow(F, height, y);
-    BYTE* const g_row = job.g.Row(row);
-    g_row[w.lx * step] = 0;
-    g_row[w.rx * step] = 0;
-    const bool edge_row = y == w.ty || y == w.by;
-    const int first = (w.lx + 1) * step;
-    BYTE* g = g_row + first;
-    if (edge_row) {
-      for (int x = w.lx + 1; x < w.rx; ++x, g += step) *g = 0;
-      continue;
-    }
-    const BYTE* own = job.src.y.Row(row) + first;
-    const BYTE* next = job.src.y.Row(row + 1) + first;
-    const BYTE* prev = job.src.y.Row(row - 1) + first;
-    const ColouredRow<F> coloured(job.src, y, row);
-    for (int x = w.lx + 1; x < w.rx; ++x, g += step, own += step, next += step, prev += step)
-      *g = job.xcol && coloured.At(x) ? 0 : Magnitude<Op, step>(next, own, prev);
-  }
+// g[a..b] = 0 where flags[a..b] are set.
+inline void ClearFlagged(const BYTE* __restrict flags, int a, int b, BYTE* __restrict g) {
+  for (int x = a; x <= b; ++x) g[x] = static_cast<BYTE>(g[x] & ~flags[x]);
 }
 
 // A crest: higher than both horizontal neighbours, or the rows above and below rising across
 // the pixel (in either diagonal), or a dip between the rows above and below.
-inline bool Crest(int v, int w, int e, int a, int b) {
-  return (v > w && v > e) || (a > w && b > e) || (a > e && b > w) || (a > v && b > v);
+inline bool Crest(BYTE v, BYTE w, BYTE e, BYTE a, BYTE b) {
+  return ((v > w) & (v > e)) | ((a > w) & (b > e)) | ((a > e) & (b > w)) | ((a > v) & (b > v));
 }
 
-// M inside the window's edge: the painted byte on excluded coloured pixels, `markval` on the
-// crests in lt..ut, `backval` elsewhere. Crests are looked for one row and one column short of
-// the far edges. When `col` equals `backval` every unmarked sample already equals `col`, and
-// such samples are never marked: then nothing is.
-template <PixelFormat F>
-void MarkImage(const Job& job) {
-  constexpr int step = BytesPerPixel(F);
+// M's values of columns a..b of a row: the painted byte on excluded coloured pixels; with kCrest
+// `markval` on the crests in lt..ut (g the row of G, next and prev the G rows of the next and
+// previous memory rows); `backval` elsewhere.
+template <bool kCrest>
+void MarkValuesOf(const BYTE* __restrict g, const BYTE* __restrict next, const BYTE* __restrict prev,
+                  const BYTE* __restrict coloured, int a, int b, const Job& job, BYTE* __restrict m) {
+  const BYTE paint = job.paint, mark = job.markval, back = job.backval;
+  const BYTE lt = static_cast<BYTE>(job.lt), ut = static_cast<BYTE>(job.ut);  // both in 0..255
+  for (int x = a; x <= b; ++x) {
+    BYTE hit = 0;
+    if constexpr (kCrest) {
+      const BYTE v = g[x];
+      hit = ((v >= lt) & (v <= ut) & Crest(v, g[x - 1], g[x + 1], next[x], prev[x])) ? 0xFF : 0;
+    }
+    m[x] = Pick(coloured[x], paint, Pick(hit, mark, back));
+  }
+}
+
+// G and M of one frame, row by row in memory order over the window. A G row holds 0 on the
+// window's edge rows and columns and on excluded coloured pixels, so every G sample the marking
+// reads is defined. With `gradient` the G rows are the result; otherwise they are kept for the
+// three memory rows a row of M reads, and M's inner pixels are written: the painted byte on
+// excluded coloured pixels, `markval` on the crests in lt..ut, `backval` elsewhere. Crests are
+// looked for one picture row and one column short of the far edges. When `col` equals `backval`
+// every unmarked sample already equals `col`, and such samples are never marked: then nothing is.
+// Results go to every byte of an RGB pixel, to the Y of a YUY2 pixel with its chroma byte 128.
+template <PixelFormat F, Operator Op>
+void EdgeImage(const Job& job) {
+  constexpr int kStep = BytesPerPixel(F);
   const Window& w = job.w;
-  const int height = job.src.y.height;
-  const bool marking = job.col != job.backval;
-  for (int y = w.ty + 1; y < w.by; ++y) {
-    const int row = MemoryRow(F, height, y);
-    const int first = (w.lx + 1) * step;
-    const BYTE* g = job.g.Row(row) + first;
-    const BYTE* next = job.g.Row(row + 1) + first;
-    const BYTE* prev = job.g.Row(row - 1) + first;
-    BYTE* m = job.m.Row(row) + first;
-    const ColouredRow<F> coloured(job.src, y, row);
-    const int last_crest = marking && y <= w.by - 2 ? w.rx - 2 : w.lx;
-    for (int x = w.lx + 1; x < w.rx; ++x, g += step, next += step, prev += step, m += step) {
-      BYTE out = job.backval;
-      if (job.xcol && coloured.At(x)) {
-        out = job.paint;
-      } else if (x <= last_crest) {
-        const int v = g[0];
-        if (v >= job.lt && v <= job.ut && Crest(v, g[-step], g[step], next[0], prev[0])) out = job.markval;
+  const int height = job.src.y.height, width = job.src.y.row_size / kStep;
+  const int m_lo = MemoryRow(F, height, IsRGB(F) ? w.by : w.ty), m_hi = MemoryRow(F, height, IsRGB(F) ? w.ty : w.by);
+  const int x0 = w.lx + 1, x1 = w.rx - 1;
+  ChannelRing samples(IsPlanar(F) ? 0 : 1, width);
+  // Per slot of the memory row: G, the coloured flags (and the chroma ones they come from).
+  std::vector<BYTE> g_rows(3 * static_cast<size_t>(width)), coloured_rows(3 * static_cast<size_t>(width));
+  std::vector<BYTE> chroma(static_cast<size_t>(width)), value(static_cast<size_t>(width));
+  ChannelRing rgb(IsRGB(F) ? 3 : 0, IsRGB(F) ? width : 0);
+  int g_held[3] = {-1, -1, -1};
+
+  auto sample_row = [&](int m) -> const BYTE* {
+    if constexpr (IsPlanar(F)) {
+      return job.src.y.Row(m);
+    } else {
+      if (samples.Take(m)) {
+        if constexpr (F == PixelFormat::YUY2) SplitSamples<2>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
+        else SplitSamples<kStep>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
       }
-      *m = out;
+      return samples.At(m, 0);
     }
-  }
+  };
+  // The coloured flags of columns x0..x1 of memory row m.
+  auto coloured_of = [&](int m, BYTE* flags) {
+    if (!job.xcol) return;
+    if constexpr (IsRGB(F)) {
+      if (rgb.Take(m)) SplitPixels<kStep>(job.src.y.Row(m), x0, x1, rgb.At(m, 0), rgb.At(m, 1), rgb.At(m, 2));
+      RgbColouredRow(rgb.At(m, 0), rgb.At(m, 1), rgb.At(m, 2), x0, x1, flags);
+    } else if constexpr (F == PixelFormat::YUY2) {
+      Yuy2ColouredPairs(job.src.y.Row(m), x0 / 2, x1 / 2, &chroma[0]);
+      ExpandPairs<false>(&chroma[0], x0, x1, 0xFF, flags);
+    } else {
+      ChromaColouredRow(job.src.u.Row(m / 2), job.src.v.Row(m / 2), x0 / 2, x1 / 2, &chroma[0]);
+      ExpandPairs<false>(&chroma[0], x0, x1, 0xFF, flags);
+    }
+  };
+  // G of memory row m into g[lx..rx], the coloured flags of its inner pixels into flags.
+  auto g_row = [&](int m, BYTE* g, BYTE* flags) {
+    g[w.lx] = g[w.rx] = 0;
+    if (m == m_lo || m == m_hi || x0 > x1) {
+      std::memset(g + w.lx, 0, static_cast<size_t>(w.rx - w.lx + 1));
+      return;
+    }
+    Magnitudes<Op>(sample_row(m + 1), sample_row(m), sample_row(m - 1), x0, x1, g);
+    coloured_of(m, flags);
+    if (job.xcol) ClearFlagged(flags, x0, x1, g);
+  };
+
+  Vectorised([&] {
+    if (job.gradient) {
+      for (int m = m_lo; m <= m_hi; ++m) {
+        if constexpr (IsPlanar(F)) {  // straight into the frame
+          g_row(m, job.out.Row(m), &coloured_rows[0]);
+        } else {
+          g_row(m, &g_rows[0], &coloured_rows[0]);
+          WritePixels<F>(&g_rows[0], w.lx, w.rx, job.out.Row(m));
+        }
+      }
+      return;
+    }
+    auto held = [&](int m) {
+      const int slot = (m - m_lo) % 3;
+      BYTE* g = &g_rows[static_cast<size_t>(slot) * width];
+      if (g_held[slot] != m) {
+        g_held[slot] = m;
+        g_row(m, g, &coloured_rows[static_cast<size_t>(slot) * width]);
+      }
+      return slot;
+    };
+    const bool marking = job.col != job.backval;
+    for (int m = m_lo + 1; m < m_hi; ++m) {
+      const BYTE* prev = &g_rows[static_cast<size_t>(held(m - 1)) * width];
+      const BYTE* next = &g_rows[static_cast<size_t>(held(m + 1)) * width];
+      const int slot = held(m);
+      const BYTE* g = &g_rows[static_cast<size_t>(slot) * width];
+      const BYTE* coloured = &coloured_rows[static_cast<size_t>(slot) * width];
+      const int y = IsRGB(F) ? height - 1 - m : m;
+      const int crest_end = marking && y <= w.by - 2 ? w.rx - 2 : w.lx;
+      BYTE* const m_row = IsPlanar(F) ? job.out.Row(m) : &value[0];  // planar: straight into the frame
+      MarkValuesOf<true>(g, next, prev, coloured, x0, crest_end, job, m_row);
+      MarkValuesOf<false>(g, next, prev, coloured, std::max(x0, crest_end + 1), x1, job, m_row);
+      if constexpr (!IsPlanar(F)) WritePixels<F>(&value[0], x0, x1, job.out.Row(m));
+    }
+  });
 }
 
 template <PixelFormat F>
-SharpEdge::Routine GradientFor(Operator op) {
+SharpEdge::Routine RoutineFor(Operator op) {
   switch (op) {
-    case Operator::E2: return GradientImage<F, Operator::E2>;
-    case Operator::Prewitt: return GradientImage<F, Operator::Prewitt>;
-    default: return GradientImage<F, Operator::Sobel>;
-  }
-}
-
-// RGB bytes 1, 2 (and the fourth) of every window pixel copy byte 0.
-template <PixelFormat F>
-void GreyRgbWindow(const Plane& p, const Window& w) {
-  constexpr int step = BytesPerPixel(F);
-  for (int y = w.ty; y <= w.by; ++y) {
-    BYTE* px = p.Row(MemoryRow(F, p.height, y)) + w.lx * step;
-    for (int x = w.lx; x <= w.rx; ++x, px += step)
-      for (int c = 1; c < step; ++c) px[c] = px[0];
-  }
-}
-
-// The window of the result as a grey-scale picture: RGB pixels grey, YUY2 the chroma byte of
-// every window pixel and planar the window's chroma 128.
-void GreyWindow(const PVideoFrame& out, PixelFormat format, const Window& w) {
-  const Plane p = WritePlane(out);
-  if (format == PixelFormat::RGB24) {
-    GreyRgbWindow<PixelFormat::RGB24>(p, w);
-  } else if (format == PixelFormat::RGB32) {
-    GreyRgbWindow<PixelFormat::RGB32>(p, w);
-  } else if (format == PixelFormat::YUY2) {
-    for (int y = w.ty; y <= w.by; ++y) {
-      BYTE* row = p.Row(y);
-      for (int x = w.lx; x <= w.rx; ++x) row[2 * x + 1] = 128;
-    }
-  } else {
-    NeutralWindowChroma(out, format, w);
+    case Operator::E2: return EdgeImage<F, Operator::E2>;
+    case Operator::Prewitt: return EdgeImage<F, Operator::Prewitt>;
+    default: return EdgeImage<F, Operator::Sobel>;
   }
 }
 
@@ -193,22 +199,11 @@ SharpEdge::SharpEdge(const PClip& child, int sf_, int ef_, const char* type_, in
   else env->ThrowError("SharpEdge:type valid options for this color format are  e2   ep, es, only");
 
   switch (format) {
-    case PixelFormat::RGB24:
-      gradient_image = GradientFor<PixelFormat::RGB24>(op);
-      mark_image = MarkImage<PixelFormat::RGB24>;
-      break;
-    case PixelFormat::RGB32:
-      gradient_image = GradientFor<PixelFormat::RGB32>(op);
-      mark_image = MarkImage<PixelFormat::RGB32>;
-      break;
-    case PixelFormat::YUY2:
-      gradient_image = GradientFor<PixelFormat::YUY2>(op);
-      mark_image = MarkImage<PixelFormat::YUY2>;
-      break;
-    default:  // YV12 and I420 differ only in the order of their chroma planes
-      gradient_image = GradientFor<PixelFormat::YV12>(op);
-      mark_image = MarkImage<PixelFormat::YV12>;
-      break;
+    case PixelFormat::RGB24: routine = RoutineFor<PixelFormat::RGB24>(op); break;
+    case PixelFormat::RGB32: routine = RoutineFor<PixelFormat::RGB32>(op); break;
+    case PixelFormat::YUY2: routine = RoutineFor<PixelFormat::YUY2>(op); break;
+    // YV12 and I420 differ only in the order of their chroma planes
+    default: routine = RoutineFor<PixelFormat::YV12>(op); break;
   }
 }
 
@@ -222,16 +217,19 @@ PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
 
   Window w = WindowAt({lx, ty, rx, by}, {elx, ety, erx, eby}, step);
 
-  PVideoFrame g = env->NewVideoFrame(vi);
-  PVideoFrame m = gradient ? PVideoFrame() : env->NewVideoFrame(vi);
-  const PVideoFrame& out = gradient ? g : m;
-  PrepareMarkOutput(out, src, format, test);
-  if (!ClipWindow(&w, vi.width, vi.height)) return out;
+  // The result is G or M; G is otherwise kept a few rows at a time by the routine. Every byte
+  // of the window is written below, so only the bytes around it are prepared.
+  PVideoFrame out = env->NewVideoFrame(vi);
+  if (!ClipWindow(&w, vi.width, vi.height)) {
+    PrepareMarkOutput(out, src, format, test);
+    return out;
+  }
+  PrepareMarkSurround(out, src, format, test, w);
 
   Job job;
   job.src = ReadPlanes(src, format);
-  job.g = WritePlane(g);
-  if (!gradient) job.m = WritePlane(m);
+  job.out = WritePlane(out);
+  job.gradient = gradient;
   job.w = w;
   job.lt = ThresholdAt(lt, flt, step, test);
   job.ut = ThresholdAt(ut, fut, step, test);
@@ -241,12 +239,16 @@ PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
   job.markval = static_cast<BYTE>(markval);
   job.backval = static_cast<BYTE>(backval);
 
-  gradient_image(job);
-  if (!gradient) {
-    mark_image(job);
-    DrawWindowEdge(out, format, w, false);
+  routine(job);
+  // The window as a grey-scale picture: the routine wrote every byte of the RGB pixels and the
+  // chroma byte of the YUY2 pixels it wrote; the edge of M is drawn, and the rest of the
+  // window's chroma set to 128.
+  if (!gradient) DrawWindowEdge(out, format, w, IsRGB(format));
+  if (format == PixelFormat::YUY2) {
+    if (!gradient) NeutralYuy2Border(job.out, w, w.lx, w.rx);
+  } else if (IsPlanar(format)) {
+    NeutralWindowChroma(out, format, w);
   }
-  GreyWindow(out, format, w);
   return out;
 }
 

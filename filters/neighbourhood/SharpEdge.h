@@ -19,11 +19,12 @@ class SharpEdge : public GenericVideoFilter {
   // The operators: "e2", "ep" (Prewitt) and "es" (Sobel).
   enum class Operator { E2, Prewitt, Sobel };
 
-  // What one frame's routines need: the source, the gradient image G and the mark image M
-  // (M is null when G is the result), the window and the current thresholds.
+  // What one frame's routine needs: the source, the result (G with `gradient`, else M), the
+  // window and the current thresholds.
   struct Job {
     FramePlanes<const BYTE> src;
-    Plane g, m;
+    Plane out;
+    bool gradient;
     Window w;
     int lt, ut;
     bool xcol;
@@ -48,8 +49,7 @@ class SharpEdge : public GenericVideoFilter {
   const int markval, backval;
 
   PixelFormat format;
-  Routine gradient_image = nullptr;  // G for this format and operator
-  Routine mark_image = nullptr;      // M from G for this format
+  Routine routine = nullptr;  // G, and M from it, for this format and operator
 };
 
 AVSValue CreateSharpEdge(AVSValue args, void* user_data, IScriptEnvironment* env);
