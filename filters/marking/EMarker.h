@@ -27,7 +27,7 @@ class EMarker : public GenericVideoFilter {
   const int sf, ef;
   const char* const type;
   const int gyt, rt, bt, lt;
-  const bool white;
+  [[maybe_unused]] const bool white;  // kept with the other arguments; the marks are worked out from it
   const bool test;
   const int ft, fr, fb, fl;
   const int lx, ty, rx, by;

@@ -19,7 +19,7 @@ class MaskMaker : public GenericVideoFilter {
   const int sf, ef;
   const char* const type;
   const int gyt, rt, bt;
-  const bool white;
+  [[maybe_unused]] const bool white;  // kept with the other arguments; the marks are worked out from it
   const int et, ert, ebt;
   const bool test;
   const int ft, fr, fb;

@@ -21,9 +21,9 @@ class CrossFill : public GenericVideoFilter {
  private:
   const PClip maskA, maskB;
   const int sf, ef;
-  const char* const type;
+  [[maybe_unused]] const char* const type;  // read once, as `logic`
   const int lx, ty, rx, by;
-  const int color;
+  [[maybe_unused]] const int color;  // read once, as `fill`
   const bool white;
   const bool shift;
   const int st;

@@ -25,8 +25,9 @@ class ColorBrush : public SeededFilter<ColorBrush> {
 
   const std::vector<Stroke> strokes;
   const int strokeCount;
-  const bool shift;
-  const int st;
+  // Kept with the other arguments; the frames use `brightness`, worked out from them.
+  [[maybe_unused]] const bool shift;
+  [[maybe_unused]] const int st;
   const int movex, movey;
   const bool lshow;
   const int lcol;

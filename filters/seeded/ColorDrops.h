@@ -25,8 +25,9 @@ class ColorDrops : public SeededFilter<ColorDrops> {
   const std::vector<Seed> sets;
   const int setCount;
   const int movex, movey;
-  const bool shift;
-  const int st;
+  // Kept with the other arguments; the frames use `brightness`, worked out from them.
+  [[maybe_unused]] const bool shift;
+  [[maybe_unused]] const int st;
   const bool pshow;
   const int pcolor;
   const bool wshed;
