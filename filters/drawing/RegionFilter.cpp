@@ -76,23 +76,35 @@ inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes 
 // Everything fits 16-bit lanes: v + st lies within -255..510; for a stretch, v * |st| is at most
 // 255 * 200 and its quotient by 100 (truncated toward zero, so taken on the magnitude and given
 // st's sign) is an unsigned 16-bit division by a constant, which vectorises as a multiply.
+// The changed value of one byte, unclamped: v + st, or v + st * v / 100 truncated toward zero.
+struct ByteChange {
+  explicit ByteChange(int st)
+      : add(static_cast<int16_t>(st)),
+        magnitude(static_cast<uint16_t>(st < 0 ? -st : st)),
+        sign(static_cast<int16_t>(st < 0 ? -1 : 0)) {}
+  template <RegionChange C>
+  int16_t Of(BYTE v) const {
+    if constexpr (C == RegionChange::Add) {
+      return static_cast<int16_t>(v + add);
+    } else {
+      const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
+      return static_cast<int16_t>(v + ((q ^ sign) - sign));
+    }
+  }
+  int16_t add;
+  uint16_t magnitude;
+  int16_t sign;
+};
+
 template <int Step, int Changed, RegionChange C>
 inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
                        BYTE selected, int st) {
-  const int16_t add = static_cast<int16_t>(st);
-  const uint16_t magnitude = static_cast<uint16_t>(st < 0 ? -st : st);
-  const int16_t sign = st < 0 ? -1 : 0;
+  const ByteChange change(st);
   for (int i = 0; i < count; ++i) {
     const bool sel = r[i * Step] == selected;
     for (int b = 0; b < Step; ++b) {
       const BYTE v = in[i * Step + b];
-      int16_t changed;
-      if constexpr (C == RegionChange::Add) {
-        changed = static_cast<int16_t>(v + add);
-      } else {
-        const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
-        changed = static_cast<int16_t>(v + ((q ^ sign) - sign));
-      }
+      const int16_t changed = change.Of<C>(v);
       o[i * Step + b] = b < Changed ? Pick(sel, std::clamp<int16_t>(changed, 0, 255), v) : v;
     }
   }
@@ -103,22 +115,14 @@ inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE
 template <RegionChange C>
 inline void ChangeYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
                            BYTE selected, int st) {
-  const int16_t add = static_cast<int16_t>(st);
-  const uint16_t magnitude = static_cast<uint16_t>(st < 0 ? -st : st);
-  const int16_t sign = st < 0 ? -1 : 0;
+  const ByteChange change(st);
   for (int i = 0; i < count; ++i) {
     uint16_t w, ref;
     std::memcpy(&w, in + 2 * i, 2);
     std::memcpy(&ref, r + 2 * i, 2);
     const bool sel = static_cast<BYTE>(ref) == selected;
     const BYTE v = static_cast<BYTE>(w);
-    int16_t changed;
-    if constexpr (C == RegionChange::Add) {
-      changed = static_cast<int16_t>(v + add);
-    } else {
-      const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
-      changed = static_cast<int16_t>(v + ((q ^ sign) - sign));
-    }
+    const int16_t changed = change.Of<C>(v);
     const uint16_t out = static_cast<uint16_t>((w & 0xFF00u) | Pick(sel, std::clamp<int16_t>(changed, 0, 255), v));
     std::memcpy(o + 2 * i, &out, 2);
   }
