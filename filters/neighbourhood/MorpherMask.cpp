@@ -13,11 +13,31 @@ namespace tintara {
 
 namespace {
 
+// Rows are judged in runs of 64 samples, the last run moved back to end where the row does (so
+// it repeats part of the run before it, harmless as no output feeds an input): each run
+// compiles to whole vectors, with no sample-by-sample leftover. Rows shorter than a run go one
+// sample at a time.
+constexpr int kRun = 64;
+
+// The start of the run after the one at `start`, moved back to end at `end`; -1 after the last.
+inline int NextRun(int start, int end) {
+  if (start == end - kRun) return -1;
+  return start + kRun > end - kRun ? end - kRun : start + kRun;
+}
+
 // Marks in `clear` the samples 1..width-2 of a row none of whose three horizontal neighbours
 // (itself included) holds `other`.
 inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int width, BYTE other) {
-  for (int i = 1; i < width - 1; ++i)
-    clear[i] = ((row[i - 1] != other) & (row[i] != other) & (row[i + 1] != other)) ? 0xFF : 0;
+  if (width - 2 < kRun) {
+    for (int i = 1; i < width - 1; ++i)
+      clear[i] = ((row[i - 1] != other) & (row[i] != other) & (row[i + 1] != other)) ? 0xFF : 0;
+    return;
+  }
+  for (int start = 1; start >= 0; start = NextRun(start, width - 1)) {
+    const BYTE* __restrict r = row + start;
+    BYTE* __restrict c = clear + start;
+    for (int k = 0; k < kRun; ++k) c[k] = ((r[k - 1] != other) & (r[k] != other) & (r[k + 1] != other)) ? 0xFF : 0;
+  }
 }
 
 // The result row: 128 at both ends; inside, `value` where the sample holds it and the three
@@ -25,7 +45,19 @@ inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int
 inline void ErodeRow(const BYTE* __restrict mid, const BYTE* __restrict up, const BYTE* __restrict here,
                      const BYTE* __restrict down, BYTE* __restrict out, int width, BYTE value, BYTE other) {
   out[0] = 128;
-  for (int i = 1; i < width - 1; ++i) out[i] = ((mid[i] == value) & ((up[i] & here[i] & down[i]) != 0)) ? value : other;
+  if (width - 2 < kRun) {
+    for (int i = 1; i < width - 1; ++i)
+      out[i] = ((mid[i] == value) & ((up[i] & here[i] & down[i]) != 0)) ? value : other;
+  } else {
+    for (int start = 1; start >= 0; start = NextRun(start, width - 1)) {
+      const BYTE* __restrict m = mid + start;
+      const BYTE* __restrict a = up + start;
+      const BYTE* __restrict h = here + start;
+      const BYTE* __restrict d = down + start;
+      BYTE* __restrict o = out + start;
+      for (int k = 0; k < kRun; ++k) o[k] = ((m[k] == value) & ((a[k] & h[k] & d[k]) != 0)) ? value : other;
+    }
+  }
   out[width - 1] = 128;
 }
 
@@ -50,25 +82,34 @@ class ErosionRows {
   // they are until two more result rows have left, so a second pass can take them as input.
   template <typename Sink>
   void Push(const BYTE* row, const Sink& sink) {
+    PushInto(row, [](int) { return static_cast<BYTE*>(nullptr); }, sink);
+  }
+
+  // The same, each result row r made where target(r) points (width bytes, not overlapping any
+  // input row still needed) or, given nullptr, in the pass's own buffer. Rows made elsewhere
+  // are not kept for a second pass.
+  template <typename Target, typename Sink>
+  void PushInto(const BYTE* row, const Target& target, const Sink& sink) {
     const int j = fed_++;
     in_[j % 3] = row;
     ClearOfOther(row, clear_[j % 3].data(), width_, other_);
-    if (j == 0) EdgeRow(0, sink);
+    if (j == 0) EdgeRow(0, target(0), sink);
     if (j >= 2 && j - 1 < height_ - 1) {
-      BYTE* out = result_[(j - 1) % 3].data();
+      BYTE* out = target(j - 1);
+      if (out == nullptr) out = result_[(j - 1) % 3].data();
       ErodeRow(in_[(j - 1) % 3], clear_[(j - 2) % 3].data(), clear_[(j - 1) % 3].data(), clear_[j % 3].data(), out,
                width_, value_, other_);
       sink(j - 1, static_cast<const BYTE*>(out));
     }
-    if (j == height_ - 1 && j > 0) EdgeRow(j, sink);
+    if (j == height_ - 1 && j > 0) EdgeRow(j, target(j), sink);
   }
 
  private:
   static std::vector<BYTE> Sized(int width) { return std::vector<BYTE>(static_cast<size_t>(width > 0 ? width : 1)); }
 
   template <typename Sink>
-  void EdgeRow(int j, const Sink& sink) {
-    BYTE* out = result_[j % 3].data();
+  void EdgeRow(int j, BYTE* out, const Sink& sink) {
+    if (out == nullptr) out = result_[j % 3].data();
     std::memset(out, 128, static_cast<size_t>(width_));
     sink(j, static_cast<const BYTE*>(out));
   }
@@ -187,12 +228,25 @@ void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Windo
   const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
   CopyAroundGreyed<F>(o, s, w);
   ErosionRows pass(width, height, static_cast<BYTE>(value));
-  Vectorised([&] {
-    for (int j = 0; j < height; ++j)
-      pass.Push(InputRow<step>(pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width), [&](int r, const BYTE* row) {
-        if (w.ty + r < w.by) PutGreyedFrom<F>(row, s, o, w, w.ty + r, width - 1);
-      });
-  });
+  if constexpr (IsPlanar(F)) {
+    // Rows ty .. by-1 are made in the output frame itself; column rx, which the pass makes 128,
+    // gets the source's sample back.
+    const auto target = [&](int r) { return w.ty + r < w.by ? o.y.Row(w.ty + r) + w.lx : nullptr; };
+    Vectorised([&] {
+      for (int j = 0; j < height; ++j)
+        pass.PushInto(s.y.Row(w.ty + j) + w.lx, target, [&](int r, const BYTE*) {
+          if (w.ty + r < w.by) o.y.Row(w.ty + r)[w.rx] = s.y.Row(w.ty + r)[w.rx];
+        });
+    });
+  } else {
+    Vectorised([&] {
+      for (int j = 0; j < height; ++j)
+        pass.Push(InputRow<step>(pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width),
+                  [&](int r, const BYTE* row) {
+                    if (w.ty + r < w.by) PutGreyedFrom<F>(row, s, o, w, w.ty + r, width - 1);
+                  });
+    });
+  }
   GreyChroma<F>(o, w);
 }
 
@@ -217,7 +271,14 @@ void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window&
         ScatterSamples<step>(row, PictureRow<F>(o.y, y) + w.lx * step, width);
       }
     };
-    const auto into_second = [&](int, const BYTE* row) { second_pass.Push(row, put); };
+    // Planar: the second pass makes every row of the rectangle in the output frame itself.
+    const auto into_second = [&](int, const BYTE* row) {
+      if constexpr (IsPlanar(F)) {
+        second_pass.PushInto(row, [&](int r) { return o.y.Row(w.ty + r) + w.lx; }, [](int, const BYTE*) {});
+      } else {
+        second_pass.Push(row, put);
+      }
+    };
     for (int j = 0; j < height; ++j)
       first_pass.Push(InputRow<step>(first_pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width), into_second);
   });
