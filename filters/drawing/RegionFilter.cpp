@@ -63,68 +63,156 @@ std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
   return spans;
 }
 
-// `yes` where `s` holds, else `no`, as arithmetic: a select of a value against the byte it
-// replaces would become a conditional store, which keeps the loop from vectorising.
-inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
-
 // One span, from the source row into the new frame's row: each pixel the reference selects gets
 // the change in every byte of an RGB pixel or its luma byte, the other bytes are copied. The
-// change is computed for every pixel and kept where selected, so the loop has no branches and
-// vectorises. The reference sample is the pixel's first byte (RGB), its Y byte (YUY2) or its
-// luma sample, read at the same position with the reference's own pitch.
+// reference sample is the pixel's first byte (RGB), its Y byte (YUY2) or its luma sample, read at
+// the same position with the reference's own pitch.
 //
-// Everything fits 16-bit lanes: v + st lies within -255..510; for a stretch, v * |st| is at most
-// 255 * 200 and its quotient by 100 (truncated toward zero, so taken on the magnitude and given
-// st's sign) is an unsigned 16-bit division by a constant, which vectorises as a multiply.
-// The changed value of one byte, unclamped: v + st, or v + st * v / 100 truncated toward zero.
-struct ByteChange {
-  explicit ByteChange(int st)
-      : add(static_cast<int16_t>(st)),
-        magnitude(static_cast<uint16_t>(st < 0 ? -st : st)),
-        sign(static_cast<int16_t>(st < 0 ? -1 : 0)) {}
-  template <RegionChange C>
-  int16_t Of(BYTE v) const {
-    if constexpr (C == RegionChange::Add) {
-      return static_cast<int16_t>(v + add);
-    } else {
-      const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
-      return static_cast<int16_t>(v + ((q ^ sign) - sign));
-    }
+// A shift runs in byte lanes. Planar luma tests and changes each byte in one loop; packed spans
+// go in chunks: first a byte mask of the chunk (0xFF on the bytes that change), built in lanes as
+// wide as a pixel (RGB32 words, YUY2 16-bit words whose high chroma byte never changes), then
+// every byte changed where its mask says. The change is computed for every byte and kept by the
+// mask, so the loops have no branches and vectorise.
+
+// A shift in byte lanes: v + st held to 0..255 is min(max(v, lo), hi) + st (mod 256), with lo =
+// -st for a negative st and hi = 255 - st for a positive one, so nothing leaves the byte.
+struct ShiftBytes {
+  explicit ShiftBytes(int st)
+      : lo(static_cast<BYTE>(st < 0 ? -st : 0)), hi(static_cast<BYTE>(st > 0 ? 255 - st : 255)),
+        add(static_cast<BYTE>(st)) {}
+  BYTE Of(BYTE v) const { return static_cast<BYTE>(std::min(std::max(v, lo), hi) + add); }
+  BYTE lo, hi, add;
+};
+
+// A stretch, v + (v * st) / 100 truncated toward zero and held to 0..255, in 16-bit lanes: v * |st|
+// is at most 255 * 200, and its quotient by 100 (taken on the magnitude and given st's sign) is
+// an unsigned 16-bit division by a constant, which vectorises as a multiply. Each pixel is changed
+// in the same loop that tests its reference sample; the change is computed for every pixel and
+// kept where selected (a select written as arithmetic: one against the byte it replaces would
+// become a conditional store, which keeps the loop from vectorising).
+struct StretchChange {
+  explicit StretchChange(int st)
+      : magnitude(static_cast<uint16_t>(st < 0 ? -st : st)), sign(static_cast<int16_t>(st < 0 ? -1 : 0)) {}
+  int Of(BYTE v) const {
+    const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
+    return std::clamp<int16_t>(static_cast<int16_t>(v + ((q ^ sign) - sign)), 0, 255);
   }
-  int16_t add;
   uint16_t magnitude;
   int16_t sign;
 };
 
-template <int Step, int Changed, RegionChange C>
-inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                       BYTE selected, int st) {
-  const ByteChange change(st);
+inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
+
+template <int Step, int Changed>
+inline void StretchSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                        BYTE selected, int st) {
+  const StretchChange change(st);
   for (int i = 0; i < count; ++i) {
     const bool sel = r[i * Step] == selected;
     for (int b = 0; b < Step; ++b) {
       const BYTE v = in[i * Step + b];
-      const int16_t changed = change.Of<C>(v);
-      o[i * Step + b] = b < Changed ? Pick(sel, std::clamp<int16_t>(changed, 0, 255), v) : v;
+      o[i * Step + b] = b < Changed ? Pick(sel, change.Of(v), v) : v;
     }
   }
 }
 
 // YUY2: each pixel as a 16-bit word, its Y byte low and its chroma byte high, so the loop runs in
 // 16-bit lanes without separating the bytes; the chroma byte is copied.
-template <RegionChange C>
-inline void ChangeYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                           BYTE selected, int st) {
-  const ByteChange change(st);
+inline void StretchYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                            BYTE selected, int st) {
+  const StretchChange change(st);
   for (int i = 0; i < count; ++i) {
     uint16_t w, ref;
     std::memcpy(&w, in + 2 * i, 2);
     std::memcpy(&ref, r + 2 * i, 2);
     const bool sel = static_cast<BYTE>(ref) == selected;
     const BYTE v = static_cast<BYTE>(w);
-    const int16_t changed = change.Of<C>(v);
-    const uint16_t out = static_cast<uint16_t>((w & 0xFF00u) | Pick(sel, std::clamp<int16_t>(changed, 0, 255), v));
+    const uint16_t out = static_cast<uint16_t>((w & 0xFF00u) | Pick(sel, change.Of(v), v));
     std::memcpy(o + 2 * i, &out, 2);
+  }
+}
+
+// Bytes of one chunk (a multiple of 3, 4 and 2).
+constexpr int kChunk = 960;
+
+// The changed bytes where `mask` is 0xFF, the source byte where it is 0.
+template <class Change>
+inline void ChangeMasked(const BYTE* __restrict in, const BYTE* __restrict mask, BYTE* __restrict o, int n,
+                         const Change& change) {
+  for (int i = 0; i < n; ++i) {
+    const BYTE v = in[i];
+    o[i] = static_cast<BYTE>(v ^ ((change.Of(v) ^ v) & mask[i]));
+  }
+}
+
+// Planar luma: the mask is the reference byte's own test.
+template <class Change>
+inline void ChangeLumaSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                           BYTE selected, const Change& change) {
+  for (int i = 0; i < count; ++i) {
+    const BYTE v = in[i];
+    const BYTE mask = static_cast<BYTE>(-static_cast<int>(r[i] == selected));
+    o[i] = static_cast<BYTE>(v ^ ((change.Of(v) ^ v) & mask));
+  }
+}
+
+// RGB32 and YUY2: each pixel's mask as one word, `changed` where its low (first) reference byte
+// is the selected value.
+template <typename Word, Word Changed>
+inline void WordMask(const BYTE* __restrict r, BYTE* __restrict mask, int pixels, BYTE selected) {
+  for (int i = 0; i < pixels; ++i) {
+    Word ref;
+    std::memcpy(&ref, r + sizeof(Word) * i, sizeof(Word));
+    const Word m = static_cast<Word>(static_cast<Word>(0) - static_cast<Word>(static_cast<BYTE>(ref) == selected)) & Changed;
+    std::memcpy(mask + sizeof(Word) * i, &m, sizeof(Word));
+  }
+}
+
+// RGB24: the test of every reference byte, then each byte takes the test of its pixel's first
+// byte, 0, 1 or 2 bytes back: three shifted copies picked by the byte's place in its pixel.
+struct Rgb24Phases {
+  BYTE at[3][kChunk];
+  Rgb24Phases() {
+    for (int p = 0; p < 3; ++p)
+      for (int i = 0; i < kChunk; ++i) at[p][i] = i % 3 == p ? 0xFF : 0;
+  }
+};
+
+const Rgb24Phases kRgb24Phases;
+
+inline void Rgb24Mask(const BYTE* __restrict r, BYTE* __restrict mask, int bytes, BYTE selected,
+                      const Rgb24Phases& phases) {
+  BYTE test[kChunk + 2];
+  test[0] = test[1] = 0;
+  for (int i = 0; i < bytes; ++i) test[i + 2] = static_cast<BYTE>(-static_cast<int>(r[i] == selected));
+  const BYTE* __restrict t = test + 2;
+  const BYTE* __restrict p0 = phases.at[0];
+  const BYTE* __restrict p1 = phases.at[1];
+  const BYTE* __restrict p2 = phases.at[2];
+  for (int i = 0; i < bytes; ++i)
+    mask[i] = static_cast<BYTE>((t[i] & p0[i]) | (t[i - 1] & p1[i]) | (t[i - 2] & p2[i]));
+}
+
+template <PixelFormat F, RegionChange C>
+inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                       BYTE selected, int st) {
+  constexpr int step = BytesPerPixel(F);
+  if constexpr (C == RegionChange::Percent) {
+    if constexpr (F == PixelFormat::YUY2) StretchYuy2Span(in, o, r, count, selected, st);
+    else StretchSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, st);
+  } else if constexpr (IsPlanar(F)) {
+    ChangeLumaSpan(in, o, r, count, selected, ShiftBytes(st));
+  } else {
+    const ShiftBytes change(st);
+    const int bytes = count * step;
+    BYTE mask[kChunk];
+    for (int b = 0; b < bytes; b += kChunk) {
+      const int n = std::min(kChunk, bytes - b);
+      if constexpr (F == PixelFormat::RGB32) WordMask<uint32_t, 0xFFFFFFFFu>(r + b, mask, n / 4, selected);
+      else if constexpr (F == PixelFormat::YUY2) WordMask<uint16_t, 0x00FFu>(r + b, mask, n / 2, selected);
+      else Rgb24Mask(r + b, mask, n, selected, kRgb24Phases);
+      ChangeMasked(in + b, mask, o + b, n, change);
+    }
   }
 }
 
@@ -135,7 +223,6 @@ template <PixelFormat F, RegionChange C>
 void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref, int height,
                 const std::vector<Span>& spans, const std::vector<int>& row_spans, BYTE selected, int st) {
   constexpr int step = BytesPerPixel(F);
-  [[maybe_unused]] constexpr int changed = IsRGB(F) ? step : 1;
   const size_t row_size = static_cast<size_t>(out.y.row_size);
   Vectorised([&] {
     for (int m = 0; m < height; ++m) {
@@ -149,9 +236,7 @@ void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out
       const Span& s = spans[static_cast<size_t>(k)];
       const size_t b0 = static_cast<size_t>(s.first) * step, b1 = static_cast<size_t>(s.last + 1) * step;
       std::memcpy(o, in, b0);
-      if constexpr (F == PixelFormat::YUY2)
-        ChangeYuy2Span<C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
-      else ChangeSpan<step, changed, C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
+      ChangeSpan<F, C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
       std::memcpy(o + b1, in + b1, row_size - b1);
     }
   });

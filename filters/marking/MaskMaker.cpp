@@ -1,8 +1,10 @@
 #include "filters/marking/MaskMaker.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "filters/common/Args.h"
 #include "filters/common/Marking.h"
@@ -114,12 +116,103 @@ inline void MarkPlanarRow(const BYTE* __restrict in, const BYTE* __restrict u, c
   }
 }
 
+// The "c" types on YUY2 rows: each byte is first tested as it lies in the row, in byte lanes,
+// against its channel's bounds laid out as a pattern of the row's bytes (no bytes gathered
+// across pairs); then each pair is a 32-bit word of those tests, and its votes are summed,
+// compared and turned into output bytes with shifts inside the word. Rows go in chunks of the
+// pattern's length.
+constexpr int kMarkChunk = 768;  // a multiple of 4 and of the widest vector
+
+struct ByteBounds {
+  BYTE lo[kMarkChunk], span[kMarkChunk], on[kMarkChunk];
+  BYTE chroma[kMarkChunk];  // YUY2: 4 on the U and V bytes (their "not 128" flag), 0 on Y
+
+  // Bytes Y, U, Y, V test channels 0, 1, 0, 2.
+  explicit ByteBounds(const RangeVotes& v) {
+    for (int i = 0; i < kMarkChunk; ++i) {
+      const int b = i % 4, c = b == 1 ? 1 : b == 3 ? 2 : 0;
+      lo[i] = v.lo[c];
+      span[i] = v.span[c];
+      on[i] = v.on[c];
+      chroma[i] = b & 1 ? 4 : 0;
+    }
+  }
+};
+
+// The tests of `n` bytes: bit 0 the byte's vote, bit 2 on a U or V byte that is not 128.
+inline void TestBytes(const BYTE* __restrict in, BYTE* __restrict e, int n, const ByteBounds& k) {
+  const BYTE* __restrict lo = k.lo;
+  const BYTE* __restrict span = k.span;
+  const BYTE* __restrict on = k.on;
+  const BYTE* __restrict ne = k.chroma;
+  for (int i = 0; i < n; ++i) {
+    const BYTE s = in[i];
+    const BYTE vote = static_cast<BYTE>(static_cast<BYTE>(static_cast<BYTE>(s - lo[i]) <= span[i]) & on[i]);
+    e[i] = static_cast<BYTE>(vote | (ne[i] & -static_cast<int>(s != 128)));
+  }
+}
+
+// The decision's values, repeated in the bytes of a word where `lanes` has 1s.
+struct WordDecision {
+  uint32_t add;   // 4 - needed: a count (at most 3) plus this reaches bit 2 when count >= needed
+  uint32_t back, flip, col;  // back, mark ^ back, col
+  uint32_t xcol;  // 0xFF in the lanes when coloured pixels get col, else 0
+  WordDecision(BYTE needed, BYTE mark, BYTE back_value, BYTE col_value, bool xcol_flag,
+               uint32_t lanes)
+      : add((4u - needed) * lanes), back(back_value * lanes), flip(static_cast<uint32_t>(mark ^ back_value) * lanes),
+        col(col_value * lanes), xcol(xcol_flag ? 0xFFu * lanes : 0u) {}
+  // `marked` and `coloured` hold 1 in the low bit of each lane that is.
+  uint32_t Of(uint32_t marked, uint32_t coloured) const {
+    const uint32_t m = (marked << 8) - marked, c = ((coloured << 8) - coloured) & xcol;
+    const uint32_t v = back ^ (flip & m);
+    return v ^ ((col ^ v) & c);
+  }
+};
+
+// YUY2: `pairs` pairs Y0 U Y1 V as words; each Y votes with its own byte and the pair's U and V
+// and is coloured when both are not 128; the chroma bytes get 128. In the word of tests, byte 0
+// plus the word shifted down a byte plus the word rotated up a byte holds Y0 + U + V in byte 0
+// and Y1 + V + U in byte 2 (each byte's sum stays below 16: no carries), vote counts in bits 0-1
+// and the chroma flags in bit 3 when both are set.
+inline void MarkYuy2Words(const BYTE* __restrict in, BYTE* __restrict out, int pairs, const ByteBounds& k,
+                          const WordDecision& d) {
+  BYTE e[kMarkChunk];
+  for (int b = 0; b < 4 * pairs; b += kMarkChunk) {
+    const int n = std::min(kMarkChunk, 4 * pairs - b);
+    TestBytes(in + b, e, n, k);
+    BYTE* __restrict o = out + b;
+    for (int i = 0; i < n / 4; ++i) {
+      uint32_t t;
+      std::memcpy(&t, e + 4 * i, 4);
+      const uint32_t sum = t + (t >> 8) + ((t << 8) | (t >> 24));
+      const uint32_t marked = (((sum & 0x00030003u) + d.add) >> 2) & 0x00010001u;
+      const uint32_t coloured = (sum >> 3) & 0x00010001u;
+      const uint32_t word = d.Of(marked, coloured) | 0x80008000u;
+      std::memcpy(o + 4 * i, &word, 4);
+    }
+  }
+}
+
 // Writes the window's pixel values: RGB every byte; YUY2 the Y bytes and neutral chroma of the
 // window's pairs (all but the Y of pixel R+1, which is not in the window); planar Y.
 template <PixelFormat F, class Rule>
 void MarkWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const Rule& rule) {
   const Rule r = rule;  // a local copy: the compiler then knows the output does not alias it
   const int height = s.y.height;
+  if constexpr (F == PixelFormat::YUY2 && std::is_same_v<Rule, PixelRule<RangeVotes>>) {
+    const ByteBounds k(r.votes);
+    const WordDecision d(r.needed, r.mark, r.back, r.col, r.xcol, 0x00010001u);
+    for (int y = w.ty; y <= w.by; ++y) {
+      const BYTE* in = s.y.Row(y);
+      BYTE* out = o.y.Row(y);
+      MarkYuy2Words(in + 2 * w.lx, out + 2 * w.lx, (w.rx - w.lx) / 2, k, d);
+      const BYTE* p = in + 2 * w.rx;
+      out[2 * w.rx] = r.Decide(ChromaColoured(p[1], p[3]), p[0], p[1], p[3]);
+      out[2 * w.rx + 1] = 128;
+      out[2 * w.rx + 3] = 128;
+    }
+    return;
+  }
   for (int y = w.ty; y <= w.by; ++y) {
     const int m = MemoryRow(F, height, y);
     const BYTE* in = s.y.Row(m);
