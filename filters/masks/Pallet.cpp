@@ -30,22 +30,33 @@ struct Chart {
 };
 
 // The chart writes the same bytes into every drawn row of a box row, so a frame is built row by
-// row from two row-long templates: `hole` is 0 where the chart writes a byte and 255 where the
-// source shows through, `paint` holds the chart's bytes (0 elsewhere). Each output row is then
-// one pass over its source row, (source & hole) | paint, or a plain copy in the rows the chart
-// leaves alone: the source is read once and the new frame written once.
+// row from row-long templates: `hole` is 0 where the chart writes a byte and 255 where the source
+// shows through, `paint` holds the chart's bytes (0 elsewhere). Each output row is then one pass
+// over its source row, (source & hole) | paint, or a plain copy in the rows the chart leaves
+// alone: the source is read once and the new frame written once. Box rows differ only in the
+// bytes that carry the box row's value, so the templates are laid out once per frame, with
+// `rows` marking those bytes, and `paint` is refreshed from `base` when the box row changes.
 struct RowTemplate {
-  std::vector<BYTE> hole, paint;
-  int v = -1;  // the box row the templates are built for
+  std::vector<BYTE> hole, base, rows, paint;
+  int v = -1;  // the box row `paint` holds
 
-  explicit RowTemplate(int bytes) : hole(static_cast<size_t>(bytes)), paint(static_cast<size_t>(bytes)) {}
-  void Clear() {
-    std::fill(hole.begin(), hole.end(), BYTE{255});
-    std::fill(paint.begin(), paint.end(), BYTE{0});
-  }
+  explicit RowTemplate(int bytes)
+      : hole(static_cast<size_t>(bytes), 255), base(static_cast<size_t>(bytes)), rows(static_cast<size_t>(bytes)),
+        paint(static_cast<size_t>(bytes)) {}
   void Put(int i, BYTE value) {
     hole[static_cast<size_t>(i)] = 0;
-    paint[static_cast<size_t>(i)] = value;
+    base[static_cast<size_t>(i)] = value;
+  }
+  void PutRowValue(int i) {
+    hole[static_cast<size_t>(i)] = 0;
+    rows[static_cast<size_t>(i)] = 255;
+  }
+  void ForRow(int row, BYTE value) {
+    const BYTE* __restrict b = base.data();
+    const BYTE* __restrict r = rows.data();
+    BYTE* __restrict p = paint.data();
+    for (size_t i = 0; i < paint.size(); ++i) p[i] = static_cast<BYTE>(b[i] | (r[i] & value));
+    v = row;
   }
 };
 
@@ -54,15 +65,13 @@ inline void OverlayRow(const BYTE* __restrict src, const BYTE* __restrict hole, 
   for (int i = 0; i < bytes; ++i) out[i] = static_cast<BYTE>((src[i] & hole[i]) | paint[i]);
 }
 
-// The templates of box row v for the luma (or packed) plane. RGB: blue carries the box column,
-// green the ramp, red the box row, and the fourth byte of RGB32 is the source's. YUY2 in pixel
-// pairs from each box's first drawn column (even, as the box width is): U the box column, V the
-// box row.
+// The templates for the luma (or packed) plane. RGB: blue carries the box column, green the
+// ramp, red the box row, and the fourth byte of RGB32 is the source's. YUY2 in pixel pairs from
+// each box's first drawn column (even, as the box width is): U the box column, V the box row.
 template <PixelFormat F>
-void BuildMainRow(RowTemplate* t, const Chart& c, int v) {
-  t->Clear();
+void BuildMainRow(RowTemplate* t, const Chart& c) {
   for (int h = 0; h < c.hbox; ++h) {
-    const BYTE column = c.ColumnValue(h), row = c.RowValue(v);
+    const BYTE column = c.ColumnValue(h);
     const int left = h * c.bw;
     for (int x = c.Left(h); x < c.Right(h); ++x) {
       const BYTE g = c.ramp[static_cast<size_t>(x - left)];
@@ -70,27 +79,26 @@ void BuildMainRow(RowTemplate* t, const Chart& c, int v) {
         constexpr int bpp = BytesPerPixel(F);
         t->Put(x * bpp, column);
         t->Put(x * bpp + 1, g);
-        t->Put(x * bpp + 2, row);
+        t->PutRowValue(x * bpp + 2);
       } else if constexpr (F == PixelFormat::YUY2) {
         t->Put(2 * x, g);
-        t->Put(2 * x + 1, (x & 1) ? row : column);
+        if (x & 1) t->PutRowValue(2 * x + 1);
+        else t->Put(2 * x + 1, column);
       } else {
         t->Put(x, g);
       }
     }
   }
-  t->v = v;
 }
 
 // YV12 and I420 chroma under the drawn pixels: U carries the box row and V the box column, the
 // reverse of YUY2. A chroma sample is drawn when either of its two columns is.
-void BuildChromaRow(RowTemplate* t, const Chart& c, int v, bool u_plane) {
-  t->Clear();
-  for (int h = 0; h < c.hbox; ++h) {
-    const BYTE value = u_plane ? c.RowValue(v) : c.ColumnValue(h);
-    for (int cx = c.Left(h) / 2; cx <= (c.Right(h) - 1) / 2; ++cx) t->Put(cx, value);
-  }
-  t->v = v;
+void BuildChromaRow(RowTemplate* t, const Chart& c, bool u_plane) {
+  for (int h = 0; h < c.hbox; ++h)
+    for (int cx = c.Left(h) / 2; cx <= (c.Right(h) - 1) / 2; ++cx) {
+      if (u_plane) t->PutRowValue(cx);
+      else t->Put(cx, c.ColumnValue(h));
+    }
 }
 
 template <PixelFormat F>
@@ -100,19 +108,19 @@ void DrawChart(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, int
     const int v = y / c.bh;
     return v < c.vbox && y >= c.Top(v) && y < c.Bottom(v) ? v : -1;
   };
-  auto overlay = [](const ConstPlane& sp, const Plane& op, RowTemplate& t, int r, int v, auto build) {
+  auto overlay = [&c](const ConstPlane& sp, const Plane& op, RowTemplate& t, int r, int v) {
     const BYTE* in = sp.Row(r);
     BYTE* out = op.Row(r);
     if (v < 0) {
       std::memcpy(out, in, static_cast<size_t>(op.row_size));
       return;
     }
-    if (t.v != v) build(v);
+    if (t.v != v) t.ForRow(v, c.RowValue(v));
     OverlayRow(in, t.hole.data(), t.paint.data(), out, op.row_size);
   };
   RowTemplate main(o.y.row_size);
-  for (int r = 0; r < o.y.height; ++r)
-    overlay(s.y, o.y, main, r, box_row(MemoryRow(F, height, r)), [&](int v) { BuildMainRow<F>(&main, c, v); });
+  BuildMainRow<F>(&main, c);
+  for (int r = 0; r < o.y.height; ++r) overlay(s.y, o.y, main, r, box_row(MemoryRow(F, height, r)));
   if constexpr (IsPlanar(F)) {
     // A chroma row is drawn when either of its luma rows is (never in two box rows at once).
     auto chroma_box_row = [&](int cy) { return std::max(box_row(2 * cy), box_row(2 * cy + 1)); };
@@ -120,8 +128,8 @@ void DrawChart(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, int
       const ConstPlane& sp = u_plane ? s.u : s.v;
       const Plane& op = u_plane ? o.u : o.v;
       RowTemplate t(op.row_size);
-      for (int cy = 0; cy < op.height; ++cy)
-        overlay(sp, op, t, cy, chroma_box_row(cy), [&](int v) { BuildChromaRow(&t, c, v, u_plane); });
+      BuildChromaRow(&t, c, u_plane);
+      for (int cy = 0; cy < op.height; ++cy) overlay(sp, op, t, cy, chroma_box_row(cy));
     }
   }
 }
