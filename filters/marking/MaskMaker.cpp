@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "filters/common/Args.h"
 #include "filters/common/Marking.h"
@@ -193,12 +194,59 @@ inline void MarkYuy2Words(const BYTE* __restrict in, BYTE* __restrict out, int p
   }
 }
 
+// Planar, "c" types: the chroma part of the decision once per chroma sample and chroma row, then
+// each luma row of the window in byte lanes. `ChromaInfo` holds per chroma sample the U and V
+// votes' sum (bits 0-1) and 4 when both samples differ from 128; `Spread` repeats each for its
+// two luma columns; `MarkLumaRow` adds the luma vote and decides.
+inline void ChromaInfo(const BYTE* __restrict u, const BYTE* __restrict v, BYTE* __restrict info, int n,
+                       const RangeVotes& votes) {
+  for (int i = 0; i < n; ++i)
+    info[i] = static_cast<BYTE>(votes.Vote(1, u[i]) + votes.Vote(2, v[i]) +
+                                (static_cast<BYTE>(-static_cast<int>(u[i] != 128) & -static_cast<int>(v[i] != 128)) & 4));
+}
+
+inline void Spread(const BYTE* __restrict info, BYTE* __restrict wide, int n) {
+  for (int i = 0; i < n; ++i) wide[2 * i] = wide[2 * i + 1] = info[i];
+}
+
+inline void MarkLumaRow(const BYTE* __restrict in, const BYTE* __restrict chroma, BYTE* __restrict out, int n,
+                        const PixelRule<RangeVotes>& r, BYTE xcol) {
+  for (int i = 0; i < n; ++i) {
+    const BYTE info = chroma[i];
+    const BYTE count = static_cast<BYTE>(r.votes.Vote(0, in[i]) + (info & 3));
+    const BYTE v = static_cast<BYTE>(r.back ^ ((r.mark ^ r.back) & -static_cast<int>(count >= r.needed)));
+    const BYTE c = static_cast<BYTE>(xcol & -static_cast<int>((info & 4) != 0));
+    out[i] = static_cast<BYTE>(v ^ ((r.col ^ v) & c));
+  }
+}
+
+template <PixelFormat F>
+void MarkPlanarWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w,
+                      const PixelRule<RangeVotes>& r) {
+  const int c0 = w.lx / 2, chroma_count = w.rx / 2 - c0 + 1, count = w.rx - w.lx + 1;
+  std::vector<BYTE> info(static_cast<size_t>(chroma_count)), wide(2 * static_cast<size_t>(chroma_count));
+  const BYTE xcol = r.xcol ? 0xFF : 0;
+  // Column x of the window reads wide[x - 2 * c0]: an odd left edge starts one in.
+  const BYTE* chroma = wide.data() + (w.lx & 1);
+  for (int y = w.ty; y <= w.by; ++y) {
+    if (y == w.ty || (y & 1) == 0) {
+      ChromaInfo(s.u.Row(y / 2) + c0, s.v.Row(y / 2) + c0, info.data(), chroma_count, r.votes);
+      Spread(info.data(), wide.data(), chroma_count);
+    }
+    MarkLumaRow(s.y.Row(y) + w.lx, chroma, o.y.Row(y) + w.lx, count, r, xcol);
+  }
+}
+
 // Writes the window's pixel values: RGB every byte; YUY2 the Y bytes and neutral chroma of the
 // window's pairs (all but the Y of pixel R+1, which is not in the window); planar Y.
 template <PixelFormat F, class Rule>
 void MarkWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const Rule& rule) {
   const Rule r = rule;  // a local copy: the compiler then knows the output does not alias it
   const int height = s.y.height;
+  if constexpr (IsPlanar(F) && std::is_same_v<Rule, PixelRule<RangeVotes>>) {
+    MarkPlanarWindow<F>(s, o, w, r);
+    return;
+  }
   if constexpr (F == PixelFormat::YUY2 && std::is_same_v<Rule, PixelRule<RangeVotes>>) {
     const ByteBounds k(r.votes);
     const WordDecision d(r.needed, r.mark, r.back, r.col, r.xcol, 0x00010001u);
