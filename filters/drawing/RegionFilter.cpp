@@ -68,11 +68,12 @@ std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
 // reference sample is the pixel's first byte (RGB), its Y byte (YUY2) or its luma sample, read at
 // the same position with the reference's own pitch.
 //
-// A shift runs in byte lanes. Planar luma tests and changes each byte in one loop; packed spans
-// go in chunks: first a byte mask of the chunk (0xFF on the bytes that change), built in lanes as
-// wide as a pixel (RGB32 words, YUY2 16-bit words whose high chroma byte never changes), then
-// every byte changed where its mask says. The change is computed for every byte and kept by the
-// mask, so the loops have no branches and vectorise.
+// The change is computed for every byte and kept where selected (a select written as arithmetic:
+// one against the byte it replaces would become a conditional store, which keeps the loop from
+// vectorising), so the loops have no branches. A shift runs in byte lanes: planar luma and RGB
+// test and change each pixel in one loop; YUY2 spans go in chunks, first a byte mask of the chunk
+// (0xFF on the bytes that change) built in 16-bit pixel lanes whose high chroma byte never
+// changes, then every byte changed where its mask says.
 
 // A shift in byte lanes: v + st held to 0..255 is min(max(v, lo), hi) + st (mod 256), with lo =
 // -st for a negative st and hi = 255 - st for a positive one, so nothing leaves the byte.
@@ -87,9 +88,7 @@ struct ShiftBytes {
 // A stretch, v + (v * st) / 100 truncated toward zero and held to 0..255, in 16-bit lanes: v * |st|
 // is at most 255 * 200, and its quotient by 100 (taken on the magnitude and given st's sign) is
 // an unsigned 16-bit division by a constant, which vectorises as a multiply. Each pixel is changed
-// in the same loop that tests its reference sample; the change is computed for every pixel and
-// kept where selected (a select written as arithmetic: one against the byte it replaces would
-// become a conditional store, which keeps the loop from vectorising).
+// in the same loop that tests its reference sample.
 struct StretchChange {
   explicit StretchChange(int st)
       : magnitude(static_cast<uint16_t>(st < 0 ? -st : st)), sign(static_cast<int16_t>(st < 0 ? -1 : 0)) {}
@@ -103,10 +102,11 @@ struct StretchChange {
 
 inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
 
-template <int Step, int Changed>
-inline void StretchSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                        BYTE selected, int st) {
-  const StretchChange change(st);
+// RGB (either change) and planar luma (stretch): pixel by pixel, the reference test kept for the
+// pixel's bytes.
+template <int Step, int Changed, class Change>
+inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                      BYTE selected, const Change& change) {
   for (int i = 0; i < count; ++i) {
     const bool sel = r[i * Step] == selected;
     for (int b = 0; b < Step; ++b) {
@@ -132,7 +132,7 @@ inline void StretchYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const
   }
 }
 
-// Bytes of one chunk (a multiple of 3, 4 and 2).
+// Bytes of one YUY2 chunk (whole pixels).
 constexpr int kChunk = 960;
 
 // The changed bytes where `mask` is 0xFF, the source byte where it is 0.
@@ -156,8 +156,8 @@ inline void ChangeLumaSpan(const BYTE* __restrict in, BYTE* __restrict o, const 
   }
 }
 
-// RGB32 and YUY2: each pixel's mask as one word, `changed` where its low (first) reference byte
-// is the selected value.
+// Each pixel's mask as one word, `Changed` where its low (first) reference byte is the selected
+// value.
 template <typename Word, Word Changed>
 inline void WordMask(const BYTE* __restrict r, BYTE* __restrict mask, int pixels, BYTE selected) {
   for (int i = 0; i < pixels; ++i) {
@@ -168,49 +168,24 @@ inline void WordMask(const BYTE* __restrict r, BYTE* __restrict mask, int pixels
   }
 }
 
-// RGB24: the test of every reference byte, then each byte takes the test of its pixel's first
-// byte, 0, 1 or 2 bytes back: three shifted copies picked by the byte's place in its pixel.
-struct Rgb24Phases {
-  BYTE at[3][kChunk];
-  Rgb24Phases() {
-    for (int p = 0; p < 3; ++p)
-      for (int i = 0; i < kChunk; ++i) at[p][i] = i % 3 == p ? 0xFF : 0;
-  }
-};
-
-const Rgb24Phases kRgb24Phases;
-
-inline void Rgb24Mask(const BYTE* __restrict r, BYTE* __restrict mask, int bytes, BYTE selected,
-                      const Rgb24Phases& phases) {
-  BYTE test[kChunk + 2];
-  test[0] = test[1] = 0;
-  for (int i = 0; i < bytes; ++i) test[i + 2] = static_cast<BYTE>(-static_cast<int>(r[i] == selected));
-  const BYTE* __restrict t = test + 2;
-  const BYTE* __restrict p0 = phases.at[0];
-  const BYTE* __restrict p1 = phases.at[1];
-  const BYTE* __restrict p2 = phases.at[2];
-  for (int i = 0; i < bytes; ++i)
-    mask[i] = static_cast<BYTE>((t[i] & p0[i]) | (t[i - 1] & p1[i]) | (t[i - 2] & p2[i]));
-}
-
 template <PixelFormat F, RegionChange C>
 inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
                        BYTE selected, int st) {
   constexpr int step = BytesPerPixel(F);
   if constexpr (C == RegionChange::Percent) {
     if constexpr (F == PixelFormat::YUY2) StretchYuy2Span(in, o, r, count, selected, st);
-    else StretchSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, st);
+    else PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, StretchChange(st));
   } else if constexpr (IsPlanar(F)) {
     ChangeLumaSpan(in, o, r, count, selected, ShiftBytes(st));
+  } else if constexpr (IsRGB(F)) {
+    PixelSpan<step, step>(in, o, r, count, selected, ShiftBytes(st));
   } else {
     const ShiftBytes change(st);
     const int bytes = count * step;
     BYTE mask[kChunk];
     for (int b = 0; b < bytes; b += kChunk) {
       const int n = std::min(kChunk, bytes - b);
-      if constexpr (F == PixelFormat::RGB32) WordMask<uint32_t, 0xFFFFFFFFu>(r + b, mask, n / 4, selected);
-      else if constexpr (F == PixelFormat::YUY2) WordMask<uint16_t, 0x00FFu>(r + b, mask, n / 2, selected);
-      else Rgb24Mask(r + b, mask, n, selected, kRgb24Phases);
+      WordMask<uint16_t, 0x00FFu>(r + b, mask, n / 2, selected);
       ChangeMasked(in + b, mask, o + b, n, change);
     }
   }
