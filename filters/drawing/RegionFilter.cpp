@@ -86,18 +86,26 @@ struct ShiftBytes {
 };
 
 // A stretch, v + (v * st) / 100 truncated toward zero and held to 0..255, in 16-bit lanes: v * |st|
-// is at most 255 * 200, and its quotient by 100 (taken on the magnitude and given st's sign) is
-// an unsigned 16-bit division by a constant, which vectorises as a multiply. Each pixel is changed
-// in the same loop that tests its reference sample.
-struct StretchChange {
-  explicit StretchChange(int st)
-      : magnitude(static_cast<uint16_t>(st < 0 ? -st : st)), sign(static_cast<int16_t>(st < 0 ? -1 : 0)) {}
-  int Of(BYTE v) const {
-    const int16_t q = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100));
-    return std::clamp<int16_t>(static_cast<int16_t>(v + ((q ^ sign) - sign)), 0, 255);
+// is at most 255 * 200 and its quotient by 100 is an unsigned 16-bit division by a constant,
+// which vectorises as a multiply. A stretch up (st >= 0) adds the quotient and can only pass
+// 255; a stretch down (st >= -100) subtracts the quotient of v * -st, at most v, and stays in
+// 0..255: one kernel for each sign, picked per span, so neither carries a sign or both bounds.
+struct StretchUp {
+  explicit StretchUp(int st) : magnitude(static_cast<uint16_t>(st)) {}
+  BYTE Of(BYTE v) const {
+    const uint16_t q = static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100);
+    return static_cast<BYTE>(std::min<uint16_t>(static_cast<uint16_t>(v + q), 255));
   }
   uint16_t magnitude;
-  int16_t sign;
+};
+
+struct StretchDown {
+  explicit StretchDown(int st) : magnitude(static_cast<uint16_t>(-st)) {}
+  BYTE Of(BYTE v) const {
+    const uint16_t q = static_cast<uint16_t>(static_cast<uint16_t>(v * magnitude) / 100);
+    return static_cast<BYTE>(v - q);
+  }
+  uint16_t magnitude;
 };
 
 inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
@@ -118,9 +126,9 @@ inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE*
 
 // YUY2: each pixel as a 16-bit word, its Y byte low and its chroma byte high, so the loop runs in
 // 16-bit lanes without separating the bytes; the chroma byte is copied.
+template <class Change>
 inline void StretchYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                            BYTE selected, int st) {
-  const StretchChange change(st);
+                            BYTE selected, const Change& change) {
   for (int i = 0; i < count; ++i) {
     uint16_t w, ref;
     std::memcpy(&w, in + 2 * i, 2);
@@ -173,8 +181,12 @@ inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE
                        BYTE selected, int st) {
   constexpr int step = BytesPerPixel(F);
   if constexpr (C == RegionChange::Percent) {
-    if constexpr (F == PixelFormat::YUY2) StretchYuy2Span(in, o, r, count, selected, st);
-    else PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, StretchChange(st));
+    auto stretch = [&](const auto& change) {
+      if constexpr (F == PixelFormat::YUY2) StretchYuy2Span(in, o, r, count, selected, change);
+      else PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, change);
+    };
+    if (st >= 0) stretch(StretchUp(st));
+    else stretch(StretchDown(st));
   } else if constexpr (IsPlanar(F)) {
     ChangeLumaSpan(in, o, r, count, selected, ShiftBytes(st));
   } else if constexpr (IsRGB(F)) {
