@@ -70,10 +70,7 @@ std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
 //
 // The change is computed for every byte and kept where selected (a select written as arithmetic:
 // one against the byte it replaces would become a conditional store, which keeps the loop from
-// vectorising), so the loops have no branches. A shift runs in byte lanes: planar luma and RGB
-// test and change each pixel in one loop; YUY2 spans go in chunks, first a byte mask of the chunk
-// (0xFF on the bytes that change) built in 16-bit pixel lanes whose high chroma byte never
-// changes, then every byte changed where its mask says.
+// vectorising), so the loops have no branches; each pixel is tested and changed in one loop.
 
 // A shift in byte lanes: v + st held to 0..255 is min(max(v, lo), hi) + st (mod 256), with lo =
 // -st for a negative st and hi = 255 - st for a positive one, so nothing leaves the byte.
@@ -127,8 +124,8 @@ inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE*
 // YUY2: each pixel as a 16-bit word, its Y byte low and its chroma byte high, so the loop runs in
 // 16-bit lanes without separating the bytes; the chroma byte is copied.
 template <class Change>
-inline void StretchYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                            BYTE selected, const Change& change) {
+inline void Yuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                     BYTE selected, const Change& change) {
   for (int i = 0; i < count; ++i) {
     uint16_t w, ref;
     std::memcpy(&w, in + 2 * i, 2);
@@ -140,20 +137,8 @@ inline void StretchYuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const
   }
 }
 
-// Bytes of one YUY2 chunk (whole pixels).
-constexpr int kChunk = 960;
-
-// The changed bytes where `mask` is 0xFF, the source byte where it is 0.
-template <class Change>
-inline void ChangeMasked(const BYTE* __restrict in, const BYTE* __restrict mask, BYTE* __restrict o, int n,
-                         const Change& change) {
-  for (int i = 0; i < n; ++i) {
-    const BYTE v = in[i];
-    o[i] = static_cast<BYTE>(v ^ ((change.Of(v) ^ v) & mask[i]));
-  }
-}
-
-// Planar luma: the mask is the reference byte's own test.
+// Planar luma, a shift: byte lanes throughout, each byte kept or changed by its reference
+// byte's test.
 template <class Change>
 inline void ChangeLumaSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
                            BYTE selected, const Change& change) {
@@ -164,25 +149,13 @@ inline void ChangeLumaSpan(const BYTE* __restrict in, BYTE* __restrict o, const 
   }
 }
 
-// Each pixel's mask as one word, `Changed` where its low (first) reference byte is the selected
-// value.
-template <typename Word, Word Changed>
-inline void WordMask(const BYTE* __restrict r, BYTE* __restrict mask, int pixels, BYTE selected) {
-  for (int i = 0; i < pixels; ++i) {
-    Word ref;
-    std::memcpy(&ref, r + sizeof(Word) * i, sizeof(Word));
-    const Word m = static_cast<Word>(static_cast<Word>(0) - static_cast<Word>(static_cast<BYTE>(ref) == selected)) & Changed;
-    std::memcpy(mask + sizeof(Word) * i, &m, sizeof(Word));
-  }
-}
-
 template <PixelFormat F, RegionChange C>
 inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
                        BYTE selected, int st) {
   constexpr int step = BytesPerPixel(F);
   if constexpr (C == RegionChange::Percent) {
     auto stretch = [&](const auto& change) {
-      if constexpr (F == PixelFormat::YUY2) StretchYuy2Span(in, o, r, count, selected, change);
+      if constexpr (F == PixelFormat::YUY2) Yuy2Span(in, o, r, count, selected, change);
       else PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, change);
     };
     if (st >= 0) stretch(StretchUp(st));
@@ -192,14 +165,7 @@ inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE
   } else if constexpr (IsRGB(F)) {
     PixelSpan<step, step>(in, o, r, count, selected, ShiftBytes(st));
   } else {
-    const ShiftBytes change(st);
-    const int bytes = count * step;
-    BYTE mask[kChunk];
-    for (int b = 0; b < bytes; b += kChunk) {
-      const int n = std::min(kChunk, bytes - b);
-      WordMask<uint16_t, 0x00FFu>(r + b, mask, n / 2, selected);
-      ChangeMasked(in + b, mask, o + b, n, change);
-    }
+    Yuy2Span(in, o, r, count, selected, ShiftBytes(st));
   }
 }
 

@@ -24,8 +24,7 @@ TEST_P(RegionModel, SelectedPixelsOfTheRectangleChangeByTheRule) {
     // the format allows them.
     const int type = GetParam().pixel_type;
     const bool planar = type == VideoInfo::CS_YV12 || type == VideoInfo::CS_I420;
-    // Rounds from 16 on are long rows, wider than the YUY2 loop's chunks (960 bytes: 480 pixels),
-    // with spans starting and ending in different chunks.
+    // Rounds from 16 on are long rows (several vector blocks and leftovers at any alignment).
     int W = round >= 16 ? pick(490, 1100) : round % 3 ? pick(130, 200) : pick(8, 70), H = pick(5, 13);
     if (round >= 16) H = pick(3, 5);
     if (type != VideoInfo::CS_BGR24 && type != VideoInfo::CS_BGR32) W &= ~1;
