@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "filters/common/Args.h"
+#include "filters/common/Blocks.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
 #include "filters/common/Sample.h"
@@ -46,6 +48,9 @@ inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   }
   return static_cast<BYTE>(std::min(am, BYTE{1}) ^ std::min(bm, BYTE{1})) != 0;
 }
+
+// Pixels per block of the row loops: a whole AVX-512 vector of bytes.
+constexpr int kBlock = 64;
 
 // A window of columns x0..x1-1 and picture rows y0..y1-1.
 struct Span {
@@ -136,20 +141,81 @@ inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, con
   }
 }
 
-// Planar: `pairs` pairs of luma samples over one row of chroma samples.
+// Planar luma: one row of the window selected into `sel` (0xFF where the masks select the pixel,
+// else 0) and painted from the source.
 template <Logic L, bool Table>
-inline void PaintPlanarRow(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
-                           BYTE* __restrict y, BYTE* __restrict u, BYTE* __restrict v, int pairs,
-                           const RowPaint<Table>& r) {
-  for (int i = 0; i < pairs; ++i) {
-    const bool s0 = Selects<PixelFormat::YV12, L>(a[2 * i], b[2 * i], r.mark, r.back);
-    const bool s1 = Selects<PixelFormat::YV12, L>(a[2 * i + 1], b[2 * i + 1], r.mark, r.back);
-    const BYTE y0 = in[2 * i], y1 = in[2 * i + 1];
-    const BYTE l0 = static_cast<BYTE>(r.Luma(y0)), l1 = static_cast<BYTE>(r.Luma(y1));
-    y[2 * i] = Pick(s0, l0, y0);
-    y[2 * i + 1] = Pick(s1, l1, y1);
-    u[i] = Pick(s0 | s1, r.U, u[i]);
-    v[i] = Pick(s0 | s1, r.V, v[i]);
+inline void SelectPlanarLuma(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
+                             BYTE* __restrict y, BYTE* __restrict sel, int n, const RowPaint<Table>& r) {
+  for (int x = 0; x < n; ++x) {
+    const bool s = Selects<PixelFormat::YV12, L>(a[x], b[x], r.mark, r.back);
+    sel[x] = static_cast<BYTE>(-static_cast<int>(s));
+    y[x] = Pick(s, r.Luma(in[x]), in[x]);
+  }
+}
+
+// With st = 0 the luma is the source's: only the selection is worked out.
+template <Logic L>
+inline void SelectPlanarOnly(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int n,
+                             BYTE mark, BYTE back) {
+  for (int x = 0; x < n; ++x)
+    sel[x] = static_cast<BYTE>(-static_cast<int>(Selects<PixelFormat::YV12, L>(a[x], b[x], mark, back)));
+}
+
+// Planar chroma: sample i takes the colour where any of the four luma selections of its 2x2
+// block (bytes 2i and 2i + 1 of both selection rows) is set, else the source's sample.
+inline void PaintPlanarChroma(const BYTE* __restrict sel0, const BYTE* __restrict sel1,
+                              const BYTE* __restrict inU, const BYTE* __restrict inV, BYTE* __restrict u,
+                              BYTE* __restrict v, int n, BYTE U, BYTE V) {
+  for (int i = 0; i < n; ++i) {
+    uint16_t w0, w1;
+    std::memcpy(&w0, sel0 + 2 * i, 2);
+    std::memcpy(&w1, sel1 + 2 * i, 2);
+    const bool any = (w0 | w1) != 0;
+    u[i] = Pick(any, U, inU[i]);
+    v[i] = Pick(any, V, inV[i]);
+  }
+}
+
+// Planar frames, one chroma row at a time: the window's luma rows over it are selected and
+// painted, then its chroma samples under the window are written from the source and the
+// selections. The selection rows cover the chroma samples' whole blocks and hold 0 for pixels
+// outside the window (a column cut off a block, a row above or below the window): `sel` starts
+// zeroed and every row writes the same window columns, so a cut-off column stays 0.
+template <Logic L, bool Table>
+void PaintPlanar(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const ConstPlane& a,
+                 const ConstPlane& b, const Span& s, const RowPaint<Table>& rule, BYTE* sel, bool keep_luma) {
+  const RowPaint<Table> r = rule;
+  const int c0 = s.x0 / 2, c1 = (s.x1 - 1) / 2 + 1, n = c1 - c0, first = 2 * c0;
+  BYTE* const rows[2] = {sel, sel + 2 * n};
+  for (int cr = s.y0 / 2; cr <= (s.y1 - 1) / 2; ++cr) {
+    for (int k = 0; k < 2; ++k) {
+      const int y = 2 * cr + k;
+      BYTE* const row_sel = rows[k];
+      if (y < s.y0 || y >= s.y1) {
+        std::memset(row_sel, 0, static_cast<size_t>(2 * n));
+        continue;
+      }
+      const int x = s.x0, count = s.x1 - s.x0;
+      BYTE* const into = row_sel + (x - first);
+      const BYTE *ra = a.Row(y) + x, *rb = b.Row(y) + x, *ry = in.y.Row(y) + x;
+      BYTE* const oy = out.y.Row(y) + x;
+      if (keep_luma) {
+        ForBlocks<kBlock>(
+            count, [&](int i) { SelectPlanarOnly<L>(ra + i, rb + i, into + i, kBlock, r.mark, r.back); },
+            [&] { SelectPlanarOnly<L>(ra, rb, into, count, r.mark, r.back); });
+        std::memcpy(oy, ry, static_cast<size_t>(count));
+      } else {
+        ForBlocks<kBlock>(
+            count, [&](int i) { SelectPlanarLuma<L>(ra + i, rb + i, ry + i, oy + i, into + i, kBlock, r); },
+            [&] { SelectPlanarLuma<L>(ra, rb, ry, oy, into, count, r); });
+      }
+    }
+    const BYTE *iu = in.u.Row(cr) + c0, *iv = in.v.Row(cr) + c0;
+    BYTE *ou = out.u.Row(cr) + c0, *ov = out.v.Row(cr) + c0;
+    const BYTE U = static_cast<BYTE>(r.U), V = static_cast<BYTE>(r.V);
+    ForBlocks<kBlock>(
+        n, [&](int i) { PaintPlanarChroma(rows[0] + 2 * i, rows[1] + 2 * i, iu + i, iv + i, ou + i, ov + i, kBlock, U, V); },
+        [&] { PaintPlanarChroma(rows[0], rows[1], iu, iv, ou, ov, n, U, V); });
   }
 }
 
@@ -197,23 +263,10 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       PaintRgbRow<F, L>(rowA + s.x0 * bpp, rowB + s.x0 * bpp, in.y.Row(row) + s.x0 * bpp,
                         out.y.Row(row) + s.x0 * bpp, s.x1 - s.x0, r);
     } else {
-      if constexpr (IsPlanar(F)) {
-        // The first window row over a chroma row brings the source's chroma into the new frame.
-        if (y == s.y0 || (y & 1) == 0) {
-          const size_t first = static_cast<size_t>(s.x0 / 2), count = static_cast<size_t>((s.x1 - 1) / 2 + 1) - first;
-          std::memcpy(out.u.Row(row / 2) + first, in.u.Row(row / 2) + first, count);
-          std::memcpy(out.v.Row(row / 2) + first, in.v.Row(row / 2) + first, count);
-        }
-      }
       int x = s.x0;
       if (x & 1) single(rowA, rowB, x++, row);
       const int pairs = (s.x1 - x) / 2;
-      if constexpr (F == PixelFormat::YUY2) {
-        PaintYuy2Row<L>(rowA + 2 * x, rowB + 2 * x, in.y.Row(row) + 2 * x, out.y.Row(row) + 2 * x, pairs, r);
-      } else {
-        PaintPlanarRow<L>(rowA + x, rowB + x, in.y.Row(row) + x, out.y.Row(row) + x, out.u.Row(row / 2) + x / 2,
-                          out.v.Row(row / 2) + x / 2, pairs, r);
-      }
+      PaintYuy2Row<L>(rowA + 2 * x, rowB + 2 * x, in.y.Row(row) + 2 * x, out.y.Row(row) + 2 * x, pairs, r);
       x += 2 * pairs;
       if (x < s.x1) single(rowA, rowB, x, row);
     }
@@ -294,7 +347,13 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
       const auto i16 = [](int v) { return static_cast<int16_t>(v); };
       const RowPaint<T> rule{i16(fill.kV), i16(fill.kG), i16(fill.kU), i16(fill.U), i16(fill.V), i16(T ? 0 : st),
                              &brightness, static_cast<BYTE>(marks.markval), static_cast<BYTE>(marks.backval)};
-      Vectorised([&] { PaintSelected<F, L, T>(in, out, painter, planeA, planeB, s, vi.height, rule); });
+      if constexpr (IsPlanar(F)) {
+        std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
+        const bool keep_luma = !T && st == 0;
+        Vectorised([&] { PaintPlanar<L, T>(in, out, planeA, planeB, s, rule, sel.data(), keep_luma); });
+      } else {
+        Vectorised([&] { PaintSelected<F, L, T>(in, out, painter, planeA, planeB, s, vi.height, rule); });
+      }
     };
     auto with_logic = [&](auto logic_tag) {
       if (table) paint(logic_tag, std::true_type());
