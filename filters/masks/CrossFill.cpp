@@ -123,6 +123,49 @@ inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, cons
   }
 }
 
+// RGB24 with an offset (a shift, or st = 0), worked on bytes rather than on 3-byte pixels, so the
+// loops run in byte lanes without shuffles: byte k of a block belongs to channel k % 3 of its
+// pixel, whose first byte (the mask samples and the brightness) is k - k % 3. Each byte reads the
+// three candidates k, k - 1 and k - 2 and keeps the one its channel names; the painted byte is
+// clamp(first + st + offset of the channel), made of a saturating add and a saturating subtract
+// of the sum's positive and negative parts.
+struct Rgb24Lanes {
+  static constexpr int kBytes = 3 * kBlock;
+  BYTE channel[kBytes], up[kBytes], down[kBytes];
+
+  Rgb24Lanes(int st, int kV, int kG, int kU) {
+    const int k[3] = {kV, kG, kU};
+    for (int i = 0; i < kBytes; ++i) {
+      const int d = st + k[i % 3];
+      channel[i] = static_cast<BYTE>(i % 3);
+      up[i] = static_cast<BYTE>(std::clamp(d, 0, 255));
+      down[i] = static_cast<BYTE>(std::clamp(-d, 0, 255));
+    }
+  }
+};
+
+// `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel; a[-2], a[-1] (and the
+// same before b and in) are read and must lie in the frame, though no byte keeps them.
+template <Logic L>
+inline void PaintRgb24Bytes(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
+                            BYTE* __restrict out, int count, const Rgb24Lanes& t, BYTE mark, BYTE back) {
+  for (int k = 0; k < count; ++k) {
+    const BYTE c = t.channel[k];
+    const BYTE a0 = a[k], a1 = a[k - 1], a2 = a[k - 2];
+    const BYTE b0 = b[k], b1 = b[k - 1], b2 = b[k - 2];
+    const BYTE s0 = in[k], s1 = in[k - 1], s2 = in[k - 2];
+    const BYTE av = c == 0 ? a0 : c == 1 ? a1 : a2;
+    const BYTE bv = c == 0 ? b0 : c == 1 ? b1 : b2;
+    const BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
+    const bool sel = Selects<PixelFormat::RGB24, L>(av, bv, mark, back);
+    const BYTE added = static_cast<BYTE>(first + t.up[k]);
+    const BYTE up = static_cast<BYTE>(added | -static_cast<int>(added < first));
+    const BYTE lowered = static_cast<BYTE>(up - t.down[k]);
+    const BYTE painted = static_cast<BYTE>(lowered & -static_cast<int>(lowered <= up));
+    out[k] = Pick(sel, painted, s0);
+  }
+}
+
 // YUY2: `pairs` whole pairs; a selected pixel adjusts its Y and sets its pair's chroma.
 template <Logic L, bool Table>
 inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
@@ -249,16 +292,33 @@ template <PixelFormat F, Logic L, bool Table>
 void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const Painter<F>& painter,
                    const ConstPlane& a, const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
+  const Rgb24Lanes lanes(r.offset, r.kV, r.kG, r.kU);
   auto single = [&](const BYTE* rowA, const BYTE* rowB, int x, int row) {
     if constexpr (F == PixelFormat::YUY2) std::memcpy(out.y.Row(row) + 4 * (x / 2), in.y.Row(row) + 4 * (x / 2), 4);
     else out.y.Row(row)[x] = in.y.Row(row)[x];
     if (Selects<F, L>(SampleAt<F>(rowA, x), SampleAt<F>(rowB, x), r.mark, r.back)) painter.Paint(x, row);
   };
-  for (int y = s.y0; y < s.y1; ++y) {
-    const int row = MemoryRow(F, height, y);
+  // Memory rows in ascending order (RGB's picture rows run bottom-up), so the reads stream
+  // forward through memory.
+  const int first_row = std::min(MemoryRow(F, height, s.y0), MemoryRow(F, height, s.y1 - 1));
+  for (int row = first_row; row < first_row + (s.y1 - s.y0); ++row) {
     const BYTE* rowA = a.Row(row);
     const BYTE* rowB = b.Row(row);
-    if constexpr (IsRGB(F)) {
+    if constexpr (F == PixelFormat::RGB24 && !Table) {
+      // Pixel 0 of the window alone (its bytes before would lie outside the frame for the first
+      // memory row), then whole blocks of the bytes from pixel 1 on.
+      const BYTE *ra = rowA + 3 * s.x0, *rb = rowB + 3 * s.x0, *ri = in.y.Row(row) + 3 * s.x0;
+      BYTE* const ro = out.y.Row(row) + 3 * s.x0;
+      PaintRgbRow<F, L>(ra, rb, ri, ro, 1, r);
+      const int n = s.x1 - s.x0 - 1;
+      ForBlocks<kBlock>(
+          n,
+          [&](int i) {
+            PaintRgb24Bytes<L>(ra + 3 + 3 * i, rb + 3 + 3 * i, ri + 3 + 3 * i, ro + 3 + 3 * i, 3 * kBlock, lanes,
+                               r.mark, r.back);
+          },
+          [&] { PaintRgb24Bytes<L>(ra + 3, rb + 3, ri + 3, ro + 3, 3 * n, lanes, r.mark, r.back); });
+    } else if constexpr (IsRGB(F)) {
       constexpr int bpp = BytesPerPixel(F);
       PaintRgbRow<F, L>(rowA + s.x0 * bpp, rowB + s.x0 * bpp, in.y.Row(row) + s.x0 * bpp,
                         out.y.Row(row) + s.x0 * bpp, s.x1 - s.x0, r);
