@@ -320,8 +320,17 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
           [&] { PaintRgb24Bytes<L>(ra + 3, rb + 3, ri + 3, ro + 3, 3 * n, lanes, r.mark, r.back); });
     } else if constexpr (IsRGB(F)) {
       constexpr int bpp = BytesPerPixel(F);
-      PaintRgbRow<F, L>(rowA + s.x0 * bpp, rowB + s.x0 * bpp, in.y.Row(row) + s.x0 * bpp,
-                        out.y.Row(row) + s.x0 * bpp, s.x1 - s.x0, r);
+      const BYTE *ra = rowA + s.x0 * bpp, *rb = rowB + s.x0 * bpp, *ri = in.y.Row(row) + s.x0 * bpp;
+      BYTE* const ro = out.y.Row(row) + s.x0 * bpp;
+      const int n = s.x1 - s.x0;
+      if constexpr (F == PixelFormat::RGB32) {
+        // Whole blocks of pixels as words.
+        ForBlocks<kBlock>(
+            n, [&](int i) { PaintRgbRow<F, L>(ra + 4 * i, rb + 4 * i, ri + 4 * i, ro + 4 * i, kBlock, r); },
+            [&] { PaintRgbRow<F, L>(ra, rb, ri, ro, n, r); });
+      } else {
+        PaintRgbRow<F, L>(ra, rb, ri, ro, n, r);
+      }
     } else {
       int x = s.x0;
       if (x & 1) single(rowA, rowB, x++, row);
