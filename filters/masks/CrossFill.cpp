@@ -184,6 +184,50 @@ inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, con
   }
 }
 
+// YUY2 with an offset, worked on the bytes of whole pairs (Y0 U Y1 V) rather than on pairs, so
+// the loops run in byte lanes without shuffles. A first pass writes each Y byte's selection into
+// `sel` (0xFF or 0; 0 at the chroma bytes); the second gives a Y byte its own selection and a
+// chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3 and k - 1), and
+// paints Y as clamp(Y + st) (a saturating add and subtract) and chroma as U or V.
+struct Yuy2Lanes {
+  static constexpr int kBytes = 4 * kBlock;
+  BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
+  BYTE up, down;
+
+  Yuy2Lanes(int st, int U, int V)
+      : up(static_cast<BYTE>(std::clamp(st, 0, 255))), down(static_cast<BYTE>(std::clamp(-st, 0, 255))) {
+    for (int i = 0; i < kBytes; ++i) {
+      luma[i] = i % 2 == 0 ? 0xFF : 0;
+      u_lane[i] = i % 4 == 1 ? 0xFF : 0;
+      v_lane[i] = i % 4 == 3 ? 0xFF : 0;
+      colour[i] = static_cast<BYTE>(i % 4 == 1 ? U : i % 4 == 3 ? V : 0);
+    }
+  }
+};
+
+template <Logic L>
+inline void SelectYuy2Bytes(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int count,
+                            const Yuy2Lanes& t, BYTE mark, BYTE back) {
+  for (int k = 0; k < count; ++k)
+    sel[k] = static_cast<BYTE>(-static_cast<int>(Selects<PixelFormat::YUY2, L>(a[k], b[k], mark, back)) & t.luma[k]);
+}
+
+// `sel` is read from sel[-3] to sel[count]: the caller keeps zeros around the row's selections.
+inline void PaintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict in, BYTE* __restrict out, int count,
+                           const Yuy2Lanes& t) {
+  const BYTE up = t.up, down = t.down;
+  for (int k = 0; k < count; ++k) {
+    const BYTE m = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
+    const BYTE v = in[k];
+    const BYTE added = static_cast<BYTE>(v + up);
+    const BYTE raised = static_cast<BYTE>(added | -static_cast<int>(added < v));
+    const BYTE lowered = static_cast<BYTE>(raised - down);
+    const BYTE luma = static_cast<BYTE>(lowered & -static_cast<int>(lowered <= raised));
+    const BYTE painted = static_cast<BYTE>((luma & t.luma[k]) | t.colour[k]);
+    out[k] = static_cast<BYTE>((painted & m) | (v & ~m));
+  }
+}
+
 // Planar luma: one row of the window selected into `sel` (0xFF where the masks select the pixel,
 // else 0) and painted from the source.
 template <Logic L, bool Table>
@@ -293,6 +337,9 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
                    const ConstPlane& a, const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
   const Rgb24Lanes lanes(r.offset, r.kV, r.kG, r.kU);
+  // YUY2's selections of one row's pairs, with four zero bytes on either side.
+  const Yuy2Lanes yuy2(r.offset, r.U, r.V);
+  std::vector<BYTE> yuy2_sel(F == PixelFormat::YUY2 ? static_cast<size_t>(2 * (s.x1 - s.x0) + 12) : 0);
   auto single = [&](const BYTE* rowA, const BYTE* rowB, int x, int row) {
     if constexpr (F == PixelFormat::YUY2) std::memcpy(out.y.Row(row) + 4 * (x / 2), in.y.Row(row) + 4 * (x / 2), 4);
     else out.y.Row(row)[x] = in.y.Row(row)[x];
@@ -335,7 +382,20 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       int x = s.x0;
       if (x & 1) single(rowA, rowB, x++, row);
       const int pairs = (s.x1 - x) / 2;
-      PaintYuy2Row<L>(rowA + 2 * x, rowB + 2 * x, in.y.Row(row) + 2 * x, out.y.Row(row) + 2 * x, pairs, r);
+      const BYTE *ra = rowA + 2 * x, *rb = rowB + 2 * x, *ri = in.y.Row(row) + 2 * x;
+      BYTE* const ro = out.y.Row(row) + 2 * x;
+      if constexpr (!Table) {
+        BYTE* const sel = yuy2_sel.data() + 4;
+        ForBlocks<kBlock>(
+            pairs,
+            [&](int i) { SelectYuy2Bytes<L>(ra + 4 * i, rb + 4 * i, sel + 4 * i, 4 * kBlock, yuy2, r.mark, r.back); },
+            [&] { SelectYuy2Bytes<L>(ra, rb, sel, 4 * pairs, yuy2, r.mark, r.back); });
+        ForBlocks<kBlock>(
+            pairs, [&](int i) { PaintYuy2Bytes(sel + 4 * i, ri + 4 * i, ro + 4 * i, 4 * kBlock, yuy2); },
+            [&] { PaintYuy2Bytes(sel, ri, ro, 4 * pairs, yuy2); });
+      } else {
+        PaintYuy2Row<L>(ra, rb, ri, ro, pairs, r);
+      }
       x += 2 * pairs;
       if (x < s.x1) single(rowA, rowB, x, row);
     }
