@@ -224,8 +224,10 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
   constexpr int bpp = BytesPerPixel(F);
   const size_t row_size = static_cast<size_t>(k.out.y.row_size);
   Vectorised([&] {
-    for (int r = 0; r < k.height; ++r) {
-      const int m = MemoryRow(F, k.height, r);
+    // Memory rows in ascending order (RGB's picture rows run bottom-up), so the reads stream
+    // forward through memory; planar chroma rows are still reached at their even luma row first.
+    for (int m = 0; m < k.height; ++m) {
+      const int r = MemoryRow(F, k.height, m);
       const BYTE* in = k.in.y.Row(m);
       BYTE* out = k.out.y.Row(m);
       if constexpr (IsPlanar(F)) {
