@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "filters/common/Blocks.h"
 #include "filters/common/Sample.h"
 #include "filters/common/Vectorised.h"
 #include "filters/drawing/InlayStyles.h"
@@ -136,9 +137,100 @@ struct Tint {
   }
 };
 
+// RGB24 tinted with an offset (a shift, or st = 0), worked on bytes rather than on 3-byte pixels,
+// so the loops run in byte lanes without shuffles: byte k of a block belongs to channel k % 3 of
+// its pixel, whose first byte (the mask sample and the brightness) is k - k % 3. Each byte reads
+// the three candidates k, k - 1 and k - 2 and keeps the one its channel names. Clamped sums are
+// a saturating add and a saturating subtract of the positive and negative parts of what is
+// added: clamp(v + st) first, then clamp of that plus the channel's offset.
+constexpr int kTintBlock = 64;
+struct Rgb24TintLanes {
+  static constexpr int kBytes = 3 * kTintBlock;
+  BYTE channel[kBytes], up[kBytes], down[kBytes];
+  BYTE st_up, st_down;
+
+  explicit Rgb24TintLanes(const InlayPaint& k)
+      : st_up(static_cast<BYTE>(std::clamp(k.st, 0, 255))), st_down(static_cast<BYTE>(std::clamp(-k.st, 0, 255))) {
+    const int offsets[3] = {k.kV, k.kG, k.kU};
+    for (int i = 0; i < kBytes; ++i) {
+      channel[i] = static_cast<BYTE>(i % 3);
+      up[i] = static_cast<BYTE>(std::clamp(offsets[i % 3], 0, 255));
+      down[i] = static_cast<BYTE>(std::clamp(-offsets[i % 3], 0, 255));
+    }
+  }
+};
+
+// v + up clamped at 255, then less down clamped at 0.
+inline BYTE AddClamped(BYTE v, BYTE up, BYTE down) {
+  const BYTE added = static_cast<BYTE>(v + up);
+  const BYTE raised = static_cast<BYTE>(added | -static_cast<int>(added < v));
+  const BYTE lowered = static_cast<BYTE>(raised - down);
+  return static_cast<BYTE>(lowered & -static_cast<int>(lowered <= raised));
+}
+
+// `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel; m[-2], m[-1] (and the
+// same before s) are read and must lie in the frame, though no byte keeps them.
+inline void TintRgb24Bytes(const BYTE* __restrict m, const BYTE* __restrict s, BYTE* __restrict p, int count,
+                           const Rgb24TintLanes& t, BYTE value) {
+  const BYTE st_up = t.st_up, st_down = t.st_down;
+  for (int k = 0; k < count; ++k) {
+    const BYTE c = t.channel[k];
+    const BYTE m0 = m[k], m1 = m[k - 1], m2 = m[k - 2];
+    const BYTE s0 = s[k], s1 = s[k - 1], s2 = s[k - 2];
+    const BYTE sample = c == 0 ? m0 : c == 1 ? m1 : m2;
+    const BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
+    const BYTE tinted = AddClamped(AddClamped(first, st_up, st_down), t.up[k], t.down[k]);
+    p[k] = Pick(sample == value, tinted, s0);
+  }
+}
+
+// YUY2 tinted with an offset, worked on the bytes of whole pairs (Y0 U Y1 V) rather than on
+// pairs, so the loops run in byte lanes without shuffles. A first pass writes each Y byte's
+// selection into `sel` (0xFF or 0; 0 at the chroma bytes); the second gives a Y byte its own
+// selection and a chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3
+// and k - 1), and paints Y as clamp(Y + st) and chroma as U or V.
+struct Yuy2TintLanes {
+  static constexpr int kBytes = 4 * kTintBlock;
+  BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
+
+  explicit Yuy2TintLanes(const InlayPaint& k) {
+    for (int i = 0; i < kBytes; ++i) {
+      luma[i] = i % 2 == 0 ? 0xFF : 0;
+      u_lane[i] = i % 4 == 1 ? 0xFF : 0;
+      v_lane[i] = i % 4 == 3 ? 0xFF : 0;
+      colour[i] = i % 4 == 1 ? k.cU : i % 4 == 3 ? k.cV : 0;
+    }
+  }
+};
+
+// What the span loops share for one frame: the lane tables and YUY2's selection row, which has
+// four zero bytes on either side of a row's selections.
+struct TintRows {
+  Rgb24TintLanes rgb24;
+  Yuy2TintLanes yuy2;
+  std::vector<BYTE> yuy2_sel;
+  TintRows(const InlayPaint& k, int width) : rgb24(k), yuy2(k), yuy2_sel(static_cast<size_t>(2 * width + 12)) {}
+};
+
+inline void SelectYuy2Bytes(const BYTE* __restrict m, BYTE* __restrict sel, int count, const Yuy2TintLanes& t,
+                            BYTE value) {
+  for (int k = 0; k < count; ++k) sel[k] = static_cast<BYTE>(-static_cast<int>(m[k] == value) & t.luma[k]);
+}
+
+// `sel` is read from sel[-3] to sel[count].
+inline void TintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict s, BYTE* __restrict p, int count,
+                          const Yuy2TintLanes& t, BYTE st_up, BYTE st_down) {
+  for (int k = 0; k < count; ++k) {
+    const BYTE on = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
+    const BYTE v = s[k];
+    const BYTE painted = static_cast<BYTE>((AddClamped(v, st_up, st_down) & t.luma[k]) | t.colour[k]);
+    p[k] = static_cast<BYTE>((painted & on) | (v & ~on));
+  }
+}
+
 template <PixelFormat F, bool Offset>
 void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, const BYTE* mask, BYTE value, int c0,
-              int c1) {
+              int c1, TintRows* rows) {
   const Tint<Offset> t(paint);
   if constexpr (F == PixelFormat::RGB32) {
     BYTE* __restrict p = row.y + c0 * 4;
@@ -152,6 +244,25 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
       const uint32_t tinted = t.Byte(n, t.kV, 0, v) | uint32_t{t.Byte(n, t.kG, 1, v)} << 8 |
                               uint32_t{t.Byte(n, t.kU, 2, v)} << 16 | (px & 0xFF000000u);
       StorePixel(p + 4 * i, px ^ ((tinted ^ px) & sel));
+    }
+  } else if constexpr (F == PixelFormat::RGB24 && Offset) {
+    // The run's first pixel as a pixel (the bytes before it may lie outside the frame), then
+    // whole blocks of the bytes from its second pixel on.
+    BYTE* __restrict p = row.y + c0 * 3;
+    const BYTE* __restrict s = in + c0 * 3;
+    const BYTE* __restrict m = mask + c0 * 3;
+    const bool sel = m[0] == value;
+    const BYTE v = s[0];
+    const int16_t n = t.Adjusted(v);
+    p[0] = Pick(sel, t.Byte(n, t.kV, 0, v), v);
+    p[1] = Pick(sel, t.Byte(n, t.kG, 1, v), s[1]);
+    p[2] = Pick(sel, t.Byte(n, t.kU, 2, v), s[2]);
+    const int count = c1 - c0 - 1;
+    if (count > 0) {
+      const Rgb24TintLanes& t3 = rows->rgb24;
+      ForBlocks<kTintBlock>(
+          count, [&](int i) { TintRgb24Bytes(m + 3 + 3 * i, s + 3 + 3 * i, p + 3 + 3 * i, 3 * kTintBlock, t3, value); },
+          [&] { TintRgb24Bytes(m + 3, s + 3, p + 3, 3 * count, t3, value); });
     }
   } else if constexpr (IsRGB(F)) {
     constexpr int bpp = BytesPerPixel(F);
@@ -177,7 +288,20 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
     if (c & 1) single(c++);
     const int pairs = (c1 - c) / 2;
     const BYTE u = paint.cU, v = paint.cV;
-    if constexpr (F == PixelFormat::YUY2) {
+    if constexpr (F == PixelFormat::YUY2 && Offset) {
+      BYTE* const p = row.y + 2 * c;
+      const BYTE* const s = in + 2 * c;
+      const BYTE* const m = mask + 2 * c;
+      BYTE* const sel = rows->yuy2_sel.data() + 4;
+      const Yuy2TintLanes& t4 = rows->yuy2;
+      const BYTE st_up = rows->rgb24.st_up, st_down = rows->rgb24.st_down;
+      ForBlocks<kTintBlock>(
+          pairs, [&](int i) { SelectYuy2Bytes(m + 4 * i, sel + 4 * i, 4 * kTintBlock, t4, value); },
+          [&] { SelectYuy2Bytes(m, sel, 4 * pairs, t4, value); });
+      ForBlocks<kTintBlock>(
+          pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, s + 4 * i, p + 4 * i, 4 * kTintBlock, t4, st_up, st_down); },
+          [&] { TintYuy2Bytes(sel, s, p, 4 * pairs, t4, st_up, st_down); });
+    } else if constexpr (F == PixelFormat::YUY2) {
       BYTE* __restrict p = row.y + 2 * c;
       const BYTE* __restrict s = in + 2 * c;
       const BYTE* __restrict m = mask + 2 * c;
@@ -223,9 +347,12 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
   ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) { runs[static_cast<size_t>(r)] = {c0, c1}; });
   constexpr int bpp = BytesPerPixel(F);
   const size_t row_size = static_cast<size_t>(k.out.y.row_size);
+  TintRows tint_rows(paint, k.width);
   Vectorised([&] {
-    for (int r = 0; r < k.height; ++r) {
-      const int m = MemoryRow(F, k.height, r);
+    // Memory rows in ascending order (RGB's picture rows run bottom-up), so the reads stream
+    // forward through memory; planar chroma rows are still reached at their even luma row first.
+    for (int m = 0; m < k.height; ++m) {
+      const int r = MemoryRow(F, k.height, m);
       const BYTE* in = k.in.y.Row(m);
       BYTE* out = k.out.y.Row(m);
       if constexpr (IsPlanar(F)) {
@@ -249,8 +376,8 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
         SolidSpan<F>(paint, row, in, c0, c1);
       } else {
         const BYTE* mask = k.mask.Row(m);
-        if (paint.offset) TintSpan<F, true>(paint, row, in, mask, value, c0, c1);
-        else TintSpan<F, false>(paint, row, in, mask, value, c0, c1);
+        if (paint.offset) TintSpan<F, true>(paint, row, in, mask, value, c0, c1, &tint_rows);
+        else TintSpan<F, false>(paint, row, in, mask, value, c0, c1, &tint_rows);
       }
     }
   });

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "filters/common/Args.h"
+#include "filters/common/Blocks.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
 #include "filters/common/Sample.h"
@@ -46,6 +48,9 @@ inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   }
   return static_cast<BYTE>(std::min(am, BYTE{1}) ^ std::min(bm, BYTE{1})) != 0;
 }
+
+// Pixels per block of the row loops: a whole AVX-512 vector of bytes.
+constexpr int kBlock = 64;
 
 // A window of columns x0..x1-1 and picture rows y0..y1-1.
 struct Span {
@@ -118,6 +123,49 @@ inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, cons
   }
 }
 
+// RGB24 with an offset (a shift, or st = 0), worked on bytes rather than on 3-byte pixels, so the
+// loops run in byte lanes without shuffles: byte k of a block belongs to channel k % 3 of its
+// pixel, whose first byte (the mask samples and the brightness) is k - k % 3. Each byte reads the
+// three candidates k, k - 1 and k - 2 and keeps the one its channel names; the painted byte is
+// clamp(first + st + offset of the channel), made of a saturating add and a saturating subtract
+// of the sum's positive and negative parts.
+struct Rgb24Lanes {
+  static constexpr int kBytes = 3 * kBlock;
+  BYTE channel[kBytes], up[kBytes], down[kBytes];
+
+  Rgb24Lanes(int st, int kV, int kG, int kU) {
+    const int k[3] = {kV, kG, kU};
+    for (int i = 0; i < kBytes; ++i) {
+      const int d = st + k[i % 3];
+      channel[i] = static_cast<BYTE>(i % 3);
+      up[i] = static_cast<BYTE>(std::clamp(d, 0, 255));
+      down[i] = static_cast<BYTE>(std::clamp(-d, 0, 255));
+    }
+  }
+};
+
+// `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel; a[-2], a[-1] (and the
+// same before b and in) are read and must lie in the frame, though no byte keeps them.
+template <Logic L>
+inline void PaintRgb24Bytes(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
+                            BYTE* __restrict out, int count, const Rgb24Lanes& t, BYTE mark, BYTE back) {
+  for (int k = 0; k < count; ++k) {
+    const BYTE c = t.channel[k];
+    const BYTE a0 = a[k], a1 = a[k - 1], a2 = a[k - 2];
+    const BYTE b0 = b[k], b1 = b[k - 1], b2 = b[k - 2];
+    const BYTE s0 = in[k], s1 = in[k - 1], s2 = in[k - 2];
+    const BYTE av = c == 0 ? a0 : c == 1 ? a1 : a2;
+    const BYTE bv = c == 0 ? b0 : c == 1 ? b1 : b2;
+    const BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
+    const bool sel = Selects<PixelFormat::RGB24, L>(av, bv, mark, back);
+    const BYTE added = static_cast<BYTE>(first + t.up[k]);
+    const BYTE up = static_cast<BYTE>(added | -static_cast<int>(added < first));
+    const BYTE lowered = static_cast<BYTE>(up - t.down[k]);
+    const BYTE painted = static_cast<BYTE>(lowered & -static_cast<int>(lowered <= up));
+    out[k] = Pick(sel, painted, s0);
+  }
+}
+
 // YUY2: `pairs` whole pairs; a selected pixel adjusts its Y and sets its pair's chroma.
 template <Logic L, bool Table>
 inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
@@ -136,20 +184,125 @@ inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, con
   }
 }
 
-// Planar: `pairs` pairs of luma samples over one row of chroma samples.
+// YUY2 with an offset, worked on the bytes of whole pairs (Y0 U Y1 V) rather than on pairs, so
+// the loops run in byte lanes without shuffles. A first pass writes each Y byte's selection into
+// `sel` (0xFF or 0; 0 at the chroma bytes); the second gives a Y byte its own selection and a
+// chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3 and k - 1), and
+// paints Y as clamp(Y + st) (a saturating add and subtract) and chroma as U or V.
+struct Yuy2Lanes {
+  static constexpr int kBytes = 4 * kBlock;
+  BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
+  BYTE up, down;
+
+  Yuy2Lanes(int st, int U, int V)
+      : up(static_cast<BYTE>(std::clamp(st, 0, 255))), down(static_cast<BYTE>(std::clamp(-st, 0, 255))) {
+    for (int i = 0; i < kBytes; ++i) {
+      luma[i] = i % 2 == 0 ? 0xFF : 0;
+      u_lane[i] = i % 4 == 1 ? 0xFF : 0;
+      v_lane[i] = i % 4 == 3 ? 0xFF : 0;
+      colour[i] = static_cast<BYTE>(i % 4 == 1 ? U : i % 4 == 3 ? V : 0);
+    }
+  }
+};
+
+template <Logic L>
+inline void SelectYuy2Bytes(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int count,
+                            const Yuy2Lanes& t, BYTE mark, BYTE back) {
+  for (int k = 0; k < count; ++k)
+    sel[k] = static_cast<BYTE>(-static_cast<int>(Selects<PixelFormat::YUY2, L>(a[k], b[k], mark, back)) & t.luma[k]);
+}
+
+// `sel` is read from sel[-3] to sel[count]: the caller keeps zeros around the row's selections.
+inline void PaintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict in, BYTE* __restrict out, int count,
+                           const Yuy2Lanes& t) {
+  const BYTE up = t.up, down = t.down;
+  for (int k = 0; k < count; ++k) {
+    const BYTE m = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
+    const BYTE v = in[k];
+    const BYTE added = static_cast<BYTE>(v + up);
+    const BYTE raised = static_cast<BYTE>(added | -static_cast<int>(added < v));
+    const BYTE lowered = static_cast<BYTE>(raised - down);
+    const BYTE luma = static_cast<BYTE>(lowered & -static_cast<int>(lowered <= raised));
+    const BYTE painted = static_cast<BYTE>((luma & t.luma[k]) | t.colour[k]);
+    out[k] = static_cast<BYTE>((painted & m) | (v & ~m));
+  }
+}
+
+// Planar luma: one row of the window selected into `sel` (0xFF where the masks select the pixel,
+// else 0) and painted from the source.
 template <Logic L, bool Table>
-inline void PaintPlanarRow(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
-                           BYTE* __restrict y, BYTE* __restrict u, BYTE* __restrict v, int pairs,
-                           const RowPaint<Table>& r) {
-  for (int i = 0; i < pairs; ++i) {
-    const bool s0 = Selects<PixelFormat::YV12, L>(a[2 * i], b[2 * i], r.mark, r.back);
-    const bool s1 = Selects<PixelFormat::YV12, L>(a[2 * i + 1], b[2 * i + 1], r.mark, r.back);
-    const BYTE y0 = in[2 * i], y1 = in[2 * i + 1];
-    const BYTE l0 = static_cast<BYTE>(r.Luma(y0)), l1 = static_cast<BYTE>(r.Luma(y1));
-    y[2 * i] = Pick(s0, l0, y0);
-    y[2 * i + 1] = Pick(s1, l1, y1);
-    u[i] = Pick(s0 | s1, r.U, u[i]);
-    v[i] = Pick(s0 | s1, r.V, v[i]);
+inline void SelectPlanarLuma(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
+                             BYTE* __restrict y, BYTE* __restrict sel, int n, const RowPaint<Table>& r) {
+  for (int x = 0; x < n; ++x) {
+    const bool s = Selects<PixelFormat::YV12, L>(a[x], b[x], r.mark, r.back);
+    sel[x] = static_cast<BYTE>(-static_cast<int>(s));
+    y[x] = Pick(s, r.Luma(in[x]), in[x]);
+  }
+}
+
+// With st = 0 the luma is the source's: only the selection is worked out.
+template <Logic L>
+inline void SelectPlanarOnly(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int n,
+                             BYTE mark, BYTE back) {
+  for (int x = 0; x < n; ++x)
+    sel[x] = static_cast<BYTE>(-static_cast<int>(Selects<PixelFormat::YV12, L>(a[x], b[x], mark, back)));
+}
+
+// Planar chroma: sample i takes the colour where any of the four luma selections of its 2x2
+// block (bytes 2i and 2i + 1 of both selection rows) is set, else the source's sample.
+inline void PaintPlanarChroma(const BYTE* __restrict sel0, const BYTE* __restrict sel1,
+                              const BYTE* __restrict inU, const BYTE* __restrict inV, BYTE* __restrict u,
+                              BYTE* __restrict v, int n, BYTE U, BYTE V) {
+  for (int i = 0; i < n; ++i) {
+    uint16_t w0, w1;
+    std::memcpy(&w0, sel0 + 2 * i, 2);
+    std::memcpy(&w1, sel1 + 2 * i, 2);
+    const bool any = (w0 | w1) != 0;
+    u[i] = Pick(any, U, inU[i]);
+    v[i] = Pick(any, V, inV[i]);
+  }
+}
+
+// Planar frames, one chroma row at a time: the window's luma rows over it are selected and
+// painted, then its chroma samples under the window are written from the source and the
+// selections. The selection rows cover the chroma samples' whole blocks and hold 0 for pixels
+// outside the window (a column cut off a block, a row above or below the window): `sel` starts
+// zeroed and every row writes the same window columns, so a cut-off column stays 0.
+template <Logic L, bool Table>
+void PaintPlanar(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const ConstPlane& a,
+                 const ConstPlane& b, const Span& s, const RowPaint<Table>& rule, BYTE* sel, bool keep_luma) {
+  const RowPaint<Table> r = rule;
+  const int c0 = s.x0 / 2, c1 = (s.x1 - 1) / 2 + 1, n = c1 - c0, first = 2 * c0;
+  BYTE* const rows[2] = {sel, sel + 2 * n};
+  for (int cr = s.y0 / 2; cr <= (s.y1 - 1) / 2; ++cr) {
+    for (int k = 0; k < 2; ++k) {
+      const int y = 2 * cr + k;
+      BYTE* const row_sel = rows[k];
+      if (y < s.y0 || y >= s.y1) {
+        std::memset(row_sel, 0, static_cast<size_t>(2 * n));
+        continue;
+      }
+      const int x = s.x0, count = s.x1 - s.x0;
+      BYTE* const into = row_sel + (x - first);
+      const BYTE *ra = a.Row(y) + x, *rb = b.Row(y) + x, *ry = in.y.Row(y) + x;
+      BYTE* const oy = out.y.Row(y) + x;
+      if (keep_luma) {
+        ForBlocks<kBlock>(
+            count, [&](int i) { SelectPlanarOnly<L>(ra + i, rb + i, into + i, kBlock, r.mark, r.back); },
+            [&] { SelectPlanarOnly<L>(ra, rb, into, count, r.mark, r.back); });
+        std::memcpy(oy, ry, static_cast<size_t>(count));
+      } else {
+        ForBlocks<kBlock>(
+            count, [&](int i) { SelectPlanarLuma<L>(ra + i, rb + i, ry + i, oy + i, into + i, kBlock, r); },
+            [&] { SelectPlanarLuma<L>(ra, rb, ry, oy, into, count, r); });
+      }
+    }
+    const BYTE *iu = in.u.Row(cr) + c0, *iv = in.v.Row(cr) + c0;
+    BYTE *ou = out.u.Row(cr) + c0, *ov = out.v.Row(cr) + c0;
+    const BYTE U = static_cast<BYTE>(r.U), V = static_cast<BYTE>(r.V);
+    ForBlocks<kBlock>(
+        n, [&](int i) { PaintPlanarChroma(rows[0] + 2 * i, rows[1] + 2 * i, iu + i, iv + i, ou + i, ov + i, kBlock, U, V); },
+        [&] { PaintPlanarChroma(rows[0], rows[1], iu, iv, ou, ov, n, U, V); });
   }
 }
 
@@ -183,36 +336,65 @@ template <PixelFormat F, Logic L, bool Table>
 void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const Painter<F>& painter,
                    const ConstPlane& a, const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
+  const Rgb24Lanes lanes(r.offset, r.kV, r.kG, r.kU);
+  // YUY2's selections of one row's pairs, with four zero bytes on either side.
+  const Yuy2Lanes yuy2(r.offset, r.U, r.V);
+  std::vector<BYTE> yuy2_sel(F == PixelFormat::YUY2 ? static_cast<size_t>(2 * (s.x1 - s.x0) + 12) : 0);
   auto single = [&](const BYTE* rowA, const BYTE* rowB, int x, int row) {
     if constexpr (F == PixelFormat::YUY2) std::memcpy(out.y.Row(row) + 4 * (x / 2), in.y.Row(row) + 4 * (x / 2), 4);
     else out.y.Row(row)[x] = in.y.Row(row)[x];
     if (Selects<F, L>(SampleAt<F>(rowA, x), SampleAt<F>(rowB, x), r.mark, r.back)) painter.Paint(x, row);
   };
-  for (int y = s.y0; y < s.y1; ++y) {
-    const int row = MemoryRow(F, height, y);
+  // Memory rows in ascending order (RGB's picture rows run bottom-up), so the reads stream
+  // forward through memory.
+  const int first_row = std::min(MemoryRow(F, height, s.y0), MemoryRow(F, height, s.y1 - 1));
+  for (int row = first_row; row < first_row + (s.y1 - s.y0); ++row) {
     const BYTE* rowA = a.Row(row);
     const BYTE* rowB = b.Row(row);
-    if constexpr (IsRGB(F)) {
+    if constexpr (F == PixelFormat::RGB24 && !Table) {
+      // Pixel 0 of the window alone (its bytes before would lie outside the frame for the first
+      // memory row), then whole blocks of the bytes from pixel 1 on.
+      const BYTE *ra = rowA + 3 * s.x0, *rb = rowB + 3 * s.x0, *ri = in.y.Row(row) + 3 * s.x0;
+      BYTE* const ro = out.y.Row(row) + 3 * s.x0;
+      PaintRgbRow<F, L>(ra, rb, ri, ro, 1, r);
+      const int n = s.x1 - s.x0 - 1;
+      ForBlocks<kBlock>(
+          n,
+          [&](int i) {
+            PaintRgb24Bytes<L>(ra + 3 + 3 * i, rb + 3 + 3 * i, ri + 3 + 3 * i, ro + 3 + 3 * i, 3 * kBlock, lanes,
+                               r.mark, r.back);
+          },
+          [&] { PaintRgb24Bytes<L>(ra + 3, rb + 3, ri + 3, ro + 3, 3 * n, lanes, r.mark, r.back); });
+    } else if constexpr (IsRGB(F)) {
       constexpr int bpp = BytesPerPixel(F);
-      PaintRgbRow<F, L>(rowA + s.x0 * bpp, rowB + s.x0 * bpp, in.y.Row(row) + s.x0 * bpp,
-                        out.y.Row(row) + s.x0 * bpp, s.x1 - s.x0, r);
-    } else {
-      if constexpr (IsPlanar(F)) {
-        // The first window row over a chroma row brings the source's chroma into the new frame.
-        if (y == s.y0 || (y & 1) == 0) {
-          const size_t first = static_cast<size_t>(s.x0 / 2), count = static_cast<size_t>((s.x1 - 1) / 2 + 1) - first;
-          std::memcpy(out.u.Row(row / 2) + first, in.u.Row(row / 2) + first, count);
-          std::memcpy(out.v.Row(row / 2) + first, in.v.Row(row / 2) + first, count);
-        }
+      const BYTE *ra = rowA + s.x0 * bpp, *rb = rowB + s.x0 * bpp, *ri = in.y.Row(row) + s.x0 * bpp;
+      BYTE* const ro = out.y.Row(row) + s.x0 * bpp;
+      const int n = s.x1 - s.x0;
+      if constexpr (F == PixelFormat::RGB32) {
+        // Whole blocks of pixels as words.
+        ForBlocks<kBlock>(
+            n, [&](int i) { PaintRgbRow<F, L>(ra + 4 * i, rb + 4 * i, ri + 4 * i, ro + 4 * i, kBlock, r); },
+            [&] { PaintRgbRow<F, L>(ra, rb, ri, ro, n, r); });
+      } else {
+        PaintRgbRow<F, L>(ra, rb, ri, ro, n, r);
       }
+    } else {
       int x = s.x0;
       if (x & 1) single(rowA, rowB, x++, row);
       const int pairs = (s.x1 - x) / 2;
-      if constexpr (F == PixelFormat::YUY2) {
-        PaintYuy2Row<L>(rowA + 2 * x, rowB + 2 * x, in.y.Row(row) + 2 * x, out.y.Row(row) + 2 * x, pairs, r);
+      const BYTE *ra = rowA + 2 * x, *rb = rowB + 2 * x, *ri = in.y.Row(row) + 2 * x;
+      BYTE* const ro = out.y.Row(row) + 2 * x;
+      if constexpr (!Table) {
+        BYTE* const sel = yuy2_sel.data() + 4;
+        ForBlocks<kBlock>(
+            pairs,
+            [&](int i) { SelectYuy2Bytes<L>(ra + 4 * i, rb + 4 * i, sel + 4 * i, 4 * kBlock, yuy2, r.mark, r.back); },
+            [&] { SelectYuy2Bytes<L>(ra, rb, sel, 4 * pairs, yuy2, r.mark, r.back); });
+        ForBlocks<kBlock>(
+            pairs, [&](int i) { PaintYuy2Bytes(sel + 4 * i, ri + 4 * i, ro + 4 * i, 4 * kBlock, yuy2); },
+            [&] { PaintYuy2Bytes(sel, ri, ro, 4 * pairs, yuy2); });
       } else {
-        PaintPlanarRow<L>(rowA + x, rowB + x, in.y.Row(row) + x, out.y.Row(row) + x, out.u.Row(row / 2) + x / 2,
-                          out.v.Row(row / 2) + x / 2, pairs, r);
+        PaintYuy2Row<L>(ra, rb, ri, ro, pairs, r);
       }
       x += 2 * pairs;
       if (x < s.x1) single(rowA, rowB, x, row);
@@ -294,7 +476,13 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
       const auto i16 = [](int v) { return static_cast<int16_t>(v); };
       const RowPaint<T> rule{i16(fill.kV), i16(fill.kG), i16(fill.kU), i16(fill.U), i16(fill.V), i16(T ? 0 : st),
                              &brightness, static_cast<BYTE>(marks.markval), static_cast<BYTE>(marks.backval)};
-      Vectorised([&] { PaintSelected<F, L, T>(in, out, painter, planeA, planeB, s, vi.height, rule); });
+      if constexpr (IsPlanar(F)) {
+        std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
+        const bool keep_luma = !T && st == 0;
+        Vectorised([&] { PaintPlanar<L, T>(in, out, planeA, planeB, s, rule, sel.data(), keep_luma); });
+      } else {
+        Vectorised([&] { PaintSelected<F, L, T>(in, out, painter, planeA, planeB, s, vi.height, rule); });
+      }
     };
     auto with_logic = [&](auto logic_tag) {
       if (table) paint(logic_tag, std::true_type());
