@@ -261,7 +261,9 @@ void MarkWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, co
     }
     return;
   }
-  for (int y = w.ty; y <= w.by; ++y) {
+  // RGB rows are visited bottom picture row first, so memory is read and written forwards.
+  for (int i = 0; i <= w.by - w.ty; ++i) {
+    const int y = IsRGB(F) ? w.by - i : w.ty + i;
     const int m = MemoryRow(F, height, y);
     const BYTE* in = s.y.Row(m);
     BYTE* out = o.y.Row(m);
