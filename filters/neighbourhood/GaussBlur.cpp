@@ -59,10 +59,9 @@ constexpr int kBlock = 64;
 // (257 * 255 < 65536), and (2^shift * high + low) >> 10 == (high + (low >> shift)) >> (10 - shift)
 // exactly (nested floors). Shift 4 always fits, as the weights sum to at most 1024 (KernelFor
 // makes them so): the high ones to at most 64, the low ones to at most 11 * 15. Size 3 at the
-// usual spreads (sd from about 1 up) has weights between 256 and 511 whose remainders below 256
-// sum to at most 257 (sd 1.5: 315 393 315 = 256 + 59, 256 + 137, 256 + 59); split at 256, every
-// high weight is 0 or 1 and the high sum needs no multiplies (`unit`): each high weight is a
-// mask, 0 or 0xFFFF.
+// usual spreads (sd from about 1 up) has every weight between 256 and 511 with the parts above
+// 256 summing to at most 257 (sd 1.5: 315 393 315 = 256 + 59, 256 + 137, 256 + 59): split at
+// 256 every high weight is 1, and the high sum is the plain sum of the samples (`unit`).
 template <int Size>
 struct SplitWeights {
   static constexpr int kUnitShift = 8;
@@ -72,12 +71,11 @@ struct SplitWeights {
   SplitWeights(const GaussBlur::Kernel& k, bool allow_unit) {
     int lows = 0;
     bool ones = true;
-    for (int j = 0; j < Size; ++j) lows += k[j] & 255, ones = ones && (k[j] >> kUnitShift) <= 1;
+    for (int j = 0; j < Size; ++j) lows += k[j] & 255, ones = ones && (k[j] >> kUnitShift) == 1;
     unit = allow_unit && ones && lows <= 257;
     const int shift = unit ? kUnitShift : 4;
     for (int j = 0; j < Size; ++j) {
-      const int hi = k[j] >> shift;
-      high[j] = static_cast<uint16_t>(unit ? (hi ? 0xFFFF : 0) : hi);
+      high[j] = static_cast<uint16_t>(k[j] >> shift);
       low[j] = static_cast<uint16_t>(k[j] & ((1 << shift) - 1));
     }
   }
@@ -101,14 +99,14 @@ inline BYTE Weigh(const uint16_t* pair, uint16_t centre, const LoopWeights<Size,
   constexpr int h = Size / 2;
   uint16_t hs, ls = static_cast<uint16_t>(w.low[h] * centre);
   if constexpr (Unit) {
-    hs = static_cast<uint16_t>(w.high[h] & centre);
+    hs = centre;
   } else {
     hs = static_cast<uint16_t>(w.high[h] * centre);
   }
 #pragma GCC unroll 8
   for (int j = 0; j < h; ++j) {
     if constexpr (Unit) {
-      hs = static_cast<uint16_t>(hs + (w.high[j] & pair[j]));
+      hs = static_cast<uint16_t>(hs + pair[j]);
     } else {
       hs = static_cast<uint16_t>(hs + w.high[j] * pair[j]);
     }
@@ -285,7 +283,7 @@ void BlurPlane(const ConstSamples& in, const Samples& out, const GaussBlur::Kern
         if (y < h || y >= height - h) std::memcpy(out.Row(y), in.Row(y), static_cast<size_t>(width));
   }
   if (height < Size) return;
-  // Only the narrowest kernel can have every high weight 0 or 1 under a usable shift.
+  // Only the narrowest kernel has its weights all between 256 and 511.
   const SplitWeights<Size> k(kernel, Size == 3);
   if constexpr (Size == 3) {
     if (k.unit) return BlurPlaneWith<Step, Tap, Size, true>(in, out, k);
