@@ -112,18 +112,39 @@ inline void OrFlags(const BYTE* __restrict more, int a, int b, BYTE* __restrict 
   for (int x = a; x <= b; ++x) flags[x] |= more[x];
 }
 
-// gx² + gy² of the Prewitt and the Sobel operator on a 3x3 neighbourhood: u* the previous
-// memory row, l/r the columns either side, d* the next memory row. Either row order gives the
-// same value. At most 2 * 1020², far inside 32 bits; gx and gy fit 16 bits.
+// The Prewitt and the Sobel gradients gx, gy on a 3x3 neighbourhood: u* the previous memory
+// row, l/r the columns either side, d* the next memory row; each within +-1020, in 16 bits.
+struct Gradient {
+  int16_t gx, gy;
+};
+inline Gradient PrewittGradient(int ul, int u, int ur, int l, int r, int dl, int d, int dr) {
+  return {static_cast<int16_t>((r + ur + dr) - (l + ul + dl)), static_cast<int16_t>((d + dl + dr) - (u + ul + ur))};
+}
+inline Gradient SobelGradient(int ul, int u, int ur, int l, int r, int dl, int d, int dr) {
+  return {static_cast<int16_t>(2 * (r - l) + (ur + dr) - (ul + dl)),
+          static_cast<int16_t>(2 * (d - u) + (dl + dr) - (ul + ur))};
+}
+
+// gx² + gy² of the Prewitt and the Sobel operator. Either row order gives the same value. At
+// most 2 * 1020², far inside 32 bits.
 inline int PrewittSquares(int ul, int u, int ur, int l, int r, int dl, int d, int dr) {
-  const int16_t gx = static_cast<int16_t>((r + ur + dr) - (l + ul + dl));
-  const int16_t gy = static_cast<int16_t>((d + dl + dr) - (u + ul + ur));
-  return gx * gx + gy * gy;
+  const Gradient g = PrewittGradient(ul, u, ur, l, r, dl, d, dr);
+  return g.gx * g.gx + g.gy * g.gy;
 }
 inline int SobelSquares(int ul, int u, int ur, int l, int r, int dl, int d, int dr) {
-  const int16_t gx = static_cast<int16_t>(2 * (r - l) + (ur + dr) - (ul + dl));
-  const int16_t gy = static_cast<int16_t>(2 * (d - u) + (dl + dr) - (ul + ur));
-  return gx * gx + gy * gy;
+  const Gradient g = SobelGradient(ul, u, ur, l, r, dl, d, dr);
+  return g.gx * g.gx + g.gy * g.gy;
+}
+
+// 0xFF when a² + b² > t2 = t * t, for 0 <= t <= 255 and |a|, |b| <= 1020, in 16-bit lanes: a side
+// beyond t decides it alone; otherwise both squares are at most t2 <= 65025 and a² > t2 - b²
+// is the same test without overflow. Sides beyond 255 are clamped first (they hit anyway), so
+// their squares fit too.
+inline BYTE SquaresExceed(int16_t a, int16_t b, uint16_t t, uint16_t t2) {
+  const uint16_t aa = static_cast<uint16_t>(a < 0 ? -a : a), ab = static_cast<uint16_t>(b < 0 ? -b : b);
+  const uint16_t ca = aa < 255 ? aa : 255, cb = ab < 255 ? ab : 255;
+  const uint16_t sa = static_cast<uint16_t>(ca * ca), sb = static_cast<uint16_t>(cb * cb);
+  return ((aa > t) | (ab > t) | (sa > static_cast<uint16_t>(t2 - sb))) ? 0xFF : 0;
 }
 
 // The integer part of the square root of 0 <= s <= 2 * 1020² (every sum of squares the 3x3

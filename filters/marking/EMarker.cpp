@@ -60,7 +60,7 @@ struct CrossDifference {
   static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
     (void)p;
     const int16_t a = static_cast<int16_t>(d - u - r + l), b = static_cast<int16_t>(dr - ur - ul + dl);
-    return a * a + b * b > k.t2 ? 0xFF : 0;
+    return SquaresExceed(a, b, static_cast<uint16_t>(k.t), static_cast<uint16_t>(k.t2));
   }
 };
 
@@ -79,7 +79,8 @@ struct Prewitt {
   static constexpr bool kFarRgb = false, kOddChroma = false;
   static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
     (void)p;
-    return PrewittSquares(ul, u, ur, l, r, dl, d, dr) > k.t2 ? 0xFF : 0;
+    const Gradient g = PrewittGradient(ul, u, ur, l, r, dl, d, dr);
+    return SquaresExceed(g.gx, g.gy, static_cast<uint16_t>(k.t), static_cast<uint16_t>(k.t2));
   }
 };
 
@@ -88,7 +89,8 @@ struct Sobel {
   static constexpr bool kFarRgb = false, kOddChroma = false;
   static BYTE Hit(EDGE_TAPS, const EMarkerLimit& k) {
     (void)p;
-    return SobelSquares(ul, u, ur, l, r, dl, d, dr) > k.t2 ? 0xFF : 0;
+    const Gradient g = SobelGradient(ul, u, ur, l, r, dl, d, dr);
+    return SquaresExceed(g.gx, g.gy, static_cast<uint16_t>(k.t), static_cast<uint16_t>(k.t2));
   }
 };
 

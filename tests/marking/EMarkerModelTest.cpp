@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "filters/common/EdgeRows.h"
 #include "tests/support/PictureModel.h"
 #include "tests/support/TestHost.h"
 
@@ -194,6 +196,69 @@ TEST_P(EMarkerModel, EveryByteAgreesWithThePerPixelRules) {
             << p.elx << "," << p.ety << ".." << p.erx << "," << p.eby;
       }
     }
+  }
+}
+
+// The squared measures near their largest thresholds: steps in the picture give gradients past
+// 255 on one side, and thresholds up to 255 put t * t near the top of 16 bits.
+TEST_P(EMarkerModel, SquaredMeasuresAgreeAtTheLargestThresholds) {
+  TestHost host;
+  std::mt19937 rng(191 + GetParam().pixel_type);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const bool yuy2 = GetParam().pixel_type == VideoInfo::CS_YUY2;
+  const bool planar = GetParam().pixel_type == VideoInfo::CS_YV12 || GetParam().pixel_type == VideoInfo::CS_I420;
+  std::vector<std::string> types = {"e2", "ep", "es"};
+  if (yuy2) types.insert(types.end(), {"epl", "esl"});
+  int round = 0;
+  for (int W : {70, 134, 200}) {
+    const int H = planar ? 12 : 11;
+    PClip src = RandomClip(host, GetParam().pixel_type, W, H, rng);
+    for (int rep = 0; rep < 6; ++rep, ++round) {
+      Params p{};
+      p.type = types[round % types.size()];
+      auto threshold = [&] { return pick(0, 2) == 0 ? 255 : pick(60, 255); };
+      p.gyt = threshold(), p.rt = threshold(), p.bt = threshold(), p.lt = pick(0, 90);
+      p.ft = threshold(), p.fr = threshold(), p.fb = threshold(), p.fl = pick(0, 90);
+      p.white = rep % 2 == 0, p.xcol = rep % 3 == 0, p.col = 7;
+      p.lx = p.elx = 0, p.rx = p.erx = W - 1, p.ty = p.ety = 0, p.by = p.eby = H - 1;
+      std::vector<Argument> args = {Arg(src), Named("type", p.type.c_str()), Named("white", p.white),
+                                    Named("xcol", p.xcol), Named("col", p.col)};
+      for (auto [name, v] : {std::pair<const char*, int>{"gyt", p.gyt}, {"rt", p.rt}, {"bt", p.bt}, {"lt", p.lt},
+                             {"ft", p.ft}, {"fr", p.fr}, {"fb", p.fb}, {"fl", p.fl}, {"sf", 0}, {"ef", 2}})
+        args.push_back(Named(name, v));
+      PClip marked = host.Apply("EMarker", args);
+      for (int n : {1, 2})
+        ASSERT_TRUE(Expected(host.FrameOf(src, n), p, n, 3).Matches(host.FrameOf(marked, n)))
+            << "W=" << W << " type=" << p.type << " frame " << n << " thresholds " << p.gyt << " " << p.rt << " "
+            << p.bt << " -> " << p.ft << " " << p.fr << " " << p.fb;
+    }
+  }
+}
+
+// The 16-bit test of a² + b² > t² against the sum in full: for every threshold, every a within
+// 300 of 0 with the b on both sides of the circle's edge, and the largest sides.
+TEST(EMarkerSquares, SixteenBitTestAgreesWithTheSumOfSquares) {
+  const int wide[] = {0, 1, 254, 255, 256, 257, 300, 510, 511, 1019, 1020};
+  for (int t = 0; t <= 255; ++t) {
+    auto check = [&](int a, int b) {
+      const bool want = a * a + b * b > t * t;
+      const BYTE got = SquaresExceed(static_cast<int16_t>(a), static_cast<int16_t>(b), static_cast<uint16_t>(t),
+                                     static_cast<uint16_t>(t * t));
+      ASSERT_EQ(got, want ? 0xFF : 0) << "a " << a << " b " << b << " t " << t;
+    };
+    for (int a = -300; a <= 300; ++a) {
+      const int rest = t * t - a * a;
+      const int edge = rest > 0 ? static_cast<int>(std::sqrt(static_cast<double>(rest))) : 0;
+      for (int b : {edge - 1, edge, edge + 1, edge + 2})
+        for (int sign : {1, -1}) {
+          check(a, sign * b);
+          check(sign * b, a);
+        }
+    }
+    for (int a : wide)
+      for (int b : wide)
+        for (int sa : {1, -1})
+          for (int sb : {1, -1}) check(sa * a, sb * b);
   }
 }
 

@@ -136,6 +136,42 @@ TEST_P(GaussBlurModel, EveryFrameSizeAgreesWithTheModel) {
   }
 }
 
+// Every width from 60 to 200: rows are weighted in blocks of whole vectors with the last block
+// moved back to end at the row's end, so each remainder of a row's weighted samples (and of a
+// YUY2 row's bytes, whose blocks must start at luma) against the block length occurs, and rows
+// too narrow for one block. Size 3 at sd 0.6 (weights 170 683 170) and at 1.0 and 1.5 (every
+// weight between 256 and 511) take the two ways of splitting the weights for 16-bit sums.
+TEST_P(GaussBlurModel, EveryRowRemainderAndBothWeightSplitsAgreeWithTheModel) {
+  TestHost host;
+  VideoInfo vi{};
+  vi.pixel_type = GetParam().pixel_type;
+  const PixelFormat format = FormatOf(vi);
+  std::mt19937 rng(77 + GetParam().pixel_type);
+  std::uniform_int_distribution<int> byte(0, 255);
+  const int H = 12;
+  const struct {
+    int size;
+    double sd;
+  } kernels[] = {{3, 0.6}, {3, 1.0}, {3, 1.5}, {5, 1.5}, {11, 1.5}};
+  for (int W = 60; W <= 200; W += IsRGB(format) ? 1 : 2) {
+    PClip src = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+          p.SetPixel(x, y, byte(rng), byte(rng), byte(rng));
+          if (format == PixelFormat::RGB32) p.Set(x, y, 3, byte(rng));
+        }
+    });
+    const Picture in = host.FrameOf(src, 0);
+    for (const auto& k : kernels) {
+      // Both chromas (a YUY2 row blurred whole), and one of them (YUY2 samples taken apart).
+      const bool u = true, v = (W / 2 + k.size) % 3 != 0;
+      PClip out = host.Apply("GaussBlur", {Arg(src), Named("size", k.size), Named("sd", k.sd), Named("u", u), Named("v", v)});
+      ASSERT_TRUE(Expected(in, k.size, k.sd, u, v).Matches(host.FrameOf(out, 0)))
+          << W << "x" << H << " size " << k.size << " sd " << k.sd << " v " << v;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllFormats, GaussBlurModel, ::testing::ValuesIn(AllFormats()),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
