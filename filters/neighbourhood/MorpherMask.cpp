@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "filters/common/SampleRows.h"
@@ -218,19 +219,97 @@ inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, con
   }
 }
 
+// RGB32 and YUY2 judged in place, without gathering samples: one lane per pixel, whose bytes make
+// a word (RGB32 a 32-bit word, YUY2 a 16-bit sample-chroma pair) with the sample in the low byte.
+// Results go straight into the frame row, greyed.
+template <typename Lane>
+inline Lane LaneAt(const BYTE* p, int i) {
+  Lane v;
+  std::memcpy(&v, p + static_cast<size_t>(i) * sizeof(Lane), sizeof(Lane));
+  return v;
+}
+
+template <typename Lane>
+inline void PutLane(BYTE* p, int i, Lane v) {
+  std::memcpy(p + static_cast<size_t>(i) * sizeof(Lane), &v, sizeof(Lane));
+}
+
+// clear[i] = 0xFF for pixels 1..width-2 of a word row none of whose three horizontal neighbours
+// (itself included) has sample `other`, 0 otherwise.
+template <typename Lane>
+inline void ClearOfOtherWords(const BYTE* __restrict row, BYTE* __restrict clear, int width, BYTE other) {
+  for (int i = 1; i < width - 1; ++i) {
+    const BYTE a = static_cast<BYTE>(LaneAt<Lane>(row, i - 1)), b = static_cast<BYTE>(LaneAt<Lane>(row, i)),
+               c = static_cast<BYTE>(LaneAt<Lane>(row, i + 1));
+    clear[i] = ((a != other) & (b != other) & (c != other)) ? 0xFF : 0;
+  }
+}
+
+// The greyed word of a pixel whose sample becomes `sample`: RGB32 takes it in bytes 0..2 and
+// keeps the source's fourth byte, YUY2 takes it with chroma 128.
+template <typename Lane>
+inline Lane GreyWord(Lane source, uint32_t sample) {
+  if constexpr (sizeof(Lane) == 4) {
+    return static_cast<Lane>((source & 0xFF000000u) | (sample * 0x010101u));
+  } else {
+    return static_cast<Lane>(sample | 0x8000u);
+  }
+}
+
+// Result row r of a word-lane pass, pixels 0..width-2 of `out`: 128 at pixel 0, inside `value`
+// where the sample holds it and the three clear rows allow it, `other` elsewhere.
+template <typename Lane>
+inline void ErodeWordRow(const BYTE* __restrict mid, const BYTE* __restrict up, const BYTE* __restrict here,
+                         const BYTE* __restrict down, BYTE* __restrict out, int width, BYTE value, BYTE other) {
+  PutLane<Lane>(out, 0, GreyWord<Lane>(LaneAt<Lane>(mid, 0), 128));
+  for (int i = 1; i < width - 1; ++i) {
+    const Lane s = LaneAt<Lane>(mid, i);
+    const bool keep = (static_cast<BYTE>(s) == value) & ((up[i] & here[i] & down[i]) != 0);
+    PutLane<Lane>(out, i, GreyWord<Lane>(s, keep ? value : other));
+  }
+}
+
+// Row 0 of a word-lane pass: pixels 0..width-2 greyed with sample 128.
+template <typename Lane>
+inline void EdgeWordRow(const BYTE* __restrict src, BYTE* __restrict out, int width) {
+  for (int i = 0; i < width - 1; ++i) PutLane<Lane>(out, i, GreyWord<Lane>(LaneAt<Lane>(src, i), 128));
+}
+
+// One erode or dilate pass of an RGB32 or YUY2 frame, judged in place in word lanes. Input rows
+// are picture rows ty .. by, pixels lx .. rx; result rows ty .. by-1, pixels lx .. rx-1 are
+// written.
+template <PixelFormat F>
+void ErodeWordsIn(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const Window& w, BYTE value) {
+  static_assert(F == PixelFormat::RGB32 || F == PixelFormat::YUY2, "pixels of one word");
+  using Lane = std::conditional_t<F == PixelFormat::RGB32, uint32_t, uint16_t>;
+  const BYTE other = value == 255 ? 0 : 255;
+  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  const size_t lanes = static_cast<size_t>(width);
+  std::vector<BYTE> clear(3 * lanes);  // the last three rows' clear bytes
+  auto ring = [&](int j) { return clear.data() + static_cast<size_t>(j % 3) * lanes; };
+  auto in = [&](int j) { return PictureRow<F>(s.y, w.ty + j) + w.lx * sizeof(Lane); };
+  auto out = [&](int j) { return PictureRow<F>(o.y, w.ty + j) + w.lx * sizeof(Lane); };
+  Vectorised([&] {
+    EdgeWordRow<Lane>(in(0), out(0), width);
+    for (int j = 0; j < height; ++j) {
+      ClearOfOtherWords<Lane>(in(j), ring(j), width, other);
+      if (j >= 2) ErodeWordRow<Lane>(in(j - 1), ring(j - 2), ring(j - 1), ring(j), out(j - 1), width, value, other);
+    }
+  });
+}
+
 // One pass of `value` from src into out, greyed on [lx, rx) x [ty, by); everything else, row
 // by and column rx included, is the source's.
 template <PixelFormat F>
 void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
-  constexpr int step = BytesPerPixel(F);
   const FramePlanes<const BYTE> s = ReadPlanes(src, F);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
   CopyAroundGreyed<F>(o, s, w);
-  ErosionRows pass(width, height, static_cast<BYTE>(value));
   if constexpr (IsPlanar(F)) {
     // Rows ty .. by-1 are made in the output frame itself; column rx, which the pass makes 128,
     // gets the source's sample back.
+    const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+    ErosionRows pass(width, height, static_cast<BYTE>(value));
     const auto target = [&](int r) { return w.ty + r < w.by ? o.y.Row(w.ty + r) + w.lx : nullptr; };
     Vectorised([&] {
       for (int j = 0; j < height; ++j)
@@ -238,7 +317,11 @@ void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Windo
           if (w.ty + r < w.by) o.y.Row(w.ty + r)[w.rx] = s.y.Row(w.ty + r)[w.rx];
         });
     });
-  } else {
+  } else if constexpr (F == PixelFormat::RGB24) {
+    // Samples three bytes apart: gathered into a row, the pass's result rows greyed into the frame.
+    constexpr int step = BytesPerPixel(F);
+    const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+    ErosionRows pass(width, height, static_cast<BYTE>(value));
     Vectorised([&] {
       for (int j = 0; j < height; ++j)
         pass.Push(InputRow<step>(pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width),
@@ -246,6 +329,8 @@ void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Windo
                     if (w.ty + r < w.by) PutGreyedFrom<F>(row, s, o, w, w.ty + r, width - 1);
                   });
     });
+  } else {
+    ErodeWordsIn<F>(o, s, w, static_cast<BYTE>(value));
   }
   GreyChroma<F>(o, w);
 }
