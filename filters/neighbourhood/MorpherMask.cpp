@@ -234,17 +234,6 @@ inline void PutLane(BYTE* p, int i, Lane v) {
   std::memcpy(p + static_cast<size_t>(i) * sizeof(Lane), &v, sizeof(Lane));
 }
 
-// clear[i] = 0xFF for pixels 1..width-2 of a word row none of whose three horizontal neighbours
-// (itself included) has sample `other`, 0 otherwise.
-template <typename Lane>
-inline void ClearOfOtherWords(const BYTE* __restrict row, BYTE* __restrict clear, int width, BYTE other) {
-  for (int i = 1; i < width - 1; ++i) {
-    const BYTE a = static_cast<BYTE>(LaneAt<Lane>(row, i - 1)), b = static_cast<BYTE>(LaneAt<Lane>(row, i)),
-               c = static_cast<BYTE>(LaneAt<Lane>(row, i + 1));
-    clear[i] = ((a != other) & (b != other) & (c != other)) ? 0xFF : 0;
-  }
-}
-
 // The greyed word of a pixel whose sample becomes `sample`: RGB32 takes it in bytes 0..2 and
 // keeps the source's fourth byte, YUY2 takes it with chroma 128.
 template <typename Lane>
@@ -256,16 +245,17 @@ inline Lane GreyWord(Lane source, uint32_t sample) {
   }
 }
 
-// Result row r of a word-lane pass, pixels 0..width-2 of `out`: 128 at pixel 0, inside `value`
-// where the sample holds it and the three clear rows allow it, `other` elsewhere.
+// Result row of a word-lane pass, pixels 0..width-2 of `out`: 128 at pixel 0, inside `value`
+// where the sample (`mid`, gathered from the words of `words`) holds it and the three clear rows
+// allow it, `other` elsewhere.
 template <typename Lane>
-inline void ErodeWordRow(const BYTE* __restrict mid, const BYTE* __restrict up, const BYTE* __restrict here,
-                         const BYTE* __restrict down, BYTE* __restrict out, int width, BYTE value, BYTE other) {
-  PutLane<Lane>(out, 0, GreyWord<Lane>(LaneAt<Lane>(mid, 0), 128));
+inline void ErodeWordRow(const BYTE* __restrict mid, const BYTE* __restrict words, const BYTE* __restrict up,
+                         const BYTE* __restrict here, const BYTE* __restrict down, BYTE* __restrict out, int width,
+                         BYTE value, BYTE other) {
+  PutLane<Lane>(out, 0, GreyWord<Lane>(LaneAt<Lane>(words, 0), 128));
   for (int i = 1; i < width - 1; ++i) {
-    const Lane s = LaneAt<Lane>(mid, i);
-    const bool keep = (static_cast<BYTE>(s) == value) & ((up[i] & here[i] & down[i]) != 0);
-    PutLane<Lane>(out, i, GreyWord<Lane>(s, keep ? value : other));
+    const bool keep = (mid[i] == value) & ((up[i] & here[i] & down[i]) != 0);
+    PutLane<Lane>(out, i, GreyWord<Lane>(LaneAt<Lane>(words, i), keep ? value : other));
   }
 }
 
@@ -285,21 +275,24 @@ void ErodeWordsIn(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, 
   const BYTE other = value == 255 ? 0 : 255;
   const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
   const size_t lanes = static_cast<size_t>(width);
-  std::vector<BYTE> clear(3 * lanes);  // the last three rows' clear bytes
+  // The last three rows' samples and clear bytes.
+  std::vector<BYTE> samples(3 * lanes), clear(3 * lanes);
+  auto sample_ring = [&](int j) { return samples.data() + static_cast<size_t>(j % 3) * lanes; };
   auto ring = [&](int j) { return clear.data() + static_cast<size_t>(j % 3) * lanes; };
   auto in = [&](int j) { return PictureRow<F>(s.y, w.ty + j) + w.lx * sizeof(Lane); };
   auto out = [&](int j) { return PictureRow<F>(o.y, w.ty + j) + w.lx * sizeof(Lane); };
   Vectorised([&] {
     EdgeWordRow<Lane>(in(0), out(0), width);
     for (int j = 0; j < height; ++j) {
-      ClearOfOtherWords<Lane>(in(j), ring(j), width, other);
-      if (j >= 2) ErodeWordRow<Lane>(in(j - 1), ring(j - 2), ring(j - 1), ring(j), out(j - 1), width, value, other);
+      GatherSamples<sizeof(Lane)>(in(j), sample_ring(j), width);
+      ClearOfOther(sample_ring(j), ring(j), width, other);
+      if (j >= 2)
+        ErodeWordRow<Lane>(sample_ring(j - 1), in(j - 1), ring(j - 2), ring(j - 1), ring(j), out(j - 1), width, value,
+                           other);
     }
   });
 }
 
-// One pass of `value` from src into out, greyed on [lx, rx) x [ty, by); everything else, row
-// by and column rx included, is the source's.
 template <PixelFormat F>
 void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
   const FramePlanes<const BYTE> s = ReadPlanes(src, F);
