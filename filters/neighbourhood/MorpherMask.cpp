@@ -219,9 +219,9 @@ inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, con
   }
 }
 
-// RGB32 and YUY2 judged in place, without gathering samples: one lane per pixel, whose bytes make
-// a word (RGB32 a 32-bit word, YUY2 a 16-bit sample-chroma pair) with the sample in the low byte.
-// Results go straight into the frame row, greyed.
+// RGB32 and YUY2 pixels as words (RGB32 a 32-bit word, YUY2 a 16-bit sample-chroma pair, the
+// sample in the low byte): each result word is made straight in the frame row, greyed, with no
+// result row to scatter afterwards.
 template <typename Lane>
 inline Lane LaneAt(const BYTE* p, int i) {
   Lane v;
@@ -265,9 +265,9 @@ inline void EdgeWordRow(const BYTE* __restrict src, BYTE* __restrict out, int wi
   for (int i = 0; i < width - 1; ++i) PutLane<Lane>(out, i, GreyWord<Lane>(LaneAt<Lane>(src, i), 128));
 }
 
-// One erode or dilate pass of an RGB32 or YUY2 frame, judged in place in word lanes. Input rows
-// are picture rows ty .. by, pixels lx .. rx; result rows ty .. by-1, pixels lx .. rx-1 are
-// written.
+// One erode or dilate pass of an RGB32 or YUY2 frame: each input row's samples gathered once and
+// tested three wide once, the result words written into the frame. Input rows are picture rows
+// ty .. by, pixels lx .. rx; result rows ty .. by-1, pixels lx .. rx-1 are written.
 template <PixelFormat F>
 void ErodeWordsIn(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const Window& w, BYTE value) {
   static_assert(F == PixelFormat::RGB32 || F == PixelFormat::YUY2, "pixels of one word");
