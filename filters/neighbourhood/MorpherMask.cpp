@@ -8,6 +8,7 @@
 
 #include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"
+#include "filters/common/VectorisedVbmi.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
 namespace tintara {
@@ -205,19 +206,29 @@ void CopyAroundGreyed(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>&
   }
 }
 
-// A result row over `count` pixels of picture row y, greyed; the fourth byte of RGB32 is the
+// A result row over `count` pixels of memory row m, greyed; the fourth byte of RGB32 is the
 // source's.
 template <PixelFormat F>
 inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o,
-                          const Window& w, int y, int count) {
+                          const Window& w, int m, int count) {
   constexpr int step = BytesPerPixel(F);
-  BYTE* d = PictureRow<F>(o.y, y) + w.lx * step;
+  BYTE* d = o.y.Row(m) + w.lx * step;
   if constexpr (IsRGB(F)) {
-    PutGreyRgbFrom<step>(row, PictureRow<F>(s.y, y) + w.lx * step, d, count);
+    PutGreyRgbFrom<step>(row, s.y.Row(m) + w.lx * step, d, count);
   } else {
     PutGreyed<F>(row, d, count);
   }
 }
+
+// The rectangle's rows are taken in rising memory order (RGB is stored bottom-up, so picture row
+// by comes first there): the 3x3 tests read the same whatever the direction, and rising
+// addresses keep the frames streaming from memory. The memory row of the rectangle's j-th row
+// in that order, and the memory row of picture row by, which the greyed rows leave out.
+struct MemoryRows {
+  int first, by;
+  MemoryRows(PixelFormat f, int height, const Window& w)
+      : first(std::min(MemoryRow(f, height, w.ty), MemoryRow(f, height, w.by))), by(MemoryRow(f, height, w.by)) {}
+};
 
 // RGB32 and YUY2 pixels as words (RGB32 a 32-bit word, YUY2 a 16-bit sample-chroma pair, the
 // sample in the low byte): each result word is made straight in the frame row, greyed, with no
@@ -279,10 +290,14 @@ void ErodeWordsIn(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, 
   std::vector<BYTE> samples(3 * lanes), clear(3 * lanes);
   auto sample_ring = [&](int j) { return samples.data() + static_cast<size_t>(j % 3) * lanes; };
   auto ring = [&](int j) { return clear.data() + static_cast<size_t>(j % 3) * lanes; };
-  auto in = [&](int j) { return PictureRow<F>(s.y, w.ty + j) + w.lx * sizeof(Lane); };
-  auto out = [&](int j) { return PictureRow<F>(o.y, w.ty + j) + w.lx * sizeof(Lane); };
+  // Rows in rising memory order (MemoryRows); of the two edge rows, picture row by is left as the
+  // source's and picture row ty becomes 128.
+  const MemoryRows rows(F, s.y.height, w);
+  const bool upwards = rows.first == rows.by;
+  auto in = [&](int j) { return s.y.Row(rows.first + j) + w.lx * sizeof(Lane); };
+  auto out = [&](int j) { return o.y.Row(rows.first + j) + w.lx * sizeof(Lane); };
   Vectorised([&] {
-    EdgeWordRow<Lane>(in(0), out(0), width);
+    if (!upwards) EdgeWordRow<Lane>(in(0), out(0), width);
     for (int j = 0; j < height; ++j) {
       GatherSamples<sizeof(Lane)>(in(j), sample_ring(j), width);
       ClearOfOther(sample_ring(j), ring(j), width, other);
@@ -290,6 +305,7 @@ void ErodeWordsIn(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, 
         ErodeWordRow<Lane>(sample_ring(j - 1), in(j - 1), ring(j - 2), ring(j - 1), ring(j), out(j - 1), width, value,
                            other);
     }
+    if (upwards) EdgeWordRow<Lane>(in(height - 1), out(height - 1), width);
   });
 }
 
@@ -315,12 +331,12 @@ void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Windo
     constexpr int step = BytesPerPixel(F);
     const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
     ErosionRows pass(width, height, static_cast<BYTE>(value));
-    Vectorised([&] {
+    const MemoryRows rows(F, s.y.height, w);
+    VectorisedVbmi([&] {
       for (int j = 0; j < height; ++j)
-        pass.Push(InputRow<step>(pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width),
-                  [&](int r, const BYTE* row) {
-                    if (w.ty + r < w.by) PutGreyedFrom<F>(row, s, o, w, w.ty + r, width - 1);
-                  });
+        pass.Push(InputRow<step>(pass, s.y.Row(rows.first + j) + w.lx * step, width), [&](int r, const BYTE* row) {
+          if (rows.first + r != rows.by) PutGreyedFrom<F>(row, s, o, w, rows.first + r, width - 1);
+        });
     });
   } else {
     ErodeWordsIn<F>(o, s, w, static_cast<BYTE>(value));
@@ -339,27 +355,33 @@ void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window&
   CopyAroundGreyed<F>(o, s, w);
   ErosionRows first_pass(width, height, static_cast<BYTE>(first));
   ErosionRows second_pass(width, height, static_cast<BYTE>(second));
-  Vectorised([&] {
+  const MemoryRows rows(F, s.y.height, w);
+  const auto passes = [&] {
     const auto put = [&](int r, const BYTE* row) {
-      const int y = w.ty + r;
-      if (y < w.by) {
-        PutGreyedFrom<F>(row, s, o, w, y, width - 1);
-        PictureRow<F>(o.y, y)[w.rx * step] = row[width - 1];
+      const int m = rows.first + r;
+      if (m != rows.by) {
+        PutGreyedFrom<F>(row, s, o, w, m, width - 1);
+        o.y.Row(m)[w.rx * step] = row[width - 1];
       } else {
-        ScatterSamples<step>(row, PictureRow<F>(o.y, y) + w.lx * step, width);
+        ScatterSamples<step>(row, o.y.Row(m) + w.lx * step, width);
       }
     };
     // Planar: the second pass makes every row of the rectangle in the output frame itself.
     const auto into_second = [&](int, const BYTE* row) {
       if constexpr (IsPlanar(F)) {
-        second_pass.PushInto(row, [&](int r) { return o.y.Row(w.ty + r) + w.lx; }, [](int, const BYTE*) {});
+        second_pass.PushInto(row, [&](int r) { return o.y.Row(rows.first + r) + w.lx; }, [](int, const BYTE*) {});
       } else {
         second_pass.Push(row, put);
       }
     };
     for (int j = 0; j < height; ++j)
-      first_pass.Push(InputRow<step>(first_pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width), into_second);
-  });
+      first_pass.Push(InputRow<step>(first_pass, s.y.Row(rows.first + j) + w.lx * step, width), into_second);
+  };
+  if constexpr (F == PixelFormat::RGB24) {
+    VectorisedVbmi(passes);
+  } else {
+    Vectorised(passes);
+  }
   GreyChroma<F>(o, w);
 }
 
