@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"
+#include "filters/common/VectorisedVbmi.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
 namespace tintara {
@@ -204,33 +206,119 @@ void CopyAroundGreyed(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>&
   }
 }
 
-// A result row over `count` pixels of picture row y, greyed; the fourth byte of RGB32 is the
+// A result row over `count` pixels of memory row m, greyed; the fourth byte of RGB32 is the
 // source's.
 template <PixelFormat F>
 inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o,
-                          const Window& w, int y, int count) {
+                          const Window& w, int m, int count) {
   constexpr int step = BytesPerPixel(F);
-  BYTE* d = PictureRow<F>(o.y, y) + w.lx * step;
+  BYTE* d = o.y.Row(m) + w.lx * step;
   if constexpr (IsRGB(F)) {
-    PutGreyRgbFrom<step>(row, PictureRow<F>(s.y, y) + w.lx * step, d, count);
+    PutGreyRgbFrom<step>(row, s.y.Row(m) + w.lx * step, d, count);
   } else {
     PutGreyed<F>(row, d, count);
   }
 }
 
-// One pass of `value` from src into out, greyed on [lx, rx) x [ty, by); everything else, row
-// by and column rx included, is the source's.
+// The rectangle's rows are taken in rising memory order (RGB is stored bottom-up, so picture row
+// by comes first there): the 3x3 tests read the same whatever the direction, and rising
+// addresses keep the frames streaming from memory. The memory row of the rectangle's j-th row
+// in that order, and the memory row of picture row by, which the greyed rows leave out.
+struct MemoryRows {
+  int first, by;
+  MemoryRows(PixelFormat f, int height, const Window& w)
+      : first(std::min(MemoryRow(f, height, w.ty), MemoryRow(f, height, w.by))), by(MemoryRow(f, height, w.by)) {}
+};
+
+// RGB32 and YUY2 pixels as words (RGB32 a 32-bit word, YUY2 a 16-bit sample-chroma pair, the
+// sample in the low byte): each result word is made straight in the frame row, greyed, with no
+// result row to scatter afterwards.
+template <typename Lane>
+inline Lane LaneAt(const BYTE* p, int i) {
+  Lane v;
+  std::memcpy(&v, p + static_cast<size_t>(i) * sizeof(Lane), sizeof(Lane));
+  return v;
+}
+
+template <typename Lane>
+inline void PutLane(BYTE* p, int i, Lane v) {
+  std::memcpy(p + static_cast<size_t>(i) * sizeof(Lane), &v, sizeof(Lane));
+}
+
+// The greyed word of a pixel whose sample becomes `sample`: RGB32 takes it in bytes 0..2 and
+// keeps the source's fourth byte, YUY2 takes it with chroma 128.
+template <typename Lane>
+inline Lane GreyWord(Lane source, uint32_t sample) {
+  if constexpr (sizeof(Lane) == 4) {
+    return static_cast<Lane>((source & 0xFF000000u) | (sample * 0x010101u));
+  } else {
+    return static_cast<Lane>(sample | 0x8000u);
+  }
+}
+
+// Result row of a word-lane pass, pixels 0..width-2 of `out`: 128 at pixel 0, inside `value`
+// where the sample (`mid`, gathered from the words of `words`) holds it and the three clear rows
+// allow it, `other` elsewhere.
+template <typename Lane>
+inline void ErodeWordRow(const BYTE* __restrict mid, const BYTE* __restrict words, const BYTE* __restrict up,
+                         const BYTE* __restrict here, const BYTE* __restrict down, BYTE* __restrict out, int width,
+                         BYTE value, BYTE other) {
+  PutLane<Lane>(out, 0, GreyWord<Lane>(LaneAt<Lane>(words, 0), 128));
+  for (int i = 1; i < width - 1; ++i) {
+    const bool keep = (mid[i] == value) & ((up[i] & here[i] & down[i]) != 0);
+    PutLane<Lane>(out, i, GreyWord<Lane>(LaneAt<Lane>(words, i), keep ? value : other));
+  }
+}
+
+// Row 0 of a word-lane pass: pixels 0..width-2 greyed with sample 128.
+template <typename Lane>
+inline void EdgeWordRow(const BYTE* __restrict src, BYTE* __restrict out, int width) {
+  for (int i = 0; i < width - 1; ++i) PutLane<Lane>(out, i, GreyWord<Lane>(LaneAt<Lane>(src, i), 128));
+}
+
+// One erode or dilate pass of an RGB32 or YUY2 frame: each input row's samples gathered once and
+// tested three wide once, the result words written into the frame. Input rows are picture rows
+// ty .. by, pixels lx .. rx; result rows ty .. by-1, pixels lx .. rx-1 are written.
+template <PixelFormat F>
+void ErodeWordsIn(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const Window& w, BYTE value) {
+  static_assert(F == PixelFormat::RGB32 || F == PixelFormat::YUY2, "pixels of one word");
+  using Lane = std::conditional_t<F == PixelFormat::RGB32, uint32_t, uint16_t>;
+  const BYTE other = value == 255 ? 0 : 255;
+  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  const size_t lanes = static_cast<size_t>(width);
+  // The last three rows' samples and clear bytes.
+  std::vector<BYTE> samples(3 * lanes), clear(3 * lanes);
+  auto sample_ring = [&](int j) { return samples.data() + static_cast<size_t>(j % 3) * lanes; };
+  auto ring = [&](int j) { return clear.data() + static_cast<size_t>(j % 3) * lanes; };
+  // Rows in rising memory order (MemoryRows); of the two edge rows, picture row by is left as the
+  // source's and picture row ty becomes 128.
+  const MemoryRows rows(F, s.y.height, w);
+  const bool upwards = rows.first == rows.by;
+  auto in = [&](int j) { return s.y.Row(rows.first + j) + w.lx * sizeof(Lane); };
+  auto out = [&](int j) { return o.y.Row(rows.first + j) + w.lx * sizeof(Lane); };
+  Vectorised([&] {
+    if (!upwards) EdgeWordRow<Lane>(in(0), out(0), width);
+    for (int j = 0; j < height; ++j) {
+      GatherSamples<sizeof(Lane)>(in(j), sample_ring(j), width);
+      ClearOfOther(sample_ring(j), ring(j), width, other);
+      if (j >= 2)
+        ErodeWordRow<Lane>(sample_ring(j - 1), in(j - 1), ring(j - 2), ring(j - 1), ring(j), out(j - 1), width, value,
+                           other);
+    }
+    if (upwards) EdgeWordRow<Lane>(in(height - 1), out(height - 1), width);
+  });
+}
+
 template <PixelFormat F>
 void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
-  constexpr int step = BytesPerPixel(F);
   const FramePlanes<const BYTE> s = ReadPlanes(src, F);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
   CopyAroundGreyed<F>(o, s, w);
-  ErosionRows pass(width, height, static_cast<BYTE>(value));
   if constexpr (IsPlanar(F)) {
     // Rows ty .. by-1 are made in the output frame itself; column rx, which the pass makes 128,
     // gets the source's sample back.
+    const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+    ErosionRows pass(width, height, static_cast<BYTE>(value));
     const auto target = [&](int r) { return w.ty + r < w.by ? o.y.Row(w.ty + r) + w.lx : nullptr; };
     Vectorised([&] {
       for (int j = 0; j < height; ++j)
@@ -238,14 +326,20 @@ void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Windo
           if (w.ty + r < w.by) o.y.Row(w.ty + r)[w.rx] = s.y.Row(w.ty + r)[w.rx];
         });
     });
-  } else {
-    Vectorised([&] {
+  } else if constexpr (F == PixelFormat::RGB24) {
+    // Samples three bytes apart: gathered into a row, the pass's result rows greyed into the frame.
+    constexpr int step = BytesPerPixel(F);
+    const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+    ErosionRows pass(width, height, static_cast<BYTE>(value));
+    const MemoryRows rows(F, s.y.height, w);
+    VectorisedVbmi([&] {
       for (int j = 0; j < height; ++j)
-        pass.Push(InputRow<step>(pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width),
-                  [&](int r, const BYTE* row) {
-                    if (w.ty + r < w.by) PutGreyedFrom<F>(row, s, o, w, w.ty + r, width - 1);
-                  });
+        pass.Push(InputRow<step>(pass, s.y.Row(rows.first + j) + w.lx * step, width), [&](int r, const BYTE* row) {
+          if (rows.first + r != rows.by) PutGreyedFrom<F>(row, s, o, w, rows.first + r, width - 1);
+        });
     });
+  } else {
+    ErodeWordsIn<F>(o, s, w, static_cast<BYTE>(value));
   }
   GreyChroma<F>(o, w);
 }
@@ -261,27 +355,33 @@ void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window&
   CopyAroundGreyed<F>(o, s, w);
   ErosionRows first_pass(width, height, static_cast<BYTE>(first));
   ErosionRows second_pass(width, height, static_cast<BYTE>(second));
-  Vectorised([&] {
+  const MemoryRows rows(F, s.y.height, w);
+  const auto passes = [&] {
     const auto put = [&](int r, const BYTE* row) {
-      const int y = w.ty + r;
-      if (y < w.by) {
-        PutGreyedFrom<F>(row, s, o, w, y, width - 1);
-        PictureRow<F>(o.y, y)[w.rx * step] = row[width - 1];
+      const int m = rows.first + r;
+      if (m != rows.by) {
+        PutGreyedFrom<F>(row, s, o, w, m, width - 1);
+        o.y.Row(m)[w.rx * step] = row[width - 1];
       } else {
-        ScatterSamples<step>(row, PictureRow<F>(o.y, y) + w.lx * step, width);
+        ScatterSamples<step>(row, o.y.Row(m) + w.lx * step, width);
       }
     };
     // Planar: the second pass makes every row of the rectangle in the output frame itself.
     const auto into_second = [&](int, const BYTE* row) {
       if constexpr (IsPlanar(F)) {
-        second_pass.PushInto(row, [&](int r) { return o.y.Row(w.ty + r) + w.lx; }, [](int, const BYTE*) {});
+        second_pass.PushInto(row, [&](int r) { return o.y.Row(rows.first + r) + w.lx; }, [](int, const BYTE*) {});
       } else {
         second_pass.Push(row, put);
       }
     };
     for (int j = 0; j < height; ++j)
-      first_pass.Push(InputRow<step>(first_pass, PictureRow<F>(s.y, w.ty + j) + w.lx * step, width), into_second);
-  });
+      first_pass.Push(InputRow<step>(first_pass, s.y.Row(rows.first + j) + w.lx * step, width), into_second);
+  };
+  if constexpr (F == PixelFormat::RGB24) {
+    VectorisedVbmi(passes);
+  } else {
+    Vectorised(passes);
+  }
   GreyChroma<F>(o, w);
 }
 

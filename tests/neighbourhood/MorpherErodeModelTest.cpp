@@ -152,6 +152,48 @@ TEST_P(MorpherErodeModel, EveryFrameSizeAndWindowPlacementAgreesWithTheModel) {
   }
 }
 
+// Every window width from the narrowest to past two vectors of words, and wider ones in steps,
+// so every leftover column count of the row loops is met; the window starts at the frame's left
+// edge, at an odd column and further in, and ends at the right edge or short of it; RGB32's
+// fourth bytes and YUY2's chroma are random and must come through where they are kept.
+TEST_P(MorpherErodeModel, EveryWindowWidthAgreesWithTheModel) {
+  TestHost host;
+  VideoInfo vi{};
+  vi.pixel_type = GetParam().pixel_type;
+  const PixelFormat format = FormatOf(vi);
+  std::mt19937 rng(5 + GetParam().pixel_type);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const int W = 214, H = IsPlanar(format) ? 6 : 5;
+  PClip mask = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        const int k = pick(0, 19);
+        const int v = k < 12 ? 255 : k < 18 ? 0 : k < 19 ? 128 : pick(0, 255);
+        p.SetPixel(x, y, v, pick(0, 255), pick(0, 255));
+        if (format == PixelFormat::RGB32) p.Set(x, y, 3, pick(0, 255));
+      }
+  });
+  const Picture src = host.FrameOf(mask, 0);
+  std::vector<int> widths;
+  for (int w = 3; w <= 72; ++w) widths.push_back(w);
+  for (int w = 125; w <= 205; w += 4) widths.push_back(w);
+  const char* const types[] = {"erode", "dilate", "close", "open"};
+  int round = 0;
+  for (int width : widths)
+    for (int place = 0; place < 3; ++place, ++round) {
+      const int lx = place == 0 ? 0 : place == 1 ? 1 : W - width;
+      const int ty = round % 2, by = H - 1 - (round / 2) % 2;
+      const Rect r{lx, ty, lx + width - 1, by};
+      const std::string type = types[round % 4];
+      const bool white = (round / 4) % 2 == 0;
+      PClip out = host.Apply("Morpher", {Arg(mask), Named("type", type.c_str()), Named("white", white),
+                                         Named("lx", r.lx), Named("ty", r.ty), Named("rx", r.rx), Named("by", r.by)});
+      ASSERT_TRUE(Expected(src, type, white, r).Matches(host.FrameOf(out, 0)))
+          << type << (white ? " white" : " black") << " window " << r.lx << "," << r.ty << ".." << r.rx << ","
+          << r.by;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllFormats, MorpherErodeModel, ::testing::ValuesIn(AllFormats()),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
