@@ -163,10 +163,16 @@ bool FramePool::Fits(const Buffer* b, size_t size, size_t alignment) {
 }
 
 // A full sweep looks at every frame and buffer, so it runs only before a buffer is allocated or
-// once the frame objects have doubled since the last one. Before that, the spares and then the
-// buffers handed out most recently (the likeliest to be free again) are tried.
+// once the frame objects have doubled since the last one. Before that, the last few buffers
+// handed out are tried first: one free again (a filter's previous output, say) is still in the
+// cache, where a spare may not be, and rotating through many spares would write every frame
+// to cold memory. Then the spares, then the other buffers.
 FramePool::Buffer* FramePool::AcquireBuffer(size_t size, size_t alignment) {
   if (frames_.size() >= sweep_at_) Sweep();
+  constexpr size_t kRecent = 4;
+  const size_t recent_end = buffers_.size() > kRecent ? buffers_.size() - kRecent : 0;
+  for (size_t i = buffers_.size(); i-- > recent_end;)
+    if (buffers_[i]->Count() == 0 && Fits(buffers_[i], size, alignment)) return buffers_[i];
   for (size_t i = spare_.size(); i-- > 0;) {
     Buffer* b = spare_[i];
     if (Fits(b, size, alignment)) {
@@ -176,7 +182,7 @@ FramePool::Buffer* FramePool::AcquireBuffer(size_t size, size_t alignment) {
       return b;
     }
   }
-  for (size_t i = buffers_.size(); i-- > 0;)
+  for (size_t i = recent_end; i-- > 0;)
     if (buffers_[i]->Count() == 0 && Fits(buffers_[i], size, alignment)) return buffers_[i];
   Sweep();
   auto* b = new Buffer(size, alignment);

@@ -173,6 +173,21 @@ TEST(Frames, BuffersOfABusyMomentAreKeptForTheNext) {
   }
 }
 
+// A frame made and dropped over and over (a filter's output, frame after frame) comes back on the
+// buffer it just left, still in the cache, even when a busy moment left many spares behind.
+TEST(Frames, FrameMadeAgainAndAgainKeepsItsBufferOverTheSpares) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_YV12, 256, 64, 1);
+  {
+    std::vector<PVideoFrame> busy;
+    for (int i = 0; i < 32; ++i) busy.push_back(env.NewVideoFrame(vi));
+  }
+  EXPECT_EQ(env.Frames().LiveFrames(), 0u);  // sweeps: the 32 buffers become spares
+  PVideoFrame held = env.NewVideoFrame(vi);  // a source frame that stays alive meanwhile
+  const BYTE* first = env.NewVideoFrame(vi)->GetReadPtr();
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(env.NewVideoFrame(vi)->GetReadPtr(), first) << "frame " << i;
+}
+
 // A frame that is gone leaves its buffer to the subframes still on it: new frames get others.
 TEST(Frames, BufferHeldBySubframeIsNotReused) {
   Environment env;
