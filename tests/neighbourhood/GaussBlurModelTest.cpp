@@ -79,20 +79,25 @@ PictureModel Expected(const Picture& in, int size, double sd, bool u, bool v) {
   return m;
 }
 
+// A one-frame clip of random samples (RGB32's fourth byte too).
+PClip RandomClip(TestHost& host, int pixel_type, int W, int H, std::mt19937& rng) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  return host.MakeClip(pixel_type, W, H, 1, [&](int, Picture& p) {
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        p.SetPixel(x, y, byte(rng), byte(rng), byte(rng));
+        if (pixel_type == VideoInfo::CS_BGR32) p.Set(x, y, 3, byte(rng));
+      }
+  });
+}
+
 class GaussBlurModel : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(GaussBlurModel, BothPassesAgreeWithTheModelForEverySize) {
   TestHost host;
   std::mt19937 rng(5 + GetParam().pixel_type);
   const int W = 146, H = 30;
-  PClip src = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (int y = 0; y < H; ++y)
-      for (int x = 0; x < W; ++x) {
-        p.SetPixel(x, y, byte(rng), byte(rng), byte(rng));
-        if (p.Format() == PixelFormat::RGB32) p.Set(x, y, 3, byte(rng));
-      }
-  });
+  PClip src = RandomClip(host, GetParam().pixel_type, W, H, rng);
   const Picture in = host.FrameOf(src, 0);
   const double sds[] = {1.5, 0.4, 3.0, 9.0, 2.2};
   for (int size = 3; size <= 11; size += 2) {
@@ -111,19 +116,12 @@ TEST_P(GaussBlurModel, EveryFrameSizeAgreesWithTheModel) {
   vi.pixel_type = GetParam().pixel_type;
   const PixelFormat format = FormatOf(vi);
   std::mt19937 rng(41 + GetParam().pixel_type);
-  std::uniform_int_distribution<int> byte(0, 255);
   const int sizes[][2] = {{2, 12}, {6, 3}, {9, 11}, {23, 13}, {40, 4}, {67, 15}, {70, 10}, {133, 12}, {178, 7}, {200, 14}};
   for (const auto& frame_size : sizes) {
     int W = frame_size[0], H = frame_size[1];
     if (!IsRGB(format)) W += W % 2;
     if (IsPlanar(format)) H += H % 2;
-    PClip src = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
-      for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-          p.SetPixel(x, y, byte(rng), byte(rng), byte(rng));
-          if (format == PixelFormat::RGB32) p.Set(x, y, 3, byte(rng));
-        }
-    });
+    PClip src = RandomClip(host, GetParam().pixel_type, W, H, rng);
     const Picture in = host.FrameOf(src, 0);
     for (int size = 3; size <= 11; size += 2) {
       const double sd = size == 3 ? 1.5 : 0.7 * size;
@@ -147,20 +145,13 @@ TEST_P(GaussBlurModel, EveryRowRemainderAndBothWeightSplitsAgreeWithTheModel) {
   vi.pixel_type = GetParam().pixel_type;
   const PixelFormat format = FormatOf(vi);
   std::mt19937 rng(77 + GetParam().pixel_type);
-  std::uniform_int_distribution<int> byte(0, 255);
   const int H = 12;
   const struct {
     int size;
     double sd;
   } kernels[] = {{3, 0.6}, {3, 1.0}, {3, 1.5}, {5, 1.5}, {11, 1.5}};
   for (int W = 60; W <= 200; W += IsRGB(format) ? 1 : 2) {
-    PClip src = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
-      for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-          p.SetPixel(x, y, byte(rng), byte(rng), byte(rng));
-          if (format == PixelFormat::RGB32) p.Set(x, y, 3, byte(rng));
-        }
-    });
+    PClip src = RandomClip(host, GetParam().pixel_type, W, H, rng);
     const Picture in = host.FrameOf(src, 0);
     for (const auto& k : kernels) {
       // Both chromas (a YUY2 row blurred whole), and one of them (YUY2 samples taken apart).
