@@ -314,6 +314,31 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
         p[4 * i + 1] = Pick(s0 | s1, u, s[4 * i + 1]);
         p[4 * i + 3] = Pick(s0 | s1, v, s[4 * i + 3]);
       }
+    } else if constexpr (Offset) {
+      // Planar with an offset: the luma run in byte lanes, then the chroma from pairs of mask
+      // samples, in whole blocks (the luma pass would otherwise deinterleave pixel pairs).
+      const BYTE st_up = rows->rgb24.st_up, st_down = rows->rgb24.st_down;
+      BYTE* const y = row.y + c;
+      const BYTE* const s = in + c;
+      const BYTE* const m = mask + c;
+      auto luma = [&](int x0, int n) {
+        BYTE* __restrict py = y + x0;
+        const BYTE* __restrict ps = s + x0;
+        const BYTE* __restrict pm = m + x0;
+        for (int x = 0; x < n; ++x) py[x] = Pick(pm[x] == value, AddClamped(ps[x], st_up, st_down), ps[x]);
+      };
+      auto chroma = [&](int i0, int n) {
+        BYTE* __restrict pu = row.u + c / 2 + i0;
+        BYTE* __restrict pv = row.v + c / 2 + i0;
+        const BYTE* __restrict pm = m + 2 * i0;
+        for (int i = 0; i < n; ++i) {
+          const bool sel = (pm[2 * i] == value) | (pm[2 * i + 1] == value);
+          pu[i] = Pick(sel, u, pu[i]);
+          pv[i] = Pick(sel, v, pv[i]);
+        }
+      };
+      ForBlocks<2 * kTintBlock>(2 * pairs, [&](int x) { luma(x, 2 * kTintBlock); }, [&] { luma(0, 2 * pairs); });
+      ForBlocks<kTintBlock>(pairs, [&](int i) { chroma(i, kTintBlock); }, [&] { chroma(0, pairs); });
     } else {
       BYTE* __restrict y = row.y + c;
       const BYTE* __restrict s = in + c;

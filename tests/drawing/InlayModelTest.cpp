@@ -25,8 +25,8 @@ TEST_P(InlayModel, ShapeStylesAgreeWithThePerPixelRules) {
   const int type = GetParam().pixel_type;
   for (int round = 0; round < 60; ++round) {
     // Widths reaching the vector loops with leftover pixels, and short ones; odd sizes where the
-    // format allows them.
-    int W = round % 3 ? pick(130, 200) : pick(8, 70), H = pick(5, 13);
+    // format allows them. Every fourth round is wide enough for runs of several whole blocks.
+    int W = round % 4 == 2 ? pick(260, 600) : round % 3 ? pick(130, 200) : pick(8, 70), H = pick(5, 13);
     if (type != VideoInfo::CS_BGR24 && type != VideoInfo::CS_BGR32) W &= ~1;
     if (type == VideoInfo::CS_YV12 || type == VideoInfo::CS_I420) H = (H + 1) & ~1;
     auto random_clip = [&](bool mask) {
