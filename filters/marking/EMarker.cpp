@@ -154,7 +154,8 @@ void MarkRgb(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const
     auto split = [&](int m) {
       if (ring.Take(m)) SplitPixels<kBpp>(s.y.Row(m), sa, sb, ring.At(m, 0), ring.At(m, 1), ring.At(m, 2));
     };
-    for (int y = w.ty + 1; y < w.by; ++y) {
+    // From the bottom picture row up: memory rows in rising order, so the frames stream forwards.
+    for (int y = w.by - 1; y > w.ty; --y) {
       const int m = MemoryRow(F, height, y);
       split(m - 1);
       split(m);
