@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/PictureModel.h"
+#include "tests/support/RandomClip.h"
 #include "tests/support/TestHost.h"
 
 namespace tintara::testing {
@@ -79,18 +80,6 @@ PictureModel Expected(const Picture& in, int size, double sd, bool u, bool v) {
   return m;
 }
 
-// A one-frame clip of random samples (RGB32's fourth byte too).
-PClip RandomClip(TestHost& host, int pixel_type, int W, int H, std::mt19937& rng) {
-  std::uniform_int_distribution<int> byte(0, 255);
-  return host.MakeClip(pixel_type, W, H, 1, [&](int, Picture& p) {
-    for (int y = 0; y < H; ++y)
-      for (int x = 0; x < W; ++x) {
-        p.SetPixel(x, y, byte(rng), byte(rng), byte(rng));
-        if (pixel_type == VideoInfo::CS_BGR32) p.Set(x, y, 3, byte(rng));
-      }
-  });
-}
-
 class GaussBlurModel : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(GaussBlurModel, BothPassesAgreeWithTheModelForEverySize) {
@@ -112,15 +101,11 @@ TEST_P(GaussBlurModel, BothPassesAgreeWithTheModelForEverySize) {
 // from shorter than the kernel (left as they are) to a few rows taller, at every size.
 TEST_P(GaussBlurModel, EveryFrameSizeAgreesWithTheModel) {
   TestHost host;
-  VideoInfo vi{};
-  vi.pixel_type = GetParam().pixel_type;
-  const PixelFormat format = FormatOf(vi);
   std::mt19937 rng(41 + GetParam().pixel_type);
   const int sizes[][2] = {{2, 12}, {6, 3}, {9, 11}, {23, 13}, {40, 4}, {67, 15}, {70, 10}, {133, 12}, {178, 7}, {200, 14}};
   for (const auto& frame_size : sizes) {
     int W = frame_size[0], H = frame_size[1];
-    if (!IsRGB(format)) W += W % 2;
-    if (IsPlanar(format)) H += H % 2;
+    FitToFormat(GetParam().pixel_type, &W, &H);
     PClip src = RandomClip(host, GetParam().pixel_type, W, H, rng);
     const Picture in = host.FrameOf(src, 0);
     for (int size = 3; size <= 11; size += 2) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/PictureModel.h"
+#include "tests/support/RandomClip.h"
 #include "tests/support/TestHost.h"
 
 namespace tintara::testing {
@@ -49,28 +50,19 @@ class MorpherDotsModel : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(MorpherDotsModel, SaltAndPepperAgreeWithTheModelOnEveryFrameSize) {
   TestHost host;
-  VideoInfo vi{};
-  vi.pixel_type = GetParam().pixel_type;
-  const PixelFormat format = FormatOf(vi);
   std::mt19937 rng(23 + GetParam().pixel_type);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const int sizes[][2] = {{4, 3}, {9, 6}, {20, 7}, {38, 5}, {65, 8}, {70, 4}, {135, 7}, {170, 6}, {199, 9}};
   for (const auto& size : sizes) {
     int W = size[0], H = size[1];
-    if (!IsRGB(format)) W += W % 2;
-    if (IsPlanar(format)) H += H % 2;
+    FitToFormat(GetParam().pixel_type, &W, &H);
     for (bool salt : {true, false}) {
       // Mostly the ground the operation cleans, with the lone values it looks for; a few samples
       // of 1 and 127 make 255 out of several neighbours.
       const int ground = salt ? 0 : 255, dot = 255 - ground;
-      PClip src = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
-        for (int y = 0; y < H; ++y)
-          for (int x = 0; x < W; ++x) {
-            const int k = pick(0, 39);
-            const int v = k < 33 ? ground : k < 37 ? dot : k < 38 ? 1 : k < 39 ? 127 : pick(0, 255);
-            p.SetPixel(x, y, v, pick(0, 255), pick(0, 255));
-            if (format == PixelFormat::RGB32) p.Set(x, y, 3, pick(0, 255));
-          }
+      PClip src = RandomClip(host, GetParam().pixel_type, W, H, rng, [&] {
+        const int k = pick(0, 39);
+        return k < 33 ? ground : k < 37 ? dot : k < 38 ? 1 : k < 39 ? 127 : pick(0, 255);
       });
       const Picture in = host.FrameOf(src, 0);
       for (int round = 0; round < 4; ++round) {

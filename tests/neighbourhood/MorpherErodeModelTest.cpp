@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/PictureModel.h"
+#include "tests/support/RandomClip.h"
 #include "tests/support/TestHost.h"
 
 namespace tintara::testing {
@@ -112,25 +113,16 @@ TEST_P(MorpherErodeModel, ErosionPassesAndFinishingAgreeWithTheModel) {
 // heights; windows covering the frame, touching each edge, the narrowest allowed, and random.
 TEST_P(MorpherErodeModel, EveryFrameSizeAndWindowPlacementAgreesWithTheModel) {
   TestHost host;
-  VideoInfo vi{};
-  vi.pixel_type = GetParam().pixel_type;
-  const PixelFormat format = FormatOf(vi);
   std::mt19937 rng(77 + GetParam().pixel_type);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const char* const types[] = {"erode", "dilate", "close", "open"};
   const int sizes[][2] = {{4, 3}, {6, 5}, {17, 7}, {34, 4}, {47, 9}, {64, 6}, {66, 5}, {70, 5}, {130, 4}, {131, 3}, {160, 8}, {199, 5}};
   for (const auto& size : sizes) {
     int W = size[0], H = size[1];
-    if (!IsRGB(format)) W += W % 2;
-    if (IsPlanar(format)) H += H % 2;
-    PClip mask = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
-      for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-          const int k = pick(0, 19);
-          const int v = k < 11 ? 255 : k < 18 ? 0 : k < 19 ? 128 : pick(0, 255);
-          p.SetPixel(x, y, v, pick(0, 255), pick(0, 255));
-          if (format == PixelFormat::RGB32) p.Set(x, y, 3, pick(0, 255));
-        }
+    FitToFormat(GetParam().pixel_type, &W, &H);
+    PClip mask = RandomClip(host, GetParam().pixel_type, W, H, rng, [&] {
+      const int k = pick(0, 19);
+      return k < 11 ? 255 : k < 18 ? 0 : k < 19 ? 128 : pick(0, 255);
     });
     const Picture src = host.FrameOf(mask, 0);
     for (int round = 0; round < 12; ++round) {
@@ -164,14 +156,9 @@ TEST_P(MorpherErodeModel, EveryWindowWidthAgreesWithTheModel) {
   std::mt19937 rng(5 + GetParam().pixel_type);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const int W = 214, H = IsPlanar(format) ? 6 : 5;
-  PClip mask = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
-    for (int y = 0; y < H; ++y)
-      for (int x = 0; x < W; ++x) {
-        const int k = pick(0, 19);
-        const int v = k < 12 ? 255 : k < 18 ? 0 : k < 19 ? 128 : pick(0, 255);
-        p.SetPixel(x, y, v, pick(0, 255), pick(0, 255));
-        if (format == PixelFormat::RGB32) p.Set(x, y, 3, pick(0, 255));
-      }
+  PClip mask = RandomClip(host, GetParam().pixel_type, W, H, rng, [&] {
+    const int k = pick(0, 19);
+    return k < 12 ? 255 : k < 18 ? 0 : k < 19 ? 128 : pick(0, 255);
   });
   const Picture src = host.FrameOf(mask, 0);
   std::vector<int> widths;

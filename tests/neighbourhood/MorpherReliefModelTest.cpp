@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/PictureModel.h"
+#include "tests/support/RandomClip.h"
 #include "tests/support/TestHost.h"
 
 namespace tintara::testing {
@@ -62,27 +63,16 @@ class MorpherReliefModel : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(MorpherReliefModel, EveryOperationAgreesWithTheModelOnEveryFrameSize) {
   TestHost host;
-  VideoInfo vi{};
-  vi.pixel_type = GetParam().pixel_type;
-  const PixelFormat format = FormatOf(vi);
   std::mt19937 rng(13 + GetParam().pixel_type);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const char* const types[] = {"vale", "ridge", "rorv", "flood", "drain", "ford"};
   const int sizes[][2] = {{4, 3}, {7, 6}, {18, 5}, {35, 9}, {66, 4}, {69, 7}, {130, 5}, {163, 8}, {200, 6}};
   for (const auto& size : sizes) {
     int W = size[0], H = size[1];
-    if (!IsRGB(format)) W += W % 2;
-    if (IsPlanar(format)) H += H % 2;
+    FitToFormat(GetParam().pixel_type, &W, &H);
     // Blocks of few levels make equal neighbours (the strict comparisons' edge); noise the rest.
     const bool blocky = W % 3 == 0;
-    PClip src = host.MakeClip(GetParam().pixel_type, W, H, 1, [&](int, Picture& p) {
-      for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-          const int v = blocky ? 60 * pick(0, 4) : pick(0, 255);
-          p.SetPixel(x, y, v, pick(0, 255), pick(0, 255));
-          if (format == PixelFormat::RGB32) p.Set(x, y, 3, pick(0, 255));
-        }
-    });
+    PClip src = RandomClip(host, GetParam().pixel_type, W, H, rng, [&] { return blocky ? 60 * pick(0, 4) : pick(0, 255); });
     const Picture in = host.FrameOf(src, 0);
     for (int round = 0; round < 12; ++round) {
       const std::string type = types[round % 6];

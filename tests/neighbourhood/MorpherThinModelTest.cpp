@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/PictureModel.h"
+#include "tests/support/RandomClip.h"
 #include "tests/support/TestHost.h"
 
 namespace tintara::testing {
@@ -66,8 +67,7 @@ TEST_P(MorpherThinModel, SixPassesAgreeWithTheModelOnEveryFrameSize) {
   const int sizes[][2] = {{4, 3}, {8, 7}, {19, 9}, {36, 12}, {66, 11}, {71, 8}, {129, 10}, {168, 13}, {198, 9}};
   for (const auto& size : sizes) {
     int W = size[0], H = size[1];
-    if (!IsRGB(format)) W += W % 2;
-    if (IsPlanar(format)) H += H % 2;
+    FitToFormat(GetParam().pixel_type, &W, &H);
     for (bool white : {true, false}) {
       const int mark = white ? 255 : 0, back = 255 - mark;
       // Rectangles of mark on background, a diagonal line, flipped pixels and a few strays.
