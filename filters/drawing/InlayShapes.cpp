@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "filters/common/Blocks.h"
+#include "filters/common/ByteLanes.h"
 #include "filters/common/Sample.h"
 #include "filters/common/Vectorised.h"
 #include "filters/drawing/InlayStyles.h"
@@ -61,9 +62,6 @@ void ForEachSpan(const InlayWindow& w, bool ellipse, int width, int height, Span
   }
 }
 
-// `yes` where `s` holds, else `no`, as arithmetic: a select of a value against the byte it
-// replaces would become a conditional store, which keeps the loop from vectorising.
-inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
 
 // The span loops below do per run of columns c0..c1-1 what SolidPixel and TintPixel do per pixel,
 // reading the source row `in` and writing the new frame's row, on local values and pointers that
@@ -159,14 +157,6 @@ struct Rgb24TintLanes {
     }
   }
 };
-
-// v + up clamped at 255, then less down clamped at 0.
-inline BYTE AddClamped(BYTE v, BYTE up, BYTE down) {
-  const BYTE added = static_cast<BYTE>(v + up);
-  const BYTE raised = static_cast<BYTE>(added | -static_cast<int>(added < v));
-  const BYTE lowered = static_cast<BYTE>(raised - down);
-  return static_cast<BYTE>(lowered & -static_cast<int>(lowered <= raised));
-}
 
 // `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel; m[-2], m[-1] (and the
 // same before s) are read and must lie in the frame, though no byte keeps them.

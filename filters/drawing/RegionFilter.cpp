@@ -7,6 +7,7 @@
 #include <string>
 
 #include "filters/common/Args.h"
+#include "filters/common/ByteLanes.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
@@ -104,8 +105,6 @@ struct StretchDown {
   }
   uint16_t magnitude;
 };
-
-inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
 
 // RGB (either change) and planar luma (stretch): pixel by pixel, the reference test kept for the
 // pixel's bytes.

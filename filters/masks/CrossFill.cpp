@@ -7,6 +7,7 @@
 
 #include "filters/common/Args.h"
 #include "filters/common/Blocks.h"
+#include "filters/common/ByteLanes.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
 #include "filters/common/Sample.h"
@@ -61,9 +62,6 @@ struct Span {
 // rule (an offset added, which with st = 0 changes nothing, or the table of a stretch) and the
 // mask values. The loops compute the painted bytes of every pixel and keep them where the masks
 // select it, so they run without branches and the compiler vectorises them.
-// `yes` where `s` holds, else `no`, as arithmetic: a select of a value against the byte it
-// replaces would become a conditional store, which keeps the loop from vectorising.
-inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
 
 template <bool Table>
 struct RowPaint {
@@ -158,11 +156,7 @@ inline void PaintRgb24Bytes(const BYTE* __restrict a, const BYTE* __restrict b, 
     const BYTE bv = c == 0 ? b0 : c == 1 ? b1 : b2;
     const BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
     const bool sel = Selects<PixelFormat::RGB24, L>(av, bv, mark, back);
-    const BYTE added = static_cast<BYTE>(first + t.up[k]);
-    const BYTE up = static_cast<BYTE>(added | -static_cast<int>(added < first));
-    const BYTE lowered = static_cast<BYTE>(up - t.down[k]);
-    const BYTE painted = static_cast<BYTE>(lowered & -static_cast<int>(lowered <= up));
-    out[k] = Pick(sel, painted, s0);
+    out[k] = Pick(sel, AddClamped(first, t.up[k], t.down[k]), s0);
   }
 }
 
@@ -219,11 +213,7 @@ inline void PaintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict in
   for (int k = 0; k < count; ++k) {
     const BYTE m = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
     const BYTE v = in[k];
-    const BYTE added = static_cast<BYTE>(v + up);
-    const BYTE raised = static_cast<BYTE>(added | -static_cast<int>(added < v));
-    const BYTE lowered = static_cast<BYTE>(raised - down);
-    const BYTE luma = static_cast<BYTE>(lowered & -static_cast<int>(lowered <= raised));
-    const BYTE painted = static_cast<BYTE>((luma & t.luma[k]) | t.colour[k]);
+    const BYTE painted = static_cast<BYTE>((AddClamped(v, up, down) & t.luma[k]) | t.colour[k]);
     out[k] = static_cast<BYTE>((painted & m) | (v & ~m));
   }
 }

@@ -1,0 +1,21 @@
+// Byte arithmetic without branches, for row loops the compiler vectorises in byte lanes.
+#pragma once
+
+#include "host/avisynth.h"
+
+namespace tintara {
+
+// `yes` where `s` holds, else `no`, as arithmetic: a select of a value against the byte it
+// replaces would become a conditional store, which keeps the loop from vectorising.
+inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
+
+// v + up clamped at 255, then less down clamped at 0: with one of up and down 0, the clamped sum
+// of v and a signed offset, as a saturating add and a saturating subtract.
+inline BYTE AddClamped(BYTE v, BYTE up, BYTE down) {
+  const BYTE added = static_cast<BYTE>(v + up);
+  const BYTE raised = static_cast<BYTE>(added | -static_cast<int>(added < v));
+  const BYTE lowered = static_cast<BYTE>(raised - down);
+  return static_cast<BYTE>(lowered & -static_cast<int>(lowered <= raised));
+}
+
+}  // namespace tintara
