@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "cli/CommandLine.h"
+#include "cli/LargeStack.h"
 #include "cli/Output.h"
 #include "runtime/Environment.h"
 #include "runtime/builtins/Builtins.h"
@@ -157,22 +158,8 @@ int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int 
   return kSuccess;
 }
 
-}  // namespace
-
-int Main(int argc, char** argv) {
-  // A closed pipe shows as a write error with a message rather than a silent death.
-  signal(SIGPIPE, SIG_IGN);
-  CommandLine cl;
-  std::string why;
-  if (!ParseCommandLine(argc, argv, &cl, &why)) return BadCommandLine(why);
-  if (cl.help) {
-    std::fputs(kHelpText, stdout);
-    return kSuccess;
-  }
-  if (cl.version) {
-    std::printf("tintara %s\n", TINTARA_VERSION);
-    return kSuccess;
-  }
+// Runs the script and reports what went wrong on standard error.
+int RunReporting(const CommandLine& cl) {
   const std::string script_name = cl.script == "-" ? "standard input" : cl.script;
   try {
     return Run(cl, script_name);
@@ -188,6 +175,32 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", e.what());
   }
   return kFailure;
+}
+
+// Text printed to standard output is lost silently unless its flush is checked (> /dev/full).
+int CheckedStandardOutput(int status) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  std::fprintf(stderr, "tintara: cannot write standard output: %s\n", std::strerror(errno));
+  return status == kSuccess ? kFailure : status;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+  // A closed pipe shows as a write error with a message rather than a silent death.
+  signal(SIGPIPE, SIG_IGN);
+  CommandLine cl;
+  std::string why;
+  if (!ParseCommandLine(argc, argv, &cl, &why)) return BadCommandLine(why);
+  if (cl.help) {
+    std::fputs(kHelpText, stdout);
+    return CheckedStandardOutput(kSuccess);
+  }
+  if (cl.version) {
+    std::printf("tintara %s\n", TINTARA_VERSION);
+    return CheckedStandardOutput(kSuccess);
+  }
+  return CheckedStandardOutput(RunWithLargeStack([&cl] { return RunReporting(cl); }));
 }
 
 }  // namespace tintara::cli

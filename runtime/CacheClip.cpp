@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/StackGuard.h"
+
 namespace tintara {
 
 CacheClip::CacheClip(const PClip& child, int capacity)
@@ -11,6 +13,7 @@ CacheClip::CacheClip(const PClip& child, int capacity)
 }
 
 PVideoFrame CacheClip::GetFrame(int n, IScriptEnvironment* env) {
+  CheckStackLeft(env);
   n = std::max(0, std::min(n, vi_.num_frames - 1));
   {
     std::lock_guard<std::mutex> lock(mutex_);
