@@ -17,6 +17,7 @@
 #include "cli/CommandLine.h"
 #include "cli/LargeStack.h"
 #include "cli/Output.h"
+#include "runtime/CacheClip.h"
 #include "runtime/Environment.h"
 #include "runtime/builtins/Builtins.h"
 #include "runtime/builtins/Formats.h"
@@ -72,9 +73,10 @@ std::string FindModule() {
   return "";
 }
 
-void PrintInfo(const VideoInfo& vi) {
+void PrintInfo(const PClip& clip) {
+  const VideoInfo& vi = clip->GetVideoInfo();
   std::printf("width: %d\nheight: %d\n", vi.width, vi.height);
-  if (vi.num_frames == io::kStreamFrames) std::printf("frames: unknown (read from a stream)\n");
+  if (LengthUnknown(clip)) std::printf("frames: unknown (read from a stream)\n");
   else std::printf("frames: %d\n", vi.num_frames);
   const double fps = vi.fps_denominator ? static_cast<double>(vi.fps_numerator) / vi.fps_denominator : 0.0;
   std::printf("pixel type: %s\nframe rate: %u/%u (%.3f fps)\n", PixelTypeName(vi.pixel_type), vi.fps_numerator,
@@ -115,6 +117,10 @@ int Run(const CommandLine& cl, const std::string& script_name) {
 
 int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int threads) {
   RegisterBuiltins(env);
+  env.Inputs().script_on_standard_input = cl.script == "-";
+  env.Inputs().standard_input_frames = cl.stdin_frames;
+  struct stat script_file;
+  if (cl.script != "-" && stat(cl.script.c_str(), &script_file) == 0) env.Inputs().Add(script_file);
   if (cl.plugins.empty()) {
     const std::string module = FindModule();
     if (!module.empty()) env.LoadPlugin(module);
@@ -137,7 +143,7 @@ int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int 
   const PClip& clip = result.value.clip;
   const VideoInfo& vi = clip->GetVideoInfo();
   if (cl.info || cl.kind == OutputKind::None) {
-    PrintInfo(vi);
+    PrintInfo(clip);
     return kSuccess;
   }
 
@@ -147,15 +153,19 @@ int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int 
   run.threads = threads;
   run.first = cl.start >= 0 ? cl.start : 0;
   run.last = cl.end >= 0 ? std::min(cl.end, vi.num_frames - 1) : vi.num_frames - 1;
-  run.length_known = vi.num_frames != io::kStreamFrames;
+  run.length_known = !LengthUnknown(clip);
   run.progress = !cl.quiet && isatty(STDERR_FILENO);
   if (run.first > vi.num_frames - 1)
     return BadCommandLine("--start " + std::to_string(run.first) + " is beyond the clip's last frame " +
                           std::to_string(vi.num_frames - 1));
   const std::string cannot = CannotWrite(vi, cl.kind);
   if (!cannot.empty()) throw script::ScriptError(cannot, result.where);
-  WriteClip(&env, clip, run);
-  return kSuccess;
+  if (WriteClip(&env, clip, run) > 0) return kSuccess;
+  // Only a clip read from a stream can turn out shorter than --start asked for.
+  if (run.first > 0)
+    return BadCommandLine("--start " + std::to_string(run.first) +
+                          " is beyond the clip's last frame: its stream ended before that frame");
+  throw std::runtime_error("tintara: the clip has no frames: its stream ended before the first");
 }
 
 // Runs the script and reports what went wrong on standard error.

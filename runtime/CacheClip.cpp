@@ -7,8 +7,14 @@
 
 namespace tintara {
 
-CacheClip::CacheClip(const PClip& child, int capacity)
-    : child_(child), vi_(child->GetVideoInfo()), capacity_(std::max(0, capacity)) {
+const char kLengthUnknownMessage[] =
+    "the length of its clip is unknown (it is read from a stream); give the stream's frame count, as in "
+    "RawSource(\"-\", frames=N) or tintara --stdin-frames N";
+
+bool LengthUnknown(const PClip& clip) { return clip && clip->SetCacheHints(kCacheGetLengthUnknown, 0) == 1; }
+
+CacheClip::CacheClip(const PClip& child, int capacity, bool length_unknown)
+    : child_(child), vi_(child->GetVideoInfo()), capacity_(std::max(0, capacity)), length_unknown_(length_unknown) {
   child_->SetCacheHints(0, 0);
 }
 
@@ -44,6 +50,6 @@ void CacheClip::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnviron
   if (vi_.HasAudio()) child_->GetAudio(buf, start, count, env);
 }
 
-int CacheClip::SetCacheHints(int, int) { return 0; }
+int CacheClip::SetCacheHints(int hints, int) { return hints == kCacheGetLengthUnknown && length_unknown_ ? 1 : 0; }
 
 }  // namespace tintara

@@ -70,5 +70,112 @@ TEST_F(Limits, ChainsLongerThanTheStackAreAnErrorInProcessAndRunInTheCommand) {
   }
 }
 
+// The README's colouring script: the filters' frame ranges end at the clip's last frame.
+std::string Colouring(const std::string& source) {
+  return source + "\nmask = MaskMaker(gyt=0, et=60).Morpher(type=\"close\")\n"
+                  "ColorDrops(last, mask, 0, FrameCount - 1, 6, 3, $E04020)\n";
+}
+
+TEST_F(Limits, PipedStreamsGiveTheFramesOfFilesOrClearErrors) {
+  Put("in.raw", Pattern(5 * 192, 21));
+  Put("make.avs", "RawSource(\"in.raw\", width=16, height=8)");
+  ASSERT_EQ(Tintara("make.avs in.y4m").status, 0);
+  Put("header.y4m", Get("in.y4m").substr(0, Get("in.y4m").find('\n') + 1));
+  Put("long-frame-line.y4m", Get("header.y4m") + "FRAME " + std::string(5000, 'X') + "\n" + std::string(192, '\0'));
+  Put("file.avs", Colouring("RawSource(\"in.y4m\")"));
+  ASSERT_EQ(Tintara("file.avs file.y4m").status, 0);
+  const std::string from_file = Get("file.y4m");
+  Put("stream.avs", Colouring("RawSource(\"-\")"));
+  Put("counted.avs", Colouring("RawSource(\"-\", frames=5)"));
+  Put("plain.avs", "RawSource(\"-\")");
+  Put("long.avs", "RawSource(\"long-frame-line.y4m\")");
+
+  // A stream whose length is given makes the file's frames; one whose length is unknown is
+  // refused where the length matters; a wrong length is an error at the stream's end.
+  const struct {
+    const char* args;
+    const char* input;
+    int status;
+    std::string err;
+  } cases[] = {
+      {"--stdin-frames 5 stream.avs out.y4m", "in.y4m", 0, ""},
+      {"counted.avs out.y4m", "in.y4m", 0, ""},
+      {"stream.avs out.y4m", "in.y4m", 1,
+       "MaskMaker: the length of its clip is unknown (it is read from a stream); give the stream's frame count, as in "
+       "RawSource(\"-\", frames=N) or tintara --stdin-frames N\n(stream.avs, line 2, column 8)\n"},
+      {"--stdin-frames 6 stream.avs out.y4m", "in.y4m", 1,
+       "RawSource: standard input ended after 5 frames, but its length was given as 6\n(stream.avs, line 1, column 1)\n"},
+      {"--stdin-frames 4 stream.avs out.y4m", "in.y4m", 1,
+       "RawSource: standard input holds more than the 4 frames given as its length\n"
+       "(stream.avs, line 1, column 1)\n"},
+      {"--start 10 plain.avs out.y4m", "in.y4m", 2,
+       "tintara: --start 10 is beyond the clip's last frame: its stream ended before that frame\n"
+       "Try 'tintara --help' for more information.\n"},
+      {"plain.avs out.y4m", "header.y4m", 1, "RawSource: standard input holds no frames\n(plain.avs, line 1, column 1)\n"},
+      {"plain.avs out.y4m", "long-frame-line.y4m", 1,
+       "RawSource: standard input is not a valid Y4M stream: the FRAME line of frame 0 has no end within 4096 "
+       "bytes\n(plain.avs, line 1, column 1)\n"},
+      {"long.avs out.y4m", "", 1,
+       "RawSource: \"long-frame-line.y4m\" is not a valid Y4M file: the FRAME line of frame 0 has no end within "
+       "4096 bytes\n(long.avs, line 1, column 1)\n"},
+      {"- out.y4m", "plain.avs", 1,
+       "RawSource: standard input holds the script, so it cannot hold frames too: give the script as a file\n"
+       "(standard input, line 1, column 1)\n"},
+  };
+  for (const auto& c : cases) {
+    Shell("rm -f out.y4m");
+    const Outcome o = Tintara(c.args, c.input);
+    EXPECT_EQ(o.status, c.status) << c.args << " < " << c.input;
+    EXPECT_EQ(o.err, c.err) << c.args << " < " << c.input;
+    if (c.status == 0) {
+      EXPECT_EQ(Get("out.y4m"), from_file) << c.args;
+    } else if (c.status == 2 || std::string(c.input) == "header.y4m") {
+      EXPECT_FALSE(Exists("out.y4m")) << c.args;  // a clip with no frame to write creates no output
+    }
+  }
+  Put("count.avs", "RawSource(\"-\").FrameCount");
+  EXPECT_EQ(Tintara("count.avs", "in.y4m").err.compare(0, 48, "FrameCount: the length of its clip is unknown (i"), 0);
+  EXPECT_EQ(Tintara("--stdin-frames 5 count.avs", "in.y4m").out, "5\n");
+}
+
+TEST_F(Limits, OutputsNeverOverwriteWhatTheScriptReads) {
+  Put("in.raw", Pattern(2 * 192, 4));
+  Put("make.avs", "RawSource(\"in.raw\", width=16, height=8)");
+  ASSERT_EQ(Tintara("make.avs in.y4m").status, 0);
+  ASSERT_EQ(Tintara("make.avs 'p%d.png'").status, 0);
+  const std::string y4m = Get("in.y4m"), picture = Get("p1.png");
+  ASSERT_EQ(Shell("ln -s in.y4m soft.y4m && ln in.y4m hard.y4m && mkdir sub && ln -s ../in.raw sub/x.raw"), 0);
+  Put("y4m.avs", "RawSource(\"in.y4m\")");
+  Put("png.avs", "ImageSource(\"p%d.png\")");
+  Put("script.raw", "RawSource(\"in.raw\", width=16, height=8)");
+  const struct {
+    const char* args;
+    const char* output;
+  } cases[] = {{"y4m.avs in.y4m", "\"in.y4m\""},     {"y4m.avs soft.y4m", "\"soft.y4m\""},
+               {"y4m.avs hard.y4m", "\"hard.y4m\""}, {"make.avs sub/x.raw", "\"sub/x.raw\""},
+               {"png.avs 'p%d.png'", "\"p0.png\""},  {"script.raw script.raw", "\"script.raw\""}};
+  for (const auto& c : cases) {
+    const Outcome o = Tintara(c.args);
+    EXPECT_EQ(o.status, 1) << c.args;
+    EXPECT_EQ(o.err, std::string("tintara: the output ") + c.output + " is a file the script reads; write to another file\n")
+        << c.args;
+  }
+  EXPECT_EQ(Get("in.y4m"), y4m);
+  EXPECT_EQ(Get("p1.png"), picture);
+  EXPECT_EQ(Get("in.raw"), Pattern(2 * 192, 4));
+  EXPECT_EQ(Tintara("y4m.avs other.y4m").status, 0);
+}
+
+TEST_F(Limits, TextThatCannotBeWrittenIsAFailure) {
+  Put("clip.avs", "BlankClip(length=2, pixel_type=\"YV12\")");
+  Put("value.avs", "6 * 7");
+  for (const char* args : {"--help", "--version", "--info clip.avs", "clip.avs", "value.avs", "clip.avs -"}) {
+    const int status =
+        Shell(std::string("'") + TINTARA_BINARY_DIR + "/bin/tintara' " + args + " >/dev/full 2>.stderr </dev/null");
+    EXPECT_EQ(status, 1) << args;
+    EXPECT_EQ(Get(".stderr").compare(0, 31, "tintara: cannot write standard "), 0) << args << ": " << Get(".stderr");
+  }
+}
+
 }  // namespace
 }  // namespace tintara::testing
