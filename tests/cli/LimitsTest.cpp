@@ -3,10 +3,18 @@
 // that cannot be written or would overwrite an input. Each ends in correct bytes or a clear
 // error with a non-zero exit, never a crash.
 #include <pthread.h>
+#include <sys/resource.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#ifdef TINTARA_HAVE_PNG
+#include <png.h>
+#endif
 
 #include "runtime/builtins/Builtins.h"
+#include "runtime/io/Png.h"
 #include "runtime/script/Evaluator.h"
 #include "tests/cli/CliSupport.h"
 
@@ -176,6 +184,122 @@ TEST_F(Limits, TextThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(Get(".stderr").compare(0, 31, "tintara: cannot write standard "), 0) << args << ": " << Get(".stderr");
   }
 }
+
+#ifdef TINTARA_HAVE_PNG
+
+// A PNG with `channels` samples of `depth` bits per pixel, in the order given, and no chunk but
+// those of the picture itself (no gamma).
+std::string WritePng(const std::string& path, int width, int height, int channels, int depth, bool interlaced,
+                     const std::vector<uint16_t>& samples) {
+  static const int kTypes[] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                               PNG_COLOR_TYPE_RGB_ALPHA};
+  FILE* file = std::fopen(path.c_str(), "wb");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    return "";
+  }
+  png_init_io(png, file);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), depth, kTypes[channels],
+               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  const size_t row_samples = static_cast<size_t>(width) * channels, sample_bytes = depth / 8;
+  std::vector<png_byte> bytes(samples.size() * sample_bytes);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    if (depth == 16) bytes[2 * i] = static_cast<png_byte>(samples[i] >> 8);
+    bytes[sample_bytes * i + sample_bytes - 1] = static_cast<png_byte>(samples[i]);
+  }
+  std::vector<png_bytep> rows;
+  for (int y = 0; y < height; ++y) rows.push_back(bytes.data() + y * row_samples * sample_bytes);
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(file);
+  return path;
+}
+
+// 16 bits to 8, rounded to nearest.
+int Scaled(unsigned v) { return static_cast<int>((v * 255u + 32767u) / 65535u); }
+
+TEST_F(Limits, SixteenBitPngsAreScaledExactlyWithoutGamma) {
+  // Every 16-bit value once, as grey, plain and interlaced.
+  std::vector<uint16_t> every(65536);
+  for (size_t v = 0; v < every.size(); ++v) every[v] = static_cast<uint16_t>(v);
+  for (bool interlaced : {false, true}) {
+    std::vector<uint8_t> bgra;
+    std::string why;
+    ASSERT_TRUE(io::ReadPng(WritePng(Path("grey16.png"), 256, 256, 1, 16, interlaced, every), 256, 256, &bgra, &why))
+        << why;
+    ASSERT_EQ(bgra.size(), 4u * 65536);
+    int wrong = 0;
+    for (unsigned v = 0; v < 65536; ++v) {
+      const uint8_t* p = &bgra[4 * v];
+      if (p[0] != Scaled(v) || p[1] != Scaled(v) || p[2] != Scaled(v) || p[3] != 255) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0) << "interlaced " << interlaced;
+  }
+  // Grey with alpha, RGB and RGBA: each sample scaled alone, colour never multiplied by alpha.
+  const std::vector<uint16_t> values = {0, 24 * 257, 128, 32767, 32768, 65534, 65535, 1000, 40000, 200, 12345, 60000};
+  for (int channels : {2, 3, 4}) {
+    const int width = static_cast<int>(values.size()) / channels;
+    std::vector<uint8_t> bgra;
+    std::string why;
+    ASSERT_TRUE(io::ReadPng(WritePng(Path("c.png"), width, 1, channels, 16, false, values), width, 1, &bgra, &why))
+        << why;
+    for (int x = 0; x < width; ++x) {
+      const uint16_t* s = &values[static_cast<size_t>(x * channels)];
+      const bool grey = channels == 2, alpha = channels != 3;
+      const int r = Scaled(s[0]), g = Scaled(grey ? s[0] : s[1]), b = Scaled(grey ? s[0] : s[2]);
+      const int a = alpha ? Scaled(s[channels - 1]) : 255;
+      EXPECT_EQ(std::vector<int>(bgra.begin() + 4 * x, bgra.begin() + 4 * x + 4), (std::vector<int>{b, g, r, a}))
+          << channels << " channels, pixel " << x;
+    }
+  }
+}
+
+long PeakKilobytes() {
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+TEST_F(Limits, PngsThatClaimMoreThanTheyHoldCostNoMemory) {
+  // The bytes of a 1x1 grey PNG's signature and header chunk.
+  const std::string header = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+  const auto file = [&](const std::string& name, uint32_t width, uint32_t height, const std::string& rest) {
+    std::string ihdr = "IHDR";
+    for (uint32_t v : {width, height}) {
+      for (int shift = 24; shift >= 0; shift -= 8) ihdr += static_cast<char>(v >> shift);
+    }
+    ihdr += std::string("\x08\x00\x00\x00\x00", 5);
+    uint32_t crc = 0xFFFFFFFFu;  // the PNG's CRC-32 over type and data
+    for (unsigned char c : ihdr) {
+      crc ^= c;
+      for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc = ~crc;
+    std::string bytes = header.substr(0, 12) + ihdr;
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>(crc >> shift);
+    return Put(name, bytes + rest);
+  };
+  // A text chunk that claims 2 GB, and a picture that claims 10000x10000.
+  const std::string text = file("text.png", 1, 1, std::string("\x7F\xFF\xFF\xF0tEXtComment\0a few bytes", 27));
+  const std::string huge = file("huge.png", 10000, 10000, std::string("\0\0\0\x10IDAT\x78\x9c", 10));
+  const long before = PeakKilobytes();
+  std::vector<uint8_t> bgra;
+  std::string why;
+  EXPECT_FALSE(io::ReadPng(text, 1, 1, &bgra, &why));
+  EXPECT_EQ(why, "the file ends before the picture does");
+  int width = 0, height = 0;
+  EXPECT_FALSE(io::PngSize(huge, &width, &height, &why));
+  EXPECT_EQ(why, "its size 10000x10000 is more than the 67108864 pixels a picture may have");
+  EXPECT_LT(PeakKilobytes() - before, 64 * 1024);
+}
+
+#endif  // TINTARA_HAVE_PNG
 
 }  // namespace
 }  // namespace tintara::testing
