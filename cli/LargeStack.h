@@ -13,9 +13,10 @@ namespace tintara::cli {
 // The stack every thread created from now on gets (std::thread included).
 constexpr size_t kLargeStack = size_t{1} << 30;
 
-// Runs `work` on a thread with kLargeStack of stack (less when the system refuses that much
-// address space: halved down to 64 MB), and makes that the size of every later thread. Returns
-// what `work` returns.
-int RunWithLargeStack(const std::function<int()>& work);
+// Runs `work` on a thread with kLargeStack of stack, and makes that the size of every later
+// thread; the work may start `threads` more. Where the system refuses that much address space
+// for them all, the size is halved, down to 64 MB, then the usual stack is used. Returns what
+// `work` returns.
+int RunWithLargeStack(const std::function<int()>& work, int threads);
 
 }  // namespace tintara::cli

@@ -95,6 +95,10 @@ void PrintValue(const Value& v) {
 
 int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int threads);
 
+int ThreadsOf(const CommandLine& cl) {
+  return cl.threads > 0 ? cl.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 // Everything after the command line is read: a failure here is a script or runtime error.
 int Run(const CommandLine& cl, const std::string& script_name) {
   std::string text;
@@ -102,7 +106,7 @@ int Run(const CommandLine& cl, const std::string& script_name) {
     std::fprintf(stderr, "tintara: cannot read the script %s: %s\n", script_name.c_str(), std::strerror(errno));
     return kFailure;
   }
-  const int threads = cl.threads > 0 ? cl.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const int threads = ThreadsOf(cl);
   Environment::Options options;
   // A stream source must keep every frame that threads may still ask for.
   options.stream_frames = 2 * threads + 4;
@@ -210,7 +214,7 @@ int Main(int argc, char** argv) {
     std::printf("tintara %s\n", TINTARA_VERSION);
     return CheckedStandardOutput(kSuccess);
   }
-  return CheckedStandardOutput(RunWithLargeStack([&cl] { return RunReporting(cl); }));
+  return CheckedStandardOutput(RunWithLargeStack([&cl] { return RunReporting(cl); }, ThreadsOf(cl)));
 }
 
 }  // namespace tintara::cli
