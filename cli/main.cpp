@@ -124,7 +124,8 @@ int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int 
   env.Inputs().script_on_standard_input = cl.script == "-";
   env.Inputs().standard_input_frames = cl.stdin_frames;
   struct stat script_file;
-  if (cl.script != "-" && stat(cl.script.c_str(), &script_file) == 0) env.Inputs().Add(script_file);
+  if ((cl.script == "-" ? fstat(STDIN_FILENO, &script_file) : stat(cl.script.c_str(), &script_file)) == 0)
+    env.Inputs().Add(script_file);
   if (cl.plugins.empty()) {
     const std::string module = FindModule();
     if (!module.empty()) env.LoadPlugin(module);

@@ -158,12 +158,17 @@ TEST_F(Limits, OutputsNeverOverwriteWhatTheScriptReads) {
   Put("script.raw", "RawSource(\"in.raw\", width=16, height=8)");
   const struct {
     const char* args;
+    const char* input;
     const char* output;
-  } cases[] = {{"y4m.avs in.y4m", "\"in.y4m\""},     {"y4m.avs soft.y4m", "\"soft.y4m\""},
-               {"y4m.avs hard.y4m", "\"hard.y4m\""}, {"make.avs sub/x.raw", "\"sub/x.raw\""},
-               {"png.avs 'p%d.png'", "\"p0.png\""},  {"script.raw script.raw", "\"script.raw\""}};
+  } cases[] = {{"y4m.avs in.y4m", "", "\"in.y4m\""},
+               {"y4m.avs soft.y4m", "", "\"soft.y4m\""},
+               {"y4m.avs hard.y4m", "", "\"hard.y4m\""},
+               {"make.avs sub/x.raw", "", "\"sub/x.raw\""},
+               {"png.avs 'p%d.png'", "", "\"p0.png\""},
+               {"script.raw script.raw", "", "\"script.raw\""},
+               {"- script.raw", "script.raw", "\"script.raw\""}};
   for (const auto& c : cases) {
-    const Outcome o = Tintara(c.args);
+    const Outcome o = Tintara(c.args, c.input);
     EXPECT_EQ(o.status, 1) << c.args;
     EXPECT_EQ(o.err, std::string("tintara: the output ") + c.output + " is a file the script reads; write to another file\n")
         << c.args;
@@ -171,6 +176,7 @@ TEST_F(Limits, OutputsNeverOverwriteWhatTheScriptReads) {
   EXPECT_EQ(Get("in.y4m"), y4m);
   EXPECT_EQ(Get("p1.png"), picture);
   EXPECT_EQ(Get("in.raw"), Pattern(2 * 192, 4));
+  EXPECT_EQ(Get("script.raw"), "RawSource(\"in.raw\", width=16, height=8)");
   EXPECT_EQ(Tintara("y4m.avs other.y4m").status, 0);
 }
 
