@@ -194,9 +194,10 @@ int RunReporting(const CommandLine& cl) {
 
 // Text printed to standard output is lost silently unless its flush is checked (> /dev/full).
 int CheckedStandardOutput(int status) {
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
+  if (written || status != kSuccess) return status;  // a failure has said what went wrong
   std::fprintf(stderr, "tintara: cannot write standard output: %s\n", std::strerror(errno));
-  return status == kSuccess ? kFailure : status;
+  return kFailure;
 }
 
 }  // namespace
