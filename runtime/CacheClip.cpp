@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "runtime/StackGuard.h"
 
@@ -16,6 +17,26 @@ bool LengthUnknown(const PClip& clip) { return clip && clip->SetCacheHints(kCach
 CacheClip::CacheClip(const PClip& child, int capacity, bool length_unknown)
     : child_(child), vi_(child->GetVideoInfo()), capacity_(std::max(0, capacity)), length_unknown_(length_unknown) {
   child_->SetCacheHints(0, 0);
+}
+
+CacheClip::~CacheClip() {
+  // Freeing a chain of N clips would nest N destructor calls, as deep as making a frame of it:
+  // the outermost cache of a chain frees the children one after another instead, and the
+  // caches freed meanwhile only hand it their child.
+  thread_local std::vector<PClip>* freeing = nullptr;
+  if (freeing) {
+    freeing->push_back(child_);
+    child_ = nullptr;
+    return;
+  }
+  std::vector<PClip> pending{child_};
+  child_ = nullptr;
+  freeing = &pending;
+  while (!pending.empty()) {
+    const PClip next = pending.back();
+    pending.pop_back();
+  }  // `next` is released here, freeing its clip if that was the last reference
+  freeing = nullptr;
 }
 
 PVideoFrame CacheClip::GetFrame(int n, IScriptEnvironment* env) {

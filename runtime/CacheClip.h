@@ -25,6 +25,7 @@ extern const char kLengthUnknownMessage[];
 class CacheClip : public IClip {
  public:
   CacheClip(const PClip& child, int capacity, bool length_unknown = false);
+  ~CacheClip() override;
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
   bool GetParity(int n) override;
   void GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) override;
