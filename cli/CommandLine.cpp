@@ -28,6 +28,8 @@ const char kHelpText[] =
     "  --info           print width, height, frame count, pixel type and frame rate, then exit\n"
     "  --start N        first frame to write (default 0)\n"
     "  --end N          last frame to write, inclusive (default the clip's last frame)\n"
+    "  --stdin-frames N the number of frames of the stream on standard input (RawSource(\"-\")),\n"
+    "                   needed where its length matters (FrameCount, the filters)\n"
     "  --threads N      frames made in parallel (default: the number of cores); the output\n"
     "                   is always in frame order\n"
     "  --plugin PATH    load this module instead of the one installed with tintara (may be\n"
@@ -117,7 +119,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::
       arg = arg.substr(0, equals);
       has_value = true;
     }
-    const bool takes_value = arg == "--start" || arg == "--end" || arg == "--threads" || arg == "--plugin";
+    const bool takes_value =
+        arg == "--start" || arg == "--end" || arg == "--threads" || arg == "--plugin" || arg == "--stdin-frames";
     if (takes_value && !has_value) {
       if (i + 1 >= argc) {
         *why = "option '" + arg + "' needs a value";
@@ -141,6 +144,11 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::
     } else if (arg == "--start" || arg == "--end") {
       if (!ParseCount(value, 0, arg == "--start" ? &out->start : &out->end)) {
         *why = "option '" + arg + "' needs a frame number (0 or more), not '" + value + "'";
+        return false;
+      }
+    } else if (arg == "--stdin-frames") {
+      if (!ParseCount(value, 1, &out->stdin_frames)) {
+        *why = "option '--stdin-frames' needs a frame count (1 or more), not '" + value + "'";
         return false;
       }
     } else if (arg == "--threads") {

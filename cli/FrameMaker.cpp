@@ -1,20 +1,33 @@
 #include "cli/FrameMaker.h"
 
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
 namespace tintara::cli {
 
 FrameMaker::FrameMaker(Make make, int first, int last, int threads)
     : make_(std::move(make)), last_(last), window_(2 * threads), next_to_make_(first), next_to_take_(first) {
-  if (threads > 1)
-    for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+  try {
+    if (threads > 1)
+      for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+  } catch (const std::system_error& e) {
+    Stop();  // the threads already started, so that none is left running
+    throw std::runtime_error("tintara: cannot start " + std::to_string(threads) + " threads to make frames: " +
+                             e.what() + " (try fewer with --threads)");
+  }
 }
 
-FrameMaker::~FrameMaker() {
+FrameMaker::~FrameMaker() { Stop(); }
+
+void FrameMaker::Stop() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
   changed_.notify_all();
   for (std::thread& t : workers_) t.join();
+  workers_.clear();
 }
 
 void FrameMaker::Work() {

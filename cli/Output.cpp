@@ -25,13 +25,17 @@ namespace {
   throw std::runtime_error("tintara: cannot write " + name + ": " + std::strerror(errno));
 }
 
-// One output file (or standard output) written front to back.
+// One output file (or standard output) written front to back. A file the script reads is never
+// opened for writing: opening it would empty it.
 class Sink {
  public:
-  explicit Sink(const std::string& name) : shown_(name == "-" ? "standard output" : "\"" + name + "\"") {
+  Sink(const std::string& name, const io::Inputs& inputs)
+      : shown_(name == "-" ? "standard output" : "\"" + name + "\"") {
     if (name == "-") {
       file_ = stdout;
     } else {
+      if (inputs.Reads(name))
+        throw std::runtime_error("tintara: the output " + shown_ + " is a file the script reads; write to another file");
       // Output folders are made as needed (out/frame%04d.png into a fresh checkout).
       const std::filesystem::path parent = std::filesystem::path(name).parent_path();
       std::error_code ignored;
@@ -106,17 +110,20 @@ std::string CannotWrite(const VideoInfo& vi, OutputKind kind) {
   return "";
 }
 
-int WriteClip(IScriptEnvironment* env, const PClip& clip, const WriteRun& run) {
+int WriteClip(Environment* env, const PClip& clip, const WriteRun& run) {
   const bool png = run.kind == OutputKind::Png;
   io::FrameName names;
   std::string why;
   if (png && !io::FrameName::Parse(run.name, &names, &why)) throw std::runtime_error("tintara: " + why);
+  // Opened when the first frame is made, so that a clip with no frame to write creates nothing.
   std::unique_ptr<Sink> sink;
-  if (!png) sink = std::make_unique<Sink>(run.kind == OutputKind::Y4mStdout ? "-" : run.name);
-  if (run.kind == OutputKind::Y4mStdout || run.kind == OutputKind::Y4mFile) {
-    const std::string header = io::Y4mHeaderFor(clip->GetVideoInfo());
-    sink->Write(header.data(), header.size());
-  }
+  const auto open = [&] {
+    sink = std::make_unique<Sink>(run.kind == OutputKind::Y4mStdout ? "-" : run.name, env->Inputs());
+    if (run.kind == OutputKind::Y4mStdout || run.kind == OutputKind::Y4mFile) {
+      const std::string header = io::Y4mHeaderFor(clip->GetVideoInfo());
+      sink->Write(header.data(), header.size());
+    }
+  };
 
   Progress progress(run.progress, run.length_known ? run.last - run.first + 1 : 0);
   int written = 0;
@@ -131,11 +138,11 @@ int WriteClip(IScriptEnvironment* env, const PClip& clip, const WriteRun& run) {
         break;  // the input stream ended: so does the output
       }
       if (png) {
-        const std::string file = names.For(n);
-        Sink picture(file);
+        Sink picture(names.For(n), env->Inputs());
         picture.Write(bytes.data(), bytes.size());
         picture.Close();
       } else {
+        if (!sink) open();
         sink->Write(bytes.data(), bytes.size());
       }
       maker.GiveBack(std::move(bytes));

@@ -6,6 +6,7 @@
 
 #include "cli/CommandLine.h"
 #include "host/avisynth.h"
+#include "runtime/Environment.h"
 
 namespace tintara::cli {
 
@@ -21,7 +22,7 @@ struct WriteRun {
 // Writes frames first..last and returns how many were written: fewer when a stream the clip
 // reads from ends earlier. Throws what making a frame throws, and std::runtime_error (with
 // the message for the user) when the output cannot be written.
-int WriteClip(IScriptEnvironment* env, const PClip& clip, const WriteRun& run);
+int WriteClip(Environment* env, const PClip& clip, const WriteRun& run);
 
 // The reason a clip cannot be written as `kind`, or "" when it can.
 std::string CannotWrite(const VideoInfo& vi, OutputKind kind);

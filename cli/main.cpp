@@ -15,7 +15,9 @@
 #include <thread>
 
 #include "cli/CommandLine.h"
+#include "cli/LargeStack.h"
 #include "cli/Output.h"
+#include "runtime/CacheClip.h"
 #include "runtime/Environment.h"
 #include "runtime/builtins/Builtins.h"
 #include "runtime/builtins/Formats.h"
@@ -71,9 +73,10 @@ std::string FindModule() {
   return "";
 }
 
-void PrintInfo(const VideoInfo& vi) {
+void PrintInfo(const PClip& clip) {
+  const VideoInfo& vi = clip->GetVideoInfo();
   std::printf("width: %d\nheight: %d\n", vi.width, vi.height);
-  if (vi.num_frames == io::kStreamFrames) std::printf("frames: unknown (read from a stream)\n");
+  if (LengthUnknown(clip)) std::printf("frames: unknown (read from a stream)\n");
   else std::printf("frames: %d\n", vi.num_frames);
   const double fps = vi.fps_denominator ? static_cast<double>(vi.fps_numerator) / vi.fps_denominator : 0.0;
   std::printf("pixel type: %s\nframe rate: %u/%u (%.3f fps)\n", PixelTypeName(vi.pixel_type), vi.fps_numerator,
@@ -92,6 +95,10 @@ void PrintValue(const Value& v) {
 
 int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int threads);
 
+int ThreadsOf(const CommandLine& cl) {
+  return cl.threads > 0 ? cl.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 // Everything after the command line is read: a failure here is a script or runtime error.
 int Run(const CommandLine& cl, const std::string& script_name) {
   std::string text;
@@ -99,7 +106,7 @@ int Run(const CommandLine& cl, const std::string& script_name) {
     std::fprintf(stderr, "tintara: cannot read the script %s: %s\n", script_name.c_str(), std::strerror(errno));
     return kFailure;
   }
-  const int threads = cl.threads > 0 ? cl.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const int threads = ThreadsOf(cl);
   Environment::Options options;
   // A stream source must keep every frame that threads may still ask for.
   options.stream_frames = 2 * threads + 4;
@@ -114,6 +121,11 @@ int Run(const CommandLine& cl, const std::string& script_name) {
 
 int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int threads) {
   RegisterBuiltins(env);
+  env.Inputs().script_on_standard_input = cl.script == "-";
+  env.Inputs().standard_input_frames = cl.stdin_frames;
+  struct stat script_file;
+  if ((cl.script == "-" ? fstat(STDIN_FILENO, &script_file) : stat(cl.script.c_str(), &script_file)) == 0)
+    env.Inputs().Add(script_file);
   if (cl.plugins.empty()) {
     const std::string module = FindModule();
     if (!module.empty()) env.LoadPlugin(module);
@@ -136,7 +148,7 @@ int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int 
   const PClip& clip = result.value.clip;
   const VideoInfo& vi = clip->GetVideoInfo();
   if (cl.info || cl.kind == OutputKind::None) {
-    PrintInfo(vi);
+    PrintInfo(clip);
     return kSuccess;
   }
 
@@ -146,33 +158,23 @@ int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int 
   run.threads = threads;
   run.first = cl.start >= 0 ? cl.start : 0;
   run.last = cl.end >= 0 ? std::min(cl.end, vi.num_frames - 1) : vi.num_frames - 1;
-  run.length_known = vi.num_frames != io::kStreamFrames;
+  run.length_known = !LengthUnknown(clip);
   run.progress = !cl.quiet && isatty(STDERR_FILENO);
   if (run.first > vi.num_frames - 1)
     return BadCommandLine("--start " + std::to_string(run.first) + " is beyond the clip's last frame " +
                           std::to_string(vi.num_frames - 1));
   const std::string cannot = CannotWrite(vi, cl.kind);
   if (!cannot.empty()) throw script::ScriptError(cannot, result.where);
-  WriteClip(&env, clip, run);
-  return kSuccess;
+  if (WriteClip(&env, clip, run) > 0) return kSuccess;
+  // Only a clip read from a stream can turn out shorter than --start asked for.
+  if (run.first > 0)
+    return BadCommandLine("--start " + std::to_string(run.first) +
+                          " is beyond the clip's last frame: its stream ended before that frame");
+  throw std::runtime_error("tintara: the clip has no frames: its stream ended before the first");
 }
 
-}  // namespace
-
-int Main(int argc, char** argv) {
-  // A closed pipe shows as a write error with a message rather than a silent death.
-  signal(SIGPIPE, SIG_IGN);
-  CommandLine cl;
-  std::string why;
-  if (!ParseCommandLine(argc, argv, &cl, &why)) return BadCommandLine(why);
-  if (cl.help) {
-    std::fputs(kHelpText, stdout);
-    return kSuccess;
-  }
-  if (cl.version) {
-    std::printf("tintara %s\n", TINTARA_VERSION);
-    return kSuccess;
-  }
+// Runs the script and reports what went wrong on standard error.
+int RunReporting(const CommandLine& cl) {
   const std::string script_name = cl.script == "-" ? "standard input" : cl.script;
   try {
     return Run(cl, script_name);
@@ -188,6 +190,33 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", e.what());
   }
   return kFailure;
+}
+
+// Text printed to standard output is lost silently unless its flush is checked (> /dev/full).
+int CheckedStandardOutput(int status) {
+  const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
+  if (written || status != kSuccess) return status;  // a failure has said what went wrong
+  std::fprintf(stderr, "tintara: cannot write standard output: %s\n", std::strerror(errno));
+  return kFailure;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+  // A closed pipe shows as a write error with a message rather than a silent death.
+  signal(SIGPIPE, SIG_IGN);
+  CommandLine cl;
+  std::string why;
+  if (!ParseCommandLine(argc, argv, &cl, &why)) return BadCommandLine(why);
+  if (cl.help) {
+    std::fputs(kHelpText, stdout);
+    return CheckedStandardOutput(kSuccess);
+  }
+  if (cl.version) {
+    std::printf("tintara %s\n", TINTARA_VERSION);
+    return CheckedStandardOutput(kSuccess);
+  }
+  return CheckedStandardOutput(RunWithLargeStack([&cl] { return RunReporting(cl); }, ThreadsOf(cl)));
 }
 
 }  // namespace tintara::cli

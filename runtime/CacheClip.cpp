@@ -2,15 +2,45 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "runtime/StackGuard.h"
 
 namespace tintara {
 
-CacheClip::CacheClip(const PClip& child, int capacity)
-    : child_(child), vi_(child->GetVideoInfo()), capacity_(std::max(0, capacity)) {
+const char kLengthUnknownMessage[] =
+    "the length of its clip is unknown (it is read from a stream); give the stream's frame count, as in "
+    "RawSource(\"-\", frames=N) or tintara --stdin-frames N";
+
+bool LengthUnknown(const PClip& clip) { return clip && clip->SetCacheHints(kCacheGetLengthUnknown, 0) == 1; }
+
+CacheClip::CacheClip(const PClip& child, int capacity, bool length_unknown)
+    : child_(child), vi_(child->GetVideoInfo()), capacity_(std::max(0, capacity)), length_unknown_(length_unknown) {
   child_->SetCacheHints(0, 0);
 }
 
+CacheClip::~CacheClip() {
+  // Freeing a chain of N clips would nest N destructor calls, as deep as making a frame of it:
+  // the outermost cache of a chain frees the children one after another instead, and the
+  // caches freed meanwhile only hand it their child.
+  thread_local std::vector<PClip>* freeing = nullptr;
+  if (freeing) {
+    freeing->push_back(child_);
+    child_ = nullptr;
+    return;
+  }
+  std::vector<PClip> pending{child_};
+  child_ = nullptr;
+  freeing = &pending;
+  while (!pending.empty()) {
+    const PClip next = pending.back();
+    pending.pop_back();
+  }  // `next` is released here, freeing its clip if that was the last reference
+  freeing = nullptr;
+}
+
 PVideoFrame CacheClip::GetFrame(int n, IScriptEnvironment* env) {
+  CheckStackLeft(env);
   n = std::max(0, std::min(n, vi_.num_frames - 1));
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -41,6 +71,6 @@ void CacheClip::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnviron
   if (vi_.HasAudio()) child_->GetAudio(buf, start, count, env);
 }
 
-int CacheClip::SetCacheHints(int, int) { return 0; }
+int CacheClip::SetCacheHints(int hints, int) { return hints == kCacheGetLengthUnknown && length_unknown_ ? 1 : 0; }
 
 }  // namespace tintara

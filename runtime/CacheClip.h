@@ -12,9 +12,20 @@
 
 namespace tintara {
 
+// Asked through SetCacheHints, which wrappers pass on to their child (as hosts ask clips about
+// themselves): a clip read from a stream whose length is not known answers 1, so does every
+// clip the runtime made from one.
+constexpr int kCacheGetLengthUnknown = 0x7A11;
+
+// Whether the clip's frame count is a stand-in because it comes from a stream of unknown length.
+bool LengthUnknown(const PClip& clip);
+// Why such a clip cannot be used where its length matters, after "Name: ".
+extern const char kLengthUnknownMessage[];
+
 class CacheClip : public IClip {
  public:
-  CacheClip(const PClip& child, int capacity);
+  CacheClip(const PClip& child, int capacity, bool length_unknown = false);
+  ~CacheClip() override;
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
   bool GetParity(int n) override;
   void GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) override;
@@ -27,6 +38,7 @@ class CacheClip : public IClip {
   PClip child_;
   VideoInfo vi_;
   const int capacity_;
+  const bool length_unknown_;
   std::mutex mutex_;
   std::list<std::pair<int, PVideoFrame>> recent_;  // most recent first
 };

@@ -125,8 +125,15 @@ bool Environment::TryCall(const std::string& name, const std::vector<Argument>& 
 }
 
 Value Environment::Apply(const Function& f, std::vector<Value>& bound) {
+  // A module filter's defaults (a frame range ending at the last frame) depend on the length
+  // of its clips, so a clip whose length is a stand-in would give silently wrong frames.
+  bool length_unknown = false;
+  for (const Value& v : bound) length_unknown = length_unknown || (v.IsClip() && LengthUnknown(v.clip));
+  if (length_unknown && !f.builtin)
+    Fail(f.name + ": " + kLengthUnknownMessage);
   Value result = f.builtin ? f.builtin(*this, bound) : ApplyModule(f, bound);
-  if (result.IsClip() && result.clip) result.clip = Cached(result.clip);
+  if (result.IsClip() && result.clip)
+    result.clip = Cached(result.clip, length_unknown || LengthUnknown(result.clip));
   return result;
 }
 
@@ -189,9 +196,9 @@ Value Environment::ApplyModule(const Function& f, const std::vector<Value>& boun
   return result;
 }
 
-PClip Environment::Cached(const PClip& clip) {
+PClip Environment::Cached(const PClip& clip, bool length_unknown) {
   if (dynamic_cast<CacheClip*>(clip.get())) return clip;
-  return PClip(new CacheClip(clip, options_.cache_frames));
+  return PClip(new CacheClip(clip, options_.cache_frames, length_unknown));
 }
 
 std::string Environment::LoadPlugin(const std::string& path) {

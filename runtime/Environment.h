@@ -15,6 +15,7 @@
 #include "runtime/Frames.h"
 #include "runtime/Signature.h"
 #include "runtime/Value.h"
+#include "runtime/io/Inputs.h"
 
 namespace tintara {
 
@@ -54,7 +55,7 @@ class Environment : public IScriptEnvironment {
   std::string LoadPlugin(const std::string& path);
 
   // Wraps a clip so that frame numbers are clamped and recent frames are cached.
-  PClip Cached(const PClip& clip);
+  PClip Cached(const PClip& clip, bool length_unknown = false);
 
   // Script variables (also what GetVar/SetVar see).
   void SetVariable(const std::string& name, const Value& v);
@@ -62,6 +63,8 @@ class Environment : public IScriptEnvironment {
 
   FramePool& Frames() { return frames_; }
   const Options& GetOptions() const { return options_; }
+  // The files the script's sources read and the use of standard input.
+  io::Inputs& Inputs() { return inputs_; }
   // Throws AvisynthError with a message the environment keeps.
   [[noreturn]] void Fail(const std::string& message);
 
@@ -111,6 +114,7 @@ class Environment : public IScriptEnvironment {
   static Value FromAVSValue(const AVSValue& v);
 
   Options options_;
+  io::Inputs inputs_;
   FramePool frames_;
 
   mutable std::mutex mutex_;  // guards everything below

@@ -1,5 +1,6 @@
 #include "runtime/builtins/Builtins.h"
 
+#include "runtime/CacheClip.h"
 #include "runtime/builtins/ColorConvert.h"
 #include "runtime/builtins/Editing.h"
 #include "runtime/builtins/Sources.h"
@@ -18,7 +19,7 @@ Environment::Builtin Conversion(int pixel_type, const std::string& name) {
 
 void RegisterBuiltins(Environment& env) {
   env.AddBuiltin("BlankClip", "c*[length]i[width]i[height]i[pixel_type]s[fps]f[color]i[color_yuv]i", BlankClipFunction);
-  env.AddBuiltin("RawSource", "s[width]i[height]i[pixel_type]s[fps]f", RawSourceFunction);
+  env.AddBuiltin("RawSource", "s[width]i[height]i[pixel_type]s[fps]f[frames]i", RawSourceFunction);
   env.AddBuiltin("ImageSource", "s[start]i[end]i[pixel_type]s[fps]f", ImageSourceFunction);
 
   env.AddBuiltin("ConvertToRGB24", "c", Conversion(VideoInfo::CS_BGR24, "ConvertToRGB24"));
@@ -38,7 +39,8 @@ void RegisterBuiltins(Environment& env) {
   env.AddBuiltin("Height", "c", [](Environment&, std::vector<Value>& args) {
     return Value::Int(args[0].clip->GetVideoInfo().height);
   });
-  env.AddBuiltin("FrameCount", "c", [](Environment&, std::vector<Value>& args) {
+  env.AddBuiltin("FrameCount", "c", [](Environment& env, std::vector<Value>& args) {
+    if (LengthUnknown(args[0].clip)) env.Fail(std::string("FrameCount: ") + kLengthUnknownMessage);
     return Value::Int(args[0].clip->GetVideoInfo().num_frames);
   });
   env.AddBuiltin("LoadPlugin", "s", [](Environment& env, std::vector<Value>& args) {

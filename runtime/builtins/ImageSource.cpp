@@ -20,12 +20,19 @@ namespace {
 enum { kPattern, kStart, kEnd, kPixelType, kFps };
 const std::string kName = "ImageSource";
 
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
 bool Exists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;
 }
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+// Checks that a picture of the sequence exists and notes it as read.
+void NoteExisting(Environment& env, const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) env.Fail(kName + ": " + Quoted(path) + " does not exist");
+  env.Inputs().Add(st);
+}
 
 // Decodes one picture into a frame of the clip's pixel type.
 PVideoFrame Picture(IScriptEnvironment* env, const std::string& path, const VideoInfo& vi) {
@@ -74,7 +81,7 @@ Value ImageSourceFunction(Environment& env, std::vector<Value>& args) {
   const int start = args[kStart].Defined() ? args[kStart].integer : 0;
   if (start < 0) env.Fail(kName + ": start must be 0 or more");
   const std::string first = name.For(start);
-  if (!Exists(first)) env.Fail(kName + ": " + Quoted(first) + " does not exist");
+  NoteExisting(env, first);
 
   int end = start;
   if (args[kEnd].Defined()) {
@@ -96,7 +103,7 @@ Value ImageSourceFunction(Environment& env, std::vector<Value>& args) {
   for (int k = start + 1; k <= end; ++k) {
     const std::string file = name.For(k);
     int w = 0, h = 0;
-    if (!Exists(file)) env.Fail(kName + ": " + Quoted(file) + " does not exist");
+    NoteExisting(env, file);
     if (!io::PngSize(file, &w, &h, &why)) env.Fail(kName + ": cannot read " + Quoted(file) + ": " + why);
     if (w != width || h != height)
       env.Fail(kName + ": " + Quoted(file) + " is " + std::to_string(w) + "x" + std::to_string(h) + ", but " +

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "runtime/CacheClip.h"
 #include "runtime/MemoryClip.h"
 #include "runtime/builtins/Formats.h"
 #include "runtime/builtins/Sources.h"
@@ -25,7 +26,7 @@ namespace tintara {
 
 namespace {
 
-enum { kPath, kWidth, kHeight, kPixelType, kFps };
+enum { kPath, kWidth, kHeight, kPixelType, kFps, kFrames };
 const std::string kName = "RawSource";
 
 // How the bytes of each frame are turned into a frame.
@@ -79,11 +80,20 @@ class FileClip : public IClip {
 };
 
 // Standard input or a pipe: frames are read in order as they are asked for, and the last
-// `keep` of them are kept for requests that come a little out of order (several threads).
+// `keep` of them are kept for requests that come a little out of order (several threads). A
+// stream's length is what its reader was told (and checked at the stream's end), or unknown:
+// then its frame count is a stand-in and the output ends where the stream ends.
 class StreamClip : public IClip {
  public:
-  StreamClip(std::unique_ptr<io::StreamReader> reader, std::string shown, Decoding d, bool y4m, int keep)
-      : reader_(std::move(reader)), shown_(std::move(shown)), d_(d), y4m_(y4m), keep_(keep), data_(d.bytes) {}
+  StreamClip(std::unique_ptr<io::StreamReader> reader, std::string shown, Decoding d, bool y4m, int keep,
+             bool length_given)
+      : reader_(std::move(reader)),
+        shown_(std::move(shown)),
+        d_(d),
+        y4m_(y4m),
+        keep_(keep),
+        length_given_(length_given),
+        data_(d.bytes) {}
 
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -96,7 +106,7 @@ class StreamClip : public IClip {
   }
   bool GetParity(int) override { return false; }
   void GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
-  int SetCacheHints(int, int) override { return 0; }
+  int SetCacheHints(int hints, int) override { return hints == kCacheGetLengthUnknown && !length_given_ ? 1 : 0; }
   const VideoInfo& GetVideoInfo() override { return d_.vi; }
 
  private:
@@ -109,16 +119,24 @@ class StreamClip : public IClip {
       if (y4m_) {
         std::string line;
         const bool complete = reader_->ReadLine(io::kY4mMaxHeader, &line);
-        if (!complete && line.empty()) End();
+        if (!complete && line.empty()) End(env);
+        if (!complete && io::IsLongY4mFrameHeader(line))
+          Fail(env, env->Sprintf("RawSource: %s is not a valid Y4M stream: the FRAME line of frame %d has no end "
+                                 "within %zu bytes",
+                                 shown_.c_str(), next_, io::kY4mMaxHeader));
         if (!complete || !io::IsY4mFrameHeader(line))
           Fail(env, env->Sprintf("RawSource: %s is not a valid Y4M stream: frame %d does not start with a FRAME line",
                                  shown_.c_str(), next_));
       }
       const size_t got = reader_->Read(data_.data(), data_.size());
-      if (got == 0 && !y4m_) End();
+      if (got == 0 && !y4m_) End(env);
       if (got < data_.size())
         Fail(env, env->Sprintf("RawSource: %s ends inside frame %d (%zu of %zu bytes)", shown_.c_str(), next_, got,
                                data_.size()));
+      // A stream longer than it was said to be would lose its last frames without a word.
+      if (length_given_ && next_ + 1 == d_.vi.num_frames && !reader_->Peek(1).empty())
+        Fail(env, env->Sprintf("RawSource: %s holds more than the %d frames given as its length", shown_.c_str(),
+                               d_.vi.num_frames));
     } catch (const std::runtime_error& e) {
       Fail(env, env->Sprintf("RawSource: cannot read %s: %s", shown_.c_str(), e.what()));
     }
@@ -133,7 +151,11 @@ class StreamClip : public IClip {
     failed_ = message;
     env->ThrowError("%s", message);
   }
-  [[noreturn]] void End() {
+  void End(IScriptEnvironment* env) {
+    if (next_ == 0) Fail(env, env->Sprintf("RawSource: %s holds no frames", shown_.c_str()));
+    if (length_given_)
+      Fail(env, env->Sprintf("RawSource: %s ended after %d frames, but its length was given as %d", shown_.c_str(),
+                             next_, d_.vi.num_frames));
     ended_ = true;
     throw io::EndOfStream();
   }
@@ -145,6 +167,7 @@ class StreamClip : public IClip {
   const Decoding d_;
   const bool y4m_;
   const int keep_;
+  const bool length_given_;
   std::vector<uint8_t> data_;
   std::deque<PVideoFrame> kept_;
   int first_kept_ = 0;  // frame number of kept_.front()
@@ -235,6 +258,9 @@ std::vector<int64_t> IndexY4m(Environment& env, int fd, int64_t size, int64_t of
     const std::string head =
         ReadAt(env, fd, offset, static_cast<size_t>(std::min<int64_t>(size - offset, io::kY4mMaxHeader)), shown);
     const size_t end = head.find('\n');
+    if (end == std::string::npos && io::IsLongY4mFrameHeader(head))
+      env.Fail(kName + ": " + shown + " is not a valid Y4M file: the FRAME line of frame " + std::to_string(frame) +
+               " has no end within " + std::to_string(io::kY4mMaxHeader) + " bytes");
     if (end == std::string::npos || !io::IsY4mFrameHeader(head.substr(0, end)))
       env.Fail(kName + ": " + shown + " is not a valid Y4M file: frame " + std::to_string(frame) +
                " does not start with a FRAME line");
@@ -246,6 +272,16 @@ std::vector<int64_t> IndexY4m(Environment& env, int fd, int64_t size, int64_t of
     offset = data + static_cast<int64_t>(bytes);
   }
   return offsets;
+}
+
+// The length a script or the command gave a source: frames=, or the command's count for
+// standard input; 0 when none is given.
+int GivenLength(Environment& env, const std::vector<Value>& args, bool standard_input) {
+  if (args[kFrames].Defined()) {
+    if (args[kFrames].integer < 1) env.Fail(kName + ": frames must be 1 or more");
+    return args[kFrames].integer;
+  }
+  return standard_input ? env.Inputs().standard_input_frames : 0;
 }
 
 Value OpenFile(Environment& env, const std::vector<Value>& args, Descriptor& fd, int64_t size,
@@ -276,10 +312,15 @@ Value OpenFile(Environment& env, const std::vector<Value>& args, Descriptor& fd,
     d.vi.num_frames = static_cast<int>(size / bytes);
   }
   if (!offsets.empty()) d.vi.num_frames = static_cast<int>(offsets.size());
+  const int given = GivenLength(env, args, false);
+  if (given > 0 && given != d.vi.num_frames)
+    env.Fail(kName + ": " + shown + " holds " + std::to_string(d.vi.num_frames) + " frames, not the " +
+             std::to_string(given) + " given as its length");
   return Value::Clip(PClip(new FileClip(fd.Release(), shown, d, std::move(offsets))));
 }
 
-Value OpenStream(Environment& env, const std::vector<Value>& args, Descriptor& fd, const std::string& shown) {
+Value OpenStream(Environment& env, const std::vector<Value>& args, Descriptor& fd, const std::string& shown,
+                 bool standard_input) {
   auto reader = std::make_unique<io::StreamReader>(fd.Release());
   Decoding d;
   bool y4m = false;
@@ -302,9 +343,10 @@ Value OpenStream(Environment& env, const std::vector<Value>& args, Descriptor& f
   } catch (const std::runtime_error& e) {
     env.Fail(kName + ": cannot read " + shown + ": " + e.what());
   }
-  d.vi.num_frames = io::kStreamFrames;
+  const int given = GivenLength(env, args, standard_input);
+  d.vi.num_frames = given > 0 ? given : io::kStreamFrames;
   const int keep = std::max(2, env.GetOptions().stream_frames);
-  return Value::Clip(PClip(new StreamClip(std::move(reader), shown, d, y4m, keep)));
+  return Value::Clip(PClip(new StreamClip(std::move(reader), shown, d, y4m, keep, given > 0)));
 }
 
 }  // namespace
@@ -318,13 +360,16 @@ Value RawSourceFunction(Environment& env, std::vector<Value>& args) {
   const std::string kept = "$standard input";
   Value stream;
   if (standard_input && env.GetVariable(kept, &stream)) return stream;
+  if (standard_input && env.Inputs().script_on_standard_input)
+    env.Fail(kName + ": standard input holds the script, so it cannot hold frames too: give the script as a file");
   Descriptor fd(standard_input ? 0 : open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.Get() < 0) env.Fail(kName + ": cannot open " + shown + ": " + ErrorText());
   struct stat st;
   if (fstat(fd.Get(), &st) != 0) env.Fail(kName + ": cannot read " + shown + ": " + ErrorText());
   if (S_ISDIR(st.st_mode)) env.Fail(kName + ": " + shown + " is a directory");
+  env.Inputs().Add(st);
   if (!standard_input && S_ISREG(st.st_mode)) return OpenFile(env, args, fd, static_cast<int64_t>(st.st_size), shown);
-  stream = OpenStream(env, args, fd, shown);
+  stream = OpenStream(env, args, fd, shown, standard_input);
   if (standard_input) env.SetVariable(kept, stream);
   return stream;
 }

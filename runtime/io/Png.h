@@ -1,5 +1,6 @@
-// PNG pictures through libpng's simplified interface, which converts any PNG (grey, palette,
-// 16-bit, with or without alpha) to 8-bit BGRA on reading.
+// PNG pictures through libpng. Reading turns any PNG (grey, palette, 16-bit, with or without
+// alpha) into 8-bit BGRA without gamma: 16-bit samples are scaled exactly. Reading is bounded: a
+// picture has at most kMaxPngPixels, an ancillary chunk at most kMaxPngChunk bytes.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,9 @@
 #include <vector>
 
 namespace tintara::io {
+
+constexpr uint32_t kMaxPngPixels = uint32_t{1} << 26;  // 8192 x 8192
+constexpr uint32_t kMaxPngChunk = 8u << 20;
 
 // Whether this build can read and write PNG.
 bool PngAvailable();

@@ -8,7 +8,8 @@
 
 namespace tintara::io {
 
-// The frame count of a clip read from a stream: its real length is known only at its end.
+// The frame count standing in for the length of a stream that was not given one: its real
+// length is known only at its end.
 constexpr int kStreamFrames = 1 << 24;
 
 // Thrown when a frame past the end of a stream is asked for; the command ends its output there.

@@ -95,6 +95,10 @@ bool IsY4mFrameHeader(const std::string& line) {
   return line.compare(0, 5, "FRAME") == 0 && (line.size() == 5 || line[5] == ' ');
 }
 
+bool IsLongY4mFrameHeader(const std::string& start) {
+  return start.size() >= kY4mMaxHeader && start.compare(0, 6, "FRAME ") == 0;
+}
+
 std::string Y4mHeaderFor(const VideoInfo& vi) {
   std::ostringstream out;
   out << kY4mMagic << " W" << vi.width << " H" << vi.height << " F" << vi.fps_numerator << ":" << vi.fps_denominator

@@ -26,6 +26,9 @@ struct Y4mFormat {
 bool ParseY4mHeader(const std::string& line, Y4mFormat* format, std::string* why);
 // Whether a frame header line (without its line feed) is "FRAME", alone or with parameters.
 bool IsY4mFrameHeader(const std::string& line);
+// Whether the first kY4mMaxHeader bytes of a line with no end in them begin a frame header with
+// parameters, so that the message can say the line is too long rather than not a FRAME line.
+bool IsLongY4mFrameHeader(const std::string& start);
 
 // The header line, line feed included, for a YUY2 (C422) or YV12/I420 (C420jpeg) clip.
 std::string Y4mHeaderFor(const VideoInfo& vi);

@@ -12,6 +12,7 @@
 #include "runtime/builtins/Builtins.h"
 #include "runtime/builtins/ColorConvert.h"
 #include "runtime/io/FrameName.h"
+#include "runtime/io/Png.h"
 #include "runtime/script/Evaluator.h"
 #include "tests/support/TestHost.h"
 
@@ -259,11 +260,18 @@ TEST_F(Builtins, RawSourceReadsY4mAndRefusesBrokenOnes) {
 }
 
 TEST_F(Builtins, ImageSourceChecksEveryPictureOfTheSequence) {
-  // Three pictures written through a PNG output path of the runtime's own writer are not
-  // needed: tiny PNGs are made with ImageMagick, whose sizes differ on purpose.
-  const std::string make = "convert -size 4x2 xc:red " + dir_ + "/p0.png && convert -size 4x2 xc:blue " + dir_ +
-                           "/p1.png && convert -size 6x2 xc:red " + dir_ + "/p2.png";
-  if (std::system(make.c_str()) != 0) GTEST_SKIP() << "ImageMagick is not available";
+  // Pictures from the runtime's own writer; the third is wider on purpose.
+  const auto picture = [this](const std::string& name, int width, uint8_t blue, uint8_t red) {
+    std::vector<uint8_t> bgr;
+    for (int i = 0; i < width * 2; ++i) bgr.insert(bgr.end(), {blue, 0, red});
+    std::vector<uint8_t> png;
+    std::string why;
+    ASSERT_TRUE(io::EncodePng(bgr.data(), width, 2, &png, &why)) << why;
+    File(name, std::string(png.begin(), png.end()));
+  };
+  picture("p0.png", 4, 0, 255);
+  picture("p1.png", 4, 255, 0);
+  picture("p2.png", 6, 0, 255);
   const PClip two = Clip("ImageSource(\"" + dir_ + "/p%d.png\", end=1)");
   EXPECT_EQ(two->GetVideoInfo().num_frames, 2);
   const Picture second = Frame(two, 1);
