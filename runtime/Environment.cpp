@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "runtime/CacheClip.h"
+#include "runtime/RenumberingClip.h"
 
 namespace tintara {
 
@@ -190,7 +191,7 @@ Value Environment::ApplyModule(const Function& f, const std::vector<Value>& boun
 }
 
 PClip Environment::Cached(const PClip& clip) {
-  if (dynamic_cast<CacheClip*>(clip.get())) return clip;
+  if (dynamic_cast<CacheClip*>(clip.get()) || dynamic_cast<RenumberingClip*>(clip.get())) return clip;
   return PClip(new CacheClip(clip, options_.cache_frames));
 }
 
