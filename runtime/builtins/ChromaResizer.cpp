@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
+
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -22,6 +25,97 @@ double Kernel(double d) {
 int Rounded(double cumulative) { return static_cast<int>(cumulative * 16384 + 0.5); }
 
 inline BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+bool SameTaps(const ResizeProgram& p, int i, int j) {
+  return p.count[i] == p.count[j] && std::equal(&p.coefficients[p.first_coefficient[i]],
+                                                &p.coefficients[p.first_coefficient[i]] + p.count[i],
+                                                &p.coefficients[p.first_coefficient[j]]);
+}
+
+// The longest run of outputs whose taps repeat those `period` outputs before them.
+void FindInterior(ResizeProgram* p, int n, int t) {
+  const int g = std::gcd(n, t);
+  p->period = t / g;
+  p->stride = n / g;
+  int best_begin = 0, best_end = 0;
+  for (int begin = 0; begin < t;) {
+    int end = begin + p->period;
+    while (end < t && SameTaps(*p, end, end - p->period) && p->start[end] == p->start[end - p->period] + p->stride) ++end;
+    if (end - begin > best_end - best_begin) best_begin = begin, best_end = std::min(end, t);
+    begin = end - p->period + 1;
+  }
+  p->interior_begin = best_begin;
+  p->interior_end = best_end;
+}
+
+constexpr int kBlock = 32;
+
+// Output i of one row, straight from its taps.
+inline BYTE Tapped(const ResizeProgram& h, const BYTE* in, int i) {
+  const int* c = &h.coefficients[h.first_coefficient[i]];
+  const BYTE* s = in + h.start[i];
+  int sum = 8192;
+  for (int k = 0; k < h.count[i]; ++k) sum += c[k] * s[k];
+  return Clamp(sum >> 14);
+}
+
+// One row across: the edges tap by tap; the interior phase by phase, each phase's outputs
+// reading its taps from `stride` interleaved sub-rows of the source so that both run in
+// vector lanes. `phases` is stride rows of scratch.
+void ResizeRow(const ResizeProgram& h, const BYTE* in, int n, BYTE* out, BYTE* phases) {
+  const int t = static_cast<int>(h.start.size());
+  for (int i = 0; i < h.interior_begin; ++i) out[i] = Tapped(h, in, i);
+  for (int i = h.interior_end; i < t; ++i) out[i] = Tapped(h, in, i);
+  if (h.interior_end <= h.interior_begin) return;
+  const int S = h.stride, P = h.period;
+  const int sub_length = (n + S - 1) / S;
+  for (int r = 0; S > 1 && r < S; ++r) {
+    BYTE* sub = phases + r * sub_length;
+    for (int x = r, m = 0; x < n; x += S, ++m) sub[m] = in[x];
+  }
+  for (int p = 0; p < P && h.interior_begin + p < h.interior_end; ++p) {
+    const int first = h.interior_begin + p;
+    const int outputs = (h.interior_end - first + P - 1) / P;
+    const int* c = &h.coefficients[h.first_coefficient[first]];
+    const int taps = h.count[first];
+    const BYTE* rows[16];
+    for (int k = 0; k < taps; ++k) {
+      const int x = h.start[first] + k;
+      rows[k] = S == 1 ? in + x : phases + (x % S) * sub_length + x / S;
+    }
+    BYTE* o = out + first;
+    int j = 0;
+    for (; j + kBlock <= outputs; j += kBlock) {
+      int acc[kBlock];
+      for (int l = 0; l < kBlock; ++l) acc[l] = 8192;
+      for (int k = 0; k < taps; ++k)
+        for (int l = 0; l < kBlock; ++l) acc[l] += c[k] * rows[k][j + l];
+      for (int l = 0; l < kBlock; ++l) o[(j + l) * P] = Clamp(acc[l] >> 14);
+    }
+    for (; j < outputs; ++j) {
+      int sum = 8192;
+      for (int k = 0; k < taps; ++k) sum += c[k] * rows[k][j];
+      o[j * P] = Clamp(sum >> 14);
+    }
+  }
+}
+
+// One output row down: the weighted sum of source rows, in blocks of lanes.
+void ResizeColumn(const BYTE* const* rows, const int* c, int taps, int width, BYTE* out) {
+  int x = 0;
+  for (; x + kBlock <= width; x += kBlock) {
+    int acc[kBlock];
+    for (int l = 0; l < kBlock; ++l) acc[l] = 8192;
+    for (int k = 0; k < taps; ++k)
+      for (int l = 0; l < kBlock; ++l) acc[l] += c[k] * rows[k][x + l];
+    for (int l = 0; l < kBlock; ++l) out[x + l] = Clamp(acc[l] >> 14);
+  }
+  for (; x < width; ++x) {
+    int sum = 8192;
+    for (int k = 0; k < taps; ++k) sum += c[k] * rows[k][x];
+    out[x] = Clamp(sum >> 14);
+  }
+}
 
 }  // namespace
 
@@ -57,6 +151,7 @@ ResizeProgram MakeResizeProgram(int n, int t, double offset) {
     if (pending != 0) program.coefficients.back() += Rounded(sum + pending / total) - Rounded(sum);
     program.count.push_back(count);
   }
+  FindInterior(&program, n, t);
   return program;
 }
 
@@ -68,30 +163,19 @@ ResizeProgram ChromaDownVertical(int height) { return MakeResizeProgram(height, 
 void ResizePlane(const BytePlane& src, const ResizeProgram& h, const ResizeProgram& v, BYTE* dst, long dst_pitch) {
   const int width = static_cast<int>(h.start.size());
   const int rows = static_cast<int>(v.start.size());
-  std::vector<BYTE> across(static_cast<size_t>(width) * src.rows);
-  for (int y = 0; y < src.rows; ++y) {
-    const BYTE* in = src.data + y * src.pitch;
-    BYTE* out = &across[static_cast<size_t>(y) * width];
-    for (int x = 0; x < width; ++x) {
-      const int* c = &h.coefficients[h.first_coefficient[x]];
-      const BYTE* s = in + h.start[x];
-      int sum = 8192;
-      for (int k = 0; k < h.count[x]; ++k) sum += c[k] * s[k];
-      out[x] = Clamp(sum >> 14);
+  // Per-thread scratch: a frame's work allocates nothing once the sizes are known.
+  thread_local std::vector<BYTE> across, phases;
+  if (across.size() < static_cast<size_t>(width) * src.rows) across.resize(static_cast<size_t>(width) * src.rows);
+  if (phases.size() < static_cast<size_t>(src.width) + h.stride) phases.resize(static_cast<size_t>(src.width) + h.stride);
+  Vectorised([&] {
+    for (int y = 0; y < src.rows; ++y)
+      ResizeRow(h, src.data + y * src.pitch, src.width, &across[static_cast<size_t>(y) * width], phases.data());
+    for (int y = 0; y < rows; ++y) {
+      const BYTE* taps[16];
+      for (int k = 0; k < v.count[y]; ++k) taps[k] = &across[static_cast<size_t>(v.start[y] + k) * width];
+      ResizeColumn(taps, &v.coefficients[v.first_coefficient[y]], v.count[y], width, dst + y * dst_pitch);
     }
-  }
-  std::vector<int> sums(static_cast<size_t>(width));
-  for (int y = 0; y < rows; ++y) {
-    std::fill(sums.begin(), sums.end(), 8192);
-    const int* c = &v.coefficients[v.first_coefficient[y]];
-    for (int k = 0; k < v.count[y]; ++k) {
-      const BYTE* in = &across[static_cast<size_t>(v.start[y] + k) * width];
-      const int weight = c[k];
-      for (int x = 0; x < width; ++x) sums[x] += weight * in[x];
-    }
-    BYTE* out = dst + y * dst_pitch;
-    for (int x = 0; x < width; ++x) out[x] = Clamp(sums[x] >> 14);
-  }
+  });
 }
 
 }  // namespace tintara

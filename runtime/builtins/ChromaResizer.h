@@ -10,10 +10,12 @@
 namespace tintara {
 
 // The taps of each output sample: `count` coefficients from source sample `start`, summing
-// to 16384.
+// to 16384. Away from the edges the taps repeat: outputs interior_begin..interior_end-1 have
+// the taps of the output `period` before them, `stride` source samples further on.
 struct ResizeProgram {
   std::vector<int> start, count, first_coefficient;
   std::vector<int> coefficients;
+  int period = 1, stride = 1, interior_begin = 0, interior_end = 0;
 };
 
 // Resizes a source of n samples to t samples; output 0 sits at source position

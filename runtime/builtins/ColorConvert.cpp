@@ -1,11 +1,13 @@
 #include "runtime/builtins/ColorConvert.h"
 
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "runtime/builtins/ChromaResizer.h"
 #include "runtime/builtins/Formats.h"
 #include "runtime/builtins/FrameRows.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -61,48 +63,73 @@ const Coefficients& K() {
   return c;
 }
 
+// Scratch bytes for one frame's work, kept per thread so that a frame costs no allocation
+// (fresh pages for two full-size planes cost more than the conversion).
+BYTE* Scratch(int which, size_t bytes) {
+  thread_local std::vector<BYTE> buffers[2];
+  if (buffers[which].size() < bytes) buffers[which].resize(bytes);
+  return buffers[which].data();
+}
+
 inline BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
 // ---- Row routines (picture rows; Bytes is 3 for RGB24, 4 for RGB32) --------------------------
+// Each routine runs its pixels in blocks of a fixed count, then one by one, so that the blocks
+// compile to vector code; the coefficients are copied to locals first, since a byte store could
+// otherwise alias them and force a reload per pixel.
+
+template <typename Span>
+inline void InBlocks(int begin, int end, const Span& span) {
+  int x = begin;
+  for (; x + 32 <= end; x += 32) span(x, std::integral_constant<int, 32>());
+  for (; x < end; ++x) span(x, std::integral_constant<int, 1>());
+}
 
 template <int Bytes>
 void RgbRowToYuv444(const BYTE* in, BYTE* y, BYTE* u, BYTE* v, int w) {
-  const Coefficients& k = K();
-  for (int x = 0; x < w; ++x, in += Bytes) {
-    const int b = in[0], g = in[1], r = in[2];
-    y[x] = Clamp(16 + ((k.yb * b + k.yg * g + k.yr * r + 16384) >> 15));
-    u[x] = Clamp(128 + ((k.ub * b + k.ug * g + k.ur * r + 16384) >> 15));
-    v[x] = Clamp(128 + ((k.vb * b + k.vg * g + k.vr * r + 16384) >> 15));
-  }
+  const Coefficients k = K();
+  InBlocks(0, w, [&](int x0, auto n) {
+    for (int x = x0; x < x0 + decltype(n)::value; ++x) {
+      const int b = in[x * Bytes], g = in[x * Bytes + 1], r = in[x * Bytes + 2];
+      y[x] = Clamp(16 + ((k.yb * b + k.yg * g + k.yr * r + 16384) >> 15));
+      u[x] = Clamp(128 + ((k.ub * b + k.ug * g + k.ur * r + 16384) >> 15));
+      v[x] = Clamp(128 + ((k.vb * b + k.vg * g + k.vr * r + 16384) >> 15));
+    }
+  });
 }
 
 // Each pair's chroma comes from a 1-2-1 window of pixels centred on its even pixel, the first
 // pair's left neighbour being the pixel itself; `luma` holds w ints of scratch.
 template <int Bytes>
 void RgbRowToYuy2(const BYTE* in, BYTE* out, int w, int* luma) {
-  const Coefficients& k = K();
-  for (int x = 0; x < w; ++x) {
-    const BYTE* p = in + x * Bytes;
-    luma[x] = (k.yb * p[0] + k.yg * p[1] + k.yr * p[2] + 0x84000) >> 15;  // 16.5 in 15 bits: offset and rounding
-  }
-  for (int x = 0; x < w; x += 2, out += 4) {
-    const int left = x > 0 ? x - 1 : 0;
-    const BYTE *l = in + left * Bytes, *c = in + x * Bytes, *r = in + (x + 1) * Bytes;
+  const Coefficients k = K();
+  InBlocks(0, w, [&](int x0, auto n) {
+    for (int x = x0; x < x0 + decltype(n)::value; ++x)  // 16.5 in 15 bits: the offset and the rounding
+      luma[x] = (k.yb * in[x * Bytes] + k.yg * in[x * Bytes + 1] + k.yr * in[x * Bytes + 2] + 0x84000) >> 15;
+  });
+  const auto pair = [&](int q, int left) {
+    const int x = 2 * q;
     const int ls = luma[left] + 2 * luma[x] + luma[x + 1] - 64;
-    const int bs = l[0] + 2 * c[0] + r[0], rs = l[2] + 2 * c[2] + r[2];
+    const int bs = in[left * Bytes] + 2 * in[x * Bytes] + in[(x + 1) * Bytes];
+    const int rs = in[left * Bytes + 2] + 2 * in[x * Bytes + 2] + in[(x + 1) * Bytes + 2];
     const int mu = ls * k.ku_luma + bs * k.ku, mv = ls * k.kv_luma + rs * k.kv;
-    out[0] = static_cast<BYTE>(luma[x]);
-    out[1] = Clamp(((mu >> 1) + 0x808000) >> 16);  // 128.5 in 16 bits
-    out[2] = static_cast<BYTE>(luma[x + 1]);
-    out[3] = Clamp(((mv >> 1) + 0x808000) >> 16);
-  }
+    BYTE* o = out + 4 * q;
+    o[0] = static_cast<BYTE>(luma[x]);
+    o[1] = Clamp(((mu >> 1) + 0x808000) >> 16);  // 128.5 in 16 bits
+    o[2] = static_cast<BYTE>(luma[x + 1]);
+    o[3] = Clamp(((mv >> 1) + 0x808000) >> 16);
+  };
+  pair(0, 0);
+  InBlocks(1, w / 2, [&](int q0, auto n) {
+    for (int q = q0; q < q0 + decltype(n)::value; ++q) pair(q, 2 * q - 1);
+  });
 }
 
 // The odd pixel of a pair blends its chroma with the next pair's; the row's last pair has none
 // to blend with.
 template <int Bytes>
 void Yuy2RowToRgb(const BYTE* in, BYTE* out, int w) {
-  const Coefficients& k = K();
+  const Coefficients k = K();
   const auto put = [&k](BYTE* o, int y, int su, int sv) {
     const int l = (y - 16) * k.cy + 8192;
     o[0] = Clamp((l + su * k.cbu) >> 14);
@@ -110,25 +137,32 @@ void Yuy2RowToRgb(const BYTE* in, BYTE* out, int w) {
     o[2] = Clamp((l + sv * k.crv) >> 14);
     if (Bytes == 4) o[3] = 255;
   };
-  for (int x = 0; x < w; x += 2, in += 4, out += 2 * Bytes) {
-    const int u = in[1] - 128, v = in[3] - 128;
-    const bool last = x + 2 >= w;
-    const int next_u = last ? u : in[5] - 128, next_v = last ? v : in[7] - 128;
-    put(out, in[0], 2 * u, 2 * v);
-    put(out + Bytes, in[2], u + next_u, v + next_v);
-  }
+  const auto pair = [&](int q, int next) {
+    const BYTE* p = in + 4 * q;
+    const int u = p[1] - 128, v = p[3] - 128, nu = in[4 * next + 1] - 128, nv = in[4 * next + 3] - 128;
+    put(out + 2 * q * Bytes, p[0], 2 * u, 2 * v);
+    put(out + (2 * q + 1) * Bytes, p[2], u + nu, v + nv);
+  };
+  const int pairs = w / 2;
+  InBlocks(0, pairs - 1, [&](int q0, auto n) {
+    for (int q = q0; q < q0 + decltype(n)::value; ++q) pair(q, q + 1);
+  });
+  pair(pairs - 1, pairs - 1);
 }
 
 template <int Bytes>
 void Yuv444RowToRgb(const BYTE* y, const BYTE* u, const BYTE* v, BYTE* out, int w) {
-  const Coefficients& k = K();
-  for (int x = 0; x < w; ++x, out += Bytes) {
-    const int l = k.y * (y[x] - 16) + 4096, cu = u[x] - 128, cv = v[x] - 128;
-    out[0] = Clamp((l + k.bu * cu) >> 13);
-    out[1] = Clamp((l + k.gu * cu + k.gv * cv) >> 13);
-    out[2] = Clamp((l + k.rv * cv) >> 13);
-    if (Bytes == 4) out[3] = 255;
-  }
+  const Coefficients k = K();
+  InBlocks(0, w, [&](int x0, auto n) {
+    for (int x = x0; x < x0 + decltype(n)::value; ++x) {
+      const int l = k.y * (y[x] - 16) + 4096, cu = u[x] - 128, cv = v[x] - 128;
+      BYTE* o = out + x * Bytes;
+      o[0] = Clamp((l + k.bu * cu) >> 13);
+      o[1] = Clamp((l + k.gu * cu + k.gv * cv) >> 13);
+      o[2] = Clamp((l + k.rv * cv) >> 13);
+      if (Bytes == 4) o[3] = 255;
+    }
+  });
 }
 
 // About 3/4 of `cur` and 1/4 of `other`, in two rounded halvings.
@@ -176,8 +210,11 @@ class Conversion {
   static void RgbToYuy2(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
     const PlaneRows<const BYTE> s = ReadRows(src, c.from_);
     const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
-    std::vector<int> luma(static_cast<size_t>(c.from_.width));
-    for (int y = 0; y < s.rows; ++y) RgbRowToYuy2<Bytes>(s.Row(y), d.Row(y), c.from_.width, luma.data());
+    thread_local std::vector<int> luma;
+    if (luma.size() < static_cast<size_t>(c.from_.width)) luma.resize(static_cast<size_t>(c.from_.width));
+    Vectorised([&] {
+      for (int y = 0; y < s.rows; ++y) RgbRowToYuy2<Bytes>(s.Row(y), d.Row(y), c.from_.width, luma.data());
+    });
   }
 
   // Y as it is; U and V at full size, then halved both ways by the resizer.
@@ -186,11 +223,14 @@ class Conversion {
     const int w = c.from_.width, h = c.from_.height;
     const PlaneRows<const BYTE> s = ReadRows(src, c.from_);
     const PlaneRows<BYTE> luma = WriteRows(dst, c.to_, 0);
-    std::vector<BYTE> u(static_cast<size_t>(w) * h), v(u.size());
-    for (int y = 0; y < h; ++y) RgbRowToYuv444<Bytes>(s.Row(y), luma.Row(y), &u[static_cast<size_t>(y) * w], &v[static_cast<size_t>(y) * w], w);
+    BYTE* u = Scratch(0, static_cast<size_t>(w) * h);
+    BYTE* v = Scratch(1, static_cast<size_t>(w) * h);
+    Vectorised([&] {
+      for (int y = 0; y < h; ++y) RgbRowToYuv444<Bytes>(s.Row(y), luma.Row(y), u + static_cast<size_t>(y) * w, v + static_cast<size_t>(y) * w, w);
+    });
     for (int p = 1; p <= 2; ++p) {
       const PlaneRows<BYTE> out = WriteRows(dst, c.to_, p);
-      ResizePlane({(p == 1 ? u : v).data(), w, w, h}, c.h_, c.v_, out.top, out.step);
+      ResizePlane({p == 1 ? u : v, w, w, h}, c.h_, c.v_, out.top, out.step);
     }
   }
 
@@ -198,21 +238,26 @@ class Conversion {
   static void Yuy2ToRgb(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
     const PlaneRows<const BYTE> s = ReadRows(src, c.from_);
     const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
-    for (int y = 0; y < s.rows; ++y) Yuy2RowToRgb<Bytes>(s.Row(y), d.Row(y), c.from_.width);
+    Vectorised([&] {
+      for (int y = 0; y < s.rows; ++y) Yuy2RowToRgb<Bytes>(s.Row(y), d.Row(y), c.from_.width);
+    });
   }
 
   template <int Bytes>
   static void P420ToRgb(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
     const int w = c.from_.width, h = c.from_.height;
-    std::vector<BYTE> u(static_cast<size_t>(w) * h), v(u.size());
+    BYTE* u = Scratch(0, static_cast<size_t>(w) * h);
+    BYTE* v = Scratch(1, static_cast<size_t>(w) * h);
     for (int p = 1; p <= 2; ++p) {
       const PlaneRows<const BYTE> in = ReadRows(src, c.from_, p);
-      ResizePlane({in.top, in.step, in.bytes, in.rows}, c.h_, c.v_, (p == 1 ? u : v).data(), w);
+      ResizePlane({in.top, in.step, in.bytes, in.rows}, c.h_, c.v_, p == 1 ? u : v, w);
     }
     const PlaneRows<const BYTE> luma = ReadRows(src, c.from_, 0);
     const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
-    for (int y = 0; y < h; ++y)
-      Yuv444RowToRgb<Bytes>(luma.Row(y), &u[static_cast<size_t>(y) * w], &v[static_cast<size_t>(y) * w], d.Row(y), w);
+    Vectorised([&] {
+      for (int y = 0; y < h; ++y)
+        Yuv444RowToRgb<Bytes>(luma.Row(y), u + static_cast<size_t>(y) * w, v + static_cast<size_t>(y) * w, d.Row(y), w);
+    });
   }
 
   // Luma copied; each chroma sample the rounded-up mean of the two rows' samples of its pair.
