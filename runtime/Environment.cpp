@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "runtime/CacheClip.h"
+#include "runtime/RenumberingClip.h"
 
 namespace tintara {
 
@@ -197,7 +198,7 @@ Value Environment::ApplyModule(const Function& f, const std::vector<Value>& boun
 }
 
 PClip Environment::Cached(const PClip& clip, bool length_unknown) {
-  if (dynamic_cast<CacheClip*>(clip.get())) return clip;
+  if (dynamic_cast<CacheClip*>(clip.get()) || dynamic_cast<RenumberingClip*>(clip.get())) return clip;
   return PClip(new CacheClip(clip, options_.cache_frames, length_unknown));
 }
 
