@@ -1,0 +1,11 @@
+// How close the running thread is to the end of its stack. Scripts nest calls as deep as they
+// like (a function that calls itself); the interpreter asks before each level so that a deep
+// script ends in an error, never in a crash.
+#pragma once
+
+namespace tintara::script {
+
+// Whether less than the reserve needed by one more level of parsing or calling is left.
+bool StackNearlyFull();
+
+}  // namespace tintara::script
