@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "runtime/CacheClip.h"
+#include "runtime/RenumberingClip.h"
 
 namespace tintara {
 
@@ -149,8 +150,18 @@ bool Environment::TryCall(const std::string& name, const std::vector<Argument>& 
 }
 
 std::string Environment::Mismatch(const std::string& name, const std::vector<Argument>& args) const {
-  const std::vector<Function> candidates = Candidates(name);
-  return candidates.size() == 1 ? tintara::Mismatch(candidates[0].parsed, args) : std::string();
+  // Of several forms, the one the arguments follow furthest says what is wrong.
+  std::string best;
+  size_t furthest = 0;
+  for (const Function& f : Candidates(name)) {
+    size_t reached = 0;
+    const std::string why = tintara::Mismatch(f.parsed, args, &reached);
+    if (best.empty() || reached > furthest) {
+      best = why;
+      furthest = reached;
+    }
+  }
+  return best;
 }
 
 Value Environment::Apply(const Function& f, std::vector<Value>& bound) {
@@ -220,7 +231,7 @@ Value Environment::ApplyModule(const Function& f, const std::vector<Value>& boun
 }
 
 PClip Environment::Cached(const PClip& clip) {
-  if (dynamic_cast<CacheClip*>(clip.get())) return clip;
+  if (dynamic_cast<CacheClip*>(clip.get()) || dynamic_cast<RenumberingClip*>(clip.get())) return clip;
   return PClip(new CacheClip(clip, options_.cache_frames));
 }
 

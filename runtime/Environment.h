@@ -48,8 +48,8 @@ class Environment : public IScriptEnvironment {
   // with the message Call would throw. Errors of binding the chosen function and of the
   // function itself still throw.
   bool TryCall(const std::string& name, const std::vector<Argument>& args, Value* result, std::string* why);
-  // For a call that fits no function of its name: what is wrong, as a short sentence, when the
-  // name has one signature ("" otherwise).
+  // For a call that fits no function of its name: what is wrong, as a short sentence, told for
+  // the form of the function the arguments follow furthest.
   std::string Mismatch(const std::string& name, const std::vector<Argument>& args) const;
   // The signatures registered under a name, in registration order (empty if unknown).
   std::vector<std::string> Signatures(const std::string& name) const;

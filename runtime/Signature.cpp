@@ -205,10 +205,11 @@ bool Bind(const std::vector<Parameter>& params, const std::vector<Argument>& arg
   return true;
 }
 
-std::string Mismatch(const std::vector<Parameter>& params, const std::vector<Argument>& args) {
+std::string Mismatch(const std::vector<Parameter>& params, const std::vector<Argument>& args, size_t* reached) {
   const std::vector<const Value*> values = Positional(args);
   size_t next = 0;
   const size_t bad = Walk(params, values, false, &next, [](size_t, const Value&) {});
+  if (reached) *reached = bad;
   const std::string number = "argument " + std::to_string(bad + 1);
   if (bad < values.size() && next >= params.size())
     return std::to_string(values.size()) + " arguments are given, more than it takes";

@@ -44,7 +44,9 @@ bool Bind(const std::vector<Parameter>& params, const std::vector<Argument>& arg
           std::vector<Value>* bound, std::string* why);
 
 // For a function that does not fit: which argument is wrong and what was expected there, as a
-// short sentence for a user ("argument 7 is a float where an int is expected").
-std::string Mismatch(const std::vector<Parameter>& params, const std::vector<Argument>& args);
+// short sentence for a user ("argument 7 is a float where an int is expected"). `reached`, when
+// given, is set to how many positional values fit before the fault.
+std::string Mismatch(const std::vector<Parameter>& params, const std::vector<Argument>& args,
+                     size_t* reached = nullptr);
 
 }  // namespace tintara

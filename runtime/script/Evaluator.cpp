@@ -365,12 +365,14 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   }
 
   // Whether a call that fits neither way was meant for `last`, so that what is wrong is told
-  // with `last` in front: the function starts with a required clip and the call gives none there.
+  // with `last` in front: every form of the function starts with a required clip and the call
+  // gives none there.
   bool MeantForLast(const std::string& name, const std::vector<Argument>& args) const {
-    const std::vector<std::string> signatures = env_.Signatures(name);
-    std::vector<Parameter> params;
-    if (signatures.size() != 1 || !ParseSignature(signatures[0], &params) || params.empty()) return false;
-    if (params[0].type != 'c' || params[0].optional) return false;
+    for (const std::string& signature : env_.Signatures(name)) {
+      std::vector<Parameter> params;
+      if (!ParseSignature(signature, &params) || params.empty() || params[0].type != 'c' || params[0].optional)
+        return false;
+    }
     return args.empty() || !args[0].name.empty() || !args[0].value.IsClip();
   }
 

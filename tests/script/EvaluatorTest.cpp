@@ -170,10 +170,11 @@ TEST_F(ScriptRun, PlusGroupsGatherClipsAndIntsPassForFloats) {
   EXPECT_EQ(ErrorOf("StackVertical()"),
             "Script error: Invalid arguments to function 'StackVertical'.\nHint: argument 1 (a clip) is missing. @1:1");
   EXPECT_EQ(ErrorOf("a = BlankClip()\nStackVertical(a, 3)"),
-            "Script error: Invalid arguments to function 'StackVertical'.\nHint: 2 arguments are given, more than it "
-            "takes. @2:1");
-  // With `last` and nothing else, the group is `last` alone.
-  EXPECT_EQ(Run("BlankClip(width=8)\nStackVertical()").clip->GetVideoInfo().width, 8);
+            "Script error: Invalid arguments to function 'StackVertical'.\nHint: argument 2 is an int where a clip is "
+            "expected. @2:1");
+  // A stack needs two clips, `last` alone is not enough.
+  EXPECT_EQ(ErrorOf("BlankClip(width=8)\nStackVertical()"),
+            "Script error: Invalid arguments to function 'StackVertical'.\nHint: argument 2 (a clip) is missing. @2:1");
   const Value fps = Run("BlankClip(fps=30)");
   EXPECT_EQ(fps.clip->GetVideoInfo().fps_numerator, 30u);
 }
@@ -203,11 +204,13 @@ TEST_F(ScriptRun, BuiltinErrorsCarryTheCallPosition) {
   EXPECT_EQ(ErrorOf("BlankClip(width=100000, height=100000)"),
             "BlankClip: a frame of 100000x100000 is too large @1:1");
   EXPECT_EQ(ErrorOf("x = 1\nBlankClip(width=7, pixel_type=\"YV12\")"),
-            "BlankClip: YV12 and I420 frames need an even width @2:1");
+            "Filter Error: Attempted to request a planar frame that wasn't mod2 in width! @2:1");
   EXPECT_EQ(ErrorOf("BlankClip(pixel_type=\"RGB\")"),
-            "BlankClip: unknown pixel_type \"RGB\"; use RGB24, RGB32, YUY2, YV12 or I420 @1:1");
-  EXPECT_EQ(ErrorOf("BlankClip(length=0)"), "BlankClip: length must be at least 1 @1:1");
-  EXPECT_EQ(ErrorOf("BlankClip(width=33).ConvertToYUY2"), "ConvertToYUY2: YUY2 frames need an even width @1:21");
+            "BlankClip: pixel_type must be \"RGB32\", \"RGB24\", \"YV12\", \"YV24\", \"YV16\", \"Y8\", \n"
+            "\"YUV420P?\",\"YUV422P?\",\"YUV444P?\",\"Y?\",\n\"RGB48\",\"RGB64\",\"RGBP\",\"RGBP?\",\n"
+            "\"YV411\" or \"YUY2\" @1:1");
+  EXPECT_EQ(ErrorOf("BlankClip(length=-1)"), "BlankClip: length cannot be negative @1:1");
+  EXPECT_EQ(ErrorOf("BlankClip(width=33).ConvertToYUY2"), "ConvertToYUY2: Image width must be even. Use Crop! @1:21");
   EXPECT_EQ(ErrorOf("a = BlankClip(height=10)\nb = BlankClip(height=12)\nStackHorizontal(a, b)"),
             "StackHorizontal: image heights don't match @3:1");
   EXPECT_EQ(ErrorOf("a = BlankClip()\nStackVertical(a, a.ConvertToYUY2)"), "StackVertical: image formats don't match @2:1");
