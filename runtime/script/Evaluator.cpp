@@ -309,7 +309,7 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   // The file is read relative to the folder of the script that imports it, and run in the
   // caller's context: its variables and functions stay defined afterwards.
   Value Import(const Program& p, Position where, const std::string& written) {
-    if (StackNearlyFull()) TooDeep(p, where);
+    if (StackNearlyFull(true)) TooDeep(p, where);
     const std::string& importer = p.file.empty() ? options_.path : p.file;
     const std::string path = !written.empty() && written[0] == '/' ? written : Folder(importer) + written;
     std::ifstream in(path, std::ios::binary);
@@ -332,7 +332,7 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   // `last` in front (the implicit `last` of `Trim(0, 9)` on a line of its own).
   Value CallFunction(const Program& p, Position where, const std::string& name, const std::vector<Argument>& args,
                      bool method, bool colour_comment) {
-    if (StackNearlyFull()) TooDeep(p, where);
+    if (StackNearlyFull(true)) TooDeep(p, where);
     Value result;
     std::string why;
     try {

@@ -28,10 +28,10 @@ uintptr_t StackLow() {
 
 }  // namespace
 
-bool StackNearlyFull() {
+bool StackNearlyFull(bool calls) {
   thread_local const uintptr_t low = StackLow();
   const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-  return low != 0 && here < low + kReserve;
+  return low != 0 && here < low + (calls ? 2 * kReserve : kReserve);
 }
 
 }  // namespace tintara::script

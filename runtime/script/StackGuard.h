@@ -5,7 +5,9 @@
 
 namespace tintara::script {
 
-// Whether less than the reserve needed by one more level of parsing or calling is left.
-bool StackNearlyFull();
+// Whether less than the reserve needed by one more level of parsing is left. Calls ask with
+// `calls`, keeping twice that reserve, so that a script whose calls nest without end is stopped
+// at a call (whose message says so) rather than while parsing the file a call imports.
+bool StackNearlyFull(bool calls = false);
 
 }  // namespace tintara::script

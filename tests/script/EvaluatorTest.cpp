@@ -8,47 +8,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "runtime/builtins/Builtins.h"
-#include "runtime/script/Evaluator.h"
+#include "tests/script/ScriptRun.h"
 
 namespace tintara::script {
 namespace {
-
-// Every script runs in an environment of its own, so that no `last` is left over from another.
-class ScriptRun : public ::testing::Test {
- protected:
-  Environment& Fresh() {
-    envs_.push_back(std::make_unique<Environment>());
-    RegisterBuiltins(*envs_.back());
-    envs_.back()->LoadPlugin(TINTARA_MODULE_PATH);
-    return *envs_.back();
-  }
-
-  Value Run(const std::string& source) { return RunScript(Fresh(), source).value; }
-
-  std::string ErrorOf(const std::string& source) {
-    try {
-      Environment& env = Fresh();
-      const Value v = RunScript(env, source).value;
-      if (v.IsClip()) v.clip->GetFrame(0, &env);
-    } catch (const ScriptError& e) {
-      return std::string(e.what()) + " @" + std::to_string(e.Where().line) + ":" + std::to_string(e.Where().column);
-    }
-    return "(no error)";
-  }
-
-  int IntOf(const std::string& source) {
-    const Value v = Run(source);
-    EXPECT_TRUE(v.IsInt()) << source << " gives a " << v.KindName();
-    return v.integer;
-  }
-
-  std::vector<std::unique_ptr<Environment>> envs_;
-};
 
 TEST_F(ScriptRun, IntArithmeticTruncatesTowardZero) {
   EXPECT_EQ(IntOf("7 / 2"), 3);
