@@ -96,6 +96,17 @@ TEST_F(ScriptRun, RecursionWorksAndEndlessRecursionIsAnErrorNotACrash) {
   EXPECT_EQ(error.substr(error.size() - 6), " @2:10");
 }
 
+TEST_F(ScriptRun, LongRunsAndChainsEvaluateWithoutRecursing) {
+  std::string sum = "x = 0";
+  for (int i = 0; i < 100000; ++i) sum += i % 2 ? " - 1" : " + 3";
+  EXPECT_EQ(IntOf(sum + "\nx"), 100000);
+  std::string chain = "BlankClip(length=5)";
+  for (int i = 0; i < 20000; ++i) chain += ".Trim(0, 0)";
+  const Value v = Run(chain);
+  ASSERT_TRUE(v.IsClip());
+  EXPECT_EQ(v.clip->GetVideoInfo().num_frames, 5);
+}
+
 class Imports : public ScriptRun {
  protected:
   void SetUp() override {
