@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "tests/script/ScriptRun.h"
 
@@ -164,6 +165,21 @@ TEST_F(Imports, ErrorsNameTheImportedFileAndMissingFilesAsWritten) {
   Write("loop.avsi", "Import(\"loop.avsi\")");
   EXPECT_EQ(ErrorOf("Import(\"loop.avsi\")", At("main.avs")).substr(0, 50),
             "Script error: the function calls are nested too de");
+}
+
+// The example written the way colouring scripts are: an include beside it, helpers, ranges cut
+// and spliced, positional arguments to the module's filters.
+TEST_F(ScriptRun, FieldExampleRunsFromAnyFolder) {
+  RunOptions options;
+  options.path = std::string(TINTARA_SOURCE_DIR) + "/examples/field.avs";
+  std::ifstream in(options.path);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Environment& env = Fresh();
+  const Result r = RunScript(env, text, options);
+  ASSERT_TRUE(r.value.IsClip());
+  EXPECT_EQ(r.value.clip->GetVideoInfo().num_frames, 24);
+  EXPECT_EQ(r.files.size(), 2u);
+  EXPECT_TRUE(r.value.clip->GetFrame(23, &env));
 }
 
 }  // namespace
