@@ -1,6 +1,7 @@
 #include "runtime/script/Evaluator.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 #include <exception>
 #include <fstream>
@@ -271,7 +272,8 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   }
 
   static bool IsIntrinsic(const std::string& name) {
-    return SameWord(name, "Import") || SameWord(name, "Default") || SameWord(name, "Defined");
+    return SameWord(name, "Import") || SameWord(name, "Default") || SameWord(name, "Defined") ||
+           SameWord(name, "String");
   }
 
   // A call; `method` is the clip before the dot in a chain.
@@ -292,11 +294,23 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   }
 
   // Default, Defined and Import belong to the language: they see undefined values and scopes.
+  // String is here because it is the language's own way of printing a value.
   Value Intrinsic(const Program& p, const Node& n, const std::string& name, const std::vector<Argument>& args) {
     const bool positional = std::all_of(args.begin(), args.end(), [](const Argument& a) { return a.name.empty(); });
     if (SameWord(name, "Defined") && positional && args.size() == 1) return Value::Bool(args[0].value.Defined());
     if (SameWord(name, "Default") && positional && args.size() == 2)
       return args[0].value.Defined() ? args[0].value : args[1].value;
+    if (SameWord(name, "String") && positional && args.size() == 1) {
+      const Value& v = args[0].value;
+      if (v.IsString()) return v;
+      if (v.IsBool()) return Value::String(v.boolean ? "true" : "false");
+      if (v.IsInteger()) return Value::String(std::to_string(v.AsInteger()));
+      if (v.kind == Value::Kind::Float) {
+        char text[400];  // %f of the largest double needs 317 characters
+        std::snprintf(text, sizeof text, "%f", v.floating);
+        return Value::String(text);
+      }
+    }
     if (SameWord(name, "Import") && positional && !args.empty() &&
         std::all_of(args.begin(), args.end(), [](const Argument& a) { return a.value.IsString(); })) {
       Value v;

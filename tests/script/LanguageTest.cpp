@@ -41,6 +41,8 @@ TEST_F(ScriptRun, OperatorsGroupAsTheHostGroupsThem) {
   EXPECT_EQ(IntOf("x = 3 > 2 ? 10 : 20\nx"), 10);
   EXPECT_EQ(IntOf("-7 % 2"), -1);
   EXPECT_EQ(IntOf("7 % -2"), 1);
+  EXPECT_EQ(Run("String(3.5) + String(true) + String(2147483647 + 1) + String(\"!\")").string,
+            "3.500000true2147483648!");
 }
 
 TEST_F(ScriptRun, LogicAndComparisonRefuseOtherTypesWithTheHostsMessages) {
