@@ -407,8 +407,17 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
 }  // namespace
 
 Result RunScript(Environment& env, const std::string& source, const RunOptions& options) {
-  const auto interpreter = std::make_shared<Interpreter>(env, options);
-  return interpreter->RunMain(source);
+  Result result;
+  std::exception_ptr failure;
+  RunWithLargeStack([&]() {
+    try {
+      result = std::make_shared<Interpreter>(env, options)->RunMain(source);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  if (failure) std::rethrow_exception(failure);
+  return result;
 }
 
 }  // namespace tintara::script
