@@ -326,10 +326,13 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
     if (StackNearlyFull(true)) TooDeep(p, where);
     const std::string& importer = p.file.empty() ? options_.path : p.file;
     const std::string path = !written.empty() && written[0] == '/' ? written : Folder(importer) + written;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Fail(p, "Import: couldn't open \"" + written + "\"", where);
     std::ostringstream text;
-    text << in.rdbuf();
+    {
+      // Closed before the file runs, so that imports nested deeply hold no files open.
+      std::ifstream in(path, std::ios::binary);
+      if (!in) Fail(p, "Import: couldn't open \"" + written + "\"", where);
+      text << in.rdbuf();
+    }
     const std::shared_ptr<const Program> program = Load(text.str(), path, path);
     Position last;
     return RunBlock(program, program->statements, &last);
