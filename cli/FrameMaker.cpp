@@ -41,10 +41,10 @@ void FrameMaker::Work() {
       });
       if (stop_ || next_to_make_ > last_) return;
       n = next_to_make_++;
-      made.bytes = SpareBuffer();
+      made.frame.bytes = SpareBuffer();
     }
     try {
-      make_(n, made.bytes);
+      make_(n, made.frame);
     } catch (...) {
       made.error = std::current_exception();
     }
@@ -63,21 +63,24 @@ std::vector<uint8_t> FrameMaker::SpareBuffer() {
   return bytes;
 }
 
-void FrameMaker::GiveBack(std::vector<uint8_t> bytes) {
+void FrameMaker::GiveBack(MadeFrame made) {
+  made.frame = PVideoFrame();
   std::lock_guard<std::mutex> lock(mutex_);
-  // Never more buffers than frames that can be in flight at once.
-  if (spare_.size() < static_cast<size_t>(window_) + 1) spare_.push_back(std::move(bytes));
+  // Never more buffers than frames that can be in flight at once; an empty one is not worth
+  // keeping.
+  if (made.bytes.capacity() > 0 && spare_.size() < static_cast<size_t>(window_) + 1)
+    spare_.push_back(std::move(made.bytes));
 }
 
-std::vector<uint8_t> FrameMaker::Take() {
+MadeFrame FrameMaker::Take() {
   Made made;
   if (workers_.empty()) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      made.bytes = SpareBuffer();
+      made.frame.bytes = SpareBuffer();
     }
-    make_(next_to_take_++, made.bytes);
-    return std::move(made.bytes);
+    make_(next_to_take_++, made.frame);
+    return std::move(made.frame);
   }
   {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -89,7 +92,7 @@ std::vector<uint8_t> FrameMaker::Take() {
   }
   changed_.notify_all();
   if (made.error) std::rethrow_exception(made.error);
-  return std::move(made.bytes);
+  return std::move(made.frame);
 }
 
 }  // namespace tintara::cli

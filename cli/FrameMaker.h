@@ -13,12 +13,22 @@
 #include <thread>
 #include <vector>
 
+#include "host/avisynth.h"
+
 namespace tintara::cli {
+
+// What the writer writes for one frame: `bytes`, then the rows of `frame` when it is set (a
+// file that holds a frame's rows as they are is written from the frame, not from a copy).
+struct MadeFrame {
+  std::vector<uint8_t> bytes;
+  PVideoFrame frame;
+};
 
 class FrameMaker {
  public:
-  // Fills `bytes` (a buffer given back earlier, or empty) with frame n, sizing it as needed.
-  using Make = std::function<void(int n, std::vector<uint8_t>& bytes)>;
+  // Fills `made` (its bytes a buffer given back earlier, or empty) for frame n, sizing the
+  // bytes as needed.
+  using Make = std::function<void(int n, MadeFrame& made)>;
 
   // Frames first..last; with one thread they are made by Take itself.
   FrameMaker(Make make, int first, int last, int threads);
@@ -27,13 +37,14 @@ class FrameMaker {
   FrameMaker& operator=(const FrameMaker&) = delete;
 
   // The next frame in order; rethrows what making it threw.
-  std::vector<uint8_t> Take();
-  // Gives a taken frame's buffer back for another frame.
-  void GiveBack(std::vector<uint8_t> bytes);
+  MadeFrame Take();
+  // Gives a taken frame back once written: the frame is released and its byte buffer goes to
+  // another frame.
+  void GiveBack(MadeFrame made);
 
  private:
   struct Made {
-    std::vector<uint8_t> bytes;
+    MadeFrame frame;
     std::exception_ptr error;
   };
   void Work();

@@ -1,6 +1,9 @@
 #include "cli/Output.h"
 
+#include <sys/uio.h>
+
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -50,6 +53,13 @@ class Sink {
   void Write(const void* data, size_t size) {
     if (size > 0 && std::fwrite(data, 1, size, file_) != size) WriteFailed(shown_);
   }
+  // A made frame's bytes, then its rows straight from the frame.
+  void Write(const MadeFrame& made, const VideoInfo& vi) {
+    Write(made.bytes.data(), made.bytes.size());
+    if (!made.frame) return;
+    io::FrameRuns(made.frame, vi, &runs_);
+    WriteRuns();
+  }
   void Close() {
     const int result = file_ == stdout ? std::fflush(file_) : std::fclose(file_);
     if (file_ != stdout) file_ = nullptr;
@@ -57,27 +67,57 @@ class Sink {
   }
 
  private:
+  // Past the stream's buffer, emptied first so that the order holds: writev sends the runs
+  // from where they lie, some hundreds at a time.
+  void WriteRuns() {
+    if (std::fflush(file_) != 0) WriteFailed(shown_);
+    size_t next = 0, done = 0;  // the first run not yet written, and its bytes already written
+    while (next < runs_.size()) {
+      pieces_.clear();
+      for (size_t i = next; i < runs_.size() && pieces_.size() < IOV_MAX; ++i) {
+        const size_t skip = i == next ? done : 0;
+        pieces_.push_back(iovec{const_cast<uint8_t*>(runs_[i].data) + skip, runs_[i].size - skip});
+      }
+      const ssize_t written = writev(fileno(file_), pieces_.data(), static_cast<int>(pieces_.size()));
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) {
+        if (written == 0) errno = EIO;
+        WriteFailed(shown_);
+      }
+      done += static_cast<size_t>(written);
+      while (next < runs_.size() && done >= runs_[next].size) done -= runs_[next++].size;
+    }
+  }
+
   std::string shown_;
   FILE* file_ = nullptr;
+  std::vector<io::ByteRun> runs_;
+  std::vector<iovec> pieces_;
 };
 
-// Frame n in the output's file format, into `bytes` (a buffer of an earlier frame, which has the
-// size already for Y4M and raw, so nothing is zeroed).
-void Encode(IScriptEnvironment* env, const PClip& clip, OutputKind kind, int n, std::vector<uint8_t>& bytes) {
+// Frame n as the output's file format holds it. A file that holds the frame's rows as they are
+// gets the frame itself, written from its memory; otherwise `made.bytes` (a buffer of an
+// earlier frame, which has the size already, so nothing is zeroed) takes the encoded frame.
+void Encode(IScriptEnvironment* env, const PClip& clip, OutputKind kind, int n, MadeFrame& made) {
   const VideoInfo& vi = clip->GetVideoInfo();
   const PVideoFrame frame = clip->GetFrame(n, env);
+  made.frame = PVideoFrame();
   switch (kind) {
     case OutputKind::Y4mStdout:
     case OutputKind::Y4mFile: {
       static const char kFrame[] = "FRAME\n";
-      bytes.resize(6 + io::FrameBytes(vi));
-      std::memcpy(bytes.data(), kFrame, 6);
-      io::StoreFrame(frame, vi, io::FileLayout::Y4m, bytes.data() + 6);
+      const bool rows = io::HoldsRows(vi, io::FileLayout::Y4m);
+      made.bytes.resize(rows ? 6 : 6 + io::FrameBytes(vi));
+      std::memcpy(made.bytes.data(), kFrame, 6);
+      if (rows)
+        made.frame = frame;
+      else
+        io::StoreFrame(frame, vi, io::FileLayout::Y4m, made.bytes.data() + 6);
       break;
     }
     case OutputKind::Raw:
-      bytes.resize(io::FrameBytes(vi));
-      io::StoreFrame(frame, vi, io::FileLayout::Raw, bytes.data());
+      made.bytes.clear();
+      made.frame = frame;
       break;
     case OutputKind::Png: {
       VideoInfo rgb = vi;
@@ -86,12 +126,12 @@ void Encode(IScriptEnvironment* env, const PClip& clip, OutputKind kind, int n, 
       std::vector<uint8_t> bgr(static_cast<size_t>(vi.width) * vi.height * 3);
       io::StoreBgr(picture, rgb, bgr.data());
       std::string why;
-      if (!io::EncodePng(bgr.data(), vi.width, vi.height, &bytes, &why))
+      if (!io::EncodePng(bgr.data(), vi.width, vi.height, &made.bytes, &why))
         throw std::runtime_error("tintara: cannot encode frame " + std::to_string(n) + " as PNG: " + why);
       break;
     }
     case OutputKind::None:
-      bytes.clear();
+      made.bytes.clear();
       break;
   }
 }
@@ -128,24 +168,24 @@ int WriteClip(Environment* env, const PClip& clip, const WriteRun& run) {
   Progress progress(run.progress, run.length_known ? run.last - run.first + 1 : 0);
   int written = 0;
   try {
-    FrameMaker maker([&](int n, std::vector<uint8_t>& bytes) { Encode(env, clip, run.kind, n, bytes); }, run.first,
-                     run.last, run.threads);
+    FrameMaker maker([&](int n, MadeFrame& made) { Encode(env, clip, run.kind, n, made); }, run.first, run.last,
+                     run.threads);
     for (int n = run.first; n <= run.last; ++n) {
-      std::vector<uint8_t> bytes;
+      MadeFrame made;
       try {
-        bytes = maker.Take();
+        made = maker.Take();
       } catch (const io::EndOfStream&) {
         break;  // the input stream ended: so does the output
       }
       if (png) {
         Sink picture(names.For(n), env->Inputs());
-        picture.Write(bytes.data(), bytes.size());
+        picture.Write(made.bytes.data(), made.bytes.size());
         picture.Close();
       } else {
         if (!sink) open();
-        sink->Write(bytes.data(), bytes.size());
+        sink->Write(made, clip->GetVideoInfo());
       }
-      maker.GiveBack(std::move(bytes));
+      maker.GiveBack(std::move(made));
       progress.Update(++written);
     }
   } catch (...) {

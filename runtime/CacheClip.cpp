@@ -14,9 +14,19 @@ const char kLengthUnknownMessage[] =
 
 bool LengthUnknown(const PClip& clip) { return clip && clip->SetCacheHints(kCacheGetLengthUnknown, 0) == 1; }
 
+namespace {
+// Moves the element at `i` to the front, keeping the order of those before it.
+template <typename T>
+void ToFront(std::vector<T>& items, size_t i) {
+  std::rotate(items.begin(), items.begin() + static_cast<long>(i), items.begin() + static_cast<long>(i) + 1);
+}
+}  // namespace
+
 CacheClip::CacheClip(const PClip& child, int capacity, bool length_unknown)
     : child_(child), vi_(child->GetVideoInfo()), capacity_(std::max(0, capacity)), length_unknown_(length_unknown) {
   child_->SetCacheHints(0, 0);
+  kept_.reserve(static_cast<size_t>(capacity_) + 1);
+  missed_.reserve(static_cast<size_t>(capacity_) + 1);
 }
 
 CacheClip::~CacheClip() {
@@ -44,25 +54,43 @@ PVideoFrame CacheClip::GetFrame(int n, IScriptEnvironment* env) {
   n = std::max(0, std::min(n, vi_.num_frames - 1));
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (auto it = recent_.begin(); it != recent_.end(); ++it) {
-      if (it->first != n) continue;
-      recent_.splice(recent_.begin(), recent_, it);
-      return recent_.front().second;
+    for (size_t i = 0; i < kept_.size(); ++i) {
+      if (kept_[i].n != n) continue;
+      ToFront(kept_, i);
+      return kept_.front().frame;
+    }
+    // Frames recently missed, as many as the cache may keep: had it kept one more, a request
+    // found among them would have been a hit.
+    const auto seen = std::find(missed_.begin(), missed_.end(), n);
+    if (seen != missed_.end()) {
+      ToFront(missed_, static_cast<size_t>(seen - missed_.begin()));
+      if (keeps_ < capacity_) ++keeps_;
+    } else if (capacity_ > 0) {
+      if (static_cast<int>(missed_.size()) == capacity_) missed_.pop_back();
+      missed_.insert(missed_.begin(), n);
     }
   }
   // Made outside the lock so that other frames can be made at the same time; two threads
   // asking for the same frame may both make it, which costs time but not correctness.
   PVideoFrame frame = child_->GetFrame(n, env);
-  if (capacity_ > 0 && frame) {
+  if (frame) {
     std::lock_guard<std::mutex> lock(mutex_);
-    bool present = false;
-    for (const auto& entry : recent_) present = present || entry.first == n;
-    if (!present) {
-      recent_.emplace_front(n, frame);
-      if (static_cast<int>(recent_.size()) > capacity_) recent_.pop_back();
-    }
+    Keep(n, frame);
   }
   return frame;
+}
+
+void CacheClip::Keep(int n, const PVideoFrame& frame) {
+  if (keeps_ == 0) return;
+  for (const Kept& k : kept_)
+    if (k.n == n) return;  // another thread made it meanwhile
+  kept_.insert(kept_.begin(), Kept{n, frame});
+  if (static_cast<int>(kept_.size()) > keeps_) kept_.pop_back();
+}
+
+int CacheClip::Keeps() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return keeps_;
 }
 
 bool CacheClip::GetParity(int n) { return child_->GetParity(std::max(0, std::min(n, vi_.num_frames - 1))); }

@@ -1,12 +1,19 @@
 // The clip every function result is wrapped in: frame numbers are clamped into the clip's
-// range, as real hosts do, and the last few frames are kept so that a clip used twice in a
-// script is not computed twice. A cached frame is shared, so a filter that writes into a frame
-// it fetched without MakeWritable fails here as it would in AviSynth+.
+// range, as real hosts do, and frames asked for more than once are kept so that a clip used
+// twice in a script is not computed twice.
+//
+// The cache starts empty and grows only when a request shows it should: a clip read once per
+// frame, in order, by a single filter never gets a frame back, and keeping its frames would
+// only hold memory and leave each frame shared, so that the next filter's MakeWritable had to
+// copy it. A request for a frame that was asked for recently and is not kept (a second reader,
+// or a reader on another thread a frame behind) means one more kept frame would have saved
+// making it again, so the cache keeps one more, up to `capacity`. A kept frame is shared, so a
+// filter that writes into a frame it fetched without MakeWritable fails here as it would in
+// AviSynth+.
 #pragma once
 
-#include <list>
 #include <mutex>
-#include <utility>
+#include <vector>
 
 #include "host/avisynth.h"
 
@@ -33,14 +40,24 @@ class CacheClip : public IClip {
   const VideoInfo& GetVideoInfo() override { return vi_; }
 
   const PClip& Child() const { return child_; }
+  // How many frames the cache keeps at present.
+  int Keeps();
 
  private:
+  struct Kept {
+    int n;
+    PVideoFrame frame;
+  };
+  void Keep(int n, const PVideoFrame& frame);  // called with the mutex held
+
   PClip child_;
   VideoInfo vi_;
   const int capacity_;
   const bool length_unknown_;
   std::mutex mutex_;
-  std::list<std::pair<int, PVideoFrame>> recent_;  // most recent first
+  int keeps_ = 0;
+  std::vector<Kept> kept_;   // most recent first, at most keeps_
+  std::vector<int> missed_;  // frames recently asked for and not kept, most recent first
 };
 
 }  // namespace tintara

@@ -25,7 +25,7 @@ class Environment : public IScriptEnvironment {
   struct Options {
     bool poison = false;          // fill new frames with a pattern (tests)
     uint8_t poison_value = 0xA5;
-    int cache_frames = 4;         // frames each clip keeps
+    int cache_frames = 4;         // the most frames a clip keeps (it keeps what requests show it needs)
     int stream_frames = 8;        // frames a source read from a stream keeps for late requests
   };
 

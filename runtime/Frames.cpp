@@ -12,6 +12,11 @@ constexpr int kMinimumAlign = 64;
 constexpr size_t kSpareBuffers = 16;
 
 int64_t RoundUp(int64_t value, int64_t unit) { return (value + unit - 1) / unit * unit; }
+
+// What a message calls a frame of that size (made only when there is a message to give).
+std::string Describe(const VideoInfo& vi) {
+  return "a frame of " + std::to_string(vi.width) + "x" + std::to_string(vi.height);
+}
 }  // namespace
 
 class FramePool::Buffer : public VideoFrameBuffer {
@@ -201,12 +206,17 @@ PVideoFrame FramePool::New(const VideoInfo& vi, int align, std::string* error) {
   // INT_MIN too). Only a power of two can align a pointer; anything else gets the default.
   int64_t unit = std::max<int64_t>(kMinimumAlign, std::llabs(int64_t{align}));
   if (unit & (unit - 1)) unit = kMinimumAlign;
-  const std::string what = "a frame of " + std::to_string(vi.width) + "x" + std::to_string(vi.height);
-  return Make(GeometryOf(vi), vi.pixel_type, unit, vi.pixel_type == VideoInfo::CS_YV12, what, error);
+  PVideoFrame frame;
+  switch (Make(GeometryOf(vi), vi.pixel_type, unit, vi.pixel_type == VideoInfo::CS_YV12, &frame)) {
+    case Made::Yes: break;
+    case Made::TooLarge: *error = "NewVideoFrame: " + Describe(vi) + " is too large"; break;
+    case Made::OutOfMemory: *error = "NewVideoFrame: out of memory for " + Describe(vi); break;
+  }
+  return frame;
 }
 
-PVideoFrame FramePool::Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first,
-                            const std::string& what, std::string* error) {
+FramePool::Made FramePool::Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first,
+                                PVideoFrame* made) {
   std::lock_guard<std::mutex> lock(mutex_);
   const int64_t pitch = RoundUp(g.row_size, unit);
   int64_t pitchUV = 0;
@@ -216,17 +226,11 @@ PVideoFrame FramePool::Make(const PlaneGeometry& g, int pixel_type, int64_t unit
   const int64_t first = RoundUp(luma, unit);
   const int64_t second = first + chroma;
   // A large alignment can push sizes that pass the format check past what the frame's ints hold.
-  if (second + chroma > INT_MAX) {
-    *error = "NewVideoFrame: " + what + " is too large";
-    return PVideoFrame();
-  }
+  if (second + chroma > INT_MAX) return Made::TooLarge;
   const int size = static_cast<int>(second + chroma);
 
   Buffer* buffer = AcquireBuffer(static_cast<size_t>(size), static_cast<size_t>(unit));
-  if (!buffer) {
-    *error = "NewVideoFrame: out of memory for " + what;
-    return PVideoFrame();
-  }
+  if (!buffer) return Made::OutOfMemory;
   buffer->Prepare(size);
   if (options_.poison) std::memset(buffer->Data(), options_.poison_value, buffer->capacity);
 
@@ -239,7 +243,8 @@ PVideoFrame FramePool::Make(const PlaneGeometry& g, int pixel_type, int64_t unit
     frame->Layout(0, static_cast<int>(pitch), g.row_size, g.height, 0, 0, 0, 0, 0);
   }
   frames_.push_back(frame);
-  return PVideoFrame(frame);
+  *made = PVideoFrame(frame);
+  return Made::Yes;
 }
 
 PVideoFrame FramePool::Copy(const PVideoFrame& source) {
@@ -254,9 +259,8 @@ PVideoFrame FramePool::Copy(const PVideoFrame& source) {
     g.row_sizeUV = source->GetRowSize(PLANAR_U);
     g.heightUV = source->GetHeight(PLANAR_U);
   }
-  std::string error;
-  PVideoFrame copy = Make(g, src->pixel_type, kMinimumAlign, true, "a copy", &error);
-  if (!copy) return copy;
+  PVideoFrame copy;
+  if (Make(g, src->pixel_type, kMinimumAlign, true, &copy) != Made::Yes) return copy;
   for (int plane : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
     const int rows = source->GetHeight(plane), bytes = source->GetRowSize(plane);
     if (plane != PLANAR_Y && source->GetPitch(plane) == 0) break;

@@ -62,9 +62,9 @@ class FramePool {
 
   Buffer* AcquireBuffer(size_t size, size_t alignment);
   static bool Fits(const Buffer* b, size_t size, size_t alignment);
-  // A new writable frame of that geometry, every plane and pitch aligned to `unit`.
-  PVideoFrame Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first,
-                   const std::string& what, std::string* error);
+  enum class Made { Yes, TooLarge, OutOfMemory };
+  // A new writable frame of that geometry into `made`, every plane and pitch aligned to `unit`.
+  Made Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first, PVideoFrame* made);
   void Sweep();
 
   std::mutex mutex_;

@@ -28,33 +28,59 @@ size_t FrameBytes(const VideoInfo& vi) {
   return static_cast<size_t>(vi.BytesFromPixels(vi.width)) * h;
 }
 
-void StoreFrame(const PVideoFrame& frame, const VideoInfo& vi, FileLayout layout, uint8_t* out) {
+bool HoldsRows(const VideoInfo& vi, FileLayout layout) { return !(vi.IsYUY2() && layout == FileLayout::Y4m); }
+
+namespace {
+
+// Calls `row(pointer, bytes)` for every row a file holding the frame's rows holds, in file order.
+template <typename Row>
+void ForEachFileRow(const PVideoFrame& frame, const VideoInfo& vi, const Row& row) {
   const int w = vi.width, h = vi.height;
   if (Planar(vi)) {
     for (int plane : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
       const int rows = plane == PLANAR_Y ? h : h / 2, bytes = plane == PLANAR_Y ? w : w / 2;
-      for (int y = 0; y < rows; ++y, out += bytes) std::memcpy(out, ReadRow(frame, plane, y), static_cast<size_t>(bytes));
-    }
-    return;
-  }
-  if (vi.IsYUY2() && layout == FileLayout::Y4m) {
-    uint8_t* luma = out;
-    uint8_t* u = out + static_cast<size_t>(w) * h;
-    uint8_t* v = u + static_cast<size_t>(w / 2) * h;
-    for (int y = 0; y < h; ++y) {
-      const BYTE* row = ReadRow(frame, PLANAR_Y, y);
-      for (int cx = 0; cx < w / 2; ++cx, row += 4) {
-        *luma++ = row[0];
-        *u++ = row[1];
-        *luma++ = row[2];
-        *v++ = row[3];
-      }
+      for (int y = 0; y < rows; ++y) row(ReadRow(frame, plane, y), static_cast<size_t>(bytes));
     }
     return;
   }
   const int bytes = vi.BytesFromPixels(w);
-  for (int y = 0; y < h; ++y, out += bytes)
-    std::memcpy(out, ReadRow(frame, PLANAR_Y, MemoryRow(vi, y)), static_cast<size_t>(bytes));
+  for (int y = 0; y < h; ++y) row(ReadRow(frame, PLANAR_Y, MemoryRow(vi, y)), static_cast<size_t>(bytes));
+}
+
+}  // namespace
+
+void FrameRuns(const PVideoFrame& frame, const VideoInfo& vi, std::vector<ByteRun>* runs) {
+  runs->clear();
+  ForEachFileRow(frame, vi, [runs](const BYTE* row, size_t bytes) {
+    if (!runs->empty() && runs->back().data + runs->back().size == row)
+      runs->back().size += bytes;
+    else
+      runs->push_back(ByteRun{row, bytes});
+  });
+}
+
+void StoreFrame(const PVideoFrame& frame, const VideoInfo& vi, FileLayout layout, uint8_t* out) {
+  if (HoldsRows(vi, layout)) {
+    ForEachFileRow(frame, vi, [&out](const BYTE* row, size_t bytes) {
+      std::memcpy(out, row, bytes);
+      out += bytes;
+    });
+    return;
+  }
+  // YUY2 in Y4M: planar 4:2:2, Y then U then V.
+  const int w = vi.width, h = vi.height;
+  uint8_t* luma = out;
+  uint8_t* u = out + static_cast<size_t>(w) * h;
+  uint8_t* v = u + static_cast<size_t>(w / 2) * h;
+  for (int y = 0; y < h; ++y) {
+    const BYTE* row = ReadRow(frame, PLANAR_Y, y);
+    for (int cx = 0; cx < w / 2; ++cx, row += 4) {
+      *luma++ = row[0];
+      *u++ = row[1];
+      *luma++ = row[2];
+      *v++ = row[3];
+    }
+  }
 }
 
 void LoadFrame(const uint8_t* in, const VideoInfo& vi, FileLayout layout, const PVideoFrame& frame) {

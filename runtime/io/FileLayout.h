@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "host/avisynth.h"
 
@@ -16,6 +17,18 @@ enum class FileLayout { Raw, Y4m };
 // Bytes of one frame (the same for both layouts).
 size_t FrameBytes(const VideoInfo& vi);
 
+// A run of bytes in memory.
+struct ByteRun {
+  const uint8_t* data;
+  size_t size;
+};
+
+// Whether the file holds the frame's rows as they are (every layout but YUY2 in Y4M, which
+// takes the samples apart), so that a writer can send them from the frame without a copy.
+bool HoldsRows(const VideoInfo& vi, FileLayout layout);
+// The frame's bytes in the file layout as runs of the frame's memory, in file order, rows that
+// follow each other in memory joined into one run. Only for a layout that HoldsRows.
+void FrameRuns(const PVideoFrame& frame, const VideoInfo& vi, std::vector<ByteRun>* runs);
 // Writes a frame's bytes in the file layout into `out` (FrameBytes long).
 void StoreFrame(const PVideoFrame& frame, const VideoInfo& vi, FileLayout layout, uint8_t* out);
 // Fills a writable frame from `in` (FrameBytes long).
