@@ -1,5 +1,6 @@
 #include "runtime/builtins/ColorConvert.h"
 
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 #include <vector>
