@@ -139,28 +139,34 @@ void RgbRowToYuy2(const BYTE* in, BYTE* out, int w, int* luma) {
 }
 
 // The odd pixel of a pair blends its chroma with the next pair's; the row's last pair has none
-// to blend with.
+// to blend with. N pairs from `in`, whose pair N (the next one) is read for its chroma.
+template <int Bytes>
+inline void PutYuy2Rgb(BYTE* __restrict o, int y, int su, int sv, const Coefficients& k) {
+  const int l = (y - 16) * k.cy + 8192;
+  o[0] = Clamp((l + su * k.cbu) >> 14);
+  o[1] = Clamp((l - su * k.cgu - sv * k.cgv) >> 14);
+  o[2] = Clamp((l + sv * k.crv) >> 14);
+  if (Bytes == 4) o[3] = 255;
+}
+
+template <int Bytes, int N>
+inline void Yuy2SpanToRgb(const BYTE* __restrict in, BYTE* __restrict out, const Coefficients k) {
+  for (int q = 0; q < N; ++q) {
+    const BYTE* p = in + 4 * q;
+    const int u = p[1] - 128, v = p[3] - 128, nu = p[5] - 128, nv = p[7] - 128;
+    PutYuy2Rgb<Bytes>(out + 2 * q * Bytes, p[0], 2 * u, 2 * v, k);
+    PutYuy2Rgb<Bytes>(out + (2 * q + 1) * Bytes, p[2], u + nu, v + nv, k);
+  }
+}
+
 template <int Bytes>
 void Yuy2RowToRgb(const BYTE* in, BYTE* out, int w) {
   const Coefficients k = K();
-  const auto put = [&k](BYTE* o, int y, int su, int sv) {
-    const int l = (y - 16) * k.cy + 8192;
-    o[0] = Clamp((l + su * k.cbu) >> 14);
-    o[1] = Clamp((l - su * k.cgu - sv * k.cgv) >> 14);
-    o[2] = Clamp((l + sv * k.crv) >> 14);
-    if (Bytes == 4) o[3] = 255;
-  };
-  const auto pair = [&](int q, int next) {
-    const BYTE* p = in + 4 * q;
-    const int u = p[1] - 128, v = p[3] - 128, nu = in[4 * next + 1] - 128, nv = in[4 * next + 3] - 128;
-    put(out + 2 * q * Bytes, p[0], 2 * u, 2 * v);
-    put(out + (2 * q + 1) * Bytes, p[2], u + nu, v + nv);
-  };
-  const int pairs = w / 2;
-  InBlocks(0, pairs - 1, [&](int q0, auto n) {
-    for (int q = q0; q < q0 + decltype(n)::value; ++q) pair(q, q + 1);
-  });
-  pair(pairs - 1, pairs - 1);
+  const int last = w / 2 - 1;
+  InBlocks(0, last, [&](int q, auto n) { Yuy2SpanToRgb<Bytes, decltype(n)::value>(in + 4 * q, out + 2 * q * Bytes, k); });
+  const BYTE* p = in + 4 * last;
+  PutYuy2Rgb<Bytes>(out + 2 * last * Bytes, p[0], 2 * (p[1] - 128), 2 * (p[3] - 128), k);
+  PutYuy2Rgb<Bytes>(out + (2 * last + 1) * Bytes, p[2], 2 * (p[1] - 128), 2 * (p[3] - 128), k);
 }
 
 template <int Bytes, int N>
