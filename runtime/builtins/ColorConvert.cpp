@@ -1,5 +1,6 @@
 #include "runtime/builtins/ColorConvert.h"
 
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 #include <vector>
@@ -81,21 +82,33 @@ inline BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : 
 template <typename Span>
 inline void InBlocks(int begin, int end, const Span& span) {
   int x = begin;
-  for (; x + 32 <= end; x += 32) span(x, std::integral_constant<int, 32>());
+  for (; x + 64 <= end; x += 64) span(x, std::integral_constant<int, 64>());
   for (; x < end; ++x) span(x, std::integral_constant<int, 1>());
+}
+
+// N pixels; the pointers are restrict so that the vector loop needs no overlap checks.
+template <int Bytes, int N>
+inline void RgbSpanToYuv444(const BYTE* __restrict in, BYTE* __restrict y, BYTE* __restrict u, BYTE* __restrict v,
+                            const Coefficients k) {
+  for (int x = 0; x < N; ++x) {
+    int b, g, r;
+    if (Bytes == 4) {  // one 32-bit load per pixel keeps the loop in plain vector lanes
+      uint32_t p;
+      std::memcpy(&p, in + 4 * x, 4);
+      b = p & 255, g = (p >> 8) & 255, r = (p >> 16) & 255;
+    } else {
+      b = in[x * Bytes], g = in[x * Bytes + 1], r = in[x * Bytes + 2];
+    }
+    y[x] = Clamp(16 + ((k.yb * b + k.yg * g + k.yr * r + 16384) >> 15));
+    u[x] = Clamp(128 + ((k.ub * b + k.ug * g + k.ur * r + 16384) >> 15));
+    v[x] = Clamp(128 + ((k.vb * b + k.vg * g + k.vr * r + 16384) >> 15));
+  }
 }
 
 template <int Bytes>
 void RgbRowToYuv444(const BYTE* in, BYTE* y, BYTE* u, BYTE* v, int w) {
   const Coefficients k = K();
-  InBlocks(0, w, [&](int x0, auto n) {
-    for (int x = x0; x < x0 + decltype(n)::value; ++x) {
-      const int b = in[x * Bytes], g = in[x * Bytes + 1], r = in[x * Bytes + 2];
-      y[x] = Clamp(16 + ((k.yb * b + k.yg * g + k.yr * r + 16384) >> 15));
-      u[x] = Clamp(128 + ((k.ub * b + k.ug * g + k.ur * r + 16384) >> 15));
-      v[x] = Clamp(128 + ((k.vb * b + k.vg * g + k.vr * r + 16384) >> 15));
-    }
-  });
+  InBlocks(0, w, [&](int x, auto n) { RgbSpanToYuv444<Bytes, decltype(n)::value>(in + x * Bytes, y + x, u + x, v + x, k); });
 }
 
 // Each pair's chroma comes from a 1-2-1 window of pixels centred on its even pixel, the first
@@ -126,43 +139,53 @@ void RgbRowToYuy2(const BYTE* in, BYTE* out, int w, int* luma) {
 }
 
 // The odd pixel of a pair blends its chroma with the next pair's; the row's last pair has none
-// to blend with.
+// to blend with. N pairs from `in`, whose pair N (the next one) is read for its chroma.
+template <int Bytes>
+inline void PutYuy2Rgb(BYTE* __restrict o, int y, int su, int sv, const Coefficients& k) {
+  const int l = (y - 16) * k.cy + 8192;
+  o[0] = Clamp((l + su * k.cbu) >> 14);
+  o[1] = Clamp((l - su * k.cgu - sv * k.cgv) >> 14);
+  o[2] = Clamp((l + sv * k.crv) >> 14);
+  if (Bytes == 4) o[3] = 255;
+}
+
+template <int Bytes, int N>
+inline void Yuy2SpanToRgb(const BYTE* __restrict in, BYTE* __restrict out, const Coefficients k) {
+  for (int q = 0; q < N; ++q) {
+    const BYTE* p = in + 4 * q;
+    const int u = p[1] - 128, v = p[3] - 128, nu = p[5] - 128, nv = p[7] - 128;
+    PutYuy2Rgb<Bytes>(out + 2 * q * Bytes, p[0], 2 * u, 2 * v, k);
+    PutYuy2Rgb<Bytes>(out + (2 * q + 1) * Bytes, p[2], u + nu, v + nv, k);
+  }
+}
+
 template <int Bytes>
 void Yuy2RowToRgb(const BYTE* in, BYTE* out, int w) {
   const Coefficients k = K();
-  const auto put = [&k](BYTE* o, int y, int su, int sv) {
-    const int l = (y - 16) * k.cy + 8192;
-    o[0] = Clamp((l + su * k.cbu) >> 14);
-    o[1] = Clamp((l - su * k.cgu - sv * k.cgv) >> 14);
-    o[2] = Clamp((l + sv * k.crv) >> 14);
+  const int last = w / 2 - 1;
+  InBlocks(0, last, [&](int q, auto n) { Yuy2SpanToRgb<Bytes, decltype(n)::value>(in + 4 * q, out + 2 * q * Bytes, k); });
+  const BYTE* p = in + 4 * last;
+  PutYuy2Rgb<Bytes>(out + 2 * last * Bytes, p[0], 2 * (p[1] - 128), 2 * (p[3] - 128), k);
+  PutYuy2Rgb<Bytes>(out + (2 * last + 1) * Bytes, p[2], 2 * (p[1] - 128), 2 * (p[3] - 128), k);
+}
+
+template <int Bytes, int N>
+inline void Yuv444SpanToRgb(const BYTE* __restrict y, const BYTE* __restrict u, const BYTE* __restrict v,
+                            BYTE* __restrict out, const Coefficients k) {
+  for (int x = 0; x < N; ++x) {
+    const int l = k.y * (y[x] - 16) + 4096, cu = u[x] - 128, cv = v[x] - 128;
+    BYTE* o = out + x * Bytes;
+    o[0] = Clamp((l + k.bu * cu) >> 13);
+    o[1] = Clamp((l + k.gu * cu + k.gv * cv) >> 13);
+    o[2] = Clamp((l + k.rv * cv) >> 13);
     if (Bytes == 4) o[3] = 255;
-  };
-  const auto pair = [&](int q, int next) {
-    const BYTE* p = in + 4 * q;
-    const int u = p[1] - 128, v = p[3] - 128, nu = in[4 * next + 1] - 128, nv = in[4 * next + 3] - 128;
-    put(out + 2 * q * Bytes, p[0], 2 * u, 2 * v);
-    put(out + (2 * q + 1) * Bytes, p[2], u + nu, v + nv);
-  };
-  const int pairs = w / 2;
-  InBlocks(0, pairs - 1, [&](int q0, auto n) {
-    for (int q = q0; q < q0 + decltype(n)::value; ++q) pair(q, q + 1);
-  });
-  pair(pairs - 1, pairs - 1);
+  }
 }
 
 template <int Bytes>
 void Yuv444RowToRgb(const BYTE* y, const BYTE* u, const BYTE* v, BYTE* out, int w) {
   const Coefficients k = K();
-  InBlocks(0, w, [&](int x0, auto n) {
-    for (int x = x0; x < x0 + decltype(n)::value; ++x) {
-      const int l = k.y * (y[x] - 16) + 4096, cu = u[x] - 128, cv = v[x] - 128;
-      BYTE* o = out + x * Bytes;
-      o[0] = Clamp((l + k.bu * cu) >> 13);
-      o[1] = Clamp((l + k.gu * cu + k.gv * cv) >> 13);
-      o[2] = Clamp((l + k.rv * cv) >> 13);
-      if (Bytes == 4) o[3] = 255;
-    }
-  });
+  InBlocks(0, w, [&](int x, auto n) { Yuv444SpanToRgb<Bytes, decltype(n)::value>(y + x, u + x, v + x, out + x * Bytes, k); });
 }
 
 // About 3/4 of `cur` and 1/4 of `other`, in two rounded halvings.
