@@ -61,7 +61,8 @@ class Environment : public IScriptEnvironment {
   // Loading the same file twice does nothing the second time.
   std::string LoadPlugin(const std::string& path);
 
-  // Wraps a clip so that frame numbers are clamped and recent frames are cached.
+  // Wraps a clip so that frame numbers are clamped and recent frames are cached (a
+  // RenumberingClip is left as it is: its child clamps).
   PClip Cached(const PClip& clip);
 
   // Script variables (also what GetVar/SetVar see): those of the innermost context (the script's
