@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <sstream>
+#include <unordered_set>
 
 #include "runtime/script/Operators.h"
 #include "runtime/script/Parser.h"
@@ -148,9 +149,9 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
     if (global) env_.SetGlobalVariable(name, v);
     else env_.SetVariable(name, v);
     if (depth_ > 0) return;
-    const bool known = std::any_of(assigned_.begin(), assigned_.end(),
-                                   [&](const std::string& seen) { return SameWord(seen, name); });
-    if (!known) assigned_.push_back(name);
+    std::string key = name;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (assigned_keys_.insert(std::move(key)).second) assigned_.push_back(name);
   }
 
   [[noreturn]] static void Fail(const Program& p, const std::string& why, Position where) {
@@ -404,6 +405,7 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   std::vector<std::string> files_;
   std::vector<Slider> sliders_;
   std::vector<std::string> assigned_;  // top-level variables in order of first assignment
+  std::unordered_set<std::string> assigned_keys_;  // the same in lower case
   int depth_ = 0;                      // script functions running
 };
 
