@@ -1,0 +1,391 @@
+#include "cli/serve/Server.h"
+
+#include <httplib.h>
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "cli/serve/PageFiles.h"
+#include "cli/serve/SeedPreview.h"
+#include "cli/serve/WriteBack.h"
+#include "runtime/builtins/Formats.h"
+#include "runtime/script/Syntax.h"
+
+namespace tintara::serve {
+
+using nlohmann::json;
+
+namespace {
+
+constexpr size_t kMaxBody = 64 * 1024;
+// A seed region's runs are sent only up to this many (a ragged region may have a run per pixel).
+constexpr size_t kMaxRunValues = 3 * 200000;
+
+void Refuse(httplib::Response& res, int status, const std::string& message) {
+  res.status = status;
+  res.set_content(json{{"error", message}}.dump(), "application/json");
+}
+
+// A whole number 0..limit written with digits only; false for anything else.
+bool ParseIndex(const std::string& text, int limit, int* out) {
+  if (text.empty() || text.size() > 9) return false;
+  int v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v > limit) return false;
+  *out = v;
+  return true;
+}
+
+bool IsNumericHost(const std::string& name) {
+  if (name.size() > 2 && name.front() == '[' && name.back() == ']') return true;  // IPv6 literal
+  if (name.empty()) return false;
+  for (char c : name)
+    if (!(c == '.' || (c >= '0' && c <= '9'))) return false;
+  return true;
+}
+
+json FailureJson(const Failure& f) {
+  return {{"message", f.message}, {"file", f.file}, {"line", f.line}, {"column", f.column}, {"text", f.line_text}};
+}
+
+}  // namespace
+
+Server::Server(ServeOptions options) : options_(std::move(options)), http_(std::make_unique<httplib::Server>()) {}
+
+Server::~Server() {
+  Stop();
+  if (watcher_.joinable()) watcher_.join();
+}
+
+int Server::Start(std::string* why) {
+  Reload();
+  Routes();
+  port_ = options_.port == 0 ? http_->bind_to_any_port(options_.listen)
+                             : (http_->bind_to_port(options_.listen, options_.port) ? options_.port : -1);
+  if (port_ < 0) {
+    *why = "cannot listen on " + options_.listen + " port " + std::to_string(options_.port) +
+           " (in use, or not an address of this machine)";
+    return -1;
+  }
+  watcher_ = std::thread([this] {
+    while (!stopping_) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      if (!stopping_) ReloadIfChanged();
+    }
+  });
+  return port_;
+}
+
+void Server::Run() { http_->listen_after_bind(); }
+
+void Server::Stop() {
+  stopping_ = true;
+  http_->stop();
+}
+
+Server::Current Server::Now() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return current_;
+}
+
+void Server::Reload() {
+  std::lock_guard<std::mutex> running(reload_mutex_);
+  std::map<std::string, double> overrides;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    overrides = overrides_;
+  }
+  std::shared_ptr<const Session> run = Session::Run(options_.script, options_.module, overrides);
+  std::lock_guard<std::mutex> lock(mutex_);
+  current_.last = run;
+  if (!run->Failed()) {
+    current_.good = run;
+    current_.frames = std::make_shared<FrameStore>();
+  }
+  ++current_.generation;
+}
+
+void Server::ReloadIfChanged() {
+  const std::shared_ptr<const Session> last = Now().last;
+  if (!last) return;
+  for (const ReadFile& f : last->Files()) {
+    std::string now;
+    if (!ReadWholeFile(f.path, &now) || now != f.content) {
+      Reload();
+      return;
+    }
+  }
+}
+
+bool Server::HostAllowed(const std::string& host) const {
+  std::string name = host;
+  const size_t colon = name.rfind(':');
+  if (colon != std::string::npos && name.find(']', colon) == std::string::npos) {
+    if (name.substr(colon + 1) != std::to_string(port_)) return false;
+    name.erase(colon);
+  }
+  return name == "localhost" || name == options_.listen || IsNumericHost(name);
+}
+
+void Server::Routes() {
+  http_->set_payload_max_length(kMaxBody);
+  http_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    if (HostAllowed(req.get_header_value("Host"))) return httplib::Server::HandlerResponse::Unhandled;
+    Refuse(res, 403, "this server answers only requests addressed to " + options_.listen + " or localhost");
+    return httplib::Server::HandlerResponse::Handled;
+  });
+  for (const PageFile& file : PageFiles()) {
+    const std::string path = file.name == "index.html" ? "/" : "/" + file.name;
+    http_->Get(path, [file](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Cache-Control", "no-store");
+      res.set_content(reinterpret_cast<const char*>(file.data), file.size, file.type);
+    });
+  }
+  http_->Get("/api/state", [this](const httplib::Request& q, httplib::Response& s) { State(q, s); });
+  http_->Get("/api/frame", [this](const httplib::Request& q, httplib::Response& s) { Frame(q, s); });
+  http_->Get("/api/pixel", [this](const httplib::Request& q, httplib::Response& s) { Pixel(q, s); });
+  http_->Get("/api/seed", [this](const httplib::Request& q, httplib::Response& s) { Seed(q, s); });
+  http_->Post("/api/sliders", [this](const httplib::Request& q, httplib::Response& s) { SetSliders(q, s); });
+  http_->Post("/api/save", [this](const httplib::Request& q, httplib::Response& s) { Save(q, s); });
+  http_->set_error_handler([](const httplib::Request& req, httplib::Response& res) {
+    if (res.body.empty()) {
+      const std::string message = res.status == 404 ? "nothing is served at " + req.path
+                                  : res.status == 413 ? "the request is too large"
+                                                      : "bad request";
+      res.set_content(json{{"error", message}}.dump(), "application/json");
+    }
+  });
+  http_->set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr error) {
+    std::string message = "the request failed";
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+      message = e.what();
+    } catch (...) {
+    }
+    Refuse(res, 500, message);
+  });
+}
+
+std::string Server::StateJson(const Current& now, const std::string& message) {
+  json state;
+  state["generation"] = now.generation;
+  state["script"] = options_.script;
+  state["error"] = now.last && now.last->Failed() ? FailureJson(now.last->Error()) : json(nullptr);
+  state["clips"] = json::array();
+  state["sliders"] = json::array();
+  if (!message.empty()) state["message"] = message;
+  if (!now.good) return state.dump();
+  for (const NamedClip& c : now.good->Clips()) {
+    const VideoInfo& vi = c.clip->GetVideoInfo();
+    state["clips"].push_back({{"name", c.name},
+                              {"width", vi.width},
+                              {"height", vi.height},
+                              {"frames", vi.num_frames},
+                              {"pixel_type", PixelTypeName(vi.pixel_type)},
+                              {"fps_numerator", vi.fps_numerator},
+                              {"fps_denominator", vi.fps_denominator}});
+  }
+  std::map<std::string, double> overrides;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    overrides = overrides_;
+  }
+  for (const Slider& s : now.good->Sliders()) {
+    const auto it = overrides.find(s.label);
+    double value = it == overrides.end() ? s.initial : std::min(s.max, std::max(s.min, it->second));
+    if (!s.is_float) value = std::round(value);
+    state["sliders"].push_back({{"label", s.label},
+                                {"min", s.min},
+                                {"max", s.max},
+                                {"initial", s.initial},
+                                {"value", value},
+                                {"is_float", s.is_float},
+                                {"file", s.file}});
+  }
+  return state.dump();
+}
+
+void Server::State(const httplib::Request&, httplib::Response& res) {
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(StateJson(Now(), ""), "application/json");
+}
+
+namespace {
+
+// The clip, frame and point a request names, checked; false after refusing the request.
+struct Target {
+  const NamedClip* clip = nullptr;
+  int n = 0, x = 0, y = 0;
+};
+
+bool ReadTarget(const Session* session, const httplib::Request& req, bool with_point, Target* t,
+                httplib::Response& res) {
+  if (!session) {
+    Refuse(res, 409, "the script has not given a clip yet");
+    return false;
+  }
+  const std::string name = req.get_param_value("clip");
+  t->clip = session->Find(name);
+  if (!t->clip) {
+    Refuse(res, 404, "the script has no clip named '" + name.substr(0, 64) + "'");
+    return false;
+  }
+  const VideoInfo& vi = t->clip->clip->GetVideoInfo();
+  if (!ParseIndex(req.get_param_value("n"), vi.num_frames - 1, &t->n)) {
+    Refuse(res, 400, "the frame number must be 0 to " + std::to_string(vi.num_frames - 1));
+    return false;
+  }
+  if (!with_point) return true;
+  if (!ParseIndex(req.get_param_value("x"), vi.width - 1, &t->x) ||
+      !ParseIndex(req.get_param_value("y"), vi.height - 1, &t->y)) {
+    Refuse(res, 400, "the point must lie in the frame: x 0 to " + std::to_string(vi.width - 1) + ", y 0 to " +
+                         std::to_string(vi.height - 1));
+    return false;
+  }
+  return true;
+}
+
+// Frame n of the clip through the store; a script error while it is made becomes a 422 with
+// the message and place. Null after refusing.
+std::shared_ptr<const ShownFrame> FrameOf(const Session& session, FrameStore& store, const Target& t,
+                                          httplib::Response& res, bool* cached) {
+  try {
+    try {
+      return store.Get(t.clip->name, t.n, [&] { return MakeShownFrame(session.Env(), t.clip->clip, t.n); }, cached);
+    } catch (const AvisynthError& e) {
+      throw std::runtime_error(e.msg ? e.msg : "unknown error");
+    }
+  } catch (const script::ScriptError& e) {
+    res.status = 422;
+    res.set_content(json{{"error", e.what()}, {"line", e.Where().line}, {"column", e.Where().column}}.dump(),
+                    "application/json");
+  } catch (const std::exception& e) {
+    Refuse(res, 422, e.what());
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void Server::Frame(const httplib::Request& req, httplib::Response& res) {
+  const Current now = Now();
+  Target t;
+  if (!ReadTarget(now.good.get(), req, false, &t, res)) return;
+  bool cached = false;
+  const auto frame = FrameOf(*now.good, *now.frames, t, res, &cached);
+  if (!frame) return;
+  res.set_header("Cache-Control", "no-store");
+  res.set_header("X-Generation", std::to_string(now.generation));
+  res.set_header("X-Width", std::to_string(frame->vi.width));
+  res.set_header("X-Height", std::to_string(frame->vi.height));
+  res.set_header("X-Make-Ms", std::to_string(frame->make_ms));
+  res.set_header("X-Cached", cached ? "1" : "0");
+  res.set_header("X-Mask", frame->is_mask ? "1" : "0");
+  res.set_content(reinterpret_cast<const char*>(frame->rgba.data()), frame->rgba.size(), "application/octet-stream");
+}
+
+void Server::Pixel(const httplib::Request& req, httplib::Response& res) {
+  const Current now = Now();
+  Target t;
+  if (!ReadTarget(now.good.get(), req, true, &t, res)) return;
+  bool cached = false;
+  const auto frame = FrameOf(*now.good, *now.frames, t, res, &cached);
+  if (!frame) return;
+  json channels = json::array();
+  for (const auto& [name, value] : PixelBytes(*frame, t.x, t.y)) channels.push_back({name, value});
+  res.set_content(json{{"x", t.x},
+                       {"y", t.y},
+                       {"pixel_type", PixelTypeName(frame->vi.pixel_type)},
+                       {"channels", channels},
+                       {"shown", ShownColour(*frame, t.x, t.y)}}
+                      .dump(),
+                  "application/json");
+}
+
+void Server::Seed(const httplib::Request& req, httplib::Response& res) {
+  const Current now = Now();
+  Target t;
+  if (!ReadTarget(now.good.get(), req, true, &t, res)) return;
+  bool cached = false;
+  const auto frame = FrameOf(*now.good, *now.frames, t, res, &cached);
+  if (!frame) return;
+  SeedRegion region = PreviewSeed(*frame, t.x, t.y);
+  const bool all_runs = region.runs.size() <= kMaxRunValues;
+  if (!all_runs) region.runs.clear();
+  res.set_content(json{{"x", t.x},
+                       {"y", t.y},
+                       {"mask", frame->is_mask},
+                       {"sample", region.sample},
+                       {"fills", region.fills},
+                       {"on_line", region.on_line},
+                       {"size", region.size},
+                       {"share", region.share},
+                       {"runs", region.runs},
+                       {"all_runs", all_runs}}
+                      .dump(),
+                  "application/json");
+}
+
+void Server::SetSliders(const httplib::Request& req, httplib::Response& res) {
+  const json body = json::parse(req.body, nullptr, false);
+  if (body.is_discarded() || !body.is_object() || !body.contains("values") || !body["values"].is_object()) {
+    Refuse(res, 400, "expected {\"values\": {\"label\": number, ...}}");
+    return;
+  }
+  const Current now = Now();
+  std::map<std::string, double> values;
+  for (const auto& [label, value] : body["values"].items()) {
+    bool known = false;
+    if (now.good)
+      for (const Slider& s : now.good->Sliders()) known = known || s.label == label;
+    if (!known) {
+      Refuse(res, 404, "the script has no slider labelled '" + label.substr(0, 64) + "'");
+      return;
+    }
+    if (!value.is_number() || !std::isfinite(value.get<double>())) {
+      Refuse(res, 400, "the value of slider '" + label.substr(0, 64) + "' must be a number");
+      return;
+    }
+    values[label] = value.get<double>();
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& [label, value] : values) overrides_[label] = value;
+  }
+  Reload();
+  res.set_content(StateJson(Now(), ""), "application/json");
+}
+
+void Server::Save(const httplib::Request&, httplib::Response& res) {
+  const Current now = Now();
+  if (!now.good || now.good != now.last) {
+    Refuse(res, 409, "the script has an error: fix it before saving slider values");
+    return;
+  }
+  std::map<std::string, double> values;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    values = overrides_;
+  }
+  std::string message;
+  if (!WriteBack(*now.good, values, &message)) {
+    Refuse(res, 409, message);
+    return;
+  }
+  {
+    // The file now holds the values as defaults.
+    std::lock_guard<std::mutex> lock(mutex_);
+    overrides_.clear();
+  }
+  Reload();
+  res.set_content(StateJson(Now(), message), "application/json");
+}
+
+}  // namespace tintara::serve

@@ -1,0 +1,90 @@
+#include "cli/serve/Session.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "runtime/builtins/Builtins.h"
+#include "runtime/script/Evaluator.h"
+
+namespace tintara::serve {
+
+bool ReadWholeFile(const std::string& path, std::string* content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream out;
+  out << in.rdbuf();
+  *content = out.str();
+  return !in.bad();
+}
+
+namespace {
+
+std::string LineOf(const std::string& text, int line) {
+  size_t start = 0;
+  for (int i = 1; i < line && start != std::string::npos; ++i) {
+    start = text.find('\n', start);
+    if (start != std::string::npos) ++start;
+  }
+  if (start == std::string::npos || start > text.size()) return "";
+  const size_t end = text.find('\n', start);
+  std::string s = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  if (!s.empty() && s.back() == '\r') s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+Session::~Session() {
+  // The clips hold filters made by the environment's functions: release them first.
+  clips_.clear();
+}
+
+const NamedClip* Session::Find(const std::string& name) const {
+  for (const NamedClip& c : clips_)
+    if (c.name == name) return &c;
+  return nullptr;
+}
+
+void Session::Fail(const std::string& message, int line, int column, const std::string& file) {
+  failure_.message = message.empty() ? "unknown error" : message;
+  failure_.line = line;
+  failure_.column = column;
+  failure_.file = file;
+  for (const ReadFile& f : files_)
+    if (f.path == file) failure_.line_text = LineOf(f.content, line);
+}
+
+std::shared_ptr<const Session> Session::Run(const std::string& path, const std::string& module,
+                                            const std::map<std::string, double>& overrides) {
+  std::shared_ptr<Session> s(new Session());
+  s->env_ = std::make_unique<Environment>();
+  std::string text;
+  if (!ReadWholeFile(path, &text)) {
+    s->Fail("cannot read the script " + path, 0, 0, path);
+    return s;
+  }
+  s->files_.push_back({path, text});
+  (void)overrides;
+  try {
+    try {
+      RegisterBuiltins(*s->env_);
+      if (!module.empty()) s->env_->LoadPlugin(module);
+      const script::Result result = script::RunScript(*s->env_, text);
+      if (result.value.IsClip()) s->clips_.push_back({"result", result.value.clip});
+      if (s->clips_.empty()) s->Fail("the script gives no clip to show", result.where.line, result.where.column, path);
+    } catch (const AvisynthError& e) {
+      // The environment owns the text: copy it out while it lives.
+      throw std::runtime_error(e.msg ? e.msg : "unknown error");
+    }
+  } catch (const script::ScriptError& e) {
+    s->Fail(e.what(), e.Where().line, e.Where().column, path);
+  } catch (const std::bad_alloc&) {
+    s->Fail("out of memory", 0, 0, path);
+  } catch (const std::exception& e) {
+    s->Fail(e.what(), 0, 0, path);
+  }
+  if (s->Failed()) s->clips_.clear();
+  return s;
+}
+
+}  // namespace tintara::serve
