@@ -1,5 +1,7 @@
 #include "runtime/script/Evaluator.h"
 
+#include <algorithm>
+#include <cctype>
 #include <exception>
 #include <new>
 
@@ -21,15 +23,18 @@ class Evaluator {
       Value v = Eval(*s.value);
       switch (s.kind) {
         case Statement::Kind::Return:
-          return {v, s.where};
+          result.value = v;
+          result.where = s.where;
+          return result;
         case Statement::Kind::Assignment:
-          env_.SetVariable(s.variable, v);
+          Assign(s.variable, v);
           result = Result();
           break;
         case Statement::Kind::Expression:
           // Only a clip becomes `last`; other values (a LoadPlugin's text) are dropped.
-          if (v.IsClip()) env_.SetVariable("last", v);
-          result = {v, s.where};
+          if (v.IsClip()) Assign("last", v);
+          result.value = v;
+          result.where = s.where;
           break;
       }
     }
@@ -41,7 +46,30 @@ class Evaluator {
     return result;
   }
 
+  // The top-level variables in order of first assignment, with their values now.
+  std::vector<std::pair<std::string, Value>> Variables() const {
+    std::vector<std::pair<std::string, Value>> out;
+    for (const std::string& name : assigned_) {
+      Value v;
+      if (env_.GetVariable(name, &v)) out.emplace_back(name, v);
+    }
+    return out;
+  }
+
  private:
+  void Assign(const std::string& name, const Value& v) {
+    env_.SetVariable(name, v);
+    const bool known = std::any_of(assigned_.begin(), assigned_.end(),
+                                   [&](const std::string& seen) { return SameWord(seen, name); });
+    if (!known) assigned_.push_back(name);
+  }
+
+  static bool SameWord(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+  }
+
   Value Eval(const Node& n) {
     switch (n.kind) {
       case Node::Kind::Literal:
@@ -126,12 +154,24 @@ class Evaluator {
   }
 
   Environment& env_;
+  std::vector<std::string> assigned_;
 };
 
 }  // namespace
 
 Result Evaluate(Environment& env, const Program& program) { return Evaluator(env).Run(program); }
 
-Result RunScript(Environment& env, const std::string& source) { return Evaluate(env, Parse(source)); }
+Result RunScript(Environment& env, const std::string& source, const RunOptions& options) {
+  SliderRun sliders;
+  sliders.file = options.path;
+  sliders.settings = options.sliders;
+  const Program program = Parse(source, &sliders);
+  Evaluator evaluator(env);
+  Result result = evaluator.Run(program);
+  result.variables = evaluator.Variables();
+  result.files.push_back(options.path);
+  result.sliders = program.sliders;
+  return result;
+}
 
 }  // namespace tintara::script

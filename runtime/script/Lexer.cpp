@@ -1,5 +1,6 @@
 #include "runtime/script/Lexer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -31,7 +32,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 class Lexer {
  public:
-  explicit Lexer(const std::string& source) : s_(source) {}
+  Lexer(const std::string& source, SliderRun* sliders) : s_(source), sliders_(sliders) {}
 
   std::vector<Token> Run() {
     while (i_ < s_.size()) {
@@ -48,6 +49,8 @@ class Lexer {
         Name();
       } else if (IsDigit(c) || (c == '.' && i_ + 1 < s_.size() && IsDigit(s_[i_ + 1]) && !AfterOperand())) {
         Number();
+      } else if (c == '[' && i_ + 1 < s_.size() && s_[i_ + 1] == '<') {
+        SliderValue();
       } else if (c == '$') {
         Hex();
       } else if (c == '"') {
@@ -202,7 +205,83 @@ class Lexer {
     tokens_.push_back(t);
   }
 
+  // `[<"label", min, max, default>]`, blanks allowed between the parts.
+  void SliderValue() {
+    const Position where = Here();
+    auto fail = [&]() {
+      throw ScriptError("Script error: a slider is written [<\"label\", min, max, default>], as in [<\"grey\", 0, 255, 60>]",
+                        where);
+    };
+    Advance();
+    Advance();
+    Slider slider;
+    slider.file = sliders_ ? sliders_->file : std::string();
+    SkipBlanks();
+    if (i_ >= s_.size() || s_[i_] != '"') fail();
+    Advance();
+    while (i_ < s_.size() && s_[i_] != '"' && s_[i_] != '\n') {
+      slider.label += s_[i_];
+      Advance();
+    }
+    if (i_ >= s_.size() || s_[i_] != '"') fail();
+    Advance();
+    double* const parts[] = {&slider.min, &slider.max, &slider.default_value};
+    for (double* part : parts) {
+      SkipBlanks();
+      if (i_ >= s_.size() || s_[i_] != ',') fail();
+      Advance();
+      SkipBlanks();
+      const size_t start = i_;
+      if (i_ < s_.size() && s_[i_] == '-') Advance();
+      bool digits = false;
+      while (i_ < s_.size() && (IsDigit(s_[i_]) || s_[i_] == '.')) {
+        digits |= IsDigit(s_[i_]);
+        slider.is_float |= s_[i_] == '.';
+        Advance();
+      }
+      if (!digits) fail();
+      const std::string text = s_.substr(start, i_ - start);
+      char* end = nullptr;
+      *part = std::strtod(text.c_str(), &end);
+      if (*end != '\0' || !std::isfinite(*part)) fail();
+      slider.offset = start;
+      slider.length = i_ - start;
+    }
+    SkipBlanks();
+    if (i_ + 1 >= s_.size() || s_[i_] != '>' || s_[i_ + 1] != ']') fail();
+    Advance();
+    Advance();
+    if (slider.min > slider.max) {
+      throw ScriptError("Script error: the slider \"" + slider.label + "\" has its minimum above its maximum", where);
+    }
+    slider.value = slider.default_value;
+    if (sliders_) {
+      const auto setting = sliders_->settings.find(slider.label);
+      if (setting != sliders_->settings.end())
+        slider.value = std::min(std::max(setting->second, slider.min), slider.max);
+    }
+    Token t;
+    t.where = where;
+    if (slider.is_float) {
+      t.kind = Token::Kind::Float;
+      t.floating = slider.value;
+    } else {
+      t.kind = Token::Kind::Int;
+      slider.value = std::round(slider.value);
+      if (std::fabs(slider.value) > INT_MAX) fail();
+      t.integer = static_cast<int>(slider.value);
+    }
+    t.text = s_.substr(slider.offset, slider.length);
+    if (sliders_) sliders_->met.push_back(slider);
+    tokens_.push_back(t);
+  }
+
+  void SkipBlanks() {
+    while (i_ < s_.size() && IsBlank(s_[i_])) Advance();
+  }
+
   const std::string& s_;
+  SliderRun* sliders_;
   size_t i_ = 0;
   int line_ = 1, column_ = 1;
   std::vector<Token> tokens_;
@@ -210,6 +289,6 @@ class Lexer {
 
 }  // namespace
 
-std::vector<Token> Tokenize(const std::string& source) { return Lexer(source).Run(); }
+std::vector<Token> Tokenize(const std::string& source, SliderRun* sliders) { return Lexer(source, sliders).Run(); }
 
 }  // namespace tintara::script

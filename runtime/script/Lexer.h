@@ -2,6 +2,7 @@
 // comments dropped and continued lines joined.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,15 @@ struct Token {
   std::string Describe() const;
 };
 
-// Throws ScriptError for characters and literals the language does not have.
-std::vector<Token> Tokenize(const std::string& source);
+// Settings for sliders by label, and the sliders met.
+struct SliderRun {
+  std::string file;                       // the name sliders record as their file
+  std::map<std::string, double> settings; // a value for a label replaces its default
+  std::vector<Slider> met;
+};
+
+// Throws ScriptError for characters and literals the language does not have. A slider becomes
+// the number it stands for and is recorded in `sliders` when given.
+std::vector<Token> Tokenize(const std::string& source, SliderRun* sliders = nullptr);
 
 }  // namespace tintara::script

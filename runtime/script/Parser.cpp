@@ -243,6 +243,10 @@ class Parser {
 
 }  // namespace
 
-Program Parse(const std::string& source) { return Parser(Tokenize(source)).Run(); }
+Program Parse(const std::string& source, SliderRun* sliders) {
+  Program program = Parser(Tokenize(source, sliders)).Run();
+  if (sliders) program.sliders = sliders->met;
+  return program;
+}
 
 }  // namespace tintara::script

@@ -11,11 +11,13 @@
 
 #include <string>
 
+#include "runtime/script/Lexer.h"
 #include "runtime/script/Syntax.h"
 
 namespace tintara::script {
 
-// Throws ScriptError naming what was expected and where.
-Program Parse(const std::string& source);
+// Throws ScriptError naming what was expected and where. Sliders take their settings from
+// `sliders` and are listed in the program.
+Program Parse(const std::string& source, SliderRun* sliders = nullptr);
 
 }  // namespace tintara::script

@@ -17,13 +17,29 @@ struct Position {
   int column = 0;
 };
 
+// `file` is the script the position is in: "" for the main script, else an imported file's path.
 class ScriptError : public std::runtime_error {
  public:
-  ScriptError(const std::string& message, Position where) : std::runtime_error(message), where_(where) {}
+  ScriptError(const std::string& message, Position where, std::string file = "")
+      : std::runtime_error(message), where_(where), file_(std::move(file)) {}
   Position Where() const { return where_; }
+  const std::string& File() const { return file_; }
 
  private:
   Position where_;
+  std::string file_;
+};
+
+// A number written `[<"label", min, max, default>]`: a value a page may change without editing
+// the script by hand. It stands for its default, or for the setting given for its label.
+struct Slider {
+  std::string label;
+  double min = 0, max = 0, default_value = 0;
+  double value = 0;       // what the script used: the default or the clamped setting
+  bool is_float = false;  // min, max or default written with a '.'
+  std::string file;       // the script it is written in, as opened ("" for standard input)
+  size_t offset = 0;      // byte offset and length of the default's text in that file
+  size_t length = 0;
 };
 
 // Deeper expressions are refused: evaluation recurses once per level.
@@ -59,6 +75,7 @@ struct Statement {
 
 struct Program {
   std::vector<Statement> statements;
+  std::vector<Slider> sliders;  // in the order they are written
 };
 
 }  // namespace tintara::script

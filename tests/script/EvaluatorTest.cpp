@@ -198,5 +198,44 @@ TEST_F(ScriptRun, ErrorsWhileMakingFramesCarryThePositionOfTheClipThatFailed) {
   unlink(path);
 }
 
+TEST_F(ScriptRun, SlidersStandForTheirSettingAndPointAtTheirDefaultText) {
+  const std::string text = "a = [<\"grey\", 0, 255, 60>] + 1\nb = [< \"gain\" ,-1.5, 2 , -0.25 >]\nc = [<\"n\", -10, 10, -3>]";
+  RunOptions options;
+  options.path = "page.avs";
+  Result r = RunScript(Fresh(), text, options);
+  ASSERT_EQ(r.sliders.size(), 3u);
+  EXPECT_EQ(r.variables[0].second.integer, 61);
+  EXPECT_EQ(r.variables[1].second.kind, Value::Kind::Float);
+  EXPECT_DOUBLE_EQ(r.variables[1].second.floating, -0.25);
+  EXPECT_EQ(r.variables[2].second.integer, -3);
+  const char* const defaults[] = {"60", "-0.25", "-3"};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(text.substr(r.sliders[i].offset, r.sliders[i].length), defaults[i]);
+    EXPECT_EQ(r.sliders[i].file, "page.avs");
+  }
+  EXPECT_FALSE(r.sliders[0].is_float);
+  EXPECT_TRUE(r.sliders[1].is_float);
+  EXPECT_DOUBLE_EQ(r.sliders[1].min, -1.5);
+  // Settings are clamped to the slider's range; an int slider rounds its setting.
+  options.sliders = {{"grey", 300}, {"gain", 1.0}, {"n", 2.6}};
+  r = RunScript(Fresh(), text, options);
+  EXPECT_EQ(r.variables[0].second.integer, 256);
+  EXPECT_DOUBLE_EQ(r.variables[1].second.floating, 1.0);
+  EXPECT_EQ(r.variables[2].second.integer, 3);
+  EXPECT_EQ(ErrorOf("a = [<\"x\", 0, 9>]"),
+            "Script error: a slider is written [<\"label\", min, max, default>], as in [<\"grey\", 0, 255, 60>] @1:5");
+}
+
+TEST_F(ScriptRun, VariablesAreListedInOrderOfFirstAssignmentWithFinalValues) {
+  const Result r = RunScript(Fresh(), "b = 1\nBlankClip(width=8)\nA = 2\nB = b + 5");
+  ASSERT_EQ(r.variables.size(), 3u);
+  EXPECT_EQ(r.variables[0].first, "b");
+  EXPECT_EQ(r.variables[0].second.integer, 6);
+  EXPECT_EQ(r.variables[1].first, "last");
+  EXPECT_TRUE(r.variables[1].second.IsClip());
+  EXPECT_EQ(r.variables[2].first, "A");
+  EXPECT_EQ(r.files, std::vector<std::string>{""});
+}
+
 }  // namespace
 }  // namespace tintara::script
