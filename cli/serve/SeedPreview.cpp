@@ -1,5 +1,7 @@
 #include "cli/serve/SeedPreview.h"
 
+#include <algorithm>
+
 #include "filters/seeded/SpanFill.h"
 
 namespace tintara::serve {
@@ -8,21 +10,22 @@ namespace {
 
 // ColorDrops marks what it filled with 128, so a seed on 128 fills only with wshed.
 constexpr BYTE kFilledMark = 128;
+// Half the side of the square around a point that tells a line (up to about three pixels wide).
+constexpr int kLineReach = 3;
 
 template <PixelFormat F>
 SeedRegion Preview(const ShownFrame& frame, int x, int y) {
   const int W = frame.vi.width, H = frame.vi.height;
   MaskCopy samples = MaskCopy::Packed<F>(ReadPlane(frame.source), W, H);
   SeedRegion region;
-  // Outlines are thin: of the two values a mask marks with, the rarer one is the line.
-  long long count[256] = {};
-  for (int r = 0; r < H; ++r)
-    for (int c = 0; c < W; ++c) ++count[samples.At(c, r)];
-  const BYTE line = count[255] != 0 && (count[0] == 0 || count[255] < count[0]) ? 255 : 0;
   const int r0 = MemoryRow(F, H, y);
   const BYTE m = samples.At(x, r0);
   region.sample = m;
-  region.on_line = count[line] != 0 && m == line;
+  // A line is thin: around a point on one, most samples differ from the point's.
+  int same = 0, all = 0;
+  for (int r = std::max(0, r0 - kLineReach); r <= std::min(H - 1, r0 + kLineReach); ++r)
+    for (int c = std::max(0, x - kLineReach); c <= std::min(W - 1, x + kLineReach); ++c, ++all) same += samples.At(c, r) == m;
+  region.on_line = 2 * same < all;
   region.fills = m != kFilledMark;
   if (!region.fills) return region;
   WorkStack stack;

@@ -101,12 +101,11 @@ void Server::Reload() {
     std::lock_guard<std::mutex> lock(mutex_);
     overrides = overrides_;
   }
-  std::shared_ptr<const Session> run = Session::Run(options_.script, options_.module, overrides);
+  std::shared_ptr<const Session> run = Session::Run(options_.script, options_.module, overrides, Now().good.get());
   std::lock_guard<std::mutex> lock(mutex_);
   current_.last = run;
   if (!run->Failed()) {
     current_.good = run;
-    current_.frames = std::make_shared<FrameStore>();
   }
   ++current_.generation;
 }
@@ -192,20 +191,12 @@ std::string Server::StateJson(const Current& now, const std::string& message) {
                               {"fps_numerator", vi.fps_numerator},
                               {"fps_denominator", vi.fps_denominator}});
   }
-  std::map<std::string, double> overrides;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    overrides = overrides_;
-  }
   for (const Slider& s : now.good->Sliders()) {
-    const auto it = overrides.find(s.label);
-    double value = it == overrides.end() ? s.initial : std::min(s.max, std::max(s.min, it->second));
-    if (!s.is_float) value = std::round(value);
     state["sliders"].push_back({{"label", s.label},
                                 {"min", s.min},
                                 {"max", s.max},
-                                {"initial", s.initial},
-                                {"value", value},
+                                {"initial", s.default_value},
+                                {"value", s.value},
                                 {"is_float", s.is_float},
                                 {"file", s.file}});
   }
@@ -254,11 +245,11 @@ bool ReadTarget(const Session* session, const httplib::Request& req, bool with_p
 
 // Frame n of the clip through the store; a script error while it is made becomes a 422 with
 // the message and place. Null after refusing.
-std::shared_ptr<const ShownFrame> FrameOf(const Session& session, FrameStore& store, const Target& t,
-                                          httplib::Response& res, bool* cached) {
+std::shared_ptr<const ShownFrame> FrameOf(const Session& session, const Target& t, httplib::Response& res,
+                                          bool* cached) {
   try {
     try {
-      return store.Get(t.clip->name, t.n, [&] { return MakeShownFrame(session.Env(), t.clip->clip, t.n); }, cached);
+      return session.Frames().Get(t.clip->name, t.n, [&] { return MakeShownFrame(session.Env(), t.clip->clip, t.n); }, cached);
     } catch (const AvisynthError& e) {
       throw std::runtime_error(e.msg ? e.msg : "unknown error");
     }
@@ -279,7 +270,7 @@ void Server::Frame(const httplib::Request& req, httplib::Response& res) {
   Target t;
   if (!ReadTarget(now.good.get(), req, false, &t, res)) return;
   bool cached = false;
-  const auto frame = FrameOf(*now.good, *now.frames, t, res, &cached);
+  const auto frame = FrameOf(*now.good, t, res, &cached);
   if (!frame) return;
   res.set_header("Cache-Control", "no-store");
   res.set_header("X-Generation", std::to_string(now.generation));
@@ -296,7 +287,7 @@ void Server::Pixel(const httplib::Request& req, httplib::Response& res) {
   Target t;
   if (!ReadTarget(now.good.get(), req, true, &t, res)) return;
   bool cached = false;
-  const auto frame = FrameOf(*now.good, *now.frames, t, res, &cached);
+  const auto frame = FrameOf(*now.good, t, res, &cached);
   if (!frame) return;
   json channels = json::array();
   for (const auto& [name, value] : PixelBytes(*frame, t.x, t.y)) channels.push_back({name, value});
@@ -314,7 +305,7 @@ void Server::Seed(const httplib::Request& req, httplib::Response& res) {
   Target t;
   if (!ReadTarget(now.good.get(), req, true, &t, res)) return;
   bool cached = false;
-  const auto frame = FrameOf(*now.good, *now.frames, t, res, &cached);
+  const auto frame = FrameOf(*now.good, t, res, &cached);
   if (!frame) return;
   SeedRegion region = PreviewSeed(*frame, t.x, t.y);
   const bool all_runs = region.runs.size() <= kMaxRunValues;
@@ -369,13 +360,8 @@ void Server::Save(const httplib::Request&, httplib::Response& res) {
     Refuse(res, 409, "the script has an error: fix it before saving slider values");
     return;
   }
-  std::map<std::string, double> values;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    values = overrides_;
-  }
   std::string message;
-  if (!WriteBack(*now.good, values, &message)) {
+  if (!WriteBack(*now.good, &message)) {
     Refuse(res, 409, message);
     return;
   }

@@ -13,7 +13,6 @@
 #include <string>
 #include <thread>
 
-#include "cli/serve/FrameStore.h"
 #include "cli/serve/Session.h"
 
 namespace httplib {
@@ -50,7 +49,6 @@ class Server {
  private:
   struct Current {
     std::shared_ptr<const Session> good;   // the last run that gave clips
-    std::shared_ptr<FrameStore> frames;    // of `good`
     std::shared_ptr<const Session> last;   // the last run, failed or not
     long generation = 0;
   };

@@ -55,7 +55,8 @@ void Session::Fail(const std::string& message, int line, int column, const std::
 }
 
 std::shared_ptr<const Session> Session::Run(const std::string& path, const std::string& module,
-                                            const std::map<std::string, double>& overrides) {
+                                            const std::map<std::string, double>& overrides,
+                                            const Session* last_good) {
   std::shared_ptr<Session> s(new Session());
   s->env_ = std::make_unique<Environment>();
   std::string text;
@@ -64,20 +65,35 @@ std::shared_ptr<const Session> Session::Run(const std::string& path, const std::
     return s;
   }
   s->files_.push_back({path, text});
-  (void)overrides;
+  if (last_good)
+    for (const ReadFile& f : last_good->files_)
+      if (f.path != path) s->files_.push_back(f);
   try {
     try {
       RegisterBuiltins(*s->env_);
       if (!module.empty()) s->env_->LoadPlugin(module);
-      const script::Result result = script::RunScript(*s->env_, text);
+      script::RunOptions options;
+      options.path = path;
+      options.sliders = overrides;
+      script::Result result = script::RunScript(*s->env_, text, options);
+      s->files_.resize(1);
+      for (const std::string& file : result.files) {
+        std::string content;
+        if (file != path && ReadWholeFile(file, &content)) s->files_.push_back({file, content});
+      }
+      // `last` is left out when it is the result itself.
+      for (const auto& [name, value] : result.variables)
+        if (value.IsClip() && !(name == "last" && result.value.IsClip() && value.clip == result.value.clip))
+          s->clips_.push_back({name, value.clip});
       if (result.value.IsClip()) s->clips_.push_back({"result", result.value.clip});
+      s->sliders_ = std::move(result.sliders);
       if (s->clips_.empty()) s->Fail("the script gives no clip to show", result.where.line, result.where.column, path);
     } catch (const AvisynthError& e) {
       // The environment owns the text: copy it out while it lives.
       throw std::runtime_error(e.msg ? e.msg : "unknown error");
     }
   } catch (const script::ScriptError& e) {
-    s->Fail(e.what(), e.Where().line, e.Where().column, path);
+    s->Fail(e.what(), e.Where().line, e.Where().column, e.File().empty() ? path : e.File());
   } catch (const std::bad_alloc&) {
     s->Fail("out of memory", 0, 0, path);
   } catch (const std::exception& e) {

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/serve/FrameStore.h"
 #include "runtime/Environment.h"
+#include "runtime/script/Syntax.h"
 
 namespace tintara::serve {
 
@@ -17,13 +19,7 @@ struct NamedClip {
   PClip clip;
 };
 
-struct Slider {
-  std::string label;
-  double min = 0, max = 0, initial = 0;  // `initial`: the default written in the file
-  bool is_float = false;
-  std::string file;
-  size_t offset = 0, length = 0;  // the default's text in the file
-};
+using script::Slider;
 
 // Where a script failed: the message as the command prints it, the file and place, and the
 // text of that line so the page can show it with the column marked.
@@ -35,7 +31,8 @@ struct Failure {
 };
 
 // A file the run read, with the content it had: a reload is due when it changes, and a write
-// back is allowed only while it is unchanged.
+// back is allowed only while it is unchanged. A failed run knows only the files before the
+// failure; it keeps watching those of the last good run too.
 struct ReadFile {
   std::string path;
   std::string content;
@@ -46,7 +43,8 @@ class Session {
   // Runs the script at `path`, loading `module` (none when empty), with the given slider
   // values by label. Never throws for a script's own failure: see Failed().
   static std::shared_ptr<const Session> Run(const std::string& path, const std::string& module,
-                                            const std::map<std::string, double>& overrides);
+                                            const std::map<std::string, double>& overrides,
+                                            const Session* last_good);
   ~Session();
 
   bool Failed() const { return !failure_.message.empty(); }
@@ -56,6 +54,8 @@ class Session {
   const std::vector<Slider>& Sliders() const { return sliders_; }
   const std::vector<ReadFile>& Files() const { return files_; }
   Environment& Env() const { return *env_; }
+  // The frames of this run shown lately (it is safe to use from several threads).
+  FrameStore& Frames() const { return frames_; }
 
  private:
   Session() = default;
@@ -67,6 +67,8 @@ class Session {
   std::vector<Slider> sliders_;
   std::vector<ReadFile> files_;
   Failure failure_;
+  // Its frames come from the environment: destroyed before it.
+  mutable FrameStore frames_;
 };
 
 // The file's bytes, or false when it cannot be read.

@@ -60,7 +60,7 @@ bool ReplaceFile(const std::string& path, const std::string& content, std::strin
 
 }  // namespace
 
-bool WriteBack(const Session& session, const std::map<std::string, double>& values, std::string* message) {
+bool WriteBack(const Session& session, std::string* message) {
   // New texts per file, and first a check of every file, so nothing is written half.
   std::vector<std::pair<const ReadFile*, std::string>> changed;
   int count = 0;
@@ -78,9 +78,8 @@ bool WriteBack(const Session& session, const std::map<std::string, double>& valu
     std::sort(in_file.begin(), in_file.end(), [](const Slider* a, const Slider* b) { return a->offset > b->offset; });
     std::string text = file.content;
     for (const Slider* s : in_file) {
-      const auto it = values.find(s->label);
-      if (it == values.end() || s->offset + s->length > text.size()) continue;
-      text.replace(s->offset, s->length, SliderText(*s, it->second));
+      if (s->value == s->default_value || s->offset + s->length > text.size()) continue;
+      text.replace(s->offset, s->length, SliderText(*s, s->value));
       ++count;
     }
     if (text != file.content) changed.emplace_back(&file, text);

@@ -3,7 +3,6 @@
 // when it still holds what the run read.
 #pragma once
 
-#include <map>
 #include <string>
 
 #include "cli/serve/Session.h"
@@ -14,9 +13,10 @@ namespace tintara::serve {
 // number with a decimal point (so it stays a float slider).
 std::string SliderText(const Slider& slider, double value);
 
-// Writes `values` (by label; sliders not named keep their default) into the files of
-// `session`. Returns false with a message for the page when a file changed since the run read
-// it or cannot be written; nothing is written then. `message` tells what was written.
-bool WriteBack(const Session& session, const std::map<std::string, double>& values, std::string* message);
+// Writes the value each slider had in the run (the page's setting, clamped to the slider's
+// range) over its default in the files of `session`. Returns false with a message for the page
+// when a file changed since the run read it or cannot be written; nothing is written then.
+// `message` tells what was written.
+bool WriteBack(const Session& session, std::string* message);
 
 }  // namespace tintara::serve
