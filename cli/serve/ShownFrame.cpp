@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "filters/common/Format.h"
 #include "runtime/builtins/ColorConvert.h"
@@ -92,6 +93,18 @@ std::vector<std::pair<std::string, int>> PixelBytes(const ShownFrame& frame, int
     default:
       return {};
   }
+}
+
+std::vector<uint8_t> EveryNth(const ShownFrame& frame, int step) {
+  const int width = frame.vi.width, height = frame.vi.height;
+  const int w = (width + step - 1) / step, h = (height + step - 1) / step;
+  std::vector<uint8_t> out(static_cast<size_t>(w) * h * 4);
+  uint8_t* to = out.data();
+  for (int y = 0; y < height; y += step) {
+    const uint8_t* row = frame.rgba.data() + static_cast<size_t>(y) * width * 4;
+    for (int x = 0; x < width; x += step, to += 4) std::memcpy(to, row + static_cast<size_t>(x) * 4, 4);
+  }
+  return out;
 }
 
 std::string ShownColour(const ShownFrame& frame, int x, int y) {

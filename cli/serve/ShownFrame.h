@@ -28,6 +28,10 @@ std::shared_ptr<const ShownFrame> MakeShownFrame(Environment& env, const PClip& 
 // (and A) for RGB; Y, U, V for YUV, with the chroma sample that pixel uses.
 std::vector<std::pair<std::string, int>> PixelBytes(const ShownFrame& frame, int x, int y);
 
+// The picture's RGBA bytes of every step-th pixel of every step-th row, from (0, 0): a picture
+// of ceil(width / step) x ceil(height / step).
+std::vector<uint8_t> EveryNth(const ShownFrame& frame, int step);
+
 // "$RRGGBB" of the shown colour of pixel (x, y).
 std::string ShownColour(const ShownFrame& frame, int x, int y);
 

@@ -31,9 +31,10 @@ function makeView(id) {
   const overlay = document.createElement('canvas');
   return { el, canvas, ctx: canvas.getContext('2d'), picture, pictureCtx: picture.getContext('2d'),
            overlay, overlayCtx: overlay.getContext('2d'), caption: el.querySelector('.caption'),
-           clip: '', width: 0, height: 0, isMask: false, seq: 0, abort: null, shown: null };
+           clip: '', width: 0, height: 0, step: 1, isMask: false, seq: 0, abort: null, shown: null };
 }
 const views = [makeView('viewA'), makeView('viewB')];
+window.tintaraViews = views;  // for the browser test
 
 // ---- Server calls -----------------------------------------------------------------------
 async function getJson(url, options) {
@@ -57,35 +58,43 @@ async function loadFrame(view) {
   if (view.abort) view.abort.abort();
   view.abort = new AbortController();
   const started = performance.now();
+  const step = pictureStep();
   let r, bytes;
   try {
-    r = await fetch(`/api/frame?clip=${encodeURIComponent(view.clip)}&n=${n}`, { signal: view.abort.signal });
+    r = await fetch(`/api/frame?clip=${encodeURIComponent(view.clip)}&n=${n}&step=${step}`, { signal: view.abort.signal });
     if (!r.ok) {
       const body = await r.json();
       if (token === view.seq) showFrameError(body);
       return;
     }
+    var answered = performance.now();
     bytes = await r.arrayBuffer();
   } catch (e) {
     if (e.name !== 'AbortError') console.error(e);
     return;
   }
   if (token !== view.seq) return;  // overtaken by a newer request
+  const received = performance.now();
   const w = +r.headers.get('X-Width'), h = +r.headers.get('X-Height');
-  if (view.picture.width !== w || view.picture.height !== h) {
-    view.picture.width = w; view.picture.height = h;
+  const pw = Math.ceil(w / step), ph = Math.ceil(h / step);
+  if (view.picture.width !== pw || view.picture.height !== ph) {
+    view.picture.width = pw; view.picture.height = ph;
+  }
+  if (view.overlay.width !== w || view.overlay.height !== h) {
     view.overlay.width = w; view.overlay.height = h;
   }
-  view.pictureCtx.putImageData(new ImageData(new Uint8ClampedArray(bytes), w, h), 0, 0);
+  view.pictureCtx.putImageData(new ImageData(new Uint8ClampedArray(bytes), pw, ph), 0, 0);
   view.overlayCtx.clearRect(0, 0, w, h);
-  view.width = w; view.height = h;
+  view.width = w; view.height = h; view.step = step;
   view.isMask = r.headers.get('X-Mask') === '1';
   view.shown = { clip: view.clip, n, generation: +r.headers.get('X-Generation'),
                  makeMs: +r.headers.get('X-Make-Ms'), cached: r.headers.get('X-Cached') === '1' };
   if (page.zoom === 'fit') fit();
   drawAll();
+  reloadIfStepChanged();
   const ms = performance.now() - started;
-  page.stats.latencies.push({ clip: view.clip, n, ms, cached: view.shown.cached, makeMs: view.shown.makeMs });
+  page.stats.latencies.push({ clip: view.clip, n, ms, step, cached: view.shown.cached, makeMs: view.shown.makeMs,
+                             answerMs: answered - started, bytesMs: received - answered });
   if (page.stats.latencies.length > 500) page.stats.latencies.shift();
   page.stats.shown++;
   view.el.dataset.shown = `${view.clip}:${n}:${view.shown.generation}`;
@@ -102,6 +111,12 @@ function showFrameError(body) {
   $('errorPlace').textContent = body.line ? `while making a frame: line ${body.line}, column ${body.column}` : '';
   $('errorLine').textContent = '';
   $('error').hidden = false;
+}
+
+// Zoomed out, the page asks for every step-th pixel only (the browser would drop the rest
+// when drawing): a 1080p frame in a window moves a quarter of the bytes.
+function pictureStep() {
+  return page.scale >= 1 ? 1 : Math.min(16, Math.max(1, Math.round(1 / page.scale)));
 }
 
 // ---- Drawing, zoom and pan ----------------------------------------------------------------
@@ -133,9 +148,18 @@ function setZoom(zoom, aroundX, aroundY) {
     page.panX = cx - px * zoom;
     page.panY = cy - py * zoom;
   }
+  zoomChanged();
+}
+
+function zoomChanged() {
   for (const b of document.querySelectorAll('[data-zoom]'))
     b.classList.toggle('active', String(page.zoom) === b.dataset.zoom);
   drawAll();
+  reloadIfStepChanged();
+}
+
+function reloadIfStepChanged() {
+  if (views.some((v) => v.width && v.step !== pictureStep())) loadFrames();
 }
 
 function draw(view) {
@@ -150,7 +174,7 @@ function draw(view) {
   if (!view.width) return;
   ctx.imageSmoothingEnabled = false;
   const s = page.scale;
-  ctx.drawImage(view.picture, page.panX, page.panY, view.width * s, view.height * s);
+  ctx.drawImage(view.picture, page.panX, page.panY, view.picture.width * view.step * s, view.picture.height * view.step * s);
   ctx.drawImage(view.overlay, page.panX, page.panY, view.width * s, view.height * s);
   // Pins, the rectangle and the stroke, in screen space.
   const at = (x, y) => [page.panX + (x + 0.5) * s, page.panY + (y + 0.5) * s];
@@ -298,7 +322,10 @@ function attachPointer(view) {
         showPins();
         drawAll();
       } else if (drag.moved) {
-        page.zoom = page.zoom === 'fit' ? page.scale : page.zoom;
+        if (page.zoom === 'fit') {
+          page.zoom = page.scale;
+          zoomChanged();
+        }
         page.panX = drag.panX + dx; page.panY = drag.panY + dy;
         drawAll();
       }
@@ -444,7 +471,7 @@ function layout() {
   views[1].clip = b;
   views[1].caption.textContent = 'B: ' + b;
   $('swap').classList.toggle('active', page.showB);
-  requestAnimationFrame(() => { if (page.zoom === 'fit') fit(); drawAll(); });
+  requestAnimationFrame(() => { if (page.zoom === 'fit') fit(); drawAll(); reloadIfStepChanged(); });
 }
 
 function changeClips() {
@@ -514,9 +541,19 @@ function wire() {
     else return;
     e.preventDefault();
   });
-  window.addEventListener('resize', () => { if (page.zoom === 'fit') fit(); drawAll(); });
+  window.addEventListener('resize', () => { if (page.zoom === 'fit') fit(); drawAll(); reloadIfStepChanged(); });
   setZoom('fit');
 }
 
+// For the browser test: go to a frame; show picture pixel (x, y) in the middle at a zoom.
+window.tintaraGoTo = goTo;
+window.tintaraCentre = (x, y, zoom) => {
+  const { w, h } = viewSize(views[0]);
+  page.zoom = zoom;
+  page.scale = zoom;
+  page.panX = Math.round(w / 2 - (x + 0.5) * zoom);
+  page.panY = Math.round(h / 2 - (y + 0.5) * zoom);
+  zoomChanged();
+};
 wire();
 getJson('/api/state').then(applyState).finally(() => setTimeout(poll, 400));
