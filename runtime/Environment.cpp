@@ -127,6 +127,7 @@ bool Environment::TryCall(const std::string& name, const std::vector<Argument>& 
 Value Environment::Apply(const Function& f, std::vector<Value>& bound) {
   Value result = f.builtin ? f.builtin(*this, bound) : ApplyModule(f, bound);
   if (result.IsClip() && result.clip) result.clip = Cached(result.clip);
+  if (observer_) observer_(f.name, f.parsed, bound, result);
   return result;
 }
 

@@ -56,6 +56,12 @@ class Environment : public IScriptEnvironment {
   // Wraps a clip so that frame numbers are clamped and recent frames are cached.
   PClip Cached(const PClip& clip);
 
+  // Told of every function that returns, with its parameters and the arguments bound to them
+  // (Void where not given) and its result: the live page reads test-mode thresholds from them.
+  using CallObserver = std::function<void(const std::string& name, const std::vector<Parameter>& params,
+                                          const std::vector<Value>& bound, const Value& result)>;
+  void ObserveCalls(CallObserver observer) { observer_ = std::move(observer); }
+
   // Script variables (also what GetVar/SetVar see).
   void SetVariable(const std::string& name, const Value& v);
   bool GetVariable(const std::string& name, Value* v) const;
@@ -120,6 +126,7 @@ class Environment : public IScriptEnvironment {
   std::vector<std::pair<ShutdownFunc, void*>> at_exit_;
   std::vector<std::pair<std::string, void*>> plugins_;  // real path, dlopen handle
   int memory_max_mb_ = 1024;
+  CallObserver observer_;
 };
 
 }  // namespace tintara

@@ -300,6 +300,7 @@ void Server::Frame(const httplib::Request& req, httplib::Response& res) {
   res.set_header("X-Make-Ms", std::to_string(frame->make_ms));
   res.set_header("X-Cached", cached ? "1" : "0");
   res.set_header("X-Mask", frame->is_mask ? "1" : "0");
+  if (t.clip->test_mode) res.set_header("X-Test-Mode", DescribeFrame(t.clip->sweep, t.n));
   if (req.get_param_value("encoding") == "png") {
     // Kept to compare with raw bytes, which the page asks for: they are shown sooner.
     std::vector<uint8_t> png;

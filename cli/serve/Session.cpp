@@ -65,6 +65,7 @@ std::shared_ptr<const Session> Session::Run(const std::string& path, const std::
     return s;
   }
   s->files_.push_back({path, text});
+  std::map<const VideoInfo*, Sweep> sweeps;
   if (last_good)
     for (const ReadFile& f : last_good->files_)
       if (f.path != path) s->files_.push_back(f);
@@ -72,6 +73,13 @@ std::shared_ptr<const Session> Session::Run(const std::string& path, const std::
     try {
       RegisterBuiltins(*s->env_);
       if (!module.empty()) s->env_->LoadPlugin(module);
+      // The clips of test-mode calls, known by their VideoInfo: each call's clip keeps its own,
+      // which the wrappers a variable holds it in hand through.
+      s->env_->ObserveCalls([&sweeps](const std::string& name, const std::vector<Parameter>& params,
+                                      const std::vector<Value>& bound, const Value& result) {
+        Sweep sweep;
+        if (result.IsClip() && SweepOf(name, params, bound, &sweep)) sweeps[&result.clip->GetVideoInfo()] = sweep;
+      });
       script::RunOptions options;
       options.path = path;
       options.sliders = overrides;
@@ -84,9 +92,15 @@ std::shared_ptr<const Session> Session::Run(const std::string& path, const std::
       // `last` is left out when it is the result itself.
       for (const auto& [name, value] : result.variables)
         if (value.IsClip() && !(name == "last" && result.value.IsClip() && value.clip == result.value.clip))
-          s->clips_.push_back({name, value.clip});
-      if (result.value.IsClip()) s->clips_.push_back({"result", result.value.clip});
+          s->clips_.push_back({name, value.clip, false, {}});
+      if (result.value.IsClip()) s->clips_.push_back({"result", result.value.clip, false, {}});
       s->sliders_ = std::move(result.sliders);
+      for (NamedClip& c : s->clips_) {
+        const auto it = sweeps.find(&c.clip->GetVideoInfo());
+        if (it == sweeps.end()) continue;
+        c.test_mode = true;
+        c.sweep = it->second;
+      }
       if (s->clips_.empty()) s->Fail("the script gives no clip to show", result.where.line, result.where.column, path);
     } catch (const AvisynthError& e) {
       // The environment owns the text: copy it out while it lives.
@@ -99,6 +113,7 @@ std::shared_ptr<const Session> Session::Run(const std::string& path, const std::
   } catch (const std::exception& e) {
     s->Fail(e.what(), 0, 0, path);
   }
+  s->env_->ObserveCalls(nullptr);
   if (s->Failed()) s->clips_.clear();
   return s;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/serve/FrameStore.h"
+#include "cli/serve/TestMode.h"
 #include "runtime/Environment.h"
 #include "runtime/script/Syntax.h"
 
@@ -17,6 +18,8 @@ namespace tintara::serve {
 struct NamedClip {
   std::string name;  // the variable, or "result" for the script's value
   PClip clip;
+  bool test_mode = false;  // made by a marking filter in test mode: `sweep` says how
+  Sweep sweep;
 };
 
 using script::Slider;

@@ -225,6 +225,28 @@ TEST_F(ServeTest, SeedPreviewFillsTheRegionTheFilterWould) {
   EXPECT_EQ(s["size"], 0);
 }
 
+TEST_F(ServeTest, TestModeFramesTellTheThresholdsTheyUsed) {
+  Serve(
+      "c = BlankClip(length=12, width=32, height=16, pixel_type=\"YV12\")\n"
+      "swept = c.MaskMaker(sf=5, ef=4, test=true, gyt=10, et=[<\"top\", 0, 255, 90>], fet=250)\n"
+      "edges = c.EMarker(type=\"e1\", test=true, ef=3, lt=9)\n"
+      "plain = c.MaskMaker(gyt=10)\n");
+  const auto said = [&](const std::string& clip, int n) {
+    const auto r = GetPath("/api/frame?clip=" + clip + "&n=" + std::to_string(n));
+    return r ? r->get_header_value("X-Test-Mode") : "no answer";
+  };
+  // Frame n of ef test frames sits n/ef of the way, truncated; unnamed finals are the defaults.
+  EXPECT_EQ(said("swept", 3),
+            "MaskMaker test frame 3 of 0..3 (source frame 5): gyt 92, rt 128, bt 128, et 210, ert 96, ebt 96");
+  EXPECT_EQ(said("swept", 4), "MaskMaker test mode: frame 4 is past the test frames 0..3, the source's own frame");
+  // EMarker's final lt is its start lt when not given.
+  EXPECT_EQ(said("edges", 2), "EMarker test frame 2 of 0..2 (source frame 0): gyt 135, rt 0, bt 0, lt 9");
+  EXPECT_EQ(said("plain", 0), "");
+  PostJson("/api/sliders", R"({"values": {"top": 50}})");
+  EXPECT_EQ(said("swept", 2),
+            "MaskMaker test frame 2 of 0..3 (source frame 5): gyt 65, rt 128, bt 128, et 150, ert 64, ebt 64");
+}
+
 TEST_F(ServeTest, RefusesWhatItDoesNotServe) {
   Serve(kQuadrants);
   // Another host name: a page elsewhere reaching this server through DNS rebinding.

@@ -55,7 +55,8 @@ function demoScript() {
   const mask = 'mask = card.MaskMaker(gyt=60,';
   assert(text.includes(mask), 'the demo script has the MaskMaker call this test tunes');
   text = text.replace(mask, 'mask = card.MaskMaker(gyt=[<"mask grey", 0, 255, 60>],');
-  text = text.replace(/\nStackVertical\(/, '\nlines = card.EMarker(type="e1", gyt=5, xcol=false)\nStackVertical(');
+  text = text.replace(/\nStackVertical\(/, '\nlines = card.EMarker(type="e1", gyt=5, xcol=false)\n' +
+                      'sweep = card.MaskMaker(test=true, sf=1, ef=4, gyt=10)\nStackVertical(');
   return text;
 }
 
@@ -215,6 +216,16 @@ async function tuningPage() {
   await hover(page, 39, 30);
   await page.waitForFunction((n) => document.getElementById('seed').dataset.size === String(n), { timeout: 5000 }, onLine);
   assert((await page.$eval('#seedWarning', (e) => e.textContent)).includes('on a mask line'));
+
+  step('a test-mode frame tells the thresholds it used');
+  await selectClip(page, 'sweep');
+  await shown(page, 'sweep', 2);
+  assert.strictEqual(await page.$eval('#thresholdInfo', (e) => e.textContent),
+                     'MaskMaker test frame 2 of 0..3 (source frame 1): gyt 65, rt 128, bt 128, et 140, ert 64, ebt 64');
+  assert(!(await page.$eval('#threshold', (e) => e.hidden)));
+  await selectClip(page, 'lines');
+  await shown(page, 'lines', 2);
+  assert(await page.$eval('#threshold', (e) => e.hidden));
 
   step('pinned points and a Shift-dragged rectangle become text to paste');
   await page.evaluate(() => window.tintaraCentre(60, 40, 4));

@@ -87,6 +87,11 @@ async function loadFrame(view) {
   view.overlayCtx.clearRect(0, 0, w, h);
   view.width = w; view.height = h; view.step = step;
   view.isMask = r.headers.get('X-Mask') === '1';
+  view.testMode = r.headers.get('X-Test-Mode') || '';
+  if (view === views[0]) {
+    $('threshold').hidden = !view.testMode;
+    $('thresholdInfo').textContent = view.testMode;
+  }
   view.shown = { clip: view.clip, n, generation: +r.headers.get('X-Generation'),
                  makeMs: +r.headers.get('X-Make-Ms'), cached: r.headers.get('X-Cached') === '1' };
   if (page.zoom === 'fit') fit();
