@@ -110,19 +110,25 @@ Server::Current Server::Now() {
 }
 
 void Server::Reload() {
+  const long ticket = ++reloads_asked_;
   std::lock_guard<std::mutex> running(reload_mutex_);
+  if (reloads_done_ >= ticket) return;
+  const long covered = reloads_asked_;
   std::map<std::string, double> overrides;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     overrides = overrides_;
   }
   std::shared_ptr<const Session> run = Session::Run(options_.script, options_.module, overrides, Now().good.get());
-  std::lock_guard<std::mutex> lock(mutex_);
-  current_.last = run;
-  if (!run->Failed()) {
-    current_.good = run;
+  // The runs replaced are released after the lock: a run's environment takes a while to go.
+  std::shared_ptr<const Session> old_last = run, old_good = run;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::swap(current_.last, old_last);
+    if (!run->Failed()) std::swap(current_.good, old_good);
+    ++current_.generation;
   }
-  ++current_.generation;
+  reloads_done_ = covered;
 }
 
 void Server::ReloadIfChanged() {

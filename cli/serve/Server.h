@@ -73,6 +73,10 @@ class Server {
   Current current_;
   std::map<std::string, double> overrides_;
   std::mutex reload_mutex_;  // one run of the script at a time
+  // Reloads asked for and the last one a finished run covered: a run that starts after a request
+  // answers it, so requests queued behind a run (a slider dragged) share one run.
+  std::atomic<long> reloads_asked_{0};
+  long reloads_done_ = 0;  // guarded by reload_mutex_
   std::atomic<bool> stopping_{false};
   std::thread watcher_;
 };
