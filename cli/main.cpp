@@ -85,6 +85,7 @@ void PrintValue(const Value& v) {
   switch (v.kind) {
     case Value::Kind::Bool: std::printf("%s\n", v.boolean ? "true" : "false"); break;
     case Value::Kind::Int: std::printf("%d\n", v.integer); break;
+    case Value::Kind::Long: std::printf("%lld\n", static_cast<long long>(v.wide)); break;
     case Value::Kind::Float: std::printf("%g\n", v.floating); break;
     case Value::Kind::String: std::printf("%s\n", v.string.c_str()); break;
     default: break;
@@ -121,7 +122,9 @@ int RunIn(Environment& env, const CommandLine& cl, const std::string& text, int 
   }
   for (const std::string& plugin : cl.plugins) env.LoadPlugin(plugin);
 
-  const script::Result result = script::RunScript(env, text);
+  script::RunOptions options;
+  options.path = cl.script == "-" ? "" : cl.script;
+  const script::Result result = script::RunScript(env, text, options);
   const bool wants_clip = cl.info || cl.kind != OutputKind::None;
   if (!result.value.IsClip()) {
     if (!wants_clip && result.value.Defined() && result.value.kind != Value::Kind::Array) {
@@ -181,7 +184,8 @@ int Main(int argc, char** argv) {
   } catch (const script::ScriptError& e) {
     std::fprintf(stderr, "%s\n", e.what());
     if (e.Where().line > 0)
-      std::fprintf(stderr, "(%s, line %d, column %d)\n", script_name.c_str(), e.Where().line, e.Where().column);
+      std::fprintf(stderr, "(%s, line %d, column %d)\n", e.File().empty() ? script_name.c_str() : e.File().c_str(),
+                   e.Where().line, e.Where().column);
   } catch (const io::EndOfStream&) {
     std::fprintf(stderr, "tintara: the input stream ended before the script's clip could be made\n");
   } catch (const std::bad_alloc&) {

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "runtime/CacheClip.h"
+#include "runtime/RenumberingClip.h"
 
 namespace tintara {
 
@@ -38,7 +39,7 @@ std::string Format(const char* fmt, va_list args) {
 
 Environment::Environment(Options options)
     : options_(options), frames_(FramePool::Options{options.poison, options.poison_value, true}) {
-  scopes_.emplace_back();
+  scopes_.resize(2);
 }
 
 Environment::~Environment() {
@@ -55,6 +56,17 @@ Environment::~Environment() {
 // ---- Registry and calls -------------------------------------------------------------------
 
 void Environment::AddBuiltin(const std::string& name, const std::string& params, Builtin function) {
+  Function f;
+  f.name = name;
+  f.params = params;
+  if (!ParseSignature(params, &f.parsed)) Fail("AddFunction: malformed signature \"" + params + "\" for " + name);
+  f.builtin = std::move(function);
+  f.runtime = true;
+  std::lock_guard<std::mutex> lock(mutex_);
+  functions_.push_back(std::move(f));
+}
+
+void Environment::AddScriptFunction(const std::string& name, const std::string& params, Builtin function) {
   Function f;
   f.name = name;
   f.params = params;
@@ -95,33 +107,61 @@ Value Environment::Call(const std::string& name, const std::vector<Argument>& ar
   return result;
 }
 
+// The script's and the modules' functions come first, the latest first, so a later definition
+// overrides; the runtime's built-ins follow in their fixed order.
+std::vector<Environment::Function> Environment::Candidates(const std::string& name) const {
+  const std::string key = Lower(name);
+  std::vector<Function> out;
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto it = functions_.rbegin(); it != functions_.rend(); ++it)
+    if (!it->runtime && Lower(it->name) == key) out.push_back(*it);
+  for (const Function& f : functions_)
+    if (f.runtime && Lower(f.name) == key) out.push_back(f);
+  return out;
+}
+
 bool Environment::TryCall(const std::string& name, const std::vector<Argument>& args, Value* result,
                           std::string* why) {
-  const std::string key = Lower(name);
-  std::vector<Function> candidates;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    // Later registrations of a name come first, so a script's LoadPlugin can override.
-    for (auto it = functions_.rbegin(); it != functions_.rend(); ++it)
-      if (Lower(it->name) == key) candidates.push_back(*it);
-  }
+  const std::vector<Function> candidates = Candidates(name);
   if (candidates.empty()) {
-    *why = "Script error: there is no function named '" + name + "'";
+    *why = "Script error: There is no function named '" + name + "'.";
     return false;
   }
-
-  std::string first_reason;
-  for (const Function& f : candidates) {
-    std::vector<Value> bound;
-    std::string reason;
-    if (Bind(f.parsed, args, &bound, &reason)) {
-      *result = Apply(f, bound);
-      return true;
-    }
-    if (first_reason.empty()) first_reason = reason;
+  // First a function whose parameters also have every name given, then any whose positional
+  // parameters fit (its binding then says which name is wrong); each time exact types first,
+  // then ints for floats.
+  const Function* chosen = nullptr;
+  for (int names_too = 1; names_too >= 0 && !chosen; --names_too)
+    for (int strict = 1; strict >= 0 && !chosen; --strict)
+      for (const Function& f : candidates)
+        if (Fits(f.parsed, args, strict != 0, names_too != 0)) {
+          chosen = &f;
+          break;
+        }
+  if (!chosen) {
+    *why = "Script error: Invalid arguments to function '" + name + "'.";
+    return false;
   }
-  *why = "Script error: Invalid arguments to function '" + candidates.front().name + "': " + first_reason;
-  return false;
+  std::vector<Value> bound;
+  std::string refused;
+  if (!Bind(chosen->parsed, args, name, &bound, &refused)) Fail(refused);
+  *result = Apply(*chosen, bound);
+  return true;
+}
+
+std::string Environment::Mismatch(const std::string& name, const std::vector<Argument>& args) const {
+  // Of several forms, the one the arguments follow furthest says what is wrong.
+  std::string best;
+  size_t furthest = 0;
+  for (const Function& f : Candidates(name)) {
+    size_t reached = 0;
+    const std::string why = tintara::Mismatch(f.parsed, args, &reached);
+    if (best.empty() || reached > furthest) {
+      best = why;
+      furthest = reached;
+    }
+  }
+  return best;
 }
 
 Value Environment::Apply(const Function& f, std::vector<Value>& bound) {
@@ -136,6 +176,7 @@ AVSValue Environment::ToAVSValue(const Value& v) {
     case Value::Kind::Void: return AVSValue();
     case Value::Kind::Bool: return AVSValue(v.boolean);
     case Value::Kind::Int: return AVSValue(v.integer);
+    case Value::Kind::Long: return AVSValue(static_cast<int>(static_cast<uint32_t>(v.wide)));
     // A script float reaches a module as a float holding the value rounded from double.
     case Value::Kind::Float: return AVSValue(static_cast<float>(v.floating));
     case Value::Kind::String: return AVSValue(SaveString(v.string.c_str()));
@@ -191,7 +232,7 @@ Value Environment::ApplyModule(const Function& f, const std::vector<Value>& boun
 }
 
 PClip Environment::Cached(const PClip& clip) {
-  if (dynamic_cast<CacheClip*>(clip.get())) return clip;
+  if (dynamic_cast<CacheClip*>(clip.get()) || dynamic_cast<RenumberingClip*>(clip.get())) return clip;
   return PClip(new CacheClip(clip, options_.cache_frames));
 }
 
@@ -227,10 +268,16 @@ void Environment::SetVariable(const std::string& name, const Value& v) {
   scopes_.back()[Lower(name)] = v;
 }
 
+void Environment::SetGlobalVariable(const std::string& name, const Value& v) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  scopes_.front()[Lower(name)] = v;
+}
+
+// A function's context sees its own variables and the globals, never its caller's.
 bool Environment::GetVariable(const std::string& name, Value* v) const {
   const std::string key = Lower(name);
   std::lock_guard<std::mutex> lock(mutex_);
-  for (auto scope = scopes_.rbegin(); scope != scopes_.rend(); ++scope) {
+  for (const auto* scope : {&scopes_.back(), &scopes_.front()}) {
     auto it = scope->find(key);
     if (it != scope->end()) {
       *v = it->second;
@@ -329,8 +376,7 @@ bool Environment::SetVar(const char* name, const AVSValue& val) {
 
 bool Environment::SetGlobalVar(const char* name, const AVSValue& val) {
   if (!name) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
-  scopes_.front()[Lower(name)] = FromAVSValue(val);
+  SetGlobalVariable(name, FromAVSValue(val));
   return true;
 }
 
@@ -341,7 +387,7 @@ void Environment::PushContext(int) {
 
 void Environment::PopContext() {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (scopes_.size() > 1) scopes_.pop_back();
+  if (scopes_.size() > 2) scopes_.pop_back();
 }
 
 PVideoFrame Environment::NewVideoFrame(const VideoInfo& vi, int align) {

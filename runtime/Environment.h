@@ -35,15 +35,22 @@ class Environment : public IScriptEnvironment {
   ~Environment() override;
 
   // ---- Registry and calls -------------------------------------------------------------------
+  // A runtime built-in: tried after the modules' and the script's functions of the same name.
   void AddBuiltin(const std::string& name, const std::string& params, Builtin function);
+  // A function the script defines: tried first, the latest definition first, like a module's.
+  void AddScriptFunction(const std::string& name, const std::string& params, Builtin function);
   bool HasFunction(const std::string& name) const;
-  // Calls a function by name (case-insensitive) with positional and named arguments, matching
-  // each of its signatures in turn. Clips a function returns come back behind a frame cache.
-  // Failures throw AvisynthError with the message kept by the environment.
+  // Calls a function by name (case-insensitive) with positional and named arguments, choosing
+  // among the functions of that name as AviSynth+ does. Clips a function returns come back
+  // behind a frame cache. Failures throw AvisynthError with the message kept by the environment.
   Value Call(const std::string& name, const std::vector<Argument>& args);
-  // Like Call, but when there is no such function or none of its signatures matches, returns
-  // false with the message Call would throw. Errors of the function itself still throw.
+  // Like Call, but when there is no such function or none fits the arguments, returns false
+  // with the message Call would throw. Errors of binding the chosen function and of the
+  // function itself still throw.
   bool TryCall(const std::string& name, const std::vector<Argument>& args, Value* result, std::string* why);
+  // For a call that fits no function of its name: what is wrong, as a short sentence, told for
+  // the form of the function the arguments follow furthest.
+  std::string Mismatch(const std::string& name, const std::vector<Argument>& args) const;
   // The signatures registered under a name, in registration order (empty if unknown).
   std::vector<std::string> Signatures(const std::string& name) const;
   // Every registered name in registration order, with its signature (one entry per signature).
@@ -62,8 +69,10 @@ class Environment : public IScriptEnvironment {
                                           const std::vector<Value>& bound, const Value& result)>;
   void ObserveCalls(CallObserver observer) { observer_ = std::move(observer); }
 
-  // Script variables (also what GetVar/SetVar see).
+  // Script variables (also what GetVar/SetVar see): those of the innermost context (the script's
+  // top level, or a function being run), then the globals.
   void SetVariable(const std::string& name, const Value& v);
+  void SetGlobalVariable(const std::string& name, const Value& v);
   bool GetVariable(const std::string& name, Value* v) const;
 
   FramePool& Frames() { return frames_; }
@@ -108,8 +117,11 @@ class Environment : public IScriptEnvironment {
     std::vector<Parameter> parsed;
     ApplyFunc apply = nullptr;  // a module's function
     void* user_data = nullptr;
-    Builtin builtin;            // or one of the runtime's
+    Builtin builtin;            // or one of the runtime's or the script's
+    bool runtime = false;       // a runtime built-in: tried after the others
   };
+
+  std::vector<Function> Candidates(const std::string& name) const;
 
   Value Apply(const Function& f, std::vector<Value>& bound);
   Value ApplyModule(const Function& f, const std::vector<Value>& bound);
@@ -122,7 +134,7 @@ class Environment : public IScriptEnvironment {
   mutable std::mutex mutex_;  // guards everything below
   std::vector<Function> functions_;
   std::unordered_set<std::string> strings_;
-  std::vector<std::map<std::string, Value>> scopes_;  // [0] is global
+  std::vector<std::map<std::string, Value>> scopes_;  // [0] globals, [1] the script's top level
   std::vector<std::pair<ShutdownFunc, void*>> at_exit_;
   std::vector<std::pair<std::string, void*>> plugins_;  // real path, dlopen handle
   int memory_max_mb_ = 1024;

@@ -1,93 +1,45 @@
 // BlankClip: a clip of one colour, every frame the same picture.
-#include <cstring>
-#include <initializer_list>
-#include <mutex>
+#include <cmath>
+#include <numeric>
 
 #include "runtime/MemoryClip.h"
-#include "runtime/builtins/ColorConvert.h"
+#include "runtime/builtins/FillColour.h"
 #include "runtime/builtins/Formats.h"
+#include "runtime/builtins/FrameRows.h"
 #include "runtime/builtins/Sources.h"
+#include "runtime/builtins/StillClip.h"
 
 namespace tintara {
 
 namespace {
 
-enum { kTemplate, kLength, kWidth, kHeight, kPixelType, kFps, kColor, kColorYuv };
-
-void Fill(const PVideoFrame& f, const VideoInfo& vi, uint32_t color, bool yuv_given, uint32_t color_yuv) {
-  const BYTE r = (color >> 16) & 255, g = (color >> 8) & 255, b = color & 255, fourth = (color >> 24) & 255;
-  Yuv yuv = RgbToYuv(r, g, b);
-  if (yuv_given) yuv = {static_cast<int>((color_yuv >> 16) & 255), static_cast<int>((color_yuv >> 8) & 255),
-                        static_cast<int>(color_yuv & 255)};
-  BYTE* row = f->GetWritePtr();
-  const int pitch = f->GetPitch();
-  for (int y = 0; y < vi.height; ++y, row += pitch) {
-    BYTE* p = row;
-    switch (vi.pixel_type) {
-      case VideoInfo::CS_BGR24:
-        for (int x = 0; x < vi.width; ++x, p += 3) p[0] = b, p[1] = g, p[2] = r;
-        break;
-      case VideoInfo::CS_BGR32:
-        for (int x = 0; x < vi.width; ++x, p += 4) p[0] = b, p[1] = g, p[2] = r, p[3] = fourth;
-        break;
-      case VideoInfo::CS_YUY2:
-        for (int x = 0; x < vi.width; x += 2, p += 4)
-          p[0] = p[2] = static_cast<BYTE>(yuv.y), p[1] = static_cast<BYTE>(yuv.u), p[3] = static_cast<BYTE>(yuv.v);
-        break;
-      default:
-        std::memset(p, yuv.y, static_cast<size_t>(vi.width));
-        break;
-    }
-  }
-  if (IsPlanarType(vi.pixel_type)) {
-    for (int plane : {PLANAR_U, PLANAR_V}) {
-      BYTE* c = f->GetWritePtr(plane);
-      for (int y = 0; y < vi.height / 2; ++y, c += f->GetPitch(plane))
-        std::memset(c, plane == PLANAR_U ? yuv.u : yuv.v, static_cast<size_t>(vi.width / 2));
-    }
-  }
-}
-
-// The picture is made when a frame is first asked for, so a script that only declares a clip,
-// or asks for its information, spends no memory on it (a wide blank clip is hundreds of MB).
-class BlankClip : public IClip {
- public:
-  BlankClip(const VideoInfo& vi, uint32_t color, bool yuv_given, uint32_t color_yuv)
-      : vi_(vi), color_(color), yuv_given_(yuv_given), color_yuv_(color_yuv) {}
-
-  PVideoFrame GetFrame(int, IScriptEnvironment* env) override {
-    // A failure (out of memory) leaves the flag unset, so a later request tries again.
-    std::call_once(made_, [&] {
-      PVideoFrame frame = env->NewVideoFrame(vi_);
-      Fill(frame, vi_, color_, yuv_given_, color_yuv_);
-      frame_ = frame;
-    });
-    return frame_;
-  }
-  bool GetParity(int) override { return false; }
-  void GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
-  int SetCacheHints(int, int) override { return 0; }
-  const VideoInfo& GetVideoInfo() override { return vi_; }
-
- private:
-  const VideoInfo vi_;
-  const uint32_t color_;
-  const bool yuv_given_;
-  const uint32_t color_yuv_;
-  std::once_flag made_;
-  PVideoFrame frame_;
+enum {
+  kTemplate, kLength, kWidth, kHeight, kPixelType, kFps, kFpsDenominator, kAudioRate, kStereo, kSixteenBit,
+  kColor, kColorYuv, kClip
 };
+
+// A float rate without a denominator: fps and a denominator of 1 are doubled together while
+// both stay below 2^24, then the numerator is rounded, which keeps about 24 bits of the value
+// (29.97 is 31425823/1048576).
+void FloatRate(double fps, unsigned long long* num, unsigned long long* den) {
+  double d = 1;
+  while (fps < 16777216.0 && d < 16777216.0) fps *= 2, d *= 2;
+  *num = static_cast<unsigned long long>(fps + 0.5);
+  *den = static_cast<unsigned long long>(d);
+}
 
 }  // namespace
 
 Value BlankClipFunction(Environment& env, std::vector<Value>& args) {
   const std::string name = "BlankClip";
-  const std::vector<Value>& clips = args[kTemplate].array;
-  if (clips.size() > 1) env.Fail(name + ": give at most one clip to take the format from");
+  std::vector<PClip> templates;
+  for (const Value& v : args[kTemplate].array) templates.push_back(v.clip);
+  if (args[kClip].Defined()) templates.push_back(args[kClip].clip);
+  if (templates.size() > 1) env.Fail("BlankClip: Only 1 Template clip allowed.");
   VideoInfo vi = VideoInfoOf(VideoInfo::CS_BGR32, 640, 480, 240);
   vi.fps_numerator = 24;
-  if (!clips.empty()) {
-    const VideoInfo& model = clips[0].clip->GetVideoInfo();
+  if (!templates.empty()) {
+    const VideoInfo& model = templates[0]->GetVideoInfo();
     vi = VideoInfoOf(model.pixel_type, model.width, model.height, model.num_frames);
     vi.fps_numerator = model.fps_numerator;
     vi.fps_denominator = model.fps_denominator;
@@ -95,14 +47,40 @@ Value BlankClipFunction(Environment& env, std::vector<Value>& args) {
   if (args[kLength].Defined()) vi.num_frames = args[kLength].integer;
   if (args[kWidth].Defined()) vi.width = args[kWidth].integer;
   if (args[kHeight].Defined()) vi.height = args[kHeight].integer;
-  vi.pixel_type = PixelTypeArgument(env, name, args[kPixelType], vi.pixel_type);
-  if (args[kFps].Defined()) SetFrameRate(env, name, args[kFps].AsFloat(), &vi);
-  if (vi.num_frames < 1) env.Fail(name + ": length must be at least 1");
-  if (args[kColor].Defined() && args[kColorYuv].Defined()) env.Fail(name + ": give color or color_yuv, not both");
+  if (args[kPixelType].Defined()) {
+    vi.pixel_type = PixelTypeNamed(args[kPixelType].string);
+    if (vi.pixel_type == 0) FailUnknownPixelType(env, name, args[kPixelType].string,
+        "BlankClip: pixel_type must be \"RGB32\", \"RGB24\", \"YV12\", \"YV24\", \"YV16\", \"Y8\", \n"
+        "\"YUV420P?\",\"YUV422P?\",\"YUV444P?\",\"Y?\",\n\"RGB48\",\"RGB64\",\"RGBP\",\"RGBP?\",\n"
+        "\"YV411\" or \"YUY2\"");
+  }
+  if (args[kFps].Defined()) {
+    const double fps = args[kFps].AsFloat();
+    if (!(fps > 0 && fps < 4294967295.0)) env.Fail("BlankClip: fps must be greater than 0");
+    unsigned long long num, den;
+    if (args[kFpsDenominator].Defined()) {
+      num = static_cast<unsigned long long>(fps + 0.5);
+      den = static_cast<unsigned long long>(std::max(1, args[kFpsDenominator].integer));
+    } else {
+      FloatRate(fps, &num, &den);
+    }
+    const unsigned long long g = std::gcd(num, den);
+    vi.fps_numerator = static_cast<unsigned>(num / g);
+    vi.fps_denominator = static_cast<unsigned>(den / g);
+  }
+  if (vi.num_frames < 0) env.Fail("BlankClip: length cannot be negative");
+  // The messages of AviSynth+'s frame allocator, which refuses these sizes.
+  if (vi.IsPlanar() && (vi.width & 1)) env.Fail("Filter Error: Attempted to request a planar frame that wasn't mod2 in width!");
+  if (vi.IsPlanar() && (vi.height & 1)) env.Fail("Filter Error: Attempted to request a planar frame that wasn't mod2 in height!");
+  if (vi.IsYUY2() && (vi.width & 1)) env.Fail("Filter Error: Attempted to request an YUY2 frame that wasn't mod2 in width.");
+  const FillColour colour = FillColourOf(env, name, vi.pixel_type, args[kColor], args[kColorYuv]);
   CheckClipFormat(env, name, vi);
-
-  return Value::Clip(PClip(new BlankClip(vi, static_cast<uint32_t>(args[kColor].integer), args[kColorYuv].Defined(),
-                                          static_cast<uint32_t>(args[kColorYuv].integer))));
+  return Value::Clip(PClip(new StillClip(vi, [colour](const PVideoFrame& frame, const VideoInfo& vi) {
+    for (int p = 0; p < PlaneCount(vi); ++p) {
+      const PlaneRows<BYTE> rows = WriteRows(frame, vi, p);
+      for (int y = 0; y < rows.rows; ++y) PaintRow(rows.Row(y), p == 0 ? vi.width : vi.width / 2, vi.pixel_type, p, colour);
+    }
+  })));
 }
 
 }  // namespace tintara

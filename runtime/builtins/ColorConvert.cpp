@@ -1,276 +1,380 @@
 #include "runtime/builtins/ColorConvert.h"
 
 #include <cstring>
+#include <type_traits>
+#include <vector>
 
+#include "runtime/builtins/ChromaResizer.h"
 #include "runtime/builtins/Formats.h"
+#include "runtime/builtins/FrameRows.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
 namespace {
 
-// Coefficients in 16-bit fixed point: 219/255 and 224/255 scale full-range RGB into the
-// limited ranges; the chroma rows each sum to zero so that grey stays at 128.
-constexpr int kYR = 16829, kYG = 33039, kYB = 6416;
-constexpr int kUR = -9714, kUG = -19070, kUB = 28784;
-constexpr int kVR = 28784, kVG = -24103, kVB = -4681;
-constexpr int kY = 76309, kRV = 104597, kGU = -25675, kGV = -53279, kBU = 132201;
+// ---- Coefficients --------------------------------------------------------------------------
+// Rec.601 between full-range RGB and limited-range YUV, rounded to fixed point the way
+// AviSynth+ 3.7.5 rounds them. Its full-range scale is 255.5, not 255: the half meant for
+// rounding went into the scale, and the output shows it (RGB grey 200 gives Y 187, not 188).
 
-// A 16-bit fixed-point value rounded to a byte, clamped.
-inline BYTE ToByte(int fixed) {
-  const int t = fixed + 32768;
-  if (t < 0) return 0;
-  const int v = t >> 16;
-  return static_cast<BYTE>(v > 255 ? 255 : v);
-}
-
-// Luma of one pixel; chroma from the sums of the RGB of `count` pixels (1, 2 or 4, shift
-// 0, 1 or 2). The sums keep every numerator positive, so the shifts round exactly.
-inline BYTE LumaOf(int r, int g, int b) { return static_cast<BYTE>((kYR * r + kYG * g + kYB * b + (16 << 16) + 32768) >> 16); }
-inline BYTE ChromaU(int rs, int gs, int bs, int shift) {
-  return static_cast<BYTE>((kUR * rs + kUG * gs + kUB * bs + ((128 << 16) + 32768) * (1 << shift)) >> (16 + shift));
-}
-inline BYTE ChromaV(int rs, int gs, int bs, int shift) {
-  return static_cast<BYTE>((kVR * rs + kVG * gs + kVB * bs + ((128 << 16) + 32768) * (1 << shift)) >> (16 + shift));
-}
-
-// Writes the RGB of (y, u, v) into the first three bytes of `out` (blue, green, red).
-inline void PutRgb(BYTE* out, int y, int u, int v) {
-  const int l = kY * (y - 16);
-  out[0] = ToByte(l + kBU * (u - 128));
-  out[1] = ToByte(l + kGU * (u - 128) + kGV * (v - 128));
-  out[2] = ToByte(l + kRV * (v - 128));
-}
-
-struct Planes {
-  const BYTE* p[3];
-  int pitch[3];
+struct Coefficients {
+  // RGB -> YUV in 15 bits, rows Y, U, V, columns B, G, R.
+  int yb, yg, yr, ub, ug, ur, vb, vg, vr;
+  // RGB -> YUY2 chroma, from the sums of three pixels' blue or red and luma.
+  int ku, kv, ku_luma, kv_luma;
+  // YUV -> RGB in 13 bits (4:4:4 -> RGB).
+  int y, bu, gu, gv, rv;
+  // YUV -> RGB in 14 bits, as the YUY2 routine has them (the 16-bit matrix divided down).
+  int cy, cbu, cgu, cgv, crv;
 };
-struct WritablePlanes {
-  BYTE* p[3];
-  int pitch[3];
+
+int Round(double x) { return static_cast<int>(x + 0.5); }  // truncates toward zero, as AviSynth+ does
+
+Coefficients MakeCoefficients() {
+  const double kr = 0.299, kb = 0.114, kg = (1 - kr) - kb;
+  const double srgb = 255.5, sy = 219, suv = 112;
+  Coefficients c{};
+  double m = 32768.0;
+  c.yb = Round(sy * kb * m / srgb), c.yg = Round(sy * kg * m / srgb), c.yr = Round(sy * kr * m / srgb);
+  c.ub = Round(suv * m / srgb), c.ug = Round(suv * kg / (kb - 1) * m / srgb), c.ur = Round(suv * kr / (kb - 1) * m / srgb);
+  c.vb = Round(suv * kb / (kr - 1) * m / srgb), c.vg = Round(suv * kg / (kr - 1) * m / srgb), c.vr = c.ub;
+
+  const double dku = 112 / (255.5 * (1 - kb)) * 32768, dkv = 112 / (255.5 * (1 - kr)) * 32768;
+  c.ku = Round(dku), c.kv = Round(dkv);
+  c.ku_luma = -Round(dku * 255.5 / 219), c.kv_luma = -Round(dkv * 255.5 / 219);
+
+  const auto to_rgb = [&](double scale, int* y, int* bu, int* gu, int* gv, int* rv) {
+    *y = Round(srgb * 1.0 * scale / sy);
+    *bu = Round(srgb * (1 - kb) * scale / suv);
+    *gu = Round(srgb * (kb - 1) * kb / kg * scale / suv);
+    *gv = Round(srgb * (kr - 1) * kr / kg * scale / suv);
+    *rv = Round(srgb * (1 - kr) * scale / suv);
+  };
+  to_rgb(8192.0, &c.y, &c.bu, &c.gu, &c.gv, &c.rv);
+  int y16, bu16, gu16, gv16, rv16;
+  to_rgb(65536.0, &y16, &bu16, &gu16, &gv16, &rv16);
+  c.cy = y16 / 4, c.cbu = bu16 / 8, c.cgu = -gu16 / 8, c.cgv = -gv16 / 8, c.crv = rv16 / 8;
+  return c;
+}
+
+const Coefficients& K() {
+  static const Coefficients c = MakeCoefficients();
+  return c;
+}
+
+// Scratch bytes for one frame's work, kept per thread so that a frame costs no allocation
+// (fresh pages for two full-size planes cost more than the conversion).
+BYTE* Scratch(int which, size_t bytes) {
+  thread_local std::vector<BYTE> buffers[2];
+  if (buffers[which].size() < bytes) buffers[which].resize(bytes);
+  return buffers[which].data();
+}
+
+inline BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+// ---- Row routines (picture rows; Bytes is 3 for RGB24, 4 for RGB32) --------------------------
+// Each routine runs its pixels in blocks of a fixed count, then one by one, so that the blocks
+// compile to vector code; the coefficients are copied to locals first, since a byte store could
+// otherwise alias them and force a reload per pixel.
+
+template <typename Span>
+inline void InBlocks(int begin, int end, const Span& span) {
+  int x = begin;
+  for (; x + 32 <= end; x += 32) span(x, std::integral_constant<int, 32>());
+  for (; x < end; ++x) span(x, std::integral_constant<int, 1>());
+}
+
+template <int Bytes>
+void RgbRowToYuv444(const BYTE* in, BYTE* y, BYTE* u, BYTE* v, int w) {
+  const Coefficients k = K();
+  InBlocks(0, w, [&](int x0, auto n) {
+    for (int x = x0; x < x0 + decltype(n)::value; ++x) {
+      const int b = in[x * Bytes], g = in[x * Bytes + 1], r = in[x * Bytes + 2];
+      y[x] = Clamp(16 + ((k.yb * b + k.yg * g + k.yr * r + 16384) >> 15));
+      u[x] = Clamp(128 + ((k.ub * b + k.ug * g + k.ur * r + 16384) >> 15));
+      v[x] = Clamp(128 + ((k.vb * b + k.vg * g + k.vr * r + 16384) >> 15));
+    }
+  });
+}
+
+// Each pair's chroma comes from a 1-2-1 window of pixels centred on its even pixel, the first
+// pair's left neighbour being the pixel itself; `luma` holds w ints of scratch.
+template <int Bytes>
+void RgbRowToYuy2(const BYTE* in, BYTE* out, int w, int* luma) {
+  const Coefficients k = K();
+  InBlocks(0, w, [&](int x0, auto n) {
+    for (int x = x0; x < x0 + decltype(n)::value; ++x)  // 16.5 in 15 bits: the offset and the rounding
+      luma[x] = (k.yb * in[x * Bytes] + k.yg * in[x * Bytes + 1] + k.yr * in[x * Bytes + 2] + 0x84000) >> 15;
+  });
+  const auto pair = [&](int q, int left) {
+    const int x = 2 * q;
+    const int ls = luma[left] + 2 * luma[x] + luma[x + 1] - 64;
+    const int bs = in[left * Bytes] + 2 * in[x * Bytes] + in[(x + 1) * Bytes];
+    const int rs = in[left * Bytes + 2] + 2 * in[x * Bytes + 2] + in[(x + 1) * Bytes + 2];
+    const int mu = ls * k.ku_luma + bs * k.ku, mv = ls * k.kv_luma + rs * k.kv;
+    BYTE* o = out + 4 * q;
+    o[0] = static_cast<BYTE>(luma[x]);
+    o[1] = Clamp(((mu >> 1) + 0x808000) >> 16);  // 128.5 in 16 bits
+    o[2] = static_cast<BYTE>(luma[x + 1]);
+    o[3] = Clamp(((mv >> 1) + 0x808000) >> 16);
+  };
+  pair(0, 0);
+  InBlocks(1, w / 2, [&](int q0, auto n) {
+    for (int q = q0; q < q0 + decltype(n)::value; ++q) pair(q, 2 * q - 1);
+  });
+}
+
+// The odd pixel of a pair blends its chroma with the next pair's; the row's last pair has none
+// to blend with.
+template <int Bytes>
+void Yuy2RowToRgb(const BYTE* in, BYTE* out, int w) {
+  const Coefficients k = K();
+  const auto put = [&k](BYTE* o, int y, int su, int sv) {
+    const int l = (y - 16) * k.cy + 8192;
+    o[0] = Clamp((l + su * k.cbu) >> 14);
+    o[1] = Clamp((l - su * k.cgu - sv * k.cgv) >> 14);
+    o[2] = Clamp((l + sv * k.crv) >> 14);
+    if (Bytes == 4) o[3] = 255;
+  };
+  const auto pair = [&](int q, int next) {
+    const BYTE* p = in + 4 * q;
+    const int u = p[1] - 128, v = p[3] - 128, nu = in[4 * next + 1] - 128, nv = in[4 * next + 3] - 128;
+    put(out + 2 * q * Bytes, p[0], 2 * u, 2 * v);
+    put(out + (2 * q + 1) * Bytes, p[2], u + nu, v + nv);
+  };
+  const int pairs = w / 2;
+  InBlocks(0, pairs - 1, [&](int q0, auto n) {
+    for (int q = q0; q < q0 + decltype(n)::value; ++q) pair(q, q + 1);
+  });
+  pair(pairs - 1, pairs - 1);
+}
+
+template <int Bytes>
+void Yuv444RowToRgb(const BYTE* y, const BYTE* u, const BYTE* v, BYTE* out, int w) {
+  const Coefficients k = K();
+  InBlocks(0, w, [&](int x0, auto n) {
+    for (int x = x0; x < x0 + decltype(n)::value; ++x) {
+      const int l = k.y * (y[x] - 16) + 4096, cu = u[x] - 128, cv = v[x] - 128;
+      BYTE* o = out + x * Bytes;
+      o[0] = Clamp((l + k.bu * cu) >> 13);
+      o[1] = Clamp((l + k.gu * cu + k.gv * cv) >> 13);
+      o[2] = Clamp((l + k.rv * cv) >> 13);
+      if (Bytes == 4) o[3] = 255;
+    }
+  });
+}
+
+// About 3/4 of `cur` and 1/4 of `other`, in two rounded halvings.
+inline BYTE Blend(int cur, int other) { return static_cast<BYTE>((((cur + other + 1) >> 1) + cur) >> 1); }
+
+// ---- Whole frames --------------------------------------------------------------------------
+
+class Conversion;
+using Routine = void (*)(const Conversion&, const PVideoFrame&, const PVideoFrame&);
+
+class Conversion {
+ public:
+  Conversion(const VideoInfo& from, int to) : from_(from), to_(from) {
+    to_.pixel_type = to;
+    run_ = Pick(from.pixel_type, to);
+    if (IsRgbType(from.pixel_type) && IsPlanarType(to)) {
+      h_ = ChromaDownHorizontal(from.width);
+      v_ = ChromaDownVertical(from.height);
+    } else if (IsPlanarType(from.pixel_type) && IsRgbType(to)) {
+      h_ = ChromaUpHorizontal(from.width);
+      v_ = ChromaUpVertical(from.height);
+    }
+  }
+  void Run(const PVideoFrame& src, const PVideoFrame& dst) const { run_(*this, src, dst); }
+  const VideoInfo& To() const { return to_; }
+
+ private:
+  static Routine Pick(int from, int to);
+
+  template <int In, int Out>
+  static void RgbToRgb(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
+    const PlaneRows<const BYTE> s = ReadRows(src, c.from_);
+    const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
+    for (int y = 0; y < s.rows; ++y) {
+      const BYTE* in = s.Row(y);
+      BYTE* out = d.Row(y);
+      for (int x = 0; x < c.from_.width; ++x, in += In, out += Out) {
+        out[0] = in[0], out[1] = in[1], out[2] = in[2];
+        if (Out == 4) out[3] = 255;
+      }
+    }
+  }
+
+  template <int Bytes>
+  static void RgbToYuy2(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
+    const PlaneRows<const BYTE> s = ReadRows(src, c.from_);
+    const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
+    thread_local std::vector<int> luma;
+    if (luma.size() < static_cast<size_t>(c.from_.width)) luma.resize(static_cast<size_t>(c.from_.width));
+    Vectorised([&] {
+      for (int y = 0; y < s.rows; ++y) RgbRowToYuy2<Bytes>(s.Row(y), d.Row(y), c.from_.width, luma.data());
+    });
+  }
+
+  // Y as it is; U and V at full size, then halved both ways by the resizer.
+  template <int Bytes>
+  static void RgbTo420(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
+    const int w = c.from_.width, h = c.from_.height;
+    const PlaneRows<const BYTE> s = ReadRows(src, c.from_);
+    const PlaneRows<BYTE> luma = WriteRows(dst, c.to_, 0);
+    BYTE* u = Scratch(0, static_cast<size_t>(w) * h);
+    BYTE* v = Scratch(1, static_cast<size_t>(w) * h);
+    Vectorised([&] {
+      for (int y = 0; y < h; ++y) RgbRowToYuv444<Bytes>(s.Row(y), luma.Row(y), u + static_cast<size_t>(y) * w, v + static_cast<size_t>(y) * w, w);
+    });
+    for (int p = 1; p <= 2; ++p) {
+      const PlaneRows<BYTE> out = WriteRows(dst, c.to_, p);
+      ResizePlane({p == 1 ? u : v, w, w, h}, c.h_, c.v_, out.top, out.step);
+    }
+  }
+
+  template <int Bytes>
+  static void Yuy2ToRgb(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
+    const PlaneRows<const BYTE> s = ReadRows(src, c.from_);
+    const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
+    Vectorised([&] {
+      for (int y = 0; y < s.rows; ++y) Yuy2RowToRgb<Bytes>(s.Row(y), d.Row(y), c.from_.width);
+    });
+  }
+
+  template <int Bytes>
+  static void P420ToRgb(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
+    const int w = c.from_.width, h = c.from_.height;
+    BYTE* u = Scratch(0, static_cast<size_t>(w) * h);
+    BYTE* v = Scratch(1, static_cast<size_t>(w) * h);
+    for (int p = 1; p <= 2; ++p) {
+      const PlaneRows<const BYTE> in = ReadRows(src, c.from_, p);
+      ResizePlane({in.top, in.step, in.bytes, in.rows}, c.h_, c.v_, p == 1 ? u : v, w);
+    }
+    const PlaneRows<const BYTE> luma = ReadRows(src, c.from_, 0);
+    const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
+    Vectorised([&] {
+      for (int y = 0; y < h; ++y)
+        Yuv444RowToRgb<Bytes>(luma.Row(y), u + static_cast<size_t>(y) * w, v + static_cast<size_t>(y) * w, d.Row(y), w);
+    });
+  }
+
+  // Luma copied; each chroma sample the rounded-up mean of the two rows' samples of its pair.
+  static void Yuy2To420(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
+    const int w = c.from_.width;
+    const PlaneRows<const BYTE> s = ReadRows(src, c.from_);
+    const PlaneRows<BYTE> luma = WriteRows(dst, c.to_, 0), u = WriteRows(dst, c.to_, 1), v = WriteRows(dst, c.to_, 2);
+    for (int y = 0; y < s.rows; ++y) {
+      const BYTE* in = s.Row(y);
+      BYTE* out = luma.Row(y);
+      for (int x = 0; x < w; ++x) out[x] = in[2 * x];
+    }
+    for (int cy = 0; cy < u.rows; ++cy) {
+      const BYTE *a = s.Row(2 * cy), *b = s.Row(2 * cy + 1);
+      BYTE *ou = u.Row(cy), *ov = v.Row(cy);
+      for (int cx = 0; cx < w / 2; ++cx) {
+        ou[cx] = static_cast<BYTE>((a[4 * cx + 1] + b[4 * cx + 1] + 1) >> 1);
+        ov[cx] = static_cast<BYTE>((a[4 * cx + 3] + b[4 * cx + 3] + 1) >> 1);
+      }
+    }
+  }
+
+  // No horizontal interpolation; each inner row leans a quarter towards the chroma row on its
+  // side. The first two and last two rows take their chroma row as it is.
+  static void P420ToYuy2(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
+    const int w = c.from_.width, h = c.from_.height;
+    const PlaneRows<const BYTE> luma = ReadRows(src, c.from_, 0), u = ReadRows(src, c.from_, 1), v = ReadRows(src, c.from_, 2);
+    const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
+    for (int y = 0; y < h; ++y) {
+      const int cy = y / 2;
+      const bool plain = y < 2 || y >= h - 2;
+      const int other = (y & 1) ? cy + 1 : cy - 1;
+      const BYTE *l = luma.Row(y), *cu = u.Row(cy), *cv = v.Row(cy);
+      const BYTE *ou = plain ? cu : u.Row(other), *ov = plain ? cv : v.Row(other);
+      BYTE* out = d.Row(y);
+      for (int x = 0; x < w / 2; ++x, out += 4) {
+        out[0] = l[2 * x];
+        out[1] = plain ? cu[x] : Blend(cu[x], ou[x]);
+        out[2] = l[2 * x + 1];
+        out[3] = plain ? cv[x] : Blend(cv[x], ov[x]);
+      }
+    }
+  }
+
+  // YV12 and I420 hold the same samples; only the order of their planes in memory differs.
+  static void P420To420(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
+    for (int p = 0; p < 3; ++p) {
+      const PlaneRows<const BYTE> s = ReadRows(src, c.from_, p);
+      const PlaneRows<BYTE> d = WriteRows(dst, c.to_, p);
+      for (int y = 0; y < s.rows; ++y) std::memcpy(d.Row(y), s.Row(y), static_cast<size_t>(s.bytes));
+    }
+  }
+
+  VideoInfo from_, to_;
+  Routine run_;
+  ResizeProgram h_, v_;
 };
-Planes Read(const PVideoFrame& f) {
-  return {{f->GetReadPtr(PLANAR_Y), f->GetReadPtr(PLANAR_U), f->GetReadPtr(PLANAR_V)},
-          {f->GetPitch(PLANAR_Y), f->GetPitch(PLANAR_U), f->GetPitch(PLANAR_V)}};
-}
-WritablePlanes Write(const PVideoFrame& f) {
-  return {{f->GetWritePtr(PLANAR_Y), f->GetWritePtr(PLANAR_U), f->GetWritePtr(PLANAR_V)},
-          {f->GetPitch(PLANAR_Y), f->GetPitch(PLANAR_U), f->GetPitch(PLANAR_V)}};
-}
-inline const BYTE* Row(const Planes& f, int plane, int row) { return f.p[plane] + static_cast<long>(row) * f.pitch[plane]; }
-inline BYTE* Row(const WritablePlanes& f, int plane, int row) { return f.p[plane] + static_cast<long>(row) * f.pitch[plane]; }
 
-using Converter = void (*)(const PVideoFrame& src, const PVideoFrame& dst, int w, int h);
-
-// RGB frames of either width; the fourth byte of a new RGB32 pixel is 255.
-template <int InBytes, int OutBytes>
-void RgbToRgb(const PVideoFrame& src, const PVideoFrame& dst, int w, int h) {
-  const Planes s = Read(src);
-  const WritablePlanes d = Write(dst);
-  for (int m = 0; m < h; ++m) {
-    const BYTE* in = Row(s, 0, m);
-    BYTE* out = Row(d, 0, m);
-    for (int x = 0; x < w; ++x, in += InBytes, out += OutBytes) {
-      out[0] = in[0];
-      out[1] = in[1];
-      out[2] = in[2];
-      if (OutBytes == 4) out[3] = InBytes == 4 ? in[3] : 255;
-    }
+Routine Conversion::Pick(int from, int to) {
+  const bool in24 = from == VideoInfo::CS_BGR24;
+  if (IsRgbType(to)) {
+    const bool out24 = to == VideoInfo::CS_BGR24;
+    if (IsRgbType(from)) return in24 ? (out24 ? RgbToRgb<3, 3> : RgbToRgb<3, 4>) : (out24 ? RgbToRgb<4, 3> : RgbToRgb<4, 4>);
+    if (from == VideoInfo::CS_YUY2) return out24 ? Yuy2ToRgb<3> : Yuy2ToRgb<4>;
+    return out24 ? P420ToRgb<3> : P420ToRgb<4>;
   }
-}
-
-// RGB is stored bottom-up: picture row y is memory row h-1-y.
-template <int Bytes>
-void RgbToYuy2(const PVideoFrame& src, const PVideoFrame& dst, int w, int h) {
-  const Planes s = Read(src);
-  const WritablePlanes d = Write(dst);
-  for (int y = 0; y < h; ++y) {
-    const BYTE* in = Row(s, 0, h - 1 - y);
-    BYTE* out = Row(d, 0, y);
-    for (int x = 0; x < w; x += 2, in += 2 * Bytes, out += 4) {
-      const BYTE* a = in;
-      const BYTE* b = in + Bytes;
-      out[0] = LumaOf(a[2], a[1], a[0]);
-      out[2] = LumaOf(b[2], b[1], b[0]);
-      out[1] = ChromaU(a[2] + b[2], a[1] + b[1], a[0] + b[0], 1);
-      out[3] = ChromaV(a[2] + b[2], a[1] + b[1], a[0] + b[0], 1);
-    }
-  }
-}
-
-template <int Bytes>
-void RgbTo420(const PVideoFrame& src, const PVideoFrame& dst, int w, int h) {
-  const Planes s = Read(src);
-  const WritablePlanes d = Write(dst);
-  for (int cy = 0; cy < h / 2; ++cy) {
-    const BYTE* top = Row(s, 0, h - 1 - 2 * cy);
-    const BYTE* bottom = Row(s, 0, h - 2 - 2 * cy);
-    BYTE* y0 = Row(d, 0, 2 * cy);
-    BYTE* y1 = Row(d, 0, 2 * cy + 1);
-    BYTE* u = Row(d, 1, cy);
-    BYTE* v = Row(d, 2, cy);
-    for (int x = 0; x < w; x += 2, top += 2 * Bytes, bottom += 2 * Bytes) {
-      const BYTE* p[4] = {top, top + Bytes, bottom, bottom + Bytes};
-      y0[x] = LumaOf(p[0][2], p[0][1], p[0][0]);
-      y0[x + 1] = LumaOf(p[1][2], p[1][1], p[1][0]);
-      y1[x] = LumaOf(p[2][2], p[2][1], p[2][0]);
-      y1[x + 1] = LumaOf(p[3][2], p[3][1], p[3][0]);
-      const int r = p[0][2] + p[1][2] + p[2][2] + p[3][2];
-      const int g = p[0][1] + p[1][1] + p[2][1] + p[3][1];
-      const int b = p[0][0] + p[1][0] + p[2][0] + p[3][0];
-      u[x / 2] = ChromaU(r, g, b, 2);
-      v[x / 2] = ChromaV(r, g, b, 2);
-    }
-  }
-}
-
-template <int Bytes>
-void Yuy2ToRgb(const PVideoFrame& src, const PVideoFrame& dst, int w, int h) {
-  const Planes s = Read(src);
-  const WritablePlanes d = Write(dst);
-  for (int y = 0; y < h; ++y) {
-    const BYTE* in = Row(s, 0, y);
-    BYTE* out = Row(d, 0, h - 1 - y);
-    for (int x = 0; x < w; x += 2, in += 4, out += 2 * Bytes) {
-      PutRgb(out, in[0], in[1], in[3]);
-      PutRgb(out + Bytes, in[2], in[1], in[3]);
-      if (Bytes == 4) out[3] = out[7] = 255;
-    }
-  }
-}
-
-template <int Bytes>
-void P420ToRgb(const PVideoFrame& src, const PVideoFrame& dst, int w, int h) {
-  const Planes s = Read(src);
-  const WritablePlanes d = Write(dst);
-  for (int y = 0; y < h; ++y) {
-    const BYTE* luma = Row(s, 0, y);
-    const BYTE* u = Row(s, 1, y / 2);
-    const BYTE* v = Row(s, 2, y / 2);
-    BYTE* out = Row(d, 0, h - 1 - y);
-    for (int x = 0; x < w; ++x, out += Bytes) {
-      PutRgb(out, luma[x], u[x / 2], v[x / 2]);
-      if (Bytes == 4) out[3] = 255;
-    }
-  }
-}
-
-void Yuy2To420(const PVideoFrame& src, const PVideoFrame& dst, int w, int h) {
-  const Planes s = Read(src);
-  const WritablePlanes d = Write(dst);
-  for (int y = 0; y < h; ++y) {
-    const BYTE* in = Row(s, 0, y);
-    BYTE* out = Row(d, 0, y);
-    for (int x = 0; x < w; ++x) out[x] = in[2 * x];
-  }
-  for (int cy = 0; cy < h / 2; ++cy) {
-    const BYTE* a = Row(s, 0, 2 * cy);
-    const BYTE* b = Row(s, 0, 2 * cy + 1);
-    BYTE* u = Row(d, 1, cy);
-    BYTE* v = Row(d, 2, cy);
-    for (int cx = 0; cx < w / 2; ++cx) {
-      u[cx] = static_cast<BYTE>((a[4 * cx + 1] + b[4 * cx + 1] + 1) >> 1);
-      v[cx] = static_cast<BYTE>((a[4 * cx + 3] + b[4 * cx + 3] + 1) >> 1);
-    }
-  }
-}
-
-void P420ToYuy2(const PVideoFrame& src, const PVideoFrame& dst, int w, int h) {
-  const Planes s = Read(src);
-  const WritablePlanes d = Write(dst);
-  for (int y = 0; y < h; ++y) {
-    const BYTE* luma = Row(s, 0, y);
-    const BYTE* u = Row(s, 1, y / 2);
-    const BYTE* v = Row(s, 2, y / 2);
-    BYTE* out = Row(d, 0, y);
-    for (int cx = 0; cx < w / 2; ++cx) {
-      out[4 * cx] = luma[2 * cx];
-      out[4 * cx + 1] = u[cx];
-      out[4 * cx + 2] = luma[2 * cx + 1];
-      out[4 * cx + 3] = v[cx];
-    }
-  }
-}
-
-// YV12 and I420 hold the same samples; only the order of their planes in memory differs.
-void P420To420(const PVideoFrame& src, const PVideoFrame& dst, int w, int h) {
-  const Planes s = Read(src);
-  const WritablePlanes d = Write(dst);
-  for (int plane = 0; plane < 3; ++plane) {
-    const int rows = plane == 0 ? h : h / 2, bytes = plane == 0 ? w : w / 2;
-    for (int y = 0; y < rows; ++y) std::memcpy(Row(d, plane, y), Row(s, plane, y), static_cast<size_t>(bytes));
-  }
-}
-
-Converter Pick(int from, int to) {
-  const bool rgb24 = from == VideoInfo::CS_BGR24;
-  switch (to) {
-    case VideoInfo::CS_BGR24:
-    case VideoInfo::CS_BGR32: {
-      const bool out24 = to == VideoInfo::CS_BGR24;
-      if (IsRgbType(from)) return rgb24 ? (out24 ? RgbToRgb<3, 3> : RgbToRgb<3, 4>) : (out24 ? RgbToRgb<4, 3> : RgbToRgb<4, 4>);
-      if (from == VideoInfo::CS_YUY2) return out24 ? Yuy2ToRgb<3> : Yuy2ToRgb<4>;
-      return out24 ? P420ToRgb<3> : P420ToRgb<4>;
-    }
-    case VideoInfo::CS_YUY2:
-      if (IsRgbType(from)) return rgb24 ? RgbToYuy2<3> : RgbToYuy2<4>;
-      if (IsPlanarType(from)) return P420ToYuy2;
-      return nullptr;
-    default:
-      if (IsRgbType(from)) return rgb24 ? RgbTo420<3> : RgbTo420<4>;
-      if (from == VideoInfo::CS_YUY2) return Yuy2To420;
-      return P420To420;
-  }
+  if (to == VideoInfo::CS_YUY2) return IsRgbType(from) ? (in24 ? RgbToYuy2<3> : RgbToYuy2<4>) : P420ToYuy2;
+  if (IsRgbType(from)) return in24 ? RgbTo420<3> : RgbTo420<4>;
+  return from == VideoInfo::CS_YUY2 ? Yuy2To420 : P420To420;
 }
 
 class ConvertedClip : public IClip {
  public:
-  ConvertedClip(const PClip& child, int pixel_type) : child_(child), vi_(child->GetVideoInfo()) {
-    convert_ = Pick(vi_.pixel_type, pixel_type);
-    vi_.pixel_type = pixel_type;
-  }
+  ConvertedClip(const PClip& child, int pixel_type) : child_(child), conversion_(child->GetVideoInfo(), pixel_type) {}
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override {
     const PVideoFrame src = child_->GetFrame(n, env);
-    PVideoFrame dst = env->NewVideoFrame(vi_);
-    convert_(src, dst, vi_.width, vi_.height);
+    PVideoFrame dst = env->NewVideoFrame(conversion_.To());
+    conversion_.Run(src, dst);
     return dst;
   }
   bool GetParity(int n) override { return child_->GetParity(n); }
   void GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
   int SetCacheHints(int, int) override { return 0; }
-  const VideoInfo& GetVideoInfo() override { return vi_; }
+  const VideoInfo& GetVideoInfo() override { return conversion_.To(); }
 
  private:
   PClip child_;
-  VideoInfo vi_;
-  Converter convert_;
+  const Conversion conversion_;
 };
 
 }  // namespace
 
-Yuv RgbToYuv(int r, int g, int b) { return {LumaOf(r, g, b), ChromaU(r, g, b, 0), ChromaV(r, g, b, 0)}; }
-
-Rgb YuvToRgb(int y, int u, int v) {
-  BYTE bgr[3];
-  PutRgb(bgr, y, u, v);
-  return {bgr[2], bgr[1], bgr[0]};
-}
-
 PClip ConvertClip(Environment& env, const PClip& clip, int pixel_type, const std::string& function) {
-  VideoInfo vi = clip->GetVideoInfo();
+  const VideoInfo& vi = clip->GetVideoInfo();
   if (vi.pixel_type == pixel_type) return clip;
+  // ConvertToYV12 leaves I420 alone (AviSynth+ names both YV12).
+  if (pixel_type == VideoInfo::CS_YV12 && vi.pixel_type == VideoInfo::CS_I420) return clip;
   if (PixelTypeName(vi.pixel_type) == std::string("unknown")) env.Fail(function + ": the clip's pixel type is unknown");
-  vi.pixel_type = pixel_type;
-  CheckClipFormat(env, function, vi);
+  if (vi.IsRGB() && pixel_type == VideoInfo::CS_YUY2 && (vi.width & 1))
+    env.Fail("ConvertToYUY2: Image width must be even. Use Crop!");
+  if (vi.IsRGB() && IsPlanarType(pixel_type)) {
+    if (vi.width & 1) env.Fail("Convert: Cannot convert if width isn't mod2!");
+    if (vi.height & 1) env.Fail("Convert: Cannot convert if height isn't mod2!");
+  }
+  if (vi.IsYUY2() && IsPlanarType(pixel_type) && (vi.height & 1))
+    env.Fail(function + ": Image height must be multiple of 2");
+  VideoInfo out = vi;
+  out.pixel_type = pixel_type;
+  CheckClipFormat(env, function, out);
   return PClip(new ConvertedClip(clip, pixel_type));
 }
 
 PVideoFrame ConvertFrame(IScriptEnvironment* env, const PVideoFrame& src, const VideoInfo& from, int pixel_type) {
   if (from.pixel_type == pixel_type) return src;
-  VideoInfo vi = from;
-  vi.pixel_type = pixel_type;
-  PVideoFrame dst = env->NewVideoFrame(vi);
-  Pick(from.pixel_type, pixel_type)(src, dst, vi.width, vi.height);
+  const Conversion conversion(from, pixel_type);
+  PVideoFrame dst = env->NewVideoFrame(conversion.To());
+  conversion.Run(src, dst);
   return dst;
 }
 

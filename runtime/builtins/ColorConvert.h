@@ -1,7 +1,6 @@
-// Conversions between the five pixel types with BT.601 coefficients in limited range (Y 16..235,
-// U and V 16..240). Chroma that is shared by several pixels is computed from their mean RGB
-// (or their mean chroma between YUV layouts); chroma is spread to the pixels it covers when
-// going the other way.
+// Conversions between the five pixel types, byte for byte as AviSynth+ 3.7.5 makes them with
+// its default arguments: Rec.601, limited-range YUV, full-range RGB, 4:2:0 chroma at MPEG-2
+// positions resized bicubically, and the fixed-point rounding of its x86-64 routines.
 #pragma once
 
 #include <string>
@@ -10,22 +9,13 @@
 
 namespace tintara {
 
-struct Yuv {
-  int y, u, v;
-};
-struct Rgb {
-  int r, g, b;
-};
-
-// One pixel, rounded to nearest, results within 0..255.
-Yuv RgbToYuv(int r, int g, int b);
-Rgb YuvToRgb(int y, int u, int v);
-
-// `clip` with `pixel_type` (the clip itself when it has it already); fails with
-// "<function>: ..." when the clip's size does not allow the format.
+// `clip` with `pixel_type`: the clip itself when it has it already (ConvertToYV12 keeps an
+// I420 clip as it is), else a converting clip. Fails with AviSynth+'s messages for sizes the
+// conversion refuses.
 PClip ConvertClip(Environment& env, const PClip& clip, int pixel_type, const std::string& function);
 
-// One frame of format `from` converted into a new frame of `pixel_type`.
+// One frame of format `from` converted into a new frame of `pixel_type`; the same routine as
+// ConvertClip's.
 PVideoFrame ConvertFrame(IScriptEnvironment* env, const PVideoFrame& src, const VideoInfo& from, int pixel_type);
 
 }  // namespace tintara

@@ -17,6 +17,8 @@ std::string Upper(std::string s) {
 
 }  // namespace
 
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
+
 int PixelTypeNamed(const std::string& name) {
   const std::string n = Upper(name);
   if (n == "RGB24") return VideoInfo::CS_BGR24;
@@ -25,6 +27,18 @@ int PixelTypeNamed(const std::string& name) {
   if (n == "YV12") return VideoInfo::CS_YV12;
   if (n == "I420") return VideoInfo::CS_I420;
   return 0;
+}
+
+void FailUnknownPixelType(Environment& env, const std::string& function, const std::string& name,
+                          const std::string& message) {
+  static const char* const kOtherFormats[] = {"YV24", "YV16", "YV411", "Y8", "RGB48", "RGB64", "RGBP", "RGBAP"};
+  const std::string n = Upper(name);
+  bool other = n.compare(0, 3, "YUV") == 0 || n.compare(0, 4, "RGBP") == 0 || n.compare(0, 5, "RGBAP") == 0 ||
+               (n.size() > 1 && n[0] == 'Y' && std::isdigit(static_cast<unsigned char>(n[1])));
+  for (const char* f : kOtherFormats) other = other || n == f;
+  if (other)
+    env.Fail(function + ": pixel_type \"" + name + "\" is a format tintara does not have; use RGB24, RGB32, YUY2, YV12 or I420");
+  env.Fail(message);
 }
 
 const char* PixelTypeName(int pixel_type) {

@@ -1,7 +1,8 @@
-// Runs a parsed script against an environment: variables, the implicit `last`, calls through
-// the environment's signatures, arithmetic. Every failure comes out as a ScriptError with the
-// position of the call or operator it belongs to, including failures while frames are made
-// later: each clip a call returns is wrapped so that its errors carry the call's position.
+// Runs a script against an environment: variables, the implicit `last`, calls through the
+// environment's functions, operators, the script's own functions and imported files. Every
+// failure comes out as a ScriptError with the position of the call or operator it belongs to,
+// including failures while frames are made later: each clip a call returns is wrapped so that
+// its errors carry the call's position.
 #pragma once
 
 #include <map>
@@ -29,10 +30,9 @@ struct Result {
   std::vector<Slider> sliders;     // in the order met
 };
 
-// The script's value: that of a `return`, else of its last statement if that is an expression,
-// else `last`.
-Result Evaluate(Environment& env, const Program& program);
-// Parses and evaluates.
+// Parses and evaluates. The script's value is that of a `return`, else of its last statement
+// if that is an expression, else `last`. Functions the script defines stay registered in the
+// environment.
 Result RunScript(Environment& env, const std::string& source, const RunOptions& options = RunOptions());
 
 }  // namespace tintara::script

@@ -3,6 +3,9 @@
 // down already gave it one.
 #pragma once
 
+#include <string>
+#include <utility>
+
 #include "host/avisynth.h"
 #include "runtime/script/Syntax.h"
 
@@ -10,7 +13,8 @@ namespace tintara::script {
 
 class PositionedClip : public IClip {
  public:
-  PositionedClip(const PClip& child, Position where) : child_(child), where_(where) {}
+  PositionedClip(const PClip& child, Position where, std::string file)
+      : child_(child), where_(where), file_(std::move(file)) {}
 
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
   bool GetParity(int n) override { return child_->GetParity(n); }
@@ -23,6 +27,7 @@ class PositionedClip : public IClip {
  private:
   PClip child_;
   Position where_;
+  std::string file_;
 };
 
 }  // namespace tintara::script

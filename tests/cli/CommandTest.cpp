@@ -41,15 +41,15 @@ TEST_F(Command, RawThroughTintaraIsByteIdenticalInEveryFormat) {
 }
 
 TEST_F(Command, RawRowsComeOutTopRowFirstInFfmpegLayouts) {
-  // Red above blue, one pixel pair per row; bytes worked out from BT.601 (red 81/90/240, blue
-  // 41/240/110) and ffmpeg's layouts: bgr24 B,G,R; bgra B,G,R,A; yuyv422 Y0 U Y1 V;
+  // Red above blue, one pixel pair per row; bytes from AviSynth+'s single-colour rule (red
+  // 81/91/240, blue 41/240/110) and ffmpeg's layouts: bgr24 B,G,R; bgra B,G,R,A; yuyv422 Y0 U Y1 V;
   // yuv420p the Y rows, then U, then V.
   const std::pair<const char*, std::string> cases[] = {
       {"RGB24", std::string("\x00\x00\xFF\x00\x00\xFF\xFF\x00\x00\xFF\x00\x00", 12)},
       {"RGB32", std::string("\x00\x00\xFF\x00\x00\x00\xFF\x00\xFF\x00\x00\x00\xFF\x00\x00\x00", 16)},
-      {"YUY2", std::string("\x51\x5A\x51\xF0\x29\xF0\x29\x6E", 8)},
-      {"YV12", std::string("\x51\x51\x51\x51\x29\x29\x29\x29\x5A\xF0\xF0\x6E", 12)},
-      {"I420", std::string("\x51\x51\x51\x51\x29\x29\x29\x29\x5A\xF0\xF0\x6E", 12)},
+      {"YUY2", std::string("\x51\x5B\x51\xF0\x29\xF0\x29\x6E", 8)},
+      {"YV12", std::string("\x51\x51\x51\x51\x29\x29\x29\x29\x5B\xF0\xF0\x6E", 12)},
+      {"I420", std::string("\x51\x51\x51\x51\x29\x29\x29\x29\x5B\xF0\xF0\x6E", 12)},
   };
   for (const auto& c : cases) {
     const std::string type = c.first;
@@ -113,11 +113,15 @@ TEST_F(Command, PngFramesAreRgbPicturesFfmpegReadsTopRowFirst) {
   ASSERT_EQ(Shell("ffmpeg -v error -y -i f001.png -f rawvideo -pix_fmt rgb24 f001.rgb"), 0);
   const std::string rgb = Get("f001.rgb");
   ASSERT_EQ(rgb.size(), 4u * 4 * 3);
-  // Red (81, 90, 240) comes back as (254, 0, 0); green (145, 54, 34) as
-  // R = 1.164383*129 + 1.596027*(-94) = 0.18 -> 0, G = 150.21 + 28.99 + 76.42 = 255.6 -> 255,
-  // B = 150.21 + 2.017232*(-74) = 0.93 -> 1.
-  EXPECT_EQ(rgb.substr(0, 3), std::string("\xFE\x00\x00", 3));
-  EXPECT_EQ(rgb.substr(45, 3), std::string("\x00\xFF\x01", 3));
+  // The picture is exactly what ConvertToRGB24 makes of the clip (bgr24 there, rgb24 here).
+  Put("png_rgb.avs", Get("png.avs") + ".ConvertToRGB24()");
+  ASSERT_EQ(Tintara("png_rgb.avs png.raw").status, 0);
+  std::string bgr = Get("png.raw").substr(4 * 4 * 3);
+  for (size_t i = 0; i + 2 < bgr.size(); i += 3) std::swap(bgr[i], bgr[i + 2]);
+  EXPECT_EQ(rgb, bgr);
+  // Red on top, green at the bottom.
+  EXPECT_EQ(rgb.substr(0, 3), std::string("\xFF\x00\x03", 3));
+  EXPECT_EQ(rgb.substr(45, 3), std::string("\x00\xFF\x00", 3));
 }
 
 TEST_F(Command, ImageSourceReadsPicturesFfmpegWrote) {
@@ -196,7 +200,7 @@ TEST_F(Command, InfoAndValuesArePrinted) {
   Put("info.avs", "BlankClip(length=12, width=32, height=16, pixel_type=\"YUY2\", fps=29.97)");
   const Outcome o = Tintara("info.avs");
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.out, "width: 32\nheight: 16\nframes: 12\npixel type: YUY2\nframe rate: 2997/100 (29.970 fps)\n");
+  EXPECT_EQ(o.out, "width: 32\nheight: 16\nframes: 12\npixel type: YUY2\nframe rate: 31425823/1048576 (29.970 fps)\n");
   // --info does not write the output.
   EXPECT_EQ(Tintara("--info info.avs out.raw").out, o.out);
   EXPECT_FALSE(Exists("out.raw"));
