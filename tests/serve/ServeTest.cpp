@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "cli/serve/Server.h"
-#include "runtime/builtins/ColorConvert.h"
 #include "runtime/io/Png.h"
 #include "tests/cli/CliSupport.h"
 
@@ -115,30 +114,41 @@ TEST_F(ServeTest, FramesOfEveryNamedClipMatchWhatTheCommandWrites) {
 
 TEST_F(ServeTest, PixelBytesAreTheClipsOwnInEachFormat) {
   Serve(kQuadrants);
-  const Yuv blue = RgbToYuv(0x20, 0x40, 0xE0), green = RgbToYuv(0x20, 0xC0, 0x40);
-  struct Case {
-    const char* clip;
-    int x, y;
-    std::vector<std::pair<std::string, int>> bytes;
-  };
-  const Case cases[] = {
-      // Top-left red and bottom-left blue: RGB rows are stored bottom-up.
-      {"rgb32", 0, 0, {{"B", 0x20}, {"G", 0x20}, {"R", 0xE0}, {"A", 0}}},
-      {"rgb24", 3, 15, {{"B", 0xE0}, {"G", 0x40}, {"R", 0x20}}},
-      // The odd pixel of a YUY2 pair and the last chroma sample of a 4:2:0 row.
-      {"yuy2", 17, 2, {{"Y", green.y}, {"U", green.u}, {"V", green.v}}},
-      {"yv12", 15, 15, {{"Y", blue.y}, {"U", blue.u}, {"V", blue.v}}},
-      {"i420", 15, 15, {{"Y", blue.y}, {"U", blue.u}, {"V", blue.v}}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.clip);
-    const json p = GetJson(std::string("/api/pixel?clip=") + c.clip + "&n=2&x=" + std::to_string(c.x) +
-                           "&y=" + std::to_string(c.y));
-    std::vector<std::pair<std::string, int>> bytes;
+  using Bytes = std::vector<std::pair<std::string, int>>;
+  const auto readout = [&](const std::string& clip, int x, int y) {
+    const json p = GetJson("/api/pixel?clip=" + clip + "&n=2&x=" + std::to_string(x) + "&y=" + std::to_string(y));
+    Bytes bytes;
     for (const json& ch : p["channels"]) bytes.emplace_back(ch[0], ch[1]);
-    EXPECT_EQ(bytes, c.bytes);
-  }
+    return bytes;
+  };
+  // Top-left red and bottom-left blue: RGB rows are stored bottom-up.
+  EXPECT_EQ(readout("rgb32", 0, 0), (Bytes{{"B", 0x20}, {"G", 0x20}, {"R", 0xE0}, {"A", 0}}));
+  EXPECT_EQ(readout("rgb24", 3, 15), (Bytes{{"B", 0xE0}, {"G", 0x40}, {"R", 0x20}}));
   EXPECT_EQ(GetJson("/api/pixel?clip=rgb24&n=0&x=20&y=3")["shown"], "$20C040");
+
+  // YUV bytes as the command writes them raw (yuyv422, yuv420p), at pixels whose chroma sample
+  // is shared with a neighbour across a quadrant border: the odd pixel of a YUY2 pair, the
+  // bottom-right pixel of a 2x2 block.
+  const int W = 32, H = 16;
+  for (const std::string clip : {"yuy2", "yv12", "i420"}) {
+    SCOPED_TRACE(clip);
+    Put(clip + ".avs", std::string(kQuadrants) + clip + "\n");
+    ASSERT_EQ(Tintara("--quiet --start 2 --end 2 " + clip + ".avs " + clip + ".raw").status, 0);
+    const std::string raw = Get(clip + ".raw");
+    const auto at = [&](size_t i) { return static_cast<int>(static_cast<uint8_t>(raw.at(i))); };
+    for (const auto& [x, y] : {std::pair<int, int>{17, 2}, {15, 7}, {31, 15}}) {
+      Bytes expected;
+      if (clip == "yuy2") {
+        const size_t row = static_cast<size_t>(y) * W * 2;
+        expected = {{"Y", at(row + 2 * x)}, {"U", at(row + 4 * (x / 2) + 1)}, {"V", at(row + 4 * (x / 2) + 3)}};
+      } else {
+        const size_t chroma = static_cast<size_t>(y / 2) * (W / 2) + x / 2;
+        expected = {{"Y", at(static_cast<size_t>(y) * W + x)}, {"U", at(W * H + chroma)},
+                    {"V", at(W * H + W * H / 4 + chroma)}};
+      }
+      EXPECT_EQ(readout(clip, x, y), expected) << x << ", " << y;
+    }
+  }
 }
 
 TEST_F(ServeTest, SlidersChangeThePictureAndSaveOnlyTheirDefaults) {
