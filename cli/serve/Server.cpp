@@ -156,9 +156,26 @@ bool Server::HostAllowed(const std::string& host) const {
 void Server::Routes() {
   http_->set_payload_max_length(kMaxBody);
   http_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    if (HostAllowed(req.get_header_value("Host"))) return httplib::Server::HandlerResponse::Unhandled;
-    Refuse(res, 403, "this server answers only requests addressed to " + options_.listen + " or localhost");
-    return httplib::Server::HandlerResponse::Handled;
+    const auto handled = httplib::Server::HandlerResponse::Handled;
+    if (!HostAllowed(req.get_header_value("Host"))) {
+      Refuse(res, 403, "this server answers only requests addressed to " + options_.listen + " or localhost");
+      return handled;
+    }
+    if (req.method == "POST") {
+      // A page from elsewhere may post here too (its Host is right): refuse its origin, and
+      // take only JSON, which a browser sends cross-origin only after asking (and being denied).
+      const std::string origin = req.get_header_value("Origin");
+      const std::string prefix = "http://";
+      if (!origin.empty() && (origin.compare(0, prefix.size(), prefix) != 0 || !HostAllowed(origin.substr(prefix.size())))) {
+        Refuse(res, 403, "changes are taken only from this server's own page");
+        return handled;
+      }
+      if (req.get_header_value("Content-Type").compare(0, 16, "application/json") != 0) {
+        Refuse(res, 415, "changes are sent as application/json");
+        return handled;
+      }
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
   });
   for (const PageFile& file : PageFiles()) {
     const std::string path = file.name == "index.html" ? "/" : "/" + file.name;

@@ -297,6 +297,13 @@ TEST_F(ServeTest, RefusesWhatItDoesNotServe) {
     const json body = GetJson(b.path, b.status);
     EXPECT_NE(body.value("error", "").find(b.says), std::string::npos) << b.path << ": " << body;
   }
+  // A page elsewhere posting here: its origin, or a body a browser sends without asking first.
+  const auto foreign = client_->Post("/api/save", {{"Origin", "http://evil.example"}}, "{}", "application/json");
+  ASSERT_TRUE(foreign);
+  EXPECT_EQ(foreign->status, 403);
+  const auto plain = client_->Post("/api/sliders", R"({"values": {}})", "text/plain");
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->status, 415);
   PostJson("/api/sliders", "{not json", 400);
   PostJson("/api/sliders", R"({"values": {"nothere": 1}})", 404);
   PostJson("/api/sliders", R"({"values": [1]})", 400);

@@ -503,7 +503,7 @@ async function moveSlider(label, value, div) {
 
 async function save() {
   try {
-    const state = await getJson('/api/save', { method: 'POST' });
+    const state = await getJson('/api/save', { method: 'POST', body: '{}', headers: { 'Content-Type': 'application/json' } });
     applyState(state);
   } catch (e) {
     $('saveMessage').textContent = e.message;
