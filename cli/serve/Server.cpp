@@ -303,10 +303,26 @@ std::shared_ptr<const ShownFrame> FrameOf(const Session& session, const Target& 
 
 }  // namespace
 
+bool Server::Overtaken(const std::string& view, long sequence) {
+  std::lock_guard<std::mutex> lock(views_mutex_);
+  long& newest = newest_request_[view];
+  if (sequence < newest) return true;
+  newest = sequence;
+  // Pages come and go; their views are forgotten now and then (a page's next request is newer).
+  if (newest_request_.size() > 256) newest_request_.clear();
+  return false;
+}
+
 void Server::Frame(const httplib::Request& req, httplib::Response& res) {
   const Current now = Now();
   Target t;
   if (!ReadTarget(now.good.get(), req, false, &t, res)) return;
+  int sequence = 0;
+  if (req.has_param("view") && ParseIndex(req.get_param_value("sequence"), 999999999, &sequence) &&
+      Overtaken(req.get_param_value("view").substr(0, 64), sequence)) {
+    Refuse(res, 409, "overtaken by a newer request of the same view");
+    return;
+  }
   int step = 1;
   if (req.has_param("step") && (!ParseIndex(req.get_param_value("step"), kMaxStep, &step) || step < 1)) {
     Refuse(res, 400, "the step must be 1 to " + std::to_string(kMaxStep));

@@ -72,6 +72,12 @@ class Server {
   std::mutex mutex_;  // guards current_ and overrides_
   Current current_;
   std::map<std::string, double> overrides_;
+  // The newest frame request of each view of each open page: a request overtaken before a
+  // thread took it up is answered at once without making its frame (the page drops it anyway).
+  bool Overtaken(const std::string& view, long sequence);
+  std::mutex views_mutex_;
+  std::map<std::string, long> newest_request_;
+
   std::mutex reload_mutex_;  // one run of the script at a time
   // Reloads asked for and the last one a finished run covered: a run that starts after a request
   // answers it, so requests queued behind a run (a slider dragged) share one run.

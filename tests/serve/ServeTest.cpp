@@ -310,6 +310,10 @@ TEST_F(ServeTest, RefusesWhatItDoesNotServe) {
   const auto huge = client_->Post("/api/sliders", std::string(1 << 20, ' '), "application/json");
   ASSERT_TRUE(huge);
   EXPECT_EQ(huge->status, 413);
+  // A view's request that a newer one of the same view overtook is not made.
+  EXPECT_EQ(GetPath("/api/frame?clip=yv12&n=1&view=p-A&sequence=7")->status, 200);
+  EXPECT_EQ(GetPath("/api/frame?clip=yv12&n=0&view=p-A&sequence=6")->status, 409);
+  EXPECT_EQ(GetPath("/api/frame?clip=yv12&n=0&view=p-B&sequence=6")->status, 200);
   // Still serving after all that.
   EXPECT_EQ(Frame("yv12", 2).size(), 32u * 16 * 4);
 }

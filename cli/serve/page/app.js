@@ -24,6 +24,9 @@ const page = {
 };
 window.tintara = page;  // for the browser test
 
+// Names this page's views to the server, which skips their requests that newer ones overtook.
+const pageKey = Math.random().toString(36).slice(2, 10);
+
 function makeView(id) {
   const el = $(id);
   const canvas = el.querySelector('canvas');
@@ -31,7 +34,7 @@ function makeView(id) {
   const overlay = document.createElement('canvas');
   return { el, canvas, ctx: canvas.getContext('2d'), picture, pictureCtx: picture.getContext('2d'),
            overlay, overlayCtx: overlay.getContext('2d'), caption: el.querySelector('.caption'),
-           clip: '', width: 0, height: 0, step: 1, isMask: false, seq: 0, abort: null, shown: null };
+           key: `${pageKey}-${id}`, clip: '', width: 0, height: 0, step: 1, isMask: false, seq: 0, abort: null, shown: null };
 }
 const views = [makeView('viewA'), makeView('viewB')];
 window.tintaraViews = views;  // for the browser test
@@ -61,7 +64,9 @@ async function loadFrame(view) {
   const step = pictureStep();
   let r, bytes;
   try {
-    r = await fetch(`/api/frame?clip=${encodeURIComponent(view.clip)}&n=${n}&step=${step}`, { signal: view.abort.signal });
+    r = await fetch(`/api/frame?clip=${encodeURIComponent(view.clip)}&n=${n}&step=${step}&view=${view.key}&sequence=${token}`,
+                    { signal: view.abort.signal });
+    if (r.status === 409) return;  // overtaken: a newer request of this view is on its way
     if (!r.ok) {
       const body = await r.json();
       if (token === view.seq) showFrameError(body);
