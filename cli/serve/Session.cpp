@@ -50,8 +50,12 @@ void Session::Fail(const std::string& message, int line, int column, const std::
   failure_.line = line;
   failure_.column = column;
   failure_.file = file;
-  for (const ReadFile& f : files_)
-    if (f.path == file) failure_.line_text = LineOf(f.content, line);
+  // The script's text is the one this run read; an imported file is read again as it is now,
+  // which is what the run just read.
+  std::string text;
+  if (!files_.empty() && files_[0].path == file) text = files_[0].content;
+  else if (!ReadWholeFile(file, &text)) text.clear();
+  failure_.line_text = LineOf(text, line);
 }
 
 std::shared_ptr<const Session> Session::Run(const std::string& path, const std::string& module,

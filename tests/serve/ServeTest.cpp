@@ -207,6 +207,22 @@ TEST_F(ServeTest, AScriptErrorKeepsTheLastGoodClipsUntilFixed) {
   EXPECT_EQ(state["clips"][0]["width"], 6);
 }
 
+TEST_F(ServeTest, AnImportedFileThatChangesRunsTheScriptAgain) {
+  Put("size.avsi", "w = 8\n");
+  Serve("Import(\"size.avsi\")\nBlankClip(length=2, width=w, height=4)\n");
+  EXPECT_EQ(GetJson("/api/state")["clips"].back()["width"], 8);
+  Put("size.avsi", "w = 12\n");
+  server_->ReloadIfChanged();
+  EXPECT_EQ(GetJson("/api/state")["clips"].back()["width"], 12);
+  // Broken there: the error names the imported file and shows its line.
+  Put("size.avsi", "w = 12\nw = w + \"a\"\n");
+  server_->ReloadIfChanged();
+  const json error = GetJson("/api/state")["error"];
+  EXPECT_NE(error["file"].get<std::string>().find("size.avsi"), std::string::npos) << error;
+  EXPECT_EQ(error["line"], 2) << error;
+  EXPECT_EQ(error["text"], "w = w + \"a\"") << error;
+}
+
 TEST_F(ServeTest, SeedPreviewFillsTheRegionTheFilterWould) {
   // An RGB mask (stored bottom-up) 12x6: a one-pixel white line down column 5 between black
   // regions of 5x6 and 6x4, and grey 128 in the bottom-right 6x2.
