@@ -63,6 +63,7 @@ void Environment::AddBuiltin(const std::string& name, const std::string& params,
   f.builtin = std::move(function);
   f.runtime = true;
   std::lock_guard<std::mutex> lock(mutex_);
+  f.key = Lower(f.name);
   functions_.push_back(std::move(f));
 }
 
@@ -73,6 +74,7 @@ void Environment::AddScriptFunction(const std::string& name, const std::string& 
   if (!ParseSignature(params, &f.parsed)) Fail("AddFunction: malformed signature \"" + params + "\" for " + name);
   f.builtin = std::move(function);
   std::lock_guard<std::mutex> lock(mutex_);
+  f.key = Lower(f.name);
   functions_.push_back(std::move(f));
 }
 
@@ -80,7 +82,7 @@ bool Environment::HasFunction(const std::string& name) const {
   const std::string key = Lower(name);
   std::lock_guard<std::mutex> lock(mutex_);
   for (const Function& f : functions_)
-    if (Lower(f.name) == key) return true;
+    if (f.key == key) return true;
   return false;
 }
 
@@ -89,7 +91,7 @@ std::vector<std::string> Environment::Signatures(const std::string& name) const 
   std::vector<std::string> out;
   std::lock_guard<std::mutex> lock(mutex_);
   for (const Function& f : functions_)
-    if (Lower(f.name) == key) out.push_back(f.params);
+    if (f.key == key) out.push_back(f.params);
   return out;
 }
 
@@ -109,20 +111,20 @@ Value Environment::Call(const std::string& name, const std::vector<Argument>& ar
 
 // The script's and the modules' functions come first, the latest first, so a later definition
 // overrides; the runtime's built-ins follow in their fixed order.
-std::vector<Environment::Function> Environment::Candidates(const std::string& name) const {
+std::vector<const Environment::Function*> Environment::Candidates(const std::string& name) const {
   const std::string key = Lower(name);
-  std::vector<Function> out;
+  std::vector<const Function*> out;
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto it = functions_.rbegin(); it != functions_.rend(); ++it)
-    if (!it->runtime && Lower(it->name) == key) out.push_back(*it);
+    if (!it->runtime && it->key == key) out.push_back(&*it);
   for (const Function& f : functions_)
-    if (f.runtime && Lower(f.name) == key) out.push_back(f);
+    if (f.runtime && f.key == key) out.push_back(&f);
   return out;
 }
 
 bool Environment::TryCall(const std::string& name, const std::vector<Argument>& args, Value* result,
                           std::string* why) {
-  const std::vector<Function> candidates = Candidates(name);
+  const std::vector<const Function*> candidates = Candidates(name);
   if (candidates.empty()) {
     *why = "Script error: There is no function named '" + name + "'.";
     return false;
@@ -133,9 +135,9 @@ bool Environment::TryCall(const std::string& name, const std::vector<Argument>& 
   const Function* chosen = nullptr;
   for (int names_too = 1; names_too >= 0 && !chosen; --names_too)
     for (int strict = 1; strict >= 0 && !chosen; --strict)
-      for (const Function& f : candidates)
-        if (Fits(f.parsed, args, strict != 0, names_too != 0)) {
-          chosen = &f;
+      for (const Function* f : candidates)
+        if (Fits(f->parsed, args, strict != 0, names_too != 0)) {
+          chosen = f;
           break;
         }
   if (!chosen) {
@@ -153,9 +155,9 @@ std::string Environment::Mismatch(const std::string& name, const std::vector<Arg
   // Of several forms, the one the arguments follow furthest says what is wrong.
   std::string best;
   size_t furthest = 0;
-  for (const Function& f : Candidates(name)) {
+  for (const Function* f : Candidates(name)) {
     size_t reached = 0;
-    const std::string why = tintara::Mismatch(f.parsed, args, &reached);
+    const std::string why = tintara::Mismatch(f->parsed, args, &reached);
     if (best.empty() || reached > furthest) {
       best = why;
       furthest = reached;
@@ -342,6 +344,7 @@ void Environment::AddFunction(const char* name, const char* params, ApplyFunc ap
   f.apply = apply;
   f.user_data = user_data;
   std::lock_guard<std::mutex> lock(mutex_);
+  f.key = Lower(f.name);
   functions_.push_back(std::move(f));
 }
 

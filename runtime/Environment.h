@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -60,7 +61,8 @@ class Environment : public IScriptEnvironment {
   // Loading the same file twice does nothing the second time.
   std::string LoadPlugin(const std::string& path);
 
-  // Wraps a clip so that frame numbers are clamped and recent frames are cached.
+  // Wraps a clip so that frame numbers are clamped and recent frames are cached (a
+  // RenumberingClip is left as it is: its child clamps).
   PClip Cached(const PClip& clip);
 
   // Told of every function that returns, with its parameters and the arguments bound to them
@@ -113,6 +115,7 @@ class Environment : public IScriptEnvironment {
  private:
   struct Function {
     std::string name;
+    std::string key;  // the name in lower case
     std::string params;
     std::vector<Parameter> parsed;
     ApplyFunc apply = nullptr;  // a module's function
@@ -121,7 +124,7 @@ class Environment : public IScriptEnvironment {
     bool runtime = false;       // a runtime built-in: tried after the others
   };
 
-  std::vector<Function> Candidates(const std::string& name) const;
+  std::vector<const Function*> Candidates(const std::string& name) const;
 
   Value Apply(const Function& f, std::vector<Value>& bound);
   Value ApplyModule(const Function& f, const std::vector<Value>& bound);
@@ -132,7 +135,7 @@ class Environment : public IScriptEnvironment {
   FramePool frames_;
 
   mutable std::mutex mutex_;  // guards everything below
-  std::vector<Function> functions_;
+  std::deque<Function> functions_;  // never moves a function, which may be running while others are added
   std::unordered_set<std::string> strings_;
   std::vector<std::map<std::string, Value>> scopes_;  // [0] globals, [1] the script's top level
   std::vector<std::pair<ShutdownFunc, void*>> at_exit_;

@@ -169,10 +169,10 @@ Value LoopFunction(Environment& env, std::vector<Value>& args) {
   // Endless: the frames before the segment, then the segment for ever; what follows it never
   // shows.
   const long long frames =
-      times < 0 ? kEndlessLoopFrames : vi.num_frames + static_cast<long long>(times - 1) * segment;
+      times < 0 ? kEndlessLoopFrames : vi.num_frames + (static_cast<long long>(times) - 1) * segment;
   if (frames > INT_MAX) env.Fail("Loop: the result would have more than 2147483647 frames");
   const long long looped_end = times < 0 ? LLONG_MAX : start + static_cast<long long>(times) * segment;
-  const long long skipped = static_cast<long long>(times - 1) * segment;
+  const long long skipped = (static_cast<long long>(times) - 1) * segment;
   vi.num_frames = static_cast<int>(frames);
   return Mapped(args[0].clip, vi, [start, segment, looped_end, skipped](int n) {
     if (n < start) return n;
@@ -216,6 +216,8 @@ Value AssumeFpsIntFunction(Environment& env, std::vector<Value>& args) {
 }
 
 bool FloatFrameRate(double fps, unsigned* numerator, unsigned* denominator) {
+  // Beyond these no fraction of 32-bit numbers comes near (and the rule's products overflow).
+  if (!(fps >= 1e-6 && fps <= 1e9)) return false;
   const float n = static_cast<float>(fps);
   unsigned long long num = 0, den = 0;
   // NTSC rates first: multiples of 30000/1001 and 24000/1001, then their small fractions.
@@ -257,7 +259,7 @@ Value AssumeFpsFloatFunction(Environment& env, std::vector<Value>& args) {
   const double fps = args[1].AsFloat();
   if (!(fps > 0)) env.Fail("AssumeFPS: FPS must be greater then 0.\n");
   unsigned num, den;
-  if (!FloatFrameRate(fps, &num, &den)) env.Fail("AssumeFPS: " + std::to_string(fps) + " has no frame rate of 32-bit numbers");
+  if (!FloatFrameRate(fps, &num, &den)) env.Fail("AssumeFPS: " + std::to_string(fps) + " frames per second is beyond what 32-bit numbers can hold");
   return WithRate(env, args[0].clip, num, den);
 }
 

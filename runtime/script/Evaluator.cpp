@@ -1,12 +1,14 @@
 #include "runtime/script/Evaluator.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 #include <exception>
 #include <fstream>
 #include <memory>
 #include <new>
 #include <sstream>
+#include <unordered_set>
 
 #include "runtime/script/Operators.h"
 #include "runtime/script/Parser.h"
@@ -147,9 +149,9 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
     if (global) env_.SetGlobalVariable(name, v);
     else env_.SetVariable(name, v);
     if (depth_ > 0) return;
-    const bool known = std::any_of(assigned_.begin(), assigned_.end(),
-                                   [&](const std::string& seen) { return SameWord(seen, name); });
-    if (!known) assigned_.push_back(name);
+    std::string key = name;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (assigned_keys_.insert(std::move(key)).second) assigned_.push_back(name);
   }
 
   [[noreturn]] static void Fail(const Program& p, const std::string& why, Position where) {
@@ -271,7 +273,8 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   }
 
   static bool IsIntrinsic(const std::string& name) {
-    return SameWord(name, "Import") || SameWord(name, "Default") || SameWord(name, "Defined");
+    return SameWord(name, "Import") || SameWord(name, "Default") || SameWord(name, "Defined") ||
+           SameWord(name, "String");
   }
 
   // A call; `method` is the clip before the dot in a chain.
@@ -292,11 +295,23 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   }
 
   // Default, Defined and Import belong to the language: they see undefined values and scopes.
+  // String is here because it is the language's own way of printing a value.
   Value Intrinsic(const Program& p, const Node& n, const std::string& name, const std::vector<Argument>& args) {
     const bool positional = std::all_of(args.begin(), args.end(), [](const Argument& a) { return a.name.empty(); });
     if (SameWord(name, "Defined") && positional && args.size() == 1) return Value::Bool(args[0].value.Defined());
     if (SameWord(name, "Default") && positional && args.size() == 2)
       return args[0].value.Defined() ? args[0].value : args[1].value;
+    if (SameWord(name, "String") && positional && args.size() == 1) {
+      const Value& v = args[0].value;
+      if (v.IsString()) return v;
+      if (v.IsBool()) return Value::String(v.boolean ? "true" : "false");
+      if (v.IsInteger()) return Value::String(std::to_string(v.AsInteger()));
+      if (v.kind == Value::Kind::Float) {
+        char text[400];  // %f of the largest double needs 317 characters
+        std::snprintf(text, sizeof text, "%f", v.floating);
+        return Value::String(text);
+      }
+    }
     if (SameWord(name, "Import") && positional && !args.empty() &&
         std::all_of(args.begin(), args.end(), [](const Argument& a) { return a.value.IsString(); })) {
       Value v;
@@ -312,10 +327,13 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
     if (StackNearlyFull(true)) TooDeep(p, where);
     const std::string& importer = p.file.empty() ? options_.path : p.file;
     const std::string path = !written.empty() && written[0] == '/' ? written : Folder(importer) + written;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Fail(p, "Import: couldn't open \"" + written + "\"", where);
     std::ostringstream text;
-    text << in.rdbuf();
+    {
+      // Closed before the file runs, so that imports nested deeply hold no files open.
+      std::ifstream in(path, std::ios::binary);
+      if (!in) Fail(p, "Import: couldn't open \"" + written + "\"", where);
+      text << in.rdbuf();
+    }
     const std::shared_ptr<const Program> program = Load(text.str(), path, path);
     Position last;
     return RunBlock(program, program->statements, &last);
@@ -387,14 +405,24 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   std::vector<std::string> files_;
   std::vector<Slider> sliders_;
   std::vector<std::string> assigned_;  // top-level variables in order of first assignment
+  std::unordered_set<std::string> assigned_keys_;  // the same in lower case
   int depth_ = 0;                      // script functions running
 };
 
 }  // namespace
 
 Result RunScript(Environment& env, const std::string& source, const RunOptions& options) {
-  const auto interpreter = std::make_shared<Interpreter>(env, options);
-  return interpreter->RunMain(source);
+  Result result;
+  std::exception_ptr failure;
+  RunWithLargeStack([&]() {
+    try {
+      result = std::make_shared<Interpreter>(env, options)->RunMain(source);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  if (failure) std::rethrow_exception(failure);
+  return result;
 }
 
 }  // namespace tintara::script

@@ -297,7 +297,8 @@ Token Lexer::SliderValue() {
   slider.value = slider.default_value;
   if (sliders_) {
     const auto setting = sliders_->settings.find(slider.label);
-    if (setting != sliders_->settings.end()) slider.value = std::min(std::max(setting->second, slider.min), slider.max);
+    if (setting != sliders_->settings.end() && !std::isnan(setting->second))
+      slider.value = std::min(std::max(setting->second, slider.min), slider.max);
   }
   Token t;
   t.where = where;

@@ -26,7 +26,27 @@ uintptr_t StackLow() {
   return found ? reinterpret_cast<uintptr_t>(low) : 0;
 }
 
+constexpr size_t kLargeStack = size_t{64} << 20;  // pages are only taken as they are used
+
+void* RunWork(void* work) {
+  (*static_cast<const std::function<void()>*>(work))();
+  return nullptr;
+}
+
 }  // namespace
+
+void RunWithLargeStack(const std::function<void()>& work) {
+  pthread_attr_t attr;
+  pthread_t thread;
+  bool started = false;
+  if (pthread_attr_init(&attr) == 0) {
+    started = pthread_attr_setstacksize(&attr, kLargeStack) == 0 &&
+              pthread_create(&thread, &attr, RunWork, const_cast<std::function<void()>*>(&work)) == 0;
+    pthread_attr_destroy(&attr);
+  }
+  if (started) pthread_join(thread, nullptr);
+  else work();
+}
 
 bool StackNearlyFull(bool calls) {
   thread_local const uintptr_t low = StackLow();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -84,8 +85,10 @@ struct Node {
   Position where;               // the name of a call, the operator, the first character of a literal
   int32_t first = 0;            // operands: links [first, first + count) of the program
   int32_t count = 0;
-  int64_t integer = 0;          // Int; for Name, Call, Named and String: index in the text table
-  double floating = 0.0;
+  union {
+    int64_t integer = 0;        // Int; for Name, Call, Named and String: index in the text table
+    double floating;            // Float
+  };
 };
 
 // An operand of a node, with the operator before it in a run (None for the first) and where
@@ -118,8 +121,9 @@ struct FunctionDefinition {
 
 struct Program {
   std::string file;  // "" for the main script
-  std::vector<Node> nodes;
-  std::vector<Link> links;
+  // Deques grow without moving what they hold, so a long script never needs its tree twice over.
+  std::deque<Node> nodes;
+  std::deque<Link> links;
   std::vector<std::string> texts;
   std::vector<Statement> statements;
   std::vector<FunctionDefinition> functions;  // in the order defined

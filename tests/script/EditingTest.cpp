@@ -93,10 +93,10 @@ TEST_F(Editing, SelectEveryInterleavesOffsetsAndLetsTheChildClamp) {
   const PClip uncached = Call("Trim", {Arg(ten_), Arg(2), Arg(5), Named("cache", false)});
   EXPECT_EQ(Frames("SelectEvery", {Arg(uncached), Arg(2), Arg(-1)}), (std::vector<int>{1, 3, 5}));
   // Rates: fps * offsets / step, reduced.
-  const VideoInfo& three = Call("SelectEvery", {Arg(ten_), Arg(3), Arg(0), Arg(1)})->GetVideoInfo();
+  const VideoInfo three = Call("SelectEvery", {Arg(ten_), Arg(3), Arg(0), Arg(1)})->GetVideoInfo();
   EXPECT_EQ(std::to_string(three.fps_numerator) + "/" + std::to_string(three.fps_denominator), "50/3");
   const PClip ntsc = Call("AssumeFPS", {Arg(ten_), Arg(30000), Arg(1001)});
-  const VideoInfo& quarter = Call("SelectEvery", {Arg(ntsc), Arg(4)})->GetVideoInfo();
+  const VideoInfo quarter = Call("SelectEvery", {Arg(ntsc), Arg(4)})->GetVideoInfo();
   EXPECT_EQ(std::to_string(quarter.fps_numerator) + "/" + std::to_string(quarter.fps_denominator), "7500/1001");
 }
 
@@ -115,6 +115,10 @@ TEST_F(Editing, AssumeFpsPicksAviSynthsFractions) {
     EXPECT_EQ(std::to_string(num) + "/" + std::to_string(den), std::to_string(f.num) + "/" + std::to_string(f.den))
         << f.fps;
   }
+  // Rates no 32-bit fraction holds are refused, not overflowed into.
+  unsigned num, den;
+  EXPECT_FALSE(FloatFrameRate(1e30, &num, &den));
+  EXPECT_FALSE(FloatFrameRate(1e-30, &num, &den));
   const auto rate = [this](std::vector<Argument> args) {
     args.insert(args.begin(), Arg(ten_));
     const PClip c = Call("AssumeFPS", args);

@@ -231,6 +231,10 @@ TEST_F(ScriptRun, SlidersStandForTheirSettingAndPointAtTheirDefaultText) {
   EXPECT_EQ(r.variables[0].second.integer, 256);
   EXPECT_DOUBLE_EQ(r.variables[1].second.floating, 1.0);
   EXPECT_EQ(r.variables[2].second.integer, 3);
+  // A setting that is not a number is no setting; an infinite one is clamped.
+  r = RunScript(Fresh(), text, {"", {{"n", NAN}, {"grey", -INFINITY}}});
+  EXPECT_EQ(r.variables[0].second.integer, 1);
+  EXPECT_EQ(r.variables[2].second.integer, -3);
   EXPECT_EQ(ErrorOf("a = [<\"x\", 0, 9>]"),
             "Script error: a slider is written [<\"label\", min, max, default>], as in [<\"grey\", 0, 255, 60>] @1:5");
 }

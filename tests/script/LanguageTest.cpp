@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "tests/script/ScriptRun.h"
 
@@ -40,6 +41,8 @@ TEST_F(ScriptRun, OperatorsGroupAsTheHostGroupsThem) {
   EXPECT_EQ(IntOf("x = 3 > 2 ? 10 : 20\nx"), 10);
   EXPECT_EQ(IntOf("-7 % 2"), -1);
   EXPECT_EQ(IntOf("7 % -2"), 1);
+  EXPECT_EQ(Run("String(3.5) + String(true) + String(2147483647 + 1) + String(\"!\")").string,
+            "3.500000true2147483648!");
 }
 
 TEST_F(ScriptRun, LogicAndComparisonRefuseOtherTypesWithTheHostsMessages) {
@@ -94,6 +97,17 @@ TEST_F(ScriptRun, RecursionWorksAndEndlessRecursionIsAnErrorNotACrash) {
   const std::string error = ErrorOf("function e(int n) {\n  return e(n + 1)\n}\ne(0)");
   EXPECT_EQ(error.substr(0, 64), "Script error: the function calls are nested too deeply for the s");
   EXPECT_EQ(error.substr(error.size() - 6), " @2:10");
+}
+
+TEST_F(ScriptRun, LongRunsAndChainsEvaluateWithoutRecursing) {
+  std::string sum = "x = 0";
+  for (int i = 0; i < 100000; ++i) sum += i % 2 ? " - 1" : " + 3";
+  EXPECT_EQ(IntOf(sum + "\nx"), 100000);
+  std::string chain = "BlankClip(length=5)";
+  for (int i = 0; i < 20000; ++i) chain += ".Trim(0, 0)";
+  const Value v = Run(chain);
+  ASSERT_TRUE(v.IsClip());
+  EXPECT_EQ(v.clip->GetVideoInfo().num_frames, 5);
 }
 
 class Imports : public ScriptRun {
@@ -153,6 +167,21 @@ TEST_F(Imports, ErrorsNameTheImportedFileAndMissingFilesAsWritten) {
   Write("loop.avsi", "Import(\"loop.avsi\")");
   EXPECT_EQ(ErrorOf("Import(\"loop.avsi\")", At("main.avs")).substr(0, 50),
             "Script error: the function calls are nested too de");
+}
+
+// The example written the way colouring scripts are: an include beside it, helpers, ranges cut
+// and spliced, positional arguments to the module's filters.
+TEST_F(ScriptRun, FieldExampleRunsFromAnyFolder) {
+  RunOptions options;
+  options.path = std::string(TINTARA_SOURCE_DIR) + "/examples/field.avs";
+  std::ifstream in(options.path);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Environment& env = Fresh();
+  const Result r = RunScript(env, text, options);
+  ASSERT_TRUE(r.value.IsClip());
+  EXPECT_EQ(r.value.clip->GetVideoInfo().num_frames, 24);
+  EXPECT_EQ(r.files.size(), 2u);
+  EXPECT_TRUE(r.value.clip->GetFrame(23, &env));
 }
 
 }  // namespace
