@@ -133,6 +133,7 @@ class Environment : public IScriptEnvironment {
 
   Options options_;
   FramePool frames_;
+  CallObserver observer_;  // set while no script runs
 
   mutable std::mutex mutex_;  // guards everything below
   std::deque<Function> functions_;  // never moves a function, which may be running while others are added
@@ -141,7 +142,6 @@ class Environment : public IScriptEnvironment {
   std::vector<std::pair<ShutdownFunc, void*>> at_exit_;
   std::vector<std::pair<std::string, void*>> plugins_;  // real path, dlopen handle
   int memory_max_mb_ = 1024;
-  CallObserver observer_;
 };
 
 }  // namespace tintara
