@@ -10,6 +10,7 @@ namespace tintara::cli {
 
 const char kHelpText[] =
     "Usage: tintara [options] SCRIPT [OUTPUT]\n"
+    "       tintara serve SCRIPT [--port N] [--open]   (a live tuning page: tintara serve --help)\n"
     "\n"
     "Runs an AviSynth-syntax script with the Tintara filters and writes the frames of the\n"
     "clip it returns.\n"

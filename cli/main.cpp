@@ -17,6 +17,7 @@
 #include "cli/CommandLine.h"
 #include "cli/LargeStack.h"
 #include "cli/Output.h"
+#include "cli/serve/ServeCommand.h"
 #include "runtime/CacheClip.h"
 #include "runtime/Environment.h"
 #include "runtime/builtins/Builtins.h"
@@ -209,6 +210,7 @@ int CheckedStandardOutput(int status) {
 int Main(int argc, char** argv) {
   // A closed pipe shows as a write error with a message rather than a silent death.
   signal(SIGPIPE, SIG_IGN);
+  if (argc > 1 && std::strcmp(argv[1], "serve") == 0) return serve::ServeMain(argc - 1, argv + 1, FindModule());
   CommandLine cl;
   std::string why;
   if (!ParseCommandLine(argc, argv, &cl, &why)) return BadCommandLine(why);

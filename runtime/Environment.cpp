@@ -176,6 +176,7 @@ Value Environment::Apply(const Function& f, std::vector<Value>& bound) {
   Value result = f.builtin ? f.builtin(*this, bound) : ApplyModule(f, bound);
   if (result.IsClip() && result.clip)
     result.clip = Cached(result.clip, length_unknown || LengthUnknown(result.clip));
+  if (observer_) observer_(f.name, f.parsed, bound, result);
   return result;
 }
 

@@ -66,6 +66,12 @@ class Environment : public IScriptEnvironment {
   // RenumberingClip is left as it is: its child clamps).
   PClip Cached(const PClip& clip, bool length_unknown = false);
 
+  // Told of every function that returns, with its parameters and the arguments bound to them
+  // (Void where not given) and its result: the live page reads test-mode thresholds from them.
+  using CallObserver = std::function<void(const std::string& name, const std::vector<Parameter>& params,
+                                          const std::vector<Value>& bound, const Value& result)>;
+  void ObserveCalls(CallObserver observer) { observer_ = std::move(observer); }
+
   // Script variables (also what GetVar/SetVar see): those of the innermost context (the script's
   // top level, or a function being run), then the globals.
   void SetVariable(const std::string& name, const Value& v);
@@ -131,6 +137,7 @@ class Environment : public IScriptEnvironment {
   Options options_;
   io::Inputs inputs_;
   FramePool frames_;
+  CallObserver observer_;  // set while no script runs
 
   mutable std::mutex mutex_;  // guards everything below
   std::deque<Function> functions_;  // never moves a function, which may be running while others are added
