@@ -1,3 +1,4 @@
+#include "filters/common/CpuLevel.h"
 #include "filters/drawing/DrawLines.h"
 #include "filters/drawing/Inlay.h"
 #include "filters/drawing/Shift.h"
@@ -49,6 +50,9 @@ const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 }  // namespace tintara
 
 extern "C" __attribute__((visibility("default"))) const char* AvisynthPluginInit2(IScriptEnvironment* env) {
+  // A CPU level that cannot be honoured stops the load: no filter may run on another level.
+  const tintara::LevelChoice& level = tintara::ProcessLevel();
+  if (!level.error.empty()) env->ThrowError("Tintara: %s", level.error.c_str());
   for (int i = 0; i < tintara::kFilterCount; ++i)
     env->AddFunction(tintara::kFilters[i].name, tintara::kFilters[i].signature, tintara::kFilters[i].create, nullptr);
   return "Tintara  Plugin";
