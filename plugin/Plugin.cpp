@@ -23,10 +23,7 @@ const FilterRegistration kFilters[] = {
     {"Stretch", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateStretch},
     {"Shift", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateShift},
     {"Pallet", "c[sgy]i[egy]i[fgy]i[hbox]i[vbox]i", CreatePallet},
-    {"MaskMaker",
-     "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
-     "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
-     CreateMaskMaker},
+    {"MaskMaker", MaskMakerSignature(), CreateMaskMaker},
     {"CrossFill", "ccc[sf]i[ef]i[type]s[lx]i[ty]i[rx]i[by]i[color]i[white]b[shift]b[st]i[elx]i[ety]i[erx]i[eby]i",
      CreateCrossFill},
     {"Inlay", "ccc[sf]i[ef]i[type]s[color]i[lval]i[mwhite]b[x]i[y]i[w]i[h]i[shift]b[st]i[ellipse]b[ex]i[ey]i[ew]i[eh]i",
