@@ -32,15 +32,9 @@ const FilterRegistration kFilters[] = {
     {"Morpher", "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i",
      CreateMorpher},
     {"GaussBlur", "c[size]i[sd]f[u]b[v]b", CreateGaussBlur},
-    {"EMarker",
-     "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i"
-     "[elx]i[ety]i[erx]i[eby]i",
-     CreateEMarker},
+    {"EMarker", EMarkerSignature(), CreateEMarker},
     {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i", CreateColorLine},
-    {"SharpEdge",
-     "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"
-     "[gradient]b",
-     CreateSharpEdge},
+    {"SharpEdge", SharpEdgeSignature(), CreateSharpEdge},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 
