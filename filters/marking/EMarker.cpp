@@ -294,9 +294,9 @@ EdgeRoutine PickRoutine(PixelFormat format, EdgeOperator op) {
 }  // namespace
 
 EMarker::EMarker(const EMarkerArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip), a(args), markval(MarkValues(args.white).markval),
+    : GenericVideoFilter(args.clip), arg(args), markval(MarkValues(args.white).markval),
       backval(MarkValues(args.white).backval), format(FormatOf(vi)) {
-  const std::string t = a.type;
+  const std::string t = arg.type;
   const bool basic = t == "e1" || t == "e2" || t == "el" || t == "ep" || t == "es";
   if (format != PixelFormat::YUY2 && !basic)
     env->ThrowError("EMarker:type valid options for this color format are  e1, e2  el, ep, es, only");
@@ -313,12 +313,12 @@ EMarker::EMarker(const EMarkerArgs& args, IScriptEnvironment* env)
 }
 
 PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
-  const FrameStep step = StepFor(n, a.sf, a.ef, a.test);
+  const FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
   if (!step.active) return child->GetFrame(n, env);
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  const int g = ThresholdAt(a.gyt, a.ft, step, a.test), r = ThresholdAt(a.rt, a.fr, step, a.test);
-  const int b = ThresholdAt(a.bt, a.fb, step, a.test), l = ThresholdAt(a.lt, a.fl, step, a.test);
+  const int g = ThresholdAt(arg.gyt, arg.ft, step, arg.test), r = ThresholdAt(arg.rt, arg.fr, step, arg.test);
+  const int b = ThresholdAt(arg.bt, arg.fb, step, arg.test), l = ThresholdAt(arg.lt, arg.fl, step, arg.test);
   const int order[3] = {IsRGB(format) ? r : g, IsRGB(format) ? g : r, b};  // channels in test order
   EMarkerRule rule;
   for (int c = 0; c < 3; ++c) {
@@ -328,19 +328,19 @@ PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
     rule.k[c] = {t, t * t, s};
   }
   if (op == EdgeOperator::EPL || op == EdgeOperator::ESL) rule.k[1] = rule.k[2] = {};  // Y only
-  rule.xcol = a.xcol;
-  rule.col = static_cast<BYTE>(a.col);  // its low eight bits
+  rule.xcol = arg.xcol;
+  rule.col = static_cast<BYTE>(arg.col);  // its low eight bits
   rule.mark = static_cast<BYTE>(markval);
   rule.back = static_cast<BYTE>(backval);
 
-  Window w = WindowAt({a.lx, a.ty, a.rx, a.by}, {a.elx, a.ety, a.erx, a.eby}, step);
+  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
   PVideoFrame out = env->NewVideoFrame(vi);
   if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, a.test);
+    PrepareMarkOutput(out, src, format, arg.test);
     return out;
   }
   // Every byte of the window is written below: only the bytes around it are prepared.
-  PrepareMarkSurround(out, src, format, a.test, w);
+  PrepareMarkSurround(out, src, format, arg.test, w);
   routine(ReadPlanes(src, format), WritePlanes(out, format), w, rule);
   // The routine wrote 128 into the chroma bytes of the window's inner YUY2 pixels.
   if (format == PixelFormat::YUY2) NeutralYuy2Border(WritePlane(out), w, w.lx & ~1, (w.rx & ~1) + 1);

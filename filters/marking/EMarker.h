@@ -36,7 +36,7 @@ class EMarker : public GenericVideoFilter {
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
-  const EMarkerArgs a;
+  const EMarkerArgs arg;
   const int markval, backval;
 
   PixelFormat format;

@@ -327,48 +327,48 @@ void MarkWith(PixelFormat format, const FramePlanes<const BYTE>& s, const FrameP
 }  // namespace
 
 MaskMaker::MaskMaker(const MaskMakerArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip), a(args), markval(MarkValues(args.white).markval),
+    : GenericVideoFilter(args.clip), arg(args), markval(MarkValues(args.white).markval),
       backval(MarkValues(args.white).backval), format(FormatOf(vi)) {
-  const std::string t = a.type;
+  const std::string t = arg.type;
   if (t != "c1" && t != "c2" && t != "c3" && t != "a1") env->ThrowError("MaskMaker:type valid options are a1, c1, c2, c3 only");
   bands = t == "a1";
   votes_needed = bands ? 1 : t[1] - '0';
   if (bands) {
-    if (a.gyt == 0 && a.rt == 0 && a.bt == 0) env->ThrowError("MaskMaker:All threshold are zero. Nothing to be done?");
-  } else if (a.gyt > a.et && a.rt > a.ert && a.bt > a.ebt && a.ft > a.fet && a.fr > a.fert && a.fb > a.febt) {
+    if (arg.gyt == 0 && arg.rt == 0 && arg.bt == 0) env->ThrowError("MaskMaker:All threshold are zero. Nothing to be done?");
+  } else if (arg.gyt > arg.et && arg.rt > arg.ert && arg.bt > arg.ebt && arg.ft > arg.fet && arg.fr > arg.fert && arg.fb > arg.febt) {
     env->ThrowError("MaskMaker: threshold intervals are less than zero.Invalid values");
   }
 }
 
 PVideoFrame MaskMaker::GetFrame(int n, IScriptEnvironment* env) {
-  const FrameStep step = StepFor(n, a.sf, a.ef, a.test);
+  const FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
   if (!step.active) return child->GetFrame(n, env);
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, a.test); };
-  Window w = WindowAt({a.lx, a.ty, a.rx, a.by}, {a.elx, a.ety, a.erx, a.eby}, step);
+  auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, arg.test); };
+  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
   if (format == PixelFormat::YUY2) {
     w.lx &= ~1;
     w.rx &= ~1;
   }
   PVideoFrame out = env->NewVideoFrame(vi);
   if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, a.test);
+    PrepareMarkOutput(out, src, format, arg.test);
     return out;
   }
-  PrepareMarkSurround(out, src, format, a.test, w);
+  PrepareMarkSurround(out, src, format, arg.test, w);
 
   const FramePlanes<const BYTE> s = ReadPlanes(src, format);
   const FramePlanes<BYTE> o = WritePlanes(out, format);
-  const BYTE needed = static_cast<BYTE>(votes_needed), c = static_cast<BYTE>(a.col);
+  const BYTE needed = static_cast<BYTE>(votes_needed), c = static_cast<BYTE>(arg.col);
   const BYTE mark = static_cast<BYTE>(markval), back = static_cast<BYTE>(backval);
   if (bands) {
-    const BandVotes votes(now(a.gyt, a.ft), now(a.rt, a.fr), now(a.bt, a.fb));
-    MarkWith(format, s, o, w, PixelRule<BandVotes>{votes, needed, a.xcol, c, mark, back});
+    const BandVotes votes(now(arg.gyt, arg.ft), now(arg.rt, arg.fr), now(arg.bt, arg.fb));
+    MarkWith(format, s, o, w, PixelRule<BandVotes>{votes, needed, arg.xcol, c, mark, back});
   } else {
-    const RangeVotes votes(now(a.gyt, a.ft), now(a.et, a.fet), now(a.rt, a.fr), now(a.ert, a.fert), now(a.bt, a.fb),
-                           now(a.ebt, a.febt));
-    MarkWith(format, s, o, w, PixelRule<RangeVotes>{votes, needed, a.xcol, c, mark, back});
+    const RangeVotes votes(now(arg.gyt, arg.ft), now(arg.et, arg.fet), now(arg.rt, arg.fr), now(arg.ert, arg.fert), now(arg.bt, arg.fb),
+                           now(arg.ebt, arg.febt));
+    MarkWith(format, s, o, w, PixelRule<RangeVotes>{votes, needed, arg.xcol, c, mark, back});
   }
   if (IsPlanar(format)) NeutralWindowChroma(out, format, w);
   DrawWindowEdge(out, format, w, false);

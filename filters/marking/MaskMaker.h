@@ -31,7 +31,7 @@ class MaskMaker : public GenericVideoFilter {
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
-  const MaskMakerArgs a;
+  const MaskMakerArgs arg;
   const int markval, backval;
 
   PixelFormat format;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/common/Blocks.h"
 #include "filters/common/ByteLanes.h"
 #include "filters/common/Marking.h"
@@ -18,9 +19,17 @@ namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
-enum {
-  kClip, kMaskA, kMaskB, kSf, kEf, kType, kLx, kTy, kRx, kBy, kColor, kWhite, kShift, kSt, kElx, kEty, kErx, kEby
+using A = CrossFillArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),       Clip(&A::maskA),      Clip(&A::maskB),
+    Int("sf", &A::sf, 0), Int("ef", &A::ef, FromClip::LastFrame),
+    String("type", &A::type, "aANDb"),
+    Int("lx", &A::lx, 0), Int("ty", &A::ty, 0), Int("rx", &A::rx, FromClip::LastColumn),
+    Int("by", &A::by, FromClip::LastRow),
+    Int("color", &A::color, 0x7F7F00),
+    Bool("white", &A::white, true), Bool("shift", &A::shift, true), Int("st", &A::st, 0),
+    Int("elx", &A::elx, Like(&A::lx)), Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)), Int("eby", &A::eby, Like(&A::by)),
 };
 
 using Logic = CrossFill::Logic;
@@ -410,24 +419,20 @@ bool BadWindow(int lx, int ty, int rx, int by, int W, int H) {
 
 }  // namespace
 
-CrossFill::CrossFill(const PClip& child, const PClip& maskA_, const PClip& maskB_, int sf_, int ef_,
-                     const char* type_, int lx_, int ty_, int rx_, int by_, int color_, bool white_, bool shift_,
-                     int st_, int elx_, int ety_, int erx_, int eby_)
-    : GenericVideoFilter(child), maskA(maskA_), maskB(maskB_), sf(sf_), ef(ef_), type(type_), lx(lx_), ty(ty_),
-      rx(rx_), by(by_), color(color_), white(white_), shift(shift_), st(st_), elx(elx_), ety(ety_), erx(erx_),
-      eby(eby_), fill(FillColourOf(color_)), format(FormatOf(vi)), logic(LogicOf(type_)),
-      brightness(shift_, st_) {}
+CrossFill::CrossFill(const CrossFillArgs& args)
+    : GenericVideoFilter(args.clip), arg(args), fill(FillColourOf(args.color)), format(FormatOf(vi)),
+      logic(LogicOf(args.type)), brightness(args.shift, args.st) {}
 
 PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
-  if (n < sf || n > ef) return frame;
-  PVideoFrame a = maskA->GetFrame(n, env);
-  PVideoFrame b = maskB->GetFrame(n, env);
+  if (n < arg.sf || n > arg.ef) return frame;
+  PVideoFrame a = arg.maskA->GetFrame(n, env);
+  PVideoFrame b = arg.maskB->GetFrame(n, env);
 
   // Right and bottom limits are excluded. The window lies in the frame by the checks; it is cut
   // to it all the same, outside the pixel loops.
-  const int t = n - sf, T = ef - sf;
-  Span s{Lerp(lx, elx, t, T), Lerp(rx, erx, t, T), Lerp(ty, ety, t, T), Lerp(by, eby, t, T)};
+  const int t = n - arg.sf, T = arg.ef - arg.sf;
+  Span s{Lerp(arg.lx, arg.elx, t, T), Lerp(arg.rx, arg.erx, t, T), Lerp(arg.ty, arg.ety, t, T), Lerp(arg.by, arg.eby, t, T)};
   s.x0 = std::max(s.x0, 0);
   s.y0 = std::max(s.y0, 0);
   s.x1 = std::min(s.x1, vi.width);
@@ -447,10 +452,10 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   const FramePlanes<const BYTE> in = ReadPlanes(frame, format);
   const FramePlanes<BYTE> out = WritePlanes(painted, format);
   const ConstPlane planeA = ReadPlane(a), planeB = ReadPlane(b);
-  const MarkValues marks(white);
+  const MarkValues marks(arg.white);
   // A stretch looks its levels up; a shift (or st = 0) adds an offset, unless the offset is so
   // large that only the table's limits keep the sums in range.
-  const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
+  const bool table = (!arg.shift && arg.st != 0) || arg.st < -1024 || arg.st > 1024;
   ForFormat(format, [&](auto tag) {
     constexpr PixelFormat F = decltype(tag)::value;
     const WindowBytes bytes = WindowBytesOf<F>(s, vi.height);
@@ -464,11 +469,11 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
       constexpr Logic L = decltype(logic_tag)::value;
       constexpr bool T = decltype(table_tag)::value;
       const auto i16 = [](int v) { return static_cast<int16_t>(v); };
-      const RowPaint<T> rule{i16(fill.kV), i16(fill.kG), i16(fill.kU), i16(fill.U), i16(fill.V), i16(T ? 0 : st),
+      const RowPaint<T> rule{i16(fill.kV), i16(fill.kG), i16(fill.kU), i16(fill.U), i16(fill.V), i16(T ? 0 : arg.st),
                              &brightness, static_cast<BYTE>(marks.markval), static_cast<BYTE>(marks.backval)};
       if constexpr (IsPlanar(F)) {
         std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
-        const bool keep_luma = !T && st == 0;
+        const bool keep_luma = !T && arg.st == 0;
         Vectorised([&] { PaintPlanar<L, T>(in, out, planeA, planeB, s, rule, sel.data(), keep_luma); });
       } else {
         Vectorised([&] { PaintSelected<F, L, T>(in, out, painter, planeA, planeB, s, vi.height, rule); });
@@ -487,47 +492,33 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   return painted;
 }
 
+const char* CrossFillSignature() { return SignatureText<kArgs>(); }
+
 AVSValue CreateCrossFill(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  PClip maskA = args[kMaskA].AsClip();
-  PClip maskB = args[kMaskB].AsClip();
-  const VideoInfo& vi = clip->GetVideoInfo();
+  const CrossFillArgs a = ReadArgs(kArgs, args);
+  const VideoInfo& vi = a.clip->GetVideoInfo();
   const int W = vi.width, H = vi.height, N = vi.num_frames;
 
-  const int sf = IntArg(args, kSf, 0);
-  const int ef = IntArg(args, kEf, N - 1);
-  const char* type = StringArg(args, kType, "aANDb");
-  const int lx = IntArg(args, kLx, 0), ty = IntArg(args, kTy, 0);
-  const int rx = IntArg(args, kRx, W - 1), by = IntArg(args, kBy, H - 1);
-  const int color = IntArg(args, kColor, 0x7F7F00);
-  const bool white = BoolArg(args, kWhite, true);
-  const bool shift = BoolArg(args, kShift, true);
-  const int st = IntArg(args, kSt, 0);
-  const int elx = IntArg(args, kElx, lx), ety = IntArg(args, kEty, ty);
-  const int erx = IntArg(args, kErx, rx), eby = IntArg(args, kEby, by);
-
-  if (sf < 0 || ef < sf)
+  if (a.sf < 0 || a.ef < a.sf)
     env->ThrowError("CrossFill: Frame number must be positive and end frame not less than start frame");
   // Only the five layouts the pixel routines know; a type that merely contains their bits
   // would be addressed with the wrong layout.
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("CrossFill: This color format is not supported here");
-  if (ef >= N) env->ThrowError("CrossFill:the main clip has fewer frames than end frame number");
-  const VideoInfo& va = maskA->GetVideoInfo();
-  if (va.num_frames < ef) env->ThrowError("CrossFill:the first mask clip has fewer frames than endframe number");
+  if (a.ef >= N) env->ThrowError("CrossFill:the main clip has fewer frames than end frame number");
+  const VideoInfo& va = a.maskA->GetVideoInfo();
+  if (va.num_frames < a.ef) env->ThrowError("CrossFill:the first mask clip has fewer frames than endframe number");
   if (va.pixel_type != vi.pixel_type || va.width != W || va.height != H)
     env->ThrowError("CrossFill: The main and first mask clips differ in colorspace or dimensions");
-  const VideoInfo& vb = maskB->GetVideoInfo();
-  if (vb.num_frames < ef) env->ThrowError("CrossFill:the second mask clip has fewer frames than endframe number");
+  const VideoInfo& vb = a.maskB->GetVideoInfo();
+  if (vb.num_frames < a.ef) env->ThrowError("CrossFill:the second mask clip has fewer frames than endframe number");
   if (vb.pixel_type != vi.pixel_type || vb.width != W || vb.height != H)
     env->ThrowError("CrossFill: The main and second mask clips differ in colorspace or dimensions");
-  if (BadWindow(lx, ty, rx, by, W, H))
+  if (BadWindow(a.lx, a.ty, a.rx, a.by, W, H))
     env->ThrowError("CrossFill:Invalid starting coordinates or The window extends beyond frame ");
-  if (BadWindow(elx, ety, erx, eby, W, H))
+  if (BadWindow(a.elx, a.ety, a.erx, a.eby, W, H))
     env->ThrowError("CrossFill:Invalid ending coordinates or The window extends beyond frame ");
 
-  auto* filter = new CrossFill(clip, maskA, maskB, sf, ef, type, lx, ty, rx, by, color, white, shift, st, elx, ety,
-                               erx, eby);
-  return Created(filter, args);
+  return Created(new CrossFill(a), args);
 }
 
 }  // namespace tintara

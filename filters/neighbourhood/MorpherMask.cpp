@@ -133,29 +133,7 @@ const BYTE* InputRow(ErosionRows& pass, const BYTE* samples, int width) {
   return row;
 }
 
-template <int Step>
-void ErodeRectangle(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, BYTE value) {
-  ErosionRows pass(width, height, value);
-  Vectorised([&] {
-    for (int j = 0; j < height; ++j)
-      pass.Push(InputRow<Step>(pass, src + static_cast<long>(j) * src_pitch, width), [&](int r, const BYTE* row) {
-        ScatterSamples<Step>(row, dst + static_cast<long>(r) * dst_pitch, width);
-      });
-  });
-}
-
 }  // namespace
-
-void Morpher::ErodePass(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, int step,
-                        int value) {
-  const BYTE v = static_cast<BYTE>(value);
-  switch (step) {
-    case 4: ErodeRectangle<4>(src, dst, src_pitch, dst_pitch, width, height, v); break;
-    case 3: ErodeRectangle<3>(src, dst, src_pitch, dst_pitch, width, height, v); break;
-    case 2: ErodeRectangle<2>(src, dst, src_pitch, dst_pitch, width, height, v); break;
-    default: ErodeRectangle<1>(src, dst, src_pitch, dst_pitch, width, height, v); break;
-  }
-}
 
 namespace morpher {
 

@@ -202,12 +202,12 @@ SharpEdge::Routine RoutineFor(Operator op) {
 }  // namespace
 
 SharpEdge::SharpEdge(const SharpEdgeArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip), a(args), markval(MarkValues(args.white).markval),
+    : GenericVideoFilter(args.clip), arg(args), markval(MarkValues(args.white).markval),
       backval(MarkValues(args.white).backval), format(FormatOf(vi)) {
   Operator op = Operator::Prewitt;
-  if (std::strcmp(a.type, "e2") == 0) op = Operator::E2;
-  else if (std::strcmp(a.type, "ep") == 0) op = Operator::Prewitt;
-  else if (std::strcmp(a.type, "es") == 0) op = Operator::Sobel;
+  if (std::strcmp(arg.type, "e2") == 0) op = Operator::E2;
+  else if (std::strcmp(arg.type, "ep") == 0) op = Operator::Prewitt;
+  else if (std::strcmp(arg.type, "es") == 0) op = Operator::Sobel;
   else env->ThrowError("SharpEdge:type valid options for this color format are  e2   ep, es, only");
 
   switch (format) {
@@ -220,34 +220,34 @@ SharpEdge::SharpEdge(const SharpEdgeArgs& args, IScriptEnvironment* env)
 }
 
 PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
-  FrameStep step = StepFor(n, a.sf, a.ef, a.test);
+  FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
   if (!step.active) return child->GetFrame(n, env);
   // Outside test mode the range runs the whole way: frame ef has the end window. A one-frame
   // range (divisor 0) keeps the start values.
-  if (!a.test) step.d = a.ef - a.sf;
+  if (!arg.test) step.d = arg.ef - arg.sf;
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  Window w = WindowAt({a.lx, a.ty, a.rx, a.by}, {a.elx, a.ety, a.erx, a.eby}, step);
+  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
 
   // The result is G or M; G is otherwise kept a few rows at a time by the routine. Every byte
   // of the window is written below, so only the bytes around it are prepared.
   PVideoFrame out = env->NewVideoFrame(vi);
   if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, a.test);
+    PrepareMarkOutput(out, src, format, arg.test);
     return out;
   }
-  PrepareMarkSurround(out, src, format, a.test, w);
+  PrepareMarkSurround(out, src, format, arg.test, w);
 
   Job job;
   job.src = ReadPlanes(src, format);
   job.out = WritePlane(out);
-  job.gradient = a.gradient;
+  job.gradient = arg.gradient;
   job.w = w;
-  job.lt = ThresholdAt(a.lt, a.flt, step, a.test);
-  job.ut = ThresholdAt(a.ut, a.fut, step, a.test);
-  job.xcol = a.xcol;
-  job.col = a.col;
-  job.paint = static_cast<BYTE>(a.col);  // the low 8 bits, for any int
+  job.lt = ThresholdAt(arg.lt, arg.flt, step, arg.test);
+  job.ut = ThresholdAt(arg.ut, arg.fut, step, arg.test);
+  job.xcol = arg.xcol;
+  job.col = arg.col;
+  job.paint = static_cast<BYTE>(arg.col);  // the low 8 bits, for any int
   job.markval = static_cast<BYTE>(markval);
   job.backval = static_cast<BYTE>(backval);
 
@@ -255,9 +255,9 @@ PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
   // The window as a grey-scale picture: the routine wrote every byte of the RGB pixels and the
   // chroma byte of the YUY2 pixels it wrote; the edge of M is drawn, and the rest of the
   // window's chroma set to 128.
-  if (!a.gradient) DrawWindowEdge(out, format, w, IsRGB(format));
+  if (!arg.gradient) DrawWindowEdge(out, format, w, IsRGB(format));
   if (format == PixelFormat::YUY2) {
-    if (!a.gradient) NeutralYuy2Border(job.out, w, w.lx, w.rx);
+    if (!arg.gradient) NeutralYuy2Border(job.out, w, w.lx, w.rx);
   } else if (IsPlanar(format)) {
     NeutralWindowChroma(out, format, w);
   }

@@ -48,7 +48,7 @@ class SharpEdge : public GenericVideoFilter {
   using Routine = void (*)(const Job&);
 
  private:
-  const SharpEdgeArgs a;
+  const SharpEdgeArgs arg;
   const int markval, backval;
 
   PixelFormat format;
