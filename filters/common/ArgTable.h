@@ -28,9 +28,14 @@ constexpr SameAs<A> Like(int A::*field) {
   return {field};
 }
 
+// No default: a positional argument the script must give, or one whose default the filter works
+// out itself after other checks (it asks GivenArg).
+struct NoDefault {};
+constexpr NoDefault kSetByFilter{};
+
 template <class A>
 struct IntDefault {
-  enum Kind { Constant, LastFrame, LastColumn, LastRow, Field, Required } kind = Required;
+  enum Kind { Constant, LastFrame, LastColumn, LastRow, Field, None } kind = None;
   int value = 0;
   int A::*field = nullptr;
 
@@ -39,6 +44,7 @@ struct IntDefault {
   constexpr IntDefault(FromClip f)                           // NOLINT
       : kind(f == FromClip::LastFrame ? LastFrame : f == FromClip::LastColumn ? LastColumn : LastRow) {}
   constexpr IntDefault(SameAs<A> s) : kind(Field), field(s.field) {}  // NOLINT
+  constexpr IntDefault(NoDefault) {}                                    // NOLINT
 
   int Of(const A& a, const VideoInfo& vi) const {
     switch (kind) {
