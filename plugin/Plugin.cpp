@@ -18,7 +18,7 @@
 namespace tintara {
 
 const FilterRegistration kFilters[] = {
-    {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i", CreateColorBrush},
+    {"ColorBrush", ColorBrushSignature(), CreateColorBrush},
     {"DrawLines", "ciii+[line]s[lval]i[brush]b[lx]i[ty]i[rx]i[by]i", CreateDrawLines},
     {"Stretch", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateStretch},
     {"Shift", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateShift},
@@ -26,11 +26,11 @@ const FilterRegistration kFilters[] = {
     {"MaskMaker", MaskMakerSignature(), CreateMaskMaker},
     {"CrossFill", CrossFillSignature(), CreateCrossFill},
     {"Inlay", InlaySignature(), CreateInlay},
-    {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b", CreateColorDrops},
+    {"ColorDrops", ColorDropsSignature(), CreateColorDrops},
     {"Morpher", MorpherSignature(), CreateMorpher},
     {"GaussBlur", "c[size]i[sd]f[u]b[v]b", CreateGaussBlur},
     {"EMarker", EMarkerSignature(), CreateEMarker},
-    {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i", CreateColorLine},
+    {"ColorLine", ColorLineSignature(), CreateColorLine},
     {"SharpEdge", SharpEdgeSignature(), CreateSharpEdge},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);

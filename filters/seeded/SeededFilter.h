@@ -37,17 +37,24 @@ void ForEachSeed(const std::vector<Seed>& seeds, int dx, int dy, const FrameWork
   }
 }
 
-// Filter derives from SeededFilter<Filter> and defines
-// `template <PixelFormat F> void ColourFrame(int n, FrameWork& work) const`.
-template <typename Filter>
+// The checks the seeded filters share, each message starting with the filter's `name`: the mask
+// clip's pixel type, the format, and the mask's size against the picture's, in that order.
+void CheckSeededClips(const char* name, const VideoInfo& vi, const VideoInfo& mvi, IScriptEnvironment* env);
+// `st` as a stretch (shift given as false: at least -100 percent) or a shift (-255..255).
+void CheckShiftOrStretch(const char* name, bool stretch, int st, IScriptEnvironment* env);
+
+// Filter derives from SeededFilter<Filter, Args> and defines
+// `template <PixelFormat F> void ColourFrame(int n, FrameWork& work) const`; Args starts with
+// the clip, the mask, sf and ef.
+template <typename Filter, typename Args>
 class SeededFilter : public GenericVideoFilter {
  public:
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override {
     PVideoFrame picture = child->GetFrame(n, env);
-    if (n < sf || n > ef) return picture;
+    if (n < arg.sf || n > arg.ef) return picture;
     // The mask frame is fetched before the picture is made writable; the fills mark a packed
     // copy of its samples, never the frame itself.
-    const PVideoFrame maskFrame = mask->GetFrame(n, env);
+    const PVideoFrame maskFrame = arg.mask->GetFrame(n, env);
     env->MakeWritable(&picture);
     ForFormat(format, [&](auto f) {
       constexpr PixelFormat F = decltype(f)::value;
@@ -59,11 +66,9 @@ class SeededFilter : public GenericVideoFilter {
   }
 
  protected:
-  SeededFilter(const PClip& child, const PClip& mask_, int sf_, int ef_)
-      : GenericVideoFilter(child), mask(mask_), sf(sf_), ef(ef_), format(FormatOf(vi)) {}
+  explicit SeededFilter(const Args& args) : GenericVideoFilter(args.clip), arg(args), format(FormatOf(vi)) {}
 
-  const PClip mask;
-  const int sf, ef;
+  const Args arg;
   const PixelFormat format;
 };
 
