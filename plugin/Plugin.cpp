@@ -20,8 +20,8 @@ namespace tintara {
 const FilterRegistration kFilters[] = {
     {"ColorBrush", ColorBrushSignature(), CreateColorBrush},
     {"DrawLines", DrawLinesSignature(), CreateDrawLines},
-    {"Stretch", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateStretch},
-    {"Shift", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateShift},
+    {"Stretch", RegionSignature(), CreateStretch},
+    {"Shift", RegionSignature(), CreateShift},
     {"Pallet", PalletSignature(), CreatePallet},
     {"MaskMaker", MaskMakerSignature(), CreateMaskMaker},
     {"CrossFill", CrossFillSignature(), CreateCrossFill},

@@ -202,4 +202,11 @@ bool GivenArg(const ArgRow<A> (&rows)[N], const AVSValue& args, bool A::*member)
   return false;
 }
 
+// Wraps a new filter as the create function's result; takes the clip arguments' extra
+// reference first (see TakeArgumentClips), so call it only on the normal return path.
+inline AVSValue Created(IClip* filter, const AVSValue& args) {
+  TakeArgumentClips(args);
+  return AVSValue(filter);
+}
+
 }  // namespace tintara

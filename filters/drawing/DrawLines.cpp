@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 
 namespace tintara {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/common/Motion.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/common/ByteLanes.h"
 #include "filters/common/Vectorised.h"
 
@@ -14,11 +14,17 @@ namespace tintara {
 
 namespace {
 
-// Argument positions in the signature (the same for both twins).
-enum { kClip, kReference, kSf, kEf, kShape, kX, kY, kW, kH, kSt, kWhite };
-
 // Stands for an absent x, y, w or h; an explicit 32767 also gets the shape's default.
 constexpr int kAbsent = 32767;
+
+// The signature both twins share.
+using A = RegionArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),          Clip(&A::reference),     Int("sf", &A::sf, 0), Int("ef", &A::ef, FromClip::LastFrame),
+    String("shape", &A::shape_name, "rect"),
+    Int("x", &A::x, kAbsent), Int("y", &A::y, kAbsent), Int("w", &A::w, kAbsent), Int("h", &A::h, kAbsent),
+    Int("st", &A::st, 10),   Bool("white", &A::white, true),
+};
 
 int OrDefault(int value, int fallback) { return value == kAbsent ? fallback : value; }
 
@@ -212,20 +218,13 @@ void ApplySpans(RegionChange change, const FramePlanes<const BYTE>& src, const F
 
 }  // namespace
 
+const char* RegionSignature() { return SignatureText<kArgs>(); }
+
 RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env) {
-  RegionArgs a;
-  a.clip = args[kClip].AsClip();
-  a.reference = args[kReference].AsClip();
+  RegionArgs a = ReadArgs(kArgs, args);
   const int N = a.clip->GetVideoInfo().num_frames;
-  a.sf = IntArg(args, kSf, 0);
-  a.ef = IntArg(args, kEf, N - 1);
-  const std::string shape = StringArg(args, kShape, "rect");
-  a.x = IntArg(args, kX, kAbsent);
-  a.y = IntArg(args, kY, kAbsent);
-  a.w = IntArg(args, kW, kAbsent);
-  a.h = IntArg(args, kH, kAbsent);
-  a.st = IntArg(args, kSt, 10);
-  a.white = BoolArg(args, kWhite, true);
+  const std::string shape = a.shape_name;
+  auto given = [&](int RegionArgs::*member) { return GivenArg(kArgs, args, member); };
 
   if (a.sf < 0 || a.sf > a.ef) env->ThrowError("%s", text.frames);
   if (a.sf >= N || a.ef >= N) env->ThrowError(text.clip_frames, N);
@@ -233,19 +232,18 @@ RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IS
   else if (shape == "circle") a.shape = Shape::Circle;
   else if (shape == "ellipse") a.shape = Shape::Ellipse;
   else env->ThrowError("%s", text.shape);
-  if ((Given(args, kX) && a.x < 0) || (Given(args, kY) && a.y < 0) || (Given(args, kW) && a.w < 2) ||
-      (Given(args, kH) && a.h < 2))
+  if ((given(&A::x) && a.x < 0) || (given(&A::y) && a.y < 0) || (given(&A::w) && a.w < 2) ||
+      (given(&A::h) && a.h < 2))
     env->ThrowError("%s", text.dimensions);
-  if (Given(args, kSt) && (a.st < text.st_min || a.st > text.st_max)) env->ThrowError("%s", text.st);
+  if (given(&A::st) && (a.st < text.st_min || a.st > text.st_max)) env->ThrowError("%s", text.st);
   return a;
 }
 
 RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change_,
                            IScriptEnvironment* env)
-    : GenericVideoFilter(a.clip), reference(a.reference), sf(a.sf), ef(a.ef), shape(a.shape), st(a.st),
-      white(a.white), format(FormatOf(vi)), change(change_) {
+    : GenericVideoFilter(a.clip), arg(a), format(FormatOf(vi)), change(change_) {
   const int W = vi.width, H = vi.height;
-  if (shape == Shape::Rect) {
+  if (arg.shape == Shape::Rect) {
     x = OrDefault(a.x, 0);
     y = OrDefault(a.y, 0);
     w = OrDefault(a.w, W - x - 1);
@@ -255,15 +253,15 @@ RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, Re
     x = OrDefault(a.x, W / 2);
     y = OrDefault(a.y, H / 2);
     w = OrDefault(a.w, W / 2 - std::abs(x - W) / 2 - 1);
-    h = shape == Shape::Circle ? w : OrDefault(a.h, H / 2 - std::abs(y - H) / 2 - 1);
+    h = arg.shape == Shape::Circle ? w : OrDefault(a.h, H / 2 - std::abs(y - H) / 2 - 1);
   }
 
   if (format == PixelFormat::Other) env->ThrowError("%s", text.format);
-  const VideoInfo& rvi = reference->GetVideoInfo();
-  if (rvi.num_frames < ef) env->ThrowError("%s", text.reference_frames);
+  const VideoInfo& rvi = arg.reference->GetVideoInfo();
+  if (rvi.num_frames < arg.ef) env->ThrowError("%s", text.reference_frames);
   if (rvi.pixel_type != vi.pixel_type || rvi.width != W || rvi.height != H) env->ThrowError("%s", text.reference_differs);
   const int64_t right = int64_t{x} + w, bottom = int64_t{y} + h;
-  switch (shape) {
+  switch (arg.shape) {
     case Shape::Rect:
       if (right >= W || bottom >= H) env->ThrowError("%s", text.rect_out);
       spans = RectSpans(x, y, w, h, W, H);
@@ -283,20 +281,20 @@ RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, Re
 
 PVideoFrame RegionFilter::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame src = child->GetFrame(n, env);
-  if (n < sf || n > ef) return src;
-  PVideoFrame ref = reference->GetFrame(n, env);
+  if (n < arg.sf || n > arg.ef) return src;
+  PVideoFrame ref = arg.reference->GetFrame(n, env);
   // A new frame written in one pass, rather than a writable copy changed afterwards.
   PVideoFrame frame = env->NewVideoFrame(vi);
-  const BYTE selected = white ? 255 : 0;
+  const BYTE selected = arg.white ? 255 : 0;
   const FramePlanes<const BYTE> in = ReadPlanes(src, format);
   const FramePlanes<BYTE> out = WritePlanes(frame, format);
   const ConstPlane r = ReadPlane(ref);
   const int H = vi.height;
   switch (format) {
-    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(change, in, out, r, H, spans, row_spans, selected, st); break;
-    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(change, in, out, r, H, spans, row_spans, selected, st); break;
-    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(change, in, out, r, H, spans, row_spans, selected, st); break;
-    default: ApplySpans<PixelFormat::YV12>(change, in, out, r, H, spans, row_spans, selected, st); break;
+    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(change, in, out, r, H, spans, row_spans, selected, arg.st); break;
+    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(change, in, out, r, H, spans, row_spans, selected, arg.st); break;
+    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(change, in, out, r, H, spans, row_spans, selected, arg.st); break;
+    default: ApplySpans<PixelFormat::YV12>(change, in, out, r, H, spans, row_spans, selected, arg.st); break;
   }
   return frame;
 }

@@ -31,15 +31,18 @@ enum class Shape { Rect, Circle, Ellipse };
 // both hold the result to 0..255.
 enum class RegionChange { Add, Percent };
 
-// The arguments after the creation function's checks; 32767 in x, y, w, h means absent.
+// The arguments of the shared signature, in its order; 32767 in x, y, w, h means absent.
 struct RegionArgs {
   PClip clip, reference;
   int sf = 0, ef = 0;
-  Shape shape = Shape::Rect;
+  const char* shape_name = nullptr;
   int x = 0, y = 0, w = 0, h = 0;
   int st = 0;
   bool white = true;
+  Shape shape = Shape::Rect;  // of shape_name, after the checks
 };
+
+const char* RegionSignature();
 
 // Reads the arguments of the shared signature and runs the creation checks in order.
 RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env);
@@ -57,12 +60,8 @@ class RegionFilter : public GenericVideoFilter {
   // Fills the shape defaults, runs the constructor checks in order and lays out the region.
   RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change, IScriptEnvironment* env);
 
-  const PClip reference;
-  const int sf, ef;
-  const Shape shape;
+  const RegionArgs arg;
   int x, y, w, h;  // after the shape defaults
-  const int st;
-  const bool white;
 
  private:
   PixelFormat format;

@@ -1,7 +1,7 @@
 #include "filters/drawing/Shift.h"
 
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 
 namespace tintara {
 

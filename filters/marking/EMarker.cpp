@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/common/EdgeRows.h"
 #include "filters/common/Marking.h"

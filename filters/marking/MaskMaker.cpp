@@ -7,7 +7,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/common/Vectorised.h"
 

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"

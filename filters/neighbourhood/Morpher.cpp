@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/common/Motion.h"
 #include "filters/neighbourhood/MorpherWork.h"

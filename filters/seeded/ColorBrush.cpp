@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/seeded/SpanFill.h"
 

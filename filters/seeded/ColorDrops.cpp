@@ -1,6 +1,5 @@
 #include "filters/seeded/ColorDrops.h"
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/seeded/SpanFill.h"
 

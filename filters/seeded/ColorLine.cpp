@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "filters/common/Args.h"
 #include "filters/common/ArgTable.h"
 #include "filters/seeded/Painting.h"
 #include "filters/seeded/SpanFill.h"
