@@ -9,6 +9,10 @@ namespace tintara {
 // replaces would become a conditional store, which keeps the loop from vectorising.
 inline BYTE Pick(bool s, int yes, int no) { return static_cast<BYTE>(no ^ ((yes ^ no) & -static_cast<int>(s))); }
 
+// a where the selection byte `sel` is 0xFF, b where it is 0: for rows of selections made by
+// comparisons, where Pick would first turn each back into a bool.
+inline BYTE Select(BYTE sel, BYTE a, BYTE b) { return static_cast<BYTE>((sel & a) | (~sel & b)); }
+
 // v + up clamped at 255, then less down clamped at 0: with one of up and down 0, the clamped sum
 // of v and a signed offset, as a saturating add and a saturating subtract.
 inline BYTE AddClamped(BYTE v, BYTE up, BYTE down) {

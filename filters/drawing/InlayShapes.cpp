@@ -141,9 +141,8 @@ struct Tint {
 // the three candidates k, k - 1 and k - 2 and keeps the one its channel names. Clamped sums are
 // a saturating add and a saturating subtract of the positive and negative parts of what is
 // added: clamp(v + st) first, then clamp of that plus the channel's offset.
-constexpr int kTintBlock = 64;
 struct Rgb24TintLanes {
-  static constexpr int kBytes = 3 * kTintBlock;
+  static constexpr int kBytes = 3 * kBlock;
   BYTE channel[kBytes], up[kBytes], down[kBytes];
   BYTE st_up, st_down;
 
@@ -180,7 +179,7 @@ inline void TintRgb24Bytes(const BYTE* __restrict m, const BYTE* __restrict s, B
 // selection and a chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3
 // and k - 1), and paints Y as clamp(Y + st) and chroma as U or V.
 struct Yuy2TintLanes {
-  static constexpr int kBytes = 4 * kTintBlock;
+  static constexpr int kBytes = 4 * kBlock;
   BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
 
   explicit Yuy2TintLanes(const InlayPaint& k) {
@@ -250,8 +249,8 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
     const int count = c1 - c0 - 1;
     if (count > 0) {
       const Rgb24TintLanes& t3 = rows->rgb24;
-      ForBlocks<kTintBlock>(
-          count, [&](int i) { TintRgb24Bytes(m + 3 + 3 * i, s + 3 + 3 * i, p + 3 + 3 * i, 3 * kTintBlock, t3, value); },
+      ForBlocks<kBlock>(
+          count, [&](int i) { TintRgb24Bytes(m + 3 + 3 * i, s + 3 + 3 * i, p + 3 + 3 * i, 3 * kBlock, t3, value); },
           [&] { TintRgb24Bytes(m + 3, s + 3, p + 3, 3 * count, t3, value); });
     }
   } else if constexpr (IsRGB(F)) {
@@ -285,11 +284,11 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
       BYTE* const sel = rows->yuy2_sel.data() + 4;
       const Yuy2TintLanes& t4 = rows->yuy2;
       const BYTE st_up = rows->rgb24.st_up, st_down = rows->rgb24.st_down;
-      ForBlocks<kTintBlock>(
-          pairs, [&](int i) { SelectYuy2Bytes(m + 4 * i, sel + 4 * i, 4 * kTintBlock, t4, value); },
+      ForBlocks<kBlock>(
+          pairs, [&](int i) { SelectYuy2Bytes(m + 4 * i, sel + 4 * i, 4 * kBlock, t4, value); },
           [&] { SelectYuy2Bytes(m, sel, 4 * pairs, t4, value); });
-      ForBlocks<kTintBlock>(
-          pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, s + 4 * i, p + 4 * i, 4 * kTintBlock, t4, st_up, st_down); },
+      ForBlocks<kBlock>(
+          pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, s + 4 * i, p + 4 * i, 4 * kBlock, t4, st_up, st_down); },
           [&] { TintYuy2Bytes(sel, s, p, 4 * pairs, t4, st_up, st_down); });
     } else if constexpr (F == PixelFormat::YUY2) {
       BYTE* __restrict p = row.y + 2 * c;
@@ -327,8 +326,8 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
           pv[i] = Pick(sel, v, pv[i]);
         }
       };
-      ForBlocks<2 * kTintBlock>(2 * pairs, [&](int x) { luma(x, 2 * kTintBlock); }, [&] { luma(0, 2 * pairs); });
-      ForBlocks<kTintBlock>(pairs, [&](int i) { chroma(i, kTintBlock); }, [&] { chroma(0, pairs); });
+      ForBlocks<2 * kBlock>(2 * pairs, [&](int x) { luma(x, 2 * kBlock); }, [&] { luma(0, 2 * pairs); });
+      ForBlocks<kBlock>(pairs, [&](int i) { chroma(i, kBlock); }, [&] { chroma(0, pairs); });
     } else {
       BYTE* __restrict y = row.y + c;
       const BYTE* __restrict s = in + c;

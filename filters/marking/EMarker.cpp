@@ -148,7 +148,7 @@ struct Rows {
 inline void Values(const BYTE* __restrict hit, const BYTE* __restrict coloured, int a, int b, const EMarkerRule& r,
                    BYTE* __restrict value) {
   const BYTE col = r.col, mark = r.mark, back = r.back;
-  for (int x = a; x <= b; ++x) value[x] = Pick(coloured[x], col, Pick(hit[x], mark, back));
+  for (int x = a; x <= b; ++x) value[x] = Select(coloured[x], col, Select(hit[x], mark, back));
 }
 
 // RGB: channels bytes 0, 1, 2; every byte of the pixel gets the value. Bytes 1 and 2 of an

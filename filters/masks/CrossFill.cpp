@@ -58,9 +58,6 @@ inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   return static_cast<BYTE>(std::min(am, BYTE{1}) ^ std::min(bm, BYTE{1})) != 0;
 }
 
-// Pixels per block of the row loops: a whole AVX-512 vector of bytes.
-constexpr int kBlock = 64;
-
 // A window of columns x0..x1-1 and picture rows y0..y1-1.
 struct Span {
   int x0, x1, y0, y1;

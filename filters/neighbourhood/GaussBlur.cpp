@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "filters/common/ArgTable.h"
+#include "filters/common/Blocks.h"
 #include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"
 
@@ -55,7 +56,6 @@ void CopyPlane(const PVideoFrame& out, const PVideoFrame& src, int plane) {
 // at the row's end (recomputing a few samples it shares with the block before), so every sample
 // goes through the vector loop and none through a scalar remainder. Rows narrower than a block
 // take a plain loop.
-constexpr int kBlock = 64;
 
 // The weights split for 16-bit lanes: k = 2^shift * high + low, low < 2^shift. Both weighted
 // sums stay within 16 bits when the high weights and the low weights each sum to at most 257

@@ -88,7 +88,7 @@ void MarkValuesOf(const BYTE* __restrict g, const BYTE* __restrict next, const B
       const BYTE v = g[x];
       hit = ((v >= lt) & (v <= ut) & Crest(v, g[x - 1], g[x + 1], next[x], prev[x])) ? 0xFF : 0;
     }
-    m[x] = Pick(coloured[x], paint, Pick(hit, mark, back));
+    m[x] = Select(coloured[x], paint, Select(hit, mark, back));
   }
 }
 
