@@ -1,9 +1,7 @@
 // The frame range and the moving window shared by the filters with a test mode (MaskMaker,
-// EMarker, SharpEdge): their arguments in one struct, and their checks in one place, each filter
-// giving its own messages (the order of the checks is the same for all).
+// EMarker, SharpEdge): their checks in one place, each message starting with the filter's name.
 #pragma once
 
-#include "filters/common/ArgTable.h"
 #include "filters/common/Motion.h"
 #include "host/avisynth.h"
 
@@ -15,19 +13,14 @@ struct SweepRange {
 };
 
 // Test mode: frames 0..ef-1 are made from source frame sf; otherwise sf..ef are worked on.
-// `test_text` and `range_text` take the clip's frame count (%d).
-void CheckSweepRange(const SweepRange& r, int frames, const char* test_text, const char* range_text,
-                     IScriptEnvironment* env);
+void CheckSweepRange(const char* name, const SweepRange& r, int frames, IScriptEnvironment* env);
 
-// The messages of the start window's four checks: left and top take the largest start shown
-// (width or height less 4), right and bottom the smallest and largest end shown, the largest
-// being the width or height less `shown_end_margin`.
-struct StartWindowText {
-  const char *left, *top, *right, *bottom;
-  int shown_end_margin;
-};
+// How a filter words its start window messages: MaskMaker says "must be 0 and W-4" and shows
+// W-4 (H-4) as the largest right (bottom) edge; the others say "must be between" and show W-1.
+enum class WindowWording { Plain, Between };
 
 // The start window lx..rx, ty..by must lie in the frame, at least five pixels wide and high.
-void CheckStartWindow(const Window& w, int width, int height, const StartWindowText& text, IScriptEnvironment* env);
+void CheckStartWindow(const char* name, const Window& w, int width, int height, WindowWording wording,
+                      IScriptEnvironment* env);
 
 }  // namespace tintara

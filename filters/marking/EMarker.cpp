@@ -45,9 +45,6 @@ constexpr ArgRow<A> kArgs[] = {
     Int("erx", &A::erx, Like(&A::rx)), Int("eby", &A::eby, Like(&A::by)),
 };
 
-constexpr StartWindowText kWindowText = {
-    "EMarker:window left x lx must be between 0 and %d", "EMarker:window top y ty must be between  0 and %d",
-    "EMarker:window right x rx must be between  %d and %d", "EMarker:window bottom y by must be between %d and %d", 1};
 
 // The operators, on a channel's sample p, its neighbours l, r in the same row h columns away,
 // u, d at the same column in the previous and next memory rows, and ul, ur, dl, dr. Hit gives
@@ -355,13 +352,10 @@ AVSValue CreateEMarker(AVSValue args, void*, IScriptEnvironment* env) {
   const VideoInfo& vi = a.clip->GetVideoInfo();
   const int W = vi.width, H = vi.height;
 
-  CheckSweepRange({a.sf, a.ef, a.test}, vi.num_frames,
-                  "EMarker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of %d ",
-                  "EMarker: startf and endf must be +ve, endf more than startf and within this clip having %d frames ",
-                  env);
+  CheckSweepRange("EMarker", {a.sf, a.ef, a.test}, vi.num_frames, env);
   for (int v : {a.gyt, a.rt, a.bt, a.lt, a.ft, a.fr, a.fb, a.fl})
     if (v < 0 || v > 255) env->ThrowError("EMarker:Thresholds must be positive numbers 0 to 255 only");
-  CheckStartWindow({a.lx, a.ty, a.rx, a.by}, W, H, kWindowText, env);
+  CheckStartWindow("EMarker", {a.lx, a.ty, a.rx, a.by}, W, H, WindowWording::Between, env);
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("EMarker: This color format is not yet supported");
   // In 64 bits: any int may be given, and erx - 3 must not wrap.
   if (a.elx < 0 || a.elx >= int64_t{a.erx} - 3 || a.erx >= W)

@@ -34,9 +34,6 @@ constexpr ArgRow<A> kArgs[] = {
     Int("erx", &A::erx, Like(&A::rx)), Int("eby", &A::eby, Like(&A::by)),
 };
 
-constexpr StartWindowText kWindowText = {
-    "MaskMaker:window left x lx must be 0 and %d", "MaskMaker:window top y ty must be 0 and %d",
-    "MaskMaker:window right x rx must be %d and %d", "MaskMaker:window bottom y by must be %d and %d", 4};
 
 // "a1": a channel with band width t marks the samples whose quotient s / t is even; a table per
 // channel says which, so the pixel loop only looks up.
@@ -381,13 +378,10 @@ AVSValue CreateMaskMaker(AVSValue args, void*, IScriptEnvironment* env) {
   const VideoInfo& vi = a.clip->GetVideoInfo();
   const int W = vi.width, H = vi.height;
 
-  CheckSweepRange({a.sf, a.ef, a.test}, vi.num_frames,
-                  "MaskMaker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of %d ",
-                  "MaskMaker: startf and endf must be +ve, endf more than startf and within this clip having %d frames ",
-                  env);
+  CheckSweepRange("MaskMaker", {a.sf, a.ef, a.test}, vi.num_frames, env);
   for (int v : {a.gyt, a.rt, a.bt, a.et, a.ert, a.ebt, a.ft, a.fr, a.fb, a.fet, a.fert, a.febt})
     if (v < 0 || v > 255) env->ThrowError("MaskMaker:Thresholds must be positive numbers 0 to 255 only");
-  CheckStartWindow({a.lx, a.ty, a.rx, a.by}, W, H, kWindowText, env);
+  CheckStartWindow("MaskMaker", {a.lx, a.ty, a.rx, a.by}, W, H, WindowWording::Plain, env);
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("MaskMaker: This color format is not yet supported");
   if (a.xcol && (a.col < 0 || a.col > 255))
     env->ThrowError("MaskMaker:col the value to mark already colored parts must be between 0 and 255 only");

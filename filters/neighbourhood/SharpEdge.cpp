@@ -31,10 +31,6 @@ constexpr ArgRow<A> kArgs[] = {
     Bool("gradient", &A::gradient, false),
 };
 
-constexpr StartWindowText kWindowText = {
-    "SharpEdge:window left x lx must be between 0 and %d", "SharpEdge:window top y ty must be between  0 and %d",
-    "SharpEdge:window right x rx must be between  %d and %d", "SharpEdge:window bottom y by must be between %d and %d",
-    1};
 
 using Operator = SharpEdge::Operator;
 using Job = SharpEdge::Job;
@@ -271,15 +267,12 @@ AVSValue CreateSharpEdge(AVSValue args, void*, IScriptEnvironment* env) {
   const int W = vi.width, H = vi.height;
 
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("SharpEdge:RGB24, RGB32, YUY2 and YV12 formats only supported");
-  CheckSweepRange({a.sf, a.ef, a.test}, vi.num_frames,
-                  "SharpEdge: startf must be +ve and endf atleast 2 and startf+endf less than frame count of %d ",
-                  "SharpEdge: startf and endf must be +ve, endf more than startf and within this clip having %d frames ",
-                  env);
+  CheckSweepRange("SharpEdge", {a.sf, a.ef, a.test}, vi.num_frames, env);
   if (a.lt < 0 || a.ut < a.lt || a.ut > 255)
     env->ThrowError("SharpEdge:Thresholds lt and ut must be between 0 and 255 and ut more than lt");
   if (a.flt < 0 || a.fut < a.flt || a.fut > 255)
     env->ThrowError("SharpEdge:Thresholds flt and fut must be between 0 and 255 and fut more than flt");
-  CheckStartWindow({a.lx, a.ty, a.rx, a.by}, W, H, kWindowText, env);
+  CheckStartWindow("SharpEdge", {a.lx, a.ty, a.rx, a.by}, W, H, WindowWording::Between, env);
   // In 64 bits: any int may be given, and erx - 3 must not wrap.
   using Wide = int64_t;
   if (a.elx < 0 || a.elx > Wide{a.erx} - 3 || a.erx > W - 1 || a.ety < 0 || a.ety > Wide{a.eby} - 3 || a.eby > H - 1)

@@ -22,16 +22,11 @@ constexpr BYTE kFilled = 128, kRefilled = 129;
 
 ColorDrops::ColorDrops(const ColorDropsArgs& args)
     : SeededFilter(args), sets(SeedsOf(args.values)), setCount(static_cast<int>(sets.size())),
-      brightness(args.shift, args.st) {
-  const MarkerColour dot = MarkerColourOf(args.pcolor);
-  pR = dot.R, pG = dot.G, pB = dot.B, pY = dot.Y, pU = dot.U, pV = dot.V;
-}
+      dot(MarkerColourOf(args.pcolor)), brightness(args.shift, args.st) {}
 
 template <PixelFormat F>
 void ColorDrops::ColourFrame(int n, FrameWork& work) const {
-  const int dx = static_cast<int>(Drift(n - arg.sf, arg.movex, arg.ef - arg.sf));
-  const int dy = static_cast<int>(Drift(n - arg.sf, arg.movey, arg.ef - arg.sf));
-  ForEachSeed<F>(sets, dx, dy, work, arg.pshow, {pR, pG, pB, pY, pU, pV}, [&](int x, int r, int colour) {
+  ForEachSeed<F>(sets, arg, n, work, dot, [&](int x, int r, int colour) {
     const Painter<F> painter(work.out, FillColourOf(colour), brightness);
     const auto paint = [&painter](int a, int b, int pr) { painter.PaintRun(a, b, pr); };
     const BYTE m = work.samples.At(x, r);

@@ -22,22 +22,19 @@ constexpr BYTE kBlack = 0, kWhite = 255, kFilled = 128;
 }  // namespace
 
 ColorLine::ColorLine(const ColorLineArgs& args, IScriptEnvironment* env)
-    : SeededFilter(args), sets(SeedsOf(args.values)), setCount(static_cast<int>(sets.size())) {
+    : SeededFilter(args), sets(SeedsOf(args.values)), setCount(static_cast<int>(sets.size())),
+      dot(MarkerColourOf(args.pcolor)) {
   const VideoInfo& mvi = arg.mask->GetVideoInfo();
   CheckSeededClips("ColorLine", vi, mvi, env);
   if (vi.num_frames < arg.sf || vi.num_frames < arg.ef)
     env->ThrowError("ColorLine:the clip has fewer frames than start or end frame");
   if (mvi.num_frames < arg.sf || mvi.num_frames < arg.ef)
     env->ThrowError("ColorLine:The Right Clip has fewer frames than the end frame number given");
-  const MarkerColour dot = MarkerColourOf(arg.pcolor);
-  pR = dot.R, pG = dot.G, pB = dot.B, pY = dot.Y, pU = dot.U, pV = dot.V;
 }
 
 template <PixelFormat F>
 void ColorLine::ColourFrame(int n, FrameWork& work) const {
-  const int dx = static_cast<int>(Drift(n - arg.sf, arg.movex, arg.ef - arg.sf));
-  const int dy = static_cast<int>(Drift(n - arg.sf, arg.movey, arg.ef - arg.sf));
-  ForEachSeed<F>(sets, dx, dy, work, arg.pshow, {pR, pG, pB, pY, pU, pV}, [&](int x, int r, int colour) {
+  ForEachSeed<F>(sets, arg, n, work, dot, [&](int x, int r, int colour) {
     const BYTE v = work.samples.At(x, r);
     if (v != kBlack && v != kWhite) return;
     // Solid painting writes exactly what a marker dot writes, run by run.

@@ -32,7 +32,7 @@ class ColorLine : public SeededFilter<ColorLine, ColorLineArgs> {
 
   const std::vector<Seed> sets;
   const int setCount;
-  BYTE pR, pG, pB, pY, pU, pV;
+  const MarkerColour dot;  // of pcolor
 };
 
 const char* ColorLineSignature();

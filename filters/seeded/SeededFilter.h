@@ -22,12 +22,16 @@ struct FrameWork {
   WorkStack stack;
 };
 
-// The seed loop of ColorDrops and ColorLine: each seed in order, moved by (dx, dy), gives
-// fill(x, r, colour) its column, memory row and colour, then its marker dot when pshow is set.
-// The checks keep every moved seed inside the frame; the test here only guards the memory.
-template <PixelFormat F, typename Fill>
-void ForEachSeed(const std::vector<Seed>& seeds, int dx, int dy, const FrameWork& work, bool pshow,
-                 const MarkerColour& dot, const Fill& fill) {
+// The seed loop of ColorDrops and ColorLine on frame n: each seed in order, drifted by movex
+// and movey over the frame range of `a`, gives fill(x, r, colour) its column, memory row and
+// colour, then its marker dot when pshow is set. The checks keep every moved seed inside the
+// frame; the test here only guards the memory.
+template <PixelFormat F, typename Args, typename Fill>
+void ForEachSeed(const std::vector<Seed>& seeds, const Args& a, int n, const FrameWork& work, const MarkerColour& dot,
+                 const Fill& fill) {
+  const int dx = static_cast<int>(Drift(n - a.sf, a.movex, a.ef - a.sf));
+  const int dy = static_cast<int>(Drift(n - a.sf, a.movey, a.ef - a.sf));
+  const bool pshow = a.pshow;
   for (const Seed& seed : seeds) {
     const int x = seed.x + dx, y = seed.y + dy;
     if (x < 0 || x >= work.W || y < 0 || y >= work.H) continue;
