@@ -1,6 +1,9 @@
 // Byte arithmetic without branches, for row loops the compiler vectorises in byte lanes.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 #include "host/avisynth.h"
 
 namespace tintara {
@@ -21,5 +24,14 @@ inline BYTE AddClamped(BYTE v, BYTE up, BYTE down) {
   const BYTE lowered = static_cast<BYTE>(raised - down);
   return static_cast<BYTE>(lowered & -static_cast<int>(lowered <= raised));
 }
+
+// RGB32 pixels handled whole, as 32-bit words whose low byte is the pixel's first: one lane per
+// pixel rather than bytes four apart.
+inline uint32_t LoadPixel(const BYTE* p) {
+  uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+inline void StorePixel(BYTE* p, uint32_t w) { std::memcpy(p, &w, 4); }
 
 }  // namespace tintara

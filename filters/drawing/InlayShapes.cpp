@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "filters/common/Blocks.h"
+#include "filters/common/TintLanes.h"
 #include "filters/common/ByteLanes.h"
 #include "filters/common/Sample.h"
 #include "filters/common/Vectorised.h"
@@ -76,15 +77,6 @@ inline void CopySingle(const RowBytes& row, const BYTE* in, int c) {
   else row.y[c] = in[c];
 }
 
-// RGB32 pixels handled whole, as 32-bit words whose low byte is the pixel's first: one lane per
-// pixel rather than bytes four apart.
-inline uint32_t LoadPixel(const BYTE* p) {
-  uint32_t w;
-  std::memcpy(&w, p, 4);
-  return w;
-}
-inline void StorePixel(BYTE* p, uint32_t w) { std::memcpy(p, &w, 4); }
-
 template <PixelFormat F>
 void SolidSpan(const InlayPaint& k, const RowBytes& row, const BYTE* in, int c0, int c1) {
   if constexpr (F == PixelFormat::RGB32) {
@@ -135,87 +127,16 @@ struct Tint {
   }
 };
 
-// RGB24 tinted with an offset (a shift, or st = 0), worked on bytes rather than on 3-byte pixels,
-// so the loops run in byte lanes without shuffles: byte k of a block belongs to channel k % 3 of
-// its pixel, whose first byte (the mask sample and the brightness) is k - k % 3. Each byte reads
-// the three candidates k, k - 1 and k - 2 and keeps the one its channel names. Clamped sums are
-// a saturating add and a saturating subtract of the positive and negative parts of what is
-// added: clamp(v + st) first, then clamp of that plus the channel's offset.
-struct Rgb24TintLanes {
-  static constexpr int kBytes = 3 * kBlock;
-  BYTE channel[kBytes], up[kBytes], down[kBytes];
-  BYTE st_up, st_down;
-
-  explicit Rgb24TintLanes(const InlayPaint& k)
-      : st_up(static_cast<BYTE>(std::clamp(k.st, 0, 255))), st_down(static_cast<BYTE>(std::clamp(-k.st, 0, 255))) {
-    const int offsets[3] = {k.kV, k.kG, k.kU};
-    for (int i = 0; i < kBytes; ++i) {
-      channel[i] = static_cast<BYTE>(i % 3);
-      up[i] = static_cast<BYTE>(std::clamp(offsets[i % 3], 0, 255));
-      down[i] = static_cast<BYTE>(std::clamp(-offsets[i % 3], 0, 255));
-    }
-  }
-};
-
-// `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel; m[-2], m[-1] (and the
-// same before s) are read and must lie in the frame, though no byte keeps them.
-inline void TintRgb24Bytes(const BYTE* __restrict m, const BYTE* __restrict s, BYTE* __restrict p, int count,
-                           const Rgb24TintLanes& t, BYTE value) {
-  const BYTE st_up = t.st_up, st_down = t.st_down;
-  for (int k = 0; k < count; ++k) {
-    const BYTE c = t.channel[k];
-    const BYTE m0 = m[k], m1 = m[k - 1], m2 = m[k - 2];
-    const BYTE s0 = s[k], s1 = s[k - 1], s2 = s[k - 2];
-    const BYTE sample = c == 0 ? m0 : c == 1 ? m1 : m2;
-    const BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
-    const BYTE tinted = AddClamped(AddClamped(first, st_up, st_down), t.up[k], t.down[k]);
-    p[k] = Pick(sample == value, tinted, s0);
-  }
-}
-
-// YUY2 tinted with an offset, worked on the bytes of whole pairs (Y0 U Y1 V) rather than on
-// pairs, so the loops run in byte lanes without shuffles. A first pass writes each Y byte's
-// selection into `sel` (0xFF or 0; 0 at the chroma bytes); the second gives a Y byte its own
-// selection and a chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3
-// and k - 1), and paints Y as clamp(Y + st) and chroma as U or V.
-struct Yuy2TintLanes {
-  static constexpr int kBytes = 4 * kBlock;
-  BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
-
-  explicit Yuy2TintLanes(const InlayPaint& k) {
-    for (int i = 0; i < kBytes; ++i) {
-      luma[i] = i % 2 == 0 ? 0xFF : 0;
-      u_lane[i] = i % 4 == 1 ? 0xFF : 0;
-      v_lane[i] = i % 4 == 3 ? 0xFF : 0;
-      colour[i] = i % 4 == 1 ? k.cU : i % 4 == 3 ? k.cV : 0;
-    }
-  }
-};
-
 // What the span loops share for one frame: the lane tables and YUY2's selection row, which has
 // four zero bytes on either side of a row's selections.
 struct TintRows {
-  Rgb24TintLanes rgb24;
-  Yuy2TintLanes yuy2;
+  Rgb24Lanes rgb24;
+  Yuy2Lanes yuy2;
   std::vector<BYTE> yuy2_sel;
-  TintRows(const InlayPaint& k, int width) : rgb24(k), yuy2(k), yuy2_sel(static_cast<size_t>(2 * width + 12)) {}
+  TintRows(const InlayPaint& k, int width)
+      : rgb24(ClampOrder::BrightnessFirst, k.st, k.kV, k.kG, k.kU), yuy2(k.st, k.cU, k.cV),
+        yuy2_sel(static_cast<size_t>(2 * width + 12)) {}
 };
-
-inline void SelectYuy2Bytes(const BYTE* __restrict m, BYTE* __restrict sel, int count, const Yuy2TintLanes& t,
-                            BYTE value) {
-  for (int k = 0; k < count; ++k) sel[k] = static_cast<BYTE>(-static_cast<int>(m[k] == value) & t.luma[k]);
-}
-
-// `sel` is read from sel[-3] to sel[count].
-inline void TintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict s, BYTE* __restrict p, int count,
-                          const Yuy2TintLanes& t, BYTE st_up, BYTE st_down) {
-  for (int k = 0; k < count; ++k) {
-    const BYTE on = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
-    const BYTE v = s[k];
-    const BYTE painted = static_cast<BYTE>((AddClamped(v, st_up, st_down) & t.luma[k]) | t.colour[k]);
-    p[k] = static_cast<BYTE>((painted & on) | (v & ~on));
-  }
-}
 
 template <PixelFormat F, bool Offset>
 void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, const BYTE* mask, BYTE value, int c0,
@@ -248,10 +169,12 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
     p[2] = Pick(sel, t.Byte(n, t.kU, 2, v), s[2]);
     const int count = c1 - c0 - 1;
     if (count > 0) {
-      const Rgb24TintLanes& t3 = rows->rgb24;
-      ForBlocks<kBlock>(
-          count, [&](int i) { TintRgb24Bytes(m + 3 + 3 * i, s + 3 + 3 * i, p + 3 + 3 * i, 3 * kBlock, t3, value); },
-          [&] { TintRgb24Bytes(m + 3, s + 3, p + 3, 3 * count, t3, value); });
+      auto bytes = [&](int at, int n) {
+        const BYTE* const mm = m + 3 + at;
+        auto selected = [&](int k, BYTE c) { return PixelFirst(mm, k, c) == value; };
+        TintRgb24Bytes<ClampOrder::BrightnessFirst>(selected, s + 3 + at, p + 3 + at, n, rows->rgb24);
+      };
+      ForBlocks<kBlock>(count, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * count); });
     }
   } else if constexpr (IsRGB(F)) {
     constexpr int bpp = BytesPerPixel(F);
@@ -282,14 +205,15 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
       const BYTE* const s = in + 2 * c;
       const BYTE* const m = mask + 2 * c;
       BYTE* const sel = rows->yuy2_sel.data() + 4;
-      const Yuy2TintLanes& t4 = rows->yuy2;
-      const BYTE st_up = rows->rgb24.st_up, st_down = rows->rgb24.st_down;
+      const Yuy2Lanes& t4 = rows->yuy2;
+      auto select = [&](int at, int n) {
+        const BYTE* const mm = m + at;
+        SelectYuy2Bytes([&](int k) { return mm[k] == value; }, sel + at, n, t4);
+      };
+      ForBlocks<kBlock>(pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
       ForBlocks<kBlock>(
-          pairs, [&](int i) { SelectYuy2Bytes(m + 4 * i, sel + 4 * i, 4 * kBlock, t4, value); },
-          [&] { SelectYuy2Bytes(m, sel, 4 * pairs, t4, value); });
-      ForBlocks<kBlock>(
-          pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, s + 4 * i, p + 4 * i, 4 * kBlock, t4, st_up, st_down); },
-          [&] { TintYuy2Bytes(sel, s, p, 4 * pairs, t4, st_up, st_down); });
+          pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, s + 4 * i, p + 4 * i, 4 * kBlock, t4); },
+          [&] { TintYuy2Bytes(sel, s, p, 4 * pairs, t4); });
     } else if constexpr (F == PixelFormat::YUY2) {
       BYTE* __restrict p = row.y + 2 * c;
       const BYTE* __restrict s = in + 2 * c;

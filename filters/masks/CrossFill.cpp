@@ -7,6 +7,7 @@
 
 #include "filters/common/ArgTable.h"
 #include "filters/common/Blocks.h"
+#include "filters/common/TintLanes.h"
 #include "filters/common/ByteLanes.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
@@ -82,15 +83,6 @@ struct RowPaint {
 
 // The row loops read the source row and write the new frame's row (pointers that cannot alias);
 // planar chroma is changed in place in the new frame, where its rows were first copied.
-// RGB32 pixels handled whole, as 32-bit words whose low byte is the pixel's first: one lane per
-// pixel rather than bytes four apart.
-inline uint32_t LoadPixel(const BYTE* p) {
-  uint32_t w;
-  std::memcpy(&w, p, 4);
-  return w;
-}
-inline void StorePixel(BYTE* p, uint32_t w) { std::memcpy(p, &w, 4); }
-
 template <PixelFormat F, Logic L, bool Table>
 inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
                         BYTE* __restrict p, int n, const RowPaint<Table>& r) {
@@ -126,45 +118,6 @@ inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, cons
   }
 }
 
-// RGB24 with an offset (a shift, or st = 0), worked on bytes rather than on 3-byte pixels, so the
-// loops run in byte lanes without shuffles: byte k of a block belongs to channel k % 3 of its
-// pixel, whose first byte (the mask samples and the brightness) is k - k % 3. Each byte reads the
-// three candidates k, k - 1 and k - 2 and keeps the one its channel names; the painted byte is
-// clamp(first + st + offset of the channel), made of a saturating add and a saturating subtract
-// of the sum's positive and negative parts.
-struct Rgb24Lanes {
-  static constexpr int kBytes = 3 * kBlock;
-  BYTE channel[kBytes], up[kBytes], down[kBytes];
-
-  Rgb24Lanes(int st, int kV, int kG, int kU) {
-    const int k[3] = {kV, kG, kU};
-    for (int i = 0; i < kBytes; ++i) {
-      const int d = st + k[i % 3];
-      channel[i] = static_cast<BYTE>(i % 3);
-      up[i] = static_cast<BYTE>(std::clamp(d, 0, 255));
-      down[i] = static_cast<BYTE>(std::clamp(-d, 0, 255));
-    }
-  }
-};
-
-// `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel; a[-2], a[-1] (and the
-// same before b and in) are read and must lie in the frame, though no byte keeps them.
-template <Logic L>
-inline void PaintRgb24Bytes(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
-                            BYTE* __restrict out, int count, const Rgb24Lanes& t, BYTE mark, BYTE back) {
-  for (int k = 0; k < count; ++k) {
-    const BYTE c = t.channel[k];
-    const BYTE a0 = a[k], a1 = a[k - 1], a2 = a[k - 2];
-    const BYTE b0 = b[k], b1 = b[k - 1], b2 = b[k - 2];
-    const BYTE s0 = in[k], s1 = in[k - 1], s2 = in[k - 2];
-    const BYTE av = c == 0 ? a0 : c == 1 ? a1 : a2;
-    const BYTE bv = c == 0 ? b0 : c == 1 ? b1 : b2;
-    const BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
-    const bool sel = Selects<PixelFormat::RGB24, L>(av, bv, mark, back);
-    out[k] = Pick(sel, AddClamped(first, t.up[k], t.down[k]), s0);
-  }
-}
-
 // YUY2: `pairs` whole pairs; a selected pixel adjusts its Y and sets its pair's chroma.
 template <Logic L, bool Table>
 inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
@@ -180,46 +133,6 @@ inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, con
     q[2] = Pick(s1, l1, y1);
     q[1] = Pick(s0 | s1, r.U, s[1]);
     q[3] = Pick(s0 | s1, r.V, s[3]);
-  }
-}
-
-// YUY2 with an offset, worked on the bytes of whole pairs (Y0 U Y1 V) rather than on pairs, so
-// the loops run in byte lanes without shuffles. A first pass writes each Y byte's selection into
-// `sel` (0xFF or 0; 0 at the chroma bytes); the second gives a Y byte its own selection and a
-// chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3 and k - 1), and
-// paints Y as clamp(Y + st) (a saturating add and subtract) and chroma as U or V.
-struct Yuy2Lanes {
-  static constexpr int kBytes = 4 * kBlock;
-  BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
-  BYTE up, down;
-
-  Yuy2Lanes(int st, int U, int V)
-      : up(static_cast<BYTE>(std::clamp(st, 0, 255))), down(static_cast<BYTE>(std::clamp(-st, 0, 255))) {
-    for (int i = 0; i < kBytes; ++i) {
-      luma[i] = i % 2 == 0 ? 0xFF : 0;
-      u_lane[i] = i % 4 == 1 ? 0xFF : 0;
-      v_lane[i] = i % 4 == 3 ? 0xFF : 0;
-      colour[i] = static_cast<BYTE>(i % 4 == 1 ? U : i % 4 == 3 ? V : 0);
-    }
-  }
-};
-
-template <Logic L>
-inline void SelectYuy2Bytes(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int count,
-                            const Yuy2Lanes& t, BYTE mark, BYTE back) {
-  for (int k = 0; k < count; ++k)
-    sel[k] = static_cast<BYTE>(-static_cast<int>(Selects<PixelFormat::YUY2, L>(a[k], b[k], mark, back)) & t.luma[k]);
-}
-
-// `sel` is read from sel[-3] to sel[count]: the caller keeps zeros around the row's selections.
-inline void PaintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict in, BYTE* __restrict out, int count,
-                           const Yuy2Lanes& t) {
-  const BYTE up = t.up, down = t.down;
-  for (int k = 0; k < count; ++k) {
-    const BYTE m = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
-    const BYTE v = in[k];
-    const BYTE painted = static_cast<BYTE>((AddClamped(v, up, down) & t.luma[k]) | t.colour[k]);
-    out[k] = static_cast<BYTE>((painted & m) | (v & ~m));
   }
 }
 
@@ -331,7 +244,7 @@ template <PixelFormat F, Logic L, bool Table>
 void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const Painter<F>& painter,
                    const ConstPlane& a, const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
-  const Rgb24Lanes lanes(r.offset, r.kV, r.kG, r.kU);
+  const Rgb24Lanes lanes(ClampOrder::Once, r.offset, r.kV, r.kG, r.kU);
   // YUY2's selections of one row's pairs, with four zero bytes on either side.
   const Yuy2Lanes yuy2(r.offset, r.U, r.V);
   std::vector<BYTE> yuy2_sel(F == PixelFormat::YUY2 ? static_cast<size_t>(2 * (s.x1 - s.x0) + 12) : 0);
@@ -353,13 +266,15 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       BYTE* const ro = out.y.Row(row) + 3 * s.x0;
       PaintRgbRow<F, L>(ra, rb, ri, ro, 1, r);
       const int n = s.x1 - s.x0 - 1;
-      ForBlocks<kBlock>(
-          n,
-          [&](int i) {
-            PaintRgb24Bytes<L>(ra + 3 + 3 * i, rb + 3 + 3 * i, ri + 3 + 3 * i, ro + 3 + 3 * i, 3 * kBlock, lanes,
-                               r.mark, r.back);
-          },
-          [&] { PaintRgb24Bytes<L>(ra + 3, rb + 3, ri + 3, ro + 3, 3 * n, lanes, r.mark, r.back); });
+      auto bytes = [&](int at, int count) {
+        const BYTE* const ma = ra + 3 + at;
+        const BYTE* const mb = rb + 3 + at;
+        auto selected = [&](int k, BYTE c) {
+          return Selects<F, L>(PixelFirst(ma, k, c), PixelFirst(mb, k, c), r.mark, r.back);
+        };
+        TintRgb24Bytes<ClampOrder::Once>(selected, ri + 3 + at, ro + 3 + at, count, lanes);
+      };
+      ForBlocks<kBlock>(n, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * n); });
     } else if constexpr (IsRGB(F)) {
       constexpr int bpp = BytesPerPixel(F);
       const BYTE *ra = rowA + s.x0 * bpp, *rb = rowB + s.x0 * bpp, *ri = in.y.Row(row) + s.x0 * bpp;
@@ -381,13 +296,16 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       BYTE* const ro = out.y.Row(row) + 2 * x;
       if constexpr (!Table) {
         BYTE* const sel = yuy2_sel.data() + 4;
+        auto select = [&](int at, int count) {
+          const BYTE* const ma = ra + at;
+          const BYTE* const mb = rb + at;
+          auto selected = [&](int k) { return Selects<F, L>(ma[k], mb[k], r.mark, r.back); };
+          SelectYuy2Bytes(selected, sel + at, count, yuy2);
+        };
+        ForBlocks<kBlock>(pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
         ForBlocks<kBlock>(
-            pairs,
-            [&](int i) { SelectYuy2Bytes<L>(ra + 4 * i, rb + 4 * i, sel + 4 * i, 4 * kBlock, yuy2, r.mark, r.back); },
-            [&] { SelectYuy2Bytes<L>(ra, rb, sel, 4 * pairs, yuy2, r.mark, r.back); });
-        ForBlocks<kBlock>(
-            pairs, [&](int i) { PaintYuy2Bytes(sel + 4 * i, ri + 4 * i, ro + 4 * i, 4 * kBlock, yuy2); },
-            [&] { PaintYuy2Bytes(sel, ri, ro, 4 * pairs, yuy2); });
+            pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, ri + 4 * i, ro + 4 * i, 4 * kBlock, yuy2); },
+            [&] { TintYuy2Bytes(sel, ri, ro, 4 * pairs, yuy2); });
       } else {
         PaintYuy2Row<L>(ra, rb, ri, ro, pairs, r);
       }
