@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "filters/common/EdgeRows.h"
 #include "tests/support/PictureModel.h"
 #include "tests/support/TestHost.h"
 
@@ -168,13 +167,6 @@ TEST_P(SharpEdgeModel, EveryByteAgreesWithThePerPixelRules) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, SharpEdgeModel, ::testing::ValuesIn(AllFormats()),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
-
-// The vectorisable square root agrees with the library's over every sum of squares the
-// operators can give (up to 2 * 1020²), and a little past it.
-TEST(FloorSqrt, AgreesWithTheLibraryOverEverySumOfSquares) {
-  for (int s = 0; s <= 2 * 1020 * 1020 + 5000; ++s)
-    ASSERT_EQ(FloorSqrt(s), static_cast<int>(std::sqrt(static_cast<double>(s)))) << s;
-}
 
 }  // namespace
 }  // namespace tintara::testing

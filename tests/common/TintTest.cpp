@@ -1,9 +1,9 @@
-// Colour derivation and the brightness rule of the painting helpers, worked out by hand.
+// Colour derivation and the brightness rule of the tint engine, worked out by hand.
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "filters/seeded/Painting.h"
+#include "filters/common/Tint.h"
 
 namespace tintara::testing {
 namespace {
