@@ -22,4 +22,14 @@ bool ForFormat(PixelFormat format, Fn&& fn) {
   }
 }
 
+// The routine pick(tag) gives for the clip's format, chosen once when a filter is built, e.g.
+// ChooseForFormat(format, [](auto f) { return &Kernel<decltype(f)::value>; }); null for a
+// format other than the five.
+template <typename Pick>
+auto ChooseForFormat(PixelFormat format, Pick&& pick) {
+  decltype(pick(std::integral_constant<PixelFormat, PixelFormat::YV12>())) chosen{};
+  ForFormat(format, [&](auto f) { chosen = pick(f); });
+  return chosen;
+}
+
 }  // namespace tintara

@@ -11,7 +11,7 @@ namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
+// The arguments: script name, type, member, default.
 using A = DrawLinesArgs;
 constexpr ArgRow<A> kArgs[] = {
     Clip(&A::clip),       Int(nullptr, &A::sf, 0), Int(nullptr, &A::ef, 0), Ints(&A::values),

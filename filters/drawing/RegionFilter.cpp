@@ -8,6 +8,7 @@
 
 #include "filters/common/ArgTable.h"
 #include "filters/common/ByteLanes.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
@@ -207,13 +208,10 @@ void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out
   }
 }
 
-template <PixelFormat F>
-void ApplySpans(RegionChange change, const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out,
-                const ConstPlane& ref, int height, const std::vector<Span>& spans, const std::vector<int>& row_spans,
-                BYTE selected, int st) {
+SpanRoutine SpanRoutineFor(PixelFormat format, RegionChange change) {
   if (change == RegionChange::Add)
-    ApplySpans<F, RegionChange::Add>(src, out, ref, height, spans, row_spans, selected, st);
-  else ApplySpans<F, RegionChange::Percent>(src, out, ref, height, spans, row_spans, selected, st);
+    return ChooseForFormat(format, [](auto f) { return &ApplySpans<decltype(f)::value, RegionChange::Add>; });
+  return ChooseForFormat(format, [](auto f) { return &ApplySpans<decltype(f)::value, RegionChange::Percent>; });
 }
 
 }  // namespace
@@ -239,9 +237,9 @@ RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IS
   return a;
 }
 
-RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change_,
+RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change,
                            IScriptEnvironment* env)
-    : GenericVideoFilter(a.clip), arg(a), format(FormatOf(vi)), change(change_) {
+    : GenericVideoFilter(a.clip), arg(a), format(FormatOf(vi)), routine(SpanRoutineFor(format, change)) {
   const int W = vi.width, H = vi.height;
   if (arg.shape == Shape::Rect) {
     x = OrDefault(a.x, 0);
@@ -286,16 +284,8 @@ PVideoFrame RegionFilter::GetFrame(int n, IScriptEnvironment* env) {
   // A new frame written in one pass, rather than a writable copy changed afterwards.
   PVideoFrame frame = env->NewVideoFrame(vi);
   const BYTE selected = arg.white ? 255 : 0;
-  const FramePlanes<const BYTE> in = ReadPlanes(src, format);
-  const FramePlanes<BYTE> out = WritePlanes(frame, format);
-  const ConstPlane r = ReadPlane(ref);
-  const int H = vi.height;
-  switch (format) {
-    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(change, in, out, r, H, spans, row_spans, selected, arg.st); break;
-    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(change, in, out, r, H, spans, row_spans, selected, arg.st); break;
-    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(change, in, out, r, H, spans, row_spans, selected, arg.st); break;
-    default: ApplySpans<PixelFormat::YV12>(change, in, out, r, H, spans, row_spans, selected, arg.st); break;
-  }
+  routine(ReadPlanes(src, format), WritePlanes(frame, format), ReadPlane(ref), vi.height, spans, row_spans, selected,
+          arg.st);
   return frame;
 }
 

@@ -52,6 +52,12 @@ struct Span {
   int row, first, last;
 };
 
+// The per-format routine that writes one frame: the spans changed from the source where the
+// reference selects them, every other byte copied.
+using SpanRoutine = void (*)(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref,
+                             int height, const std::vector<Span>& spans, const std::vector<int>& row_spans,
+                             BYTE selected, int st);
+
 class RegionFilter : public GenericVideoFilter {
  public:
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
@@ -65,7 +71,7 @@ class RegionFilter : public GenericVideoFilter {
 
  private:
   PixelFormat format;
-  RegionChange change;
+  SpanRoutine routine;          // for the format and the change
   std::vector<Span> spans;      // the region, cut to the frame
   std::vector<int> row_spans;   // per picture row, the index of its span or -1
 };

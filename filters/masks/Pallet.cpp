@@ -12,7 +12,7 @@ namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
+// The arguments: script name, type, member, default.
 // egy and fgy default to values derived from sgy, worked out only once sgy is checked.
 using A = PalletArgs;
 constexpr ArgRow<A> kArgs[] = {

@@ -15,7 +15,7 @@ namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
+// The arguments: script name, type, member, default.
 using A = GaussBlurArgs;
 constexpr ArgRow<A> kArgs[] = {
     Clip(&A::clip), Int("size", &A::size, 3), Float("sd", &A::sd, 1.5), Bool("u", &A::u, false), Bool("v", &A::v, false),

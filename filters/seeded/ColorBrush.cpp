@@ -10,7 +10,7 @@ namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
+// The arguments: script name, type, member, default.
 using A = ColorBrushArgs;
 constexpr ArgRow<A> kArgs[] = {
     Clip(&A::clip),  Clip(&A::mask), Int(nullptr, &A::sf), Int(nullptr, &A::ef), Ints(&A::values),
