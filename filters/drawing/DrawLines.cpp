@@ -6,6 +6,7 @@
 #include <string>
 
 #include "filters/common/ArgTable.h"
+#include "filters/common/ForFormat.h"
 
 namespace tintara {
 
@@ -25,9 +26,7 @@ using Wide = __int128;
 
 Wide Abs(Wide v) { return v < 0 ? -v : v; }
 
-struct Point {
-  int64_t x = 0, y = 0;
-};
+using Point = DrawLines::Point;
 
 // (d * v) / D truncated toward zero, for 0 <= d <= D, without forming d * v: with v = q*D + r
 // it is d*q + (d*r) / D, and every term stays within 64 bits.
@@ -223,7 +222,7 @@ void Draw(const FramePlanes<BYTE>& planes, int W, int H, const Point* p, int poi
 
 DrawLines::DrawLines(const DrawLinesArgs& args, Line line_)
     : GenericVideoFilter(args.clip), arg(args), count(static_cast<int>(args.values.size())), line(line_),
-      format(FormatOf(vi)) {
+      format(FormatOf(vi)), draw(ChooseForFormat(format, [](auto f) { return &Draw<decltype(f)::value>; })) {
   std::copy(args.values.begin(), args.values.end(), points.begin());
 }
 
@@ -237,14 +236,7 @@ PVideoFrame DrawLines::GetFrame(int n, IScriptEnvironment* env) {
   const int point_count = count / 2;
   for (int k = 0; k < point_count; ++k) moved[k] = motion.Move(points[2 * k], points[2 * k + 1]);
 
-  const FramePlanes<BYTE> planes = WritePlanes(frame, format);
-  const int W = vi.width, H = vi.height;
-  switch (format) {
-    case PixelFormat::RGB24: Draw<PixelFormat::RGB24>(planes, W, H, moved.data(), point_count, line, arg.lval, arg.brush); break;
-    case PixelFormat::RGB32: Draw<PixelFormat::RGB32>(planes, W, H, moved.data(), point_count, line, arg.lval, arg.brush); break;
-    case PixelFormat::YUY2: Draw<PixelFormat::YUY2>(planes, W, H, moved.data(), point_count, line, arg.lval, arg.brush); break;
-    default: Draw<PixelFormat::YV12>(planes, W, H, moved.data(), point_count, line, arg.lval, arg.brush); break;
-  }
+  draw(WritePlanes(frame, format), vi.width, vi.height, moved.data(), point_count, line, arg.lval, arg.brush);
   return frame;
 }
 

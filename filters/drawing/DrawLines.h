@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "filters/common/Format.h"
@@ -26,6 +27,13 @@ class DrawLines : public GenericVideoFilter {
  public:
   static constexpr int kMaxValues = 120;  // room for 60 points
   enum class Line { Join, Diff, Curve };
+  // A point where it stands on one frame; 64 bits, as the motion can carry it far outside.
+  struct Point {
+    int64_t x = 0, y = 0;
+  };
+  // Draws the lines through `count` moved points into a frame, for one format.
+  using Routine = void (*)(const FramePlanes<BYTE>& planes, int W, int H, const Point* points, int count, Line line,
+                           int lval, bool brush);
 
   DrawLines(const DrawLinesArgs& args, Line line);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
@@ -37,6 +45,7 @@ class DrawLines : public GenericVideoFilter {
   const Line line;                       // of arg.line
 
   PixelFormat format;
+  Routine draw;  // for the format
 };
 
 const char* DrawLinesSignature();
