@@ -42,9 +42,11 @@ struct IntDefault {
   constexpr IntDefault() = default;
   constexpr IntDefault(int v) : kind(Constant), value(v) {}  // NOLINT: a plain number reads best
   constexpr IntDefault(FromClip f)                           // NOLINT
-      : kind(f == FromClip::LastFrame ? LastFrame : f == FromClip::LastColumn ? LastColumn : LastRow) {}
+      : kind(f == FromClip::LastFrame    ? LastFrame
+             : f == FromClip::LastColumn ? LastColumn
+                                         : LastRow) {}
   constexpr IntDefault(SameAs<A> s) : kind(Field), field(s.field) {}  // NOLINT
-  constexpr IntDefault(NoDefault) {}                                    // NOLINT
+  constexpr IntDefault(NoDefault) {}                                  // NOLINT
 
   int Of(const A& a, const VideoInfo& vi) const {
     switch (kind) {

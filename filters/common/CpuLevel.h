@@ -44,15 +44,15 @@ inline LevelChoice ChooseLevel(const char* requested, VectorLevel best) {
   for (int i = 0; i < 4; ++i) {
     if (std::strcmp(requested, kLevelNames[i]) != 0) continue;
     if (static_cast<int>(best) < i) {
-      choice.error = std::string("TINTARA_CPU=") + requested + ": this CPU lacks that level (its best is " +
-                     LevelName(best) + ")";
+      choice.error =
+          std::string("TINTARA_CPU=") + requested + ": this CPU lacks that level (its best is " + LevelName(best) + ")";
     } else {
       choice.level = static_cast<VectorLevel>(i);
     }
     return choice;
   }
-  choice.error = std::string("TINTARA_CPU=") + requested +
-                 ": unknown CPU level (use baseline, avx2, avx512 or avx512vbmi)";
+  choice.error =
+      std::string("TINTARA_CPU=") + requested + ": unknown CPU level (use baseline, avx2, avx512 or avx512vbmi)";
   return choice;
 }
 

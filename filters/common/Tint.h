@@ -51,7 +51,7 @@ inline MarkerColour MarkerColourOf(int colour) {
   const FillColour f = FillColourOf(colour);
   const int Y = static_cast<int>(0.587 * c.G + 0.299 * c.R + 0.114 * c.B);
   return {static_cast<BYTE>(c.R), static_cast<BYTE>(c.G), static_cast<BYTE>(c.B),
-          static_cast<BYTE>(Y), static_cast<BYTE>(f.U), static_cast<BYTE>(f.V)};
+          static_cast<BYTE>(Y),   static_cast<BYTE>(f.U), static_cast<BYTE>(f.V)};
 }
 
 inline int Clamp(int64_t v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v); }

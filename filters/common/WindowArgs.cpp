@@ -27,11 +27,13 @@ void CheckStartWindow(const char* name, const Window& w, int width, int height, 
     env->ThrowError(plain ? "%s:window top y ty must be 0 and %d" : "%s:window top y ty must be between  0 and %d",
                     name, height - 4);
   if (w.rx < w.lx + 4 || w.rx > width - 1)
-    env->ThrowError(plain ? "%s:window right x rx must be %d and %d" : "%s:window right x rx must be between  %d and %d",
-                    name, w.lx + 4, width - end_margin);
+    env->ThrowError(
+        plain ? "%s:window right x rx must be %d and %d" : "%s:window right x rx must be between  %d and %d", name,
+        w.lx + 4, width - end_margin);
   if (w.by < w.ty + 4 || w.by > height - 1)
-    env->ThrowError(plain ? "%s:window bottom y by must be %d and %d" : "%s:window bottom y by must be between %d and %d",
-                    name, w.ty + 4, height - end_margin);
+    env->ThrowError(
+        plain ? "%s:window bottom y by must be %d and %d" : "%s:window bottom y by must be between %d and %d", name,
+        w.ty + 4, height - end_margin);
 }
 
 }  // namespace tintara

@@ -15,9 +15,17 @@ namespace {
 // The arguments: script name, type, member, default.
 using A = DrawLinesArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),       Int(nullptr, &A::sf, 0), Int(nullptr, &A::ef, 0), Ints(&A::values),
-    String("line", &A::line, "join"), Int("lval", &A::lval, 128), Bool("brush", &A::brush, false),
-    Int("lx", &A::lx, 0), Int("ty", &A::ty, 0), Int("rx", &A::rx, Like(&A::lx)), Int("by", &A::by, Like(&A::ty)),
+    Clip(&A::clip),
+    Int(nullptr, &A::sf, 0),
+    Int(nullptr, &A::ef, 0),
+    Ints(&A::values),
+    String("line", &A::line, "join"),
+    Int("lval", &A::lval, 128),
+    Bool("brush", &A::brush, false),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, Like(&A::lx)),
+    Int("by", &A::by, Like(&A::ty)),
 };
 
 // Moved positions are 64-bit; the segment rasteriser multiplies two of their differences, which
@@ -41,8 +49,14 @@ int64_t ScaleByFraction(int64_t v, int64_t d, int64_t D) {
 class Motion {
  public:
   Motion(int lx, int ty, int rx, int by, int d, int D, int W, int H)
-      : d_(d), D_(D), W_(W), H_(H), cx_((int64_t{lx} + rx) / 2), hx_((int64_t{lx} - rx) / 2),
-        cy_((int64_t{ty} + by) / 2), hy_((int64_t{ty} - by) / 2) {}
+      : d_(d),
+        D_(D),
+        W_(W),
+        H_(H),
+        cx_((int64_t{lx} + rx) / 2),
+        hx_((int64_t{lx} - rx) / 2),
+        cy_((int64_t{ty} + by) / 2),
+        hy_((int64_t{ty} - by) / 2) {}
 
   Point Move(int x, int y) const {
     if (D_ == 0) return {x, y};  // a one-frame range: nothing moves
@@ -221,8 +235,12 @@ void Draw(const FramePlanes<BYTE>& planes, int W, int H, const Point* p, int poi
 }  // namespace
 
 DrawLines::DrawLines(const DrawLinesArgs& args, Line line_)
-    : GenericVideoFilter(args.clip), arg(args), count(static_cast<int>(args.values.size())), line(line_),
-      format(FormatOf(vi)), draw(ChooseForFormat(format, [](auto f) { return &Draw<decltype(f)::value>; })) {
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      count(static_cast<int>(args.values.size())),
+      line(line_),
+      format(FormatOf(vi)),
+      draw(ChooseForFormat(format, [](auto f) { return &Draw<decltype(f)::value>; })) {
   std::copy(args.values.begin(), args.values.end(), points.begin());
 }
 
@@ -261,17 +279,20 @@ AVSValue CreateDrawLines(AVSValue args, void*, IScriptEnvironment* env) {
     for (int k = 0; k + 2 < count / 2; ++k) {
       const int* p = values.data() + 2 * k;
       if (!Monotonic(p[0], p[2], p[4]) && !Monotonic(p[1], p[3], p[5]))
-        env->ThrowError("DrawLines: the %d, %d and %d points do not have either increasing or decreasing x or y coordinates",
-                        k, k + 1, k + 2);
+        env->ThrowError(
+            "DrawLines: the %d, %d and %d points do not have either increasing or decreasing x or y coordinates", k,
+            k + 1, k + 2);
     }
   } else if (line == "join") {
     if (count < 4 || count % 2 != 0)
-      env->ThrowError("DrawLines:For line option join, x y coordinate pairs for all and atleast 2 points must be specified");
+      env->ThrowError(
+          "DrawLines:For line option join, x y coordinate pairs for all and atleast 2 points must be specified");
   } else if (line == "diff") {
     option = DrawLines::Line::Diff;
     if (count < 4 || count % 4 != 0)
       env->ThrowError(
-          "DrawLines:For  line option diff, x y coordinate pairs for even number of pairs  and atleast 2 points must be "
+          "DrawLines:For  line option diff, x y coordinate pairs for even number of pairs  and atleast 2 points must "
+          "be "
           "specified");
   } else {
     env->ThrowError("DrawLines: line can have only join, diff and curve as options");
@@ -280,8 +301,8 @@ AVSValue CreateDrawLines(AVSValue args, void*, IScriptEnvironment* env) {
     if (v < 0) env->ThrowError("DrawLines:One or more values in the sets is invalid being negative");
   for (int k = 0; k + 1 < count; k += 2)
     if (values[k] >= W || values[k + 1] >= H)
-      env->ThrowError("DrawLines: one or more  coordinates of x and or y are outside frame width of %d frame height of %d",
-                      W, H);
+      env->ThrowError(
+          "DrawLines: one or more  coordinates of x and or y are outside frame width of %d frame height of %d", W, H);
   if (GivenArg(kArgs, args, &A::lval) && (a.lval < 0 || a.lval > 255))
     env->ThrowError("DrawLines:Invalid line color value. Can be 0 to 255 only");
   if (count > DrawLines::kMaxValues)

@@ -13,17 +13,26 @@ namespace {
 
 using A = InlayArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),          Clip(&A::maskClip),       Clip(&A::linedClip),
-    Int("sf", &A::sf, 0),    Int("ef", &A::ef, FromClip::LastFrame),
+    Clip(&A::clip),
+    Clip(&A::maskClip),
+    Clip(&A::linedClip),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
     String("type", &A::type, "hint"),
-    Int("color", &A::color, 0x7F7F00), Int("lval", &A::lval, 128),
+    Int("color", &A::color, 0x7F7F00),
+    Int("lval", &A::lval, 128),
     Bool("mwhite", &A::mwhite, true),
-    Int("x", &A::x, kSetByFilter),  Int("y", &A::y, kSetByFilter),
-    Int("w", &A::w, kSetByFilter),  Int("h", &A::h, kSetByFilter),
-    Bool("shift", &A::shift, true), Int("st", &A::st, 0),
+    Int("x", &A::x, kSetByFilter),
+    Int("y", &A::y, kSetByFilter),
+    Int("w", &A::w, kSetByFilter),
+    Int("h", &A::h, kSetByFilter),
+    Bool("shift", &A::shift, true),
+    Int("st", &A::st, 0),
     Bool("ellipse", &A::ellipse, false),
-    Int("ex", &A::ex, kSetByFilter), Int("ey", &A::ey, kSetByFilter),
-    Int("ew", &A::ew, kSetByFilter), Int("eh", &A::eh, kSetByFilter),
+    Int("ex", &A::ex, kSetByFilter),
+    Int("ey", &A::ey, kSetByFilter),
+    Int("ew", &A::ew, kSetByFilter),
+    Int("eh", &A::eh, kSetByFilter),
 };
 
 struct StyleName {
@@ -31,8 +40,8 @@ struct StyleName {
   InlayStyle style;
 };
 const StyleName kStyles[] = {
-    {"mask", InlayStyle::Mask}, {"nomask", InlayStyle::NoMask}, {"hint", InlayStyle::Hint},
-    {"left", InlayStyle::Left}, {"right", InlayStyle::Right},   {"vint", InlayStyle::Vint},
+    {"mask", InlayStyle::Mask},   {"nomask", InlayStyle::NoMask}, {"hint", InlayStyle::Hint},
+    {"left", InlayStyle::Left},   {"right", InlayStyle::Right},   {"vint", InlayStyle::Vint},
     {"above", InlayStyle::Above}, {"below", InlayStyle::Below},
 };
 
@@ -68,15 +77,18 @@ PVideoFrame Inlay::GetFrame(int n, IScriptEnvironment* env) {
   // writable copy.
   const bool shape = style == InlayStyle::Mask || style == InlayStyle::NoMask;
   PVideoFrame src = frame;
-  if (shape) frame = env->NewVideoFrame(vi);
-  else env->MakeWritable(&frame);
+  if (shape)
+    frame = env->NewVideoFrame(vi);
+  else
+    env->MakeWritable(&frame);
   PVideoFrame mask = arg.maskClip->GetFrame(n, env);
   PVideoFrame lined = arg.linedClip->GetFrame(n, env);
 
   // A one-frame range (ef = sf) has the start window.
   const int d = n - arg.sf, D = arg.ef - arg.sf;
   InlayCanvas canvas;
-  canvas.window = {Lerp(arg.x, arg.ex, d, D), Lerp(arg.y, arg.ey, d, D), Lerp(arg.w, arg.ew, d, D), Lerp(arg.h, arg.eh, d, D)};
+  canvas.window = {Lerp(arg.x, arg.ex, d, D), Lerp(arg.y, arg.ey, d, D), Lerp(arg.w, arg.ew, d, D),
+                   Lerp(arg.h, arg.eh, d, D)};
   canvas.out = WritePlanes(frame, format);
   canvas.in = ReadPlanes(src, format);
   canvas.mask = ReadPlane(mask);
@@ -87,8 +99,10 @@ PVideoFrame Inlay::GetFrame(int n, IScriptEnvironment* env) {
   canvas.lval = arg.lval;
   canvas.paint = &paint;
 
-  if (shape) RunShapeStyle(format, canvas, style, arg.ellipse);
-  else RunLineStyle(format, canvas, style);
+  if (shape)
+    RunShapeStyle(format, canvas, style, arg.ellipse);
+  else
+    RunLineStyle(format, canvas, style);
   return frame;
 }
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "filters/common/Blocks.h"
-#include "filters/common/TintLanes.h"
 #include "filters/common/ByteLanes.h"
 #include "filters/common/Sample.h"
+#include "filters/common/TintLanes.h"
 #include "filters/common/Vectorised.h"
 #include "filters/drawing/InlayStyles.h"
 
@@ -63,7 +63,6 @@ void ForEachSpan(const InlayWindow& w, bool ellipse, int width, int height, Span
   }
 }
 
-
 // The span loops below do per run of columns c0..c1-1 what SolidPixel and TintPixel do per pixel,
 // reading the source row `in` and writing the new frame's row, on local values and pointers that
 // cannot alias, without branches, so they vectorise. Planar chroma is changed in place, its rows
@@ -73,8 +72,10 @@ void ForEachSpan(const InlayWindow& w, bool ellipse, int width, int height, Span
 // Copies the source bytes a single pixel's paint reads or partly keeps: its YUY2 pair, its luma.
 template <PixelFormat F>
 inline void CopySingle(const RowBytes& row, const BYTE* in, int c) {
-  if constexpr (F == PixelFormat::YUY2) std::memcpy(row.y + 4 * (c / 2), in + 4 * (c / 2), 4);
-  else row.y[c] = in[c];
+  if constexpr (F == PixelFormat::YUY2)
+    std::memcpy(row.y + 4 * (c / 2), in + 4 * (c / 2), 4);
+  else
+    row.y[c] = in[c];
 }
 
 template <PixelFormat F>
@@ -117,13 +118,17 @@ struct Tint {
   const InlayPaint& k;
   int16_t st, kV, kG, kU;
   explicit Tint(const InlayPaint& paint)
-      : k(paint), st(static_cast<int16_t>(paint.st)), kV(static_cast<int16_t>(paint.kV)),
-        kG(static_cast<int16_t>(paint.kG)), kU(static_cast<int16_t>(paint.kU)) {}
+      : k(paint),
+        st(static_cast<int16_t>(paint.st)),
+        kV(static_cast<int16_t>(paint.kV)),
+        kG(static_cast<int16_t>(paint.kG)),
+        kU(static_cast<int16_t>(paint.kU)) {}
   int16_t Adjusted(BYTE v) const {
     return Offset ? std::clamp<int16_t>(static_cast<int16_t>(v + st), 0, 255) : k.adjusted[v];
   }
   BYTE Byte(int16_t n, int16_t offset, int table, BYTE v) const {
-    return Offset ? static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(n + offset), 0, 255)) : k.tinted[table][v];
+    return Offset ? static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(n + offset), 0, 255))
+                  : k.tinted[table][v];
   }
 };
 
@@ -134,7 +139,8 @@ struct TintRows {
   Yuy2Lanes yuy2;
   std::vector<BYTE> yuy2_sel;
   TintRows(const InlayPaint& k, int width)
-      : rgb24(ClampOrder::BrightnessFirst, k.st, k.kV, k.kG, k.kU), yuy2(k.st, k.cU, k.cV),
+      : rgb24(ClampOrder::BrightnessFirst, k.st, k.kV, k.kG, k.kU),
+        yuy2(k.st, k.cU, k.cV),
         yuy2_sel(static_cast<size_t>(2 * width + 12)) {}
 };
 
@@ -174,7 +180,8 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
         auto selected = [&](int k, BYTE c) { return PixelFirst(mm, k, c) == value; };
         TintRgb24Bytes<ClampOrder::BrightnessFirst>(selected, s + 3 + at, p + 3 + at, n, rows->rgb24);
       };
-      ForBlocks<kBlock>(count, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * count); });
+      ForBlocks<kBlock>(
+          count, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * count); });
     }
   } else if constexpr (IsRGB(F)) {
     constexpr int bpp = BytesPerPixel(F);
@@ -210,7 +217,8 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
         const BYTE* const mm = m + at;
         SelectYuy2Bytes([&](int k) { return mm[k] == value; }, sel + at, n, t4);
       };
-      ForBlocks<kBlock>(pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
+      ForBlocks<kBlock>(
+          pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
       ForBlocks<kBlock>(
           pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, s + 4 * i, p + 4 * i, 4 * kBlock, t4); },
           [&] { TintYuy2Bytes(sel, s, p, 4 * pairs, t4); });
@@ -250,8 +258,10 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
           pv[i] = Pick(sel, v, pv[i]);
         }
       };
-      ForBlocks<2 * kBlock>(2 * pairs, [&](int x) { luma(x, 2 * kBlock); }, [&] { luma(0, 2 * pairs); });
-      ForBlocks<kBlock>(pairs, [&](int i) { chroma(i, kBlock); }, [&] { chroma(0, pairs); });
+      ForBlocks<2 * kBlock>(
+          2 * pairs, [&](int x) { luma(x, 2 * kBlock); }, [&] { luma(0, 2 * pairs); });
+      ForBlocks<kBlock>(
+          pairs, [&](int i) { chroma(i, kBlock); }, [&] { chroma(0, pairs); });
     } else {
       BYTE* __restrict y = row.y + c;
       const BYTE* __restrict s = in + c;
@@ -282,7 +292,9 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
   const BYTE value = static_cast<BYTE>(k.maskValue);
   // The run of each picture row (c0 >= c1: none); a shape has at most one per row.
   std::vector<std::pair<int, int>> runs(static_cast<size_t>(k.height), {0, 0});
-  ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) { runs[static_cast<size_t>(r)] = {c0, c1}; });
+  ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) {
+    runs[static_cast<size_t>(r)] = {c0, c1};
+  });
   constexpr int bpp = BytesPerPixel(F);
   const size_t row_size = static_cast<size_t>(k.out.y.row_size);
   TintRows tint_rows(paint, k.width);
@@ -306,7 +318,8 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
       }
       // The bytes the run writes: YUY2 in whole pairs.
       size_t b0 = static_cast<size_t>(c0) * bpp, b1 = static_cast<size_t>(c1) * bpp;
-      if constexpr (F == PixelFormat::YUY2) b0 = 4 * static_cast<size_t>(c0 / 2), b1 = 4 * static_cast<size_t>((c1 - 1) / 2) + 4;
+      if constexpr (F == PixelFormat::YUY2)
+        b0 = 4 * static_cast<size_t>(c0 / 2), b1 = 4 * static_cast<size_t>((c1 - 1) / 2) + 4;
       std::memcpy(out, in, b0);
       std::memcpy(out + b1, in + b1, row_size - b1);
       const RowBytes row = k.RowAt<F>(r);
@@ -314,8 +327,10 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
         SolidSpan<F>(paint, row, in, c0, c1);
       } else {
         const BYTE* mask = k.mask.Row(m);
-        if (paint.offset) TintSpan<F, true>(paint, row, in, mask, value, c0, c1, &tint_rows);
-        else TintSpan<F, false>(paint, row, in, mask, value, c0, c1, &tint_rows);
+        if (paint.offset)
+          TintSpan<F, true>(paint, row, in, mask, value, c0, c1, &tint_rows);
+        else
+          TintSpan<F, false>(paint, row, in, mask, value, c0, c1, &tint_rows);
       }
     }
   });
@@ -326,8 +341,10 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
 void RunShapeStyle(PixelFormat format, const InlayCanvas& canvas, InlayStyle style, bool ellipse) {
   ForFormat(format, [&](auto tag) {
     constexpr PixelFormat F = decltype(tag)::value;
-    if (style == InlayStyle::NoMask) PaintShape<F, true>(canvas, ellipse);
-    else PaintShape<F, false>(canvas, ellipse);
+    if (style == InlayStyle::NoMask)
+      PaintShape<F, true>(canvas, ellipse);
+    else
+      PaintShape<F, false>(canvas, ellipse);
   });
 }
 

@@ -21,10 +21,17 @@ constexpr int kAbsent = 32767;
 // The signature both twins share.
 using A = RegionArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),          Clip(&A::reference),     Int("sf", &A::sf, 0), Int("ef", &A::ef, FromClip::LastFrame),
+    Clip(&A::clip),
+    Clip(&A::reference),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
     String("shape", &A::shape_name, "rect"),
-    Int("x", &A::x, kAbsent), Int("y", &A::y, kAbsent), Int("w", &A::w, kAbsent), Int("h", &A::h, kAbsent),
-    Int("st", &A::st, 10),   Bool("white", &A::white, true),
+    Int("x", &A::x, kAbsent),
+    Int("y", &A::y, kAbsent),
+    Int("w", &A::w, kAbsent),
+    Int("h", &A::h, kAbsent),
+    Int("st", &A::st, 10),
+    Bool("white", &A::white, true),
 };
 
 int OrDefault(int value, int fallback) { return value == kAbsent ? fallback : value; }
@@ -84,7 +91,8 @@ std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
 // -st for a negative st and hi = 255 - st for a positive one, so nothing leaves the byte.
 struct ShiftBytes {
   explicit ShiftBytes(int st)
-      : lo(static_cast<BYTE>(st < 0 ? -st : 0)), hi(static_cast<BYTE>(st > 0 ? 255 - st : 255)),
+      : lo(static_cast<BYTE>(st < 0 ? -st : 0)),
+        hi(static_cast<BYTE>(st > 0 ? 255 - st : 255)),
         add(static_cast<BYTE>(st)) {}
   BYTE Of(BYTE v) const { return static_cast<BYTE>(std::min(std::max(v, lo), hi) + add); }
   BYTE lo, hi, add;
@@ -116,8 +124,8 @@ struct StretchDown {
 // RGB (either change) and planar luma (stretch): pixel by pixel, the reference test kept for the
 // pixel's bytes.
 template <int Step, int Changed, class Change>
-inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                      BYTE selected, const Change& change) {
+inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
+                      const Change& change) {
   for (int i = 0; i < count; ++i) {
     const bool sel = r[i * Step] == selected;
     for (int b = 0; b < Step; ++b) {
@@ -130,8 +138,8 @@ inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE*
 // YUY2: each pixel as a 16-bit word, its Y byte low and its chroma byte high, so the loop runs in
 // 16-bit lanes without separating the bytes; the chroma byte is copied.
 template <class Change>
-inline void Yuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                     BYTE selected, const Change& change) {
+inline void Yuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
+                     const Change& change) {
   for (int i = 0; i < count; ++i) {
     uint16_t w, ref;
     std::memcpy(&w, in + 2 * i, 2);
@@ -161,11 +169,15 @@ inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE
   constexpr int step = BytesPerPixel(F);
   if constexpr (C == RegionChange::Percent) {
     auto stretch = [&](const auto& change) {
-      if constexpr (F == PixelFormat::YUY2) Yuy2Span(in, o, r, count, selected, change);
-      else PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, change);
+      if constexpr (F == PixelFormat::YUY2)
+        Yuy2Span(in, o, r, count, selected, change);
+      else
+        PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, change);
     };
-    if (st >= 0) stretch(StretchUp(st));
-    else stretch(StretchDown(st));
+    if (st >= 0)
+      stretch(StretchUp(st));
+    else
+      stretch(StretchDown(st));
   } else if constexpr (IsPlanar(F)) {
     ChangeLumaSpan(in, o, r, count, selected, ShiftBytes(st));
   } else if constexpr (IsRGB(F)) {
@@ -226,12 +238,15 @@ RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IS
 
   if (a.sf < 0 || a.sf > a.ef) env->ThrowError("%s", text.frames);
   if (a.sf >= N || a.ef >= N) env->ThrowError(text.clip_frames, N);
-  if (shape == "rect") a.shape = Shape::Rect;
-  else if (shape == "circle") a.shape = Shape::Circle;
-  else if (shape == "ellipse") a.shape = Shape::Ellipse;
-  else env->ThrowError("%s", text.shape);
-  if ((given(&A::x) && a.x < 0) || (given(&A::y) && a.y < 0) || (given(&A::w) && a.w < 2) ||
-      (given(&A::h) && a.h < 2))
+  if (shape == "rect")
+    a.shape = Shape::Rect;
+  else if (shape == "circle")
+    a.shape = Shape::Circle;
+  else if (shape == "ellipse")
+    a.shape = Shape::Ellipse;
+  else
+    env->ThrowError("%s", text.shape);
+  if ((given(&A::x) && a.x < 0) || (given(&A::y) && a.y < 0) || (given(&A::w) && a.w < 2) || (given(&A::h) && a.h < 2))
     env->ThrowError("%s", text.dimensions);
   if (given(&A::st) && (a.st < text.st_min || a.st > text.st_max)) env->ThrowError("%s", text.st);
   return a;
@@ -257,7 +272,8 @@ RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, Re
   if (format == PixelFormat::Other) env->ThrowError("%s", text.format);
   const VideoInfo& rvi = arg.reference->GetVideoInfo();
   if (rvi.num_frames < arg.ef) env->ThrowError("%s", text.reference_frames);
-  if (rvi.pixel_type != vi.pixel_type || rvi.width != W || rvi.height != H) env->ThrowError("%s", text.reference_differs);
+  if (rvi.pixel_type != vi.pixel_type || rvi.width != W || rvi.height != H)
+    env->ThrowError("%s", text.reference_differs);
   const int64_t right = int64_t{x} + w, bottom = int64_t{y} + h;
   switch (arg.shape) {
     case Shape::Rect:

@@ -21,7 +21,7 @@ struct RegionFilterText {
   const char* format;             // clip format not accepted
   const char* reference_frames;   // reference clip too short
   const char* reference_differs;  // reference clip of another format or size
-  const char* rect_out, *circle_out, *ellipse_out;
+  const char *rect_out, *circle_out, *ellipse_out;
   int st_min, st_max;
 };
 
@@ -71,9 +71,9 @@ class RegionFilter : public GenericVideoFilter {
 
  private:
   PixelFormat format;
-  SpanRoutine routine;          // for the format and the change
-  std::vector<Span> spans;      // the region, cut to the frame
-  std::vector<int> row_spans;   // per picture row, the index of its span or -1
+  SpanRoutine routine;         // for the format and the change
+  std::vector<Span> spans;     // the region, cut to the frame
+  std::vector<int> row_spans;  // per picture row, the index of its span or -1
 };
 
 }  // namespace tintara

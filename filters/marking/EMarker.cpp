@@ -33,18 +33,31 @@ namespace {
 
 using A = EMarkerArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),          Int("sf", &A::sf, 0),   Int("ef", &A::ef, FromClip::LastFrame),
+    Clip(&A::clip),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
     String("type", &A::type, "e1"),
-    Int("gyt", &A::gyt, 5),  Int("rt", &A::rt, 0),   Int("bt", &A::bt, 0),   Int("lt", &A::lt, 4),
-    Bool("white", &A::white, true),  Bool("test", &A::test, false),
-    Int("ft", &A::ft, 200),  Int("fr", &A::fr, 0),   Int("fb", &A::fb, 0),   Int("fl", &A::fl, Like(&A::lt)),
-    Int("lx", &A::lx, 0),    Int("ty", &A::ty, 0),   Int("rx", &A::rx, FromClip::LastColumn),
+    Int("gyt", &A::gyt, 5),
+    Int("rt", &A::rt, 0),
+    Int("bt", &A::bt, 0),
+    Int("lt", &A::lt, 4),
+    Bool("white", &A::white, true),
+    Bool("test", &A::test, false),
+    Int("ft", &A::ft, 200),
+    Int("fr", &A::fr, 0),
+    Int("fb", &A::fb, 0),
+    Int("fl", &A::fl, Like(&A::lt)),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
     Int("by", &A::by, FromClip::LastRow),
-    Bool("xcol", &A::xcol, true), Int("col", &A::col, 128),
-    Int("elx", &A::elx, Like(&A::lx)), Int("ety", &A::ety, Like(&A::ty)),
-    Int("erx", &A::erx, Like(&A::rx)), Int("eby", &A::eby, Like(&A::by)),
+    Bool("xcol", &A::xcol, true),
+    Int("col", &A::col, 128),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
 };
-
 
 // The operators, on a channel's sample p, its neighbours l, r in the same row h columns away,
 // u, d at the same column in the previous and next memory rows, and ul, ur, dl, dr. Hit gives
@@ -130,8 +143,10 @@ void OrHits(const BYTE* __restrict up, const BYTE* __restrict own, const BYTE* _
 // The hits of the first channel into hit[a..b], or none when it is not tested.
 template <class Op>
 void FirstHits(const BYTE* up, const BYTE* own, const BYTE* down, int a, int b, const EMarkerLimit& k, BYTE* hit) {
-  if (k.t != 0) OrHits<Op, 1, true>(up, own, down, a, b, k, hit);
-  else std::memset(hit + a, 0, static_cast<size_t>(b - a + 1));
+  if (k.t != 0)
+    OrHits<Op, 1, true>(up, own, down, a, b, k, hit);
+  else
+    std::memset(hit + a, 0, static_cast<size_t>(b - a + 1));
 }
 
 // The rows of one frame's interior: the hits of every channel collected per pixel, then each
@@ -290,8 +305,11 @@ EdgeRoutine PickRoutine(PixelFormat format, EdgeOperator op) {
 }  // namespace
 
 EMarker::EMarker(const EMarkerArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip), arg(args), markval(MarkValues(args.white).markval),
-      backval(MarkValues(args.white).backval), format(FormatOf(vi)) {
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      markval(MarkValues(args.white).markval),
+      backval(MarkValues(args.white).backval),
+      format(FormatOf(vi)) {
   const std::string t = arg.type;
   const bool basic = t == "e1" || t == "e2" || t == "el" || t == "ep" || t == "es";
   if (format != PixelFormat::YUY2 && !basic)
@@ -339,8 +357,10 @@ PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
   PrepareMarkSurround(out, src, format, arg.test, w);
   routine(ReadPlanes(src, format), WritePlanes(out, format), w, rule);
   // The routine wrote 128 into the chroma bytes of the window's inner YUY2 pixels.
-  if (format == PixelFormat::YUY2) NeutralYuy2Border(WritePlane(out), w, w.lx & ~1, (w.rx & ~1) + 1);
-  else NeutralWindowChroma(out, format, w);
+  if (format == PixelFormat::YUY2)
+    NeutralYuy2Border(WritePlane(out), w, w.lx & ~1, (w.rx & ~1) + 1);
+  else
+    NeutralWindowChroma(out, format, w);
   DrawWindowEdge(out, format, w, true);
   return out;
 }

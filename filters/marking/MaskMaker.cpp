@@ -19,21 +19,35 @@ namespace {
 
 using A = MaskMakerArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),          Int("sf", &A::sf, 0),        Int("ef", &A::ef, FromClip::LastFrame),
+    Clip(&A::clip),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
     String("type", &A::type, "c1"),
-    Int("gyt", &A::gyt, 20), Int("rt", &A::rt, 128),      Int("bt", &A::bt, 128),
+    Int("gyt", &A::gyt, 20),
+    Int("rt", &A::rt, 128),
+    Int("bt", &A::bt, 128),
     Bool("white", &A::white, true),
-    Int("et", &A::et, 40),   Int("ert", &A::ert, 0),      Int("ebt", &A::ebt, 0),
+    Int("et", &A::et, 40),
+    Int("ert", &A::ert, 0),
+    Int("ebt", &A::ebt, 0),
     Bool("test", &A::test, false),
-    Int("ft", &A::ft, 120),  Int("fr", &A::fr, 128),      Int("fb", &A::fb, 128),
-    Int("fet", &A::fet, 240), Int("fert", &A::fert, 128), Int("febt", &A::febt, 128),
-    Int("lx", &A::lx, 0),    Int("ty", &A::ty, 0),        Int("rx", &A::rx, FromClip::LastColumn),
+    Int("ft", &A::ft, 120),
+    Int("fr", &A::fr, 128),
+    Int("fb", &A::fb, 128),
+    Int("fet", &A::fet, 240),
+    Int("fert", &A::fert, 128),
+    Int("febt", &A::febt, 128),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
     Int("by", &A::by, FromClip::LastRow),
-    Bool("xcol", &A::xcol, true), Int("col", &A::col, 128),
-    Int("elx", &A::elx, Like(&A::lx)), Int("ety", &A::ety, Like(&A::ty)),
-    Int("erx", &A::erx, Like(&A::rx)), Int("eby", &A::eby, Like(&A::by)),
+    Bool("xcol", &A::xcol, true),
+    Int("col", &A::col, 128),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
 };
-
 
 // "a1": a channel with band width t marks the samples whose quotient s / t is even; a table per
 // channel says which, so the pixel loop only looks up.
@@ -168,13 +182,15 @@ inline void TestBytes(const BYTE* __restrict in, BYTE* __restrict e, int n, cons
 
 // The decision's values, repeated in the bytes of a word where `lanes` has 1s.
 struct WordDecision {
-  uint32_t add;   // 4 - needed: a count (at most 3) plus this reaches bit 2 when count >= needed
+  uint32_t add;              // 4 - needed: a count (at most 3) plus this reaches bit 2 when count >= needed
   uint32_t back, flip, col;  // back, mark ^ back, col
-  uint32_t xcol;  // 0xFF in the lanes when coloured pixels get col, else 0
-  WordDecision(BYTE needed, BYTE mark, BYTE back_value, BYTE col_value, bool xcol_flag,
-               uint32_t lanes)
-      : add((4u - needed) * lanes), back(back_value * lanes), flip(static_cast<uint32_t>(mark ^ back_value) * lanes),
-        col(col_value * lanes), xcol(xcol_flag ? 0xFFu * lanes : 0u) {}
+  uint32_t xcol;             // 0xFF in the lanes when coloured pixels get col, else 0
+  WordDecision(BYTE needed, BYTE mark, BYTE back_value, BYTE col_value, bool xcol_flag, uint32_t lanes)
+      : add((4u - needed) * lanes),
+        back(back_value * lanes),
+        flip(static_cast<uint32_t>(mark ^ back_value) * lanes),
+        col(col_value * lanes),
+        xcol(xcol_flag ? 0xFFu * lanes : 0u) {}
   // `marked` and `coloured` hold 1 in the low bit of each lane that is.
   uint32_t Of(uint32_t marked, uint32_t coloured) const {
     const uint32_t m = (marked << 8) - marked, c = ((coloured << 8) - coloured) & xcol;
@@ -214,8 +230,9 @@ inline void MarkYuy2Words(const BYTE* __restrict in, BYTE* __restrict out, int p
 inline void ChromaInfo(const BYTE* __restrict u, const BYTE* __restrict v, BYTE* __restrict info, int n,
                        const RangeVotes& votes) {
   for (int i = 0; i < n; ++i)
-    info[i] = static_cast<BYTE>(votes.Vote(1, u[i]) + votes.Vote(2, v[i]) +
-                                (static_cast<BYTE>(-static_cast<int>(u[i] != 128) & -static_cast<int>(v[i] != 128)) & 4));
+    info[i] =
+        static_cast<BYTE>(votes.Vote(1, u[i]) + votes.Vote(2, v[i]) +
+                          (static_cast<BYTE>(-static_cast<int>(u[i] != 128) & -static_cast<int>(v[i] != 128)) & 4));
 }
 
 inline void Spread(const BYTE* __restrict info, BYTE* __restrict wide, int n) {
@@ -323,15 +340,21 @@ void MarkWith(PixelFormat format, const FramePlanes<const BYTE>& s, const FrameP
 }  // namespace
 
 MaskMaker::MaskMaker(const MaskMakerArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip), arg(args), markval(MarkValues(args.white).markval),
-      backval(MarkValues(args.white).backval), format(FormatOf(vi)) {
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      markval(MarkValues(args.white).markval),
+      backval(MarkValues(args.white).backval),
+      format(FormatOf(vi)) {
   const std::string t = arg.type;
-  if (t != "c1" && t != "c2" && t != "c3" && t != "a1") env->ThrowError("MaskMaker:type valid options are a1, c1, c2, c3 only");
+  if (t != "c1" && t != "c2" && t != "c3" && t != "a1")
+    env->ThrowError("MaskMaker:type valid options are a1, c1, c2, c3 only");
   bands = t == "a1";
   votes_needed = bands ? 1 : t[1] - '0';
   if (bands) {
-    if (arg.gyt == 0 && arg.rt == 0 && arg.bt == 0) env->ThrowError("MaskMaker:All threshold are zero. Nothing to be done?");
-  } else if (arg.gyt > arg.et && arg.rt > arg.ert && arg.bt > arg.ebt && arg.ft > arg.fet && arg.fr > arg.fert && arg.fb > arg.febt) {
+    if (arg.gyt == 0 && arg.rt == 0 && arg.bt == 0)
+      env->ThrowError("MaskMaker:All threshold are zero. Nothing to be done?");
+  } else if (arg.gyt > arg.et && arg.rt > arg.ert && arg.bt > arg.ebt && arg.ft > arg.fet && arg.fr > arg.fert &&
+             arg.fb > arg.febt) {
     env->ThrowError("MaskMaker: threshold intervals are less than zero.Invalid values");
   }
 }
@@ -362,8 +385,8 @@ PVideoFrame MaskMaker::GetFrame(int n, IScriptEnvironment* env) {
     const BandVotes votes(now(arg.gyt, arg.ft), now(arg.rt, arg.fr), now(arg.bt, arg.fb));
     MarkWith(format, s, o, w, PixelRule<BandVotes>{votes, needed, arg.xcol, c, mark, back});
   } else {
-    const RangeVotes votes(now(arg.gyt, arg.ft), now(arg.et, arg.fet), now(arg.rt, arg.fr), now(arg.ert, arg.fert), now(arg.bt, arg.fb),
-                           now(arg.ebt, arg.febt));
+    const RangeVotes votes(now(arg.gyt, arg.ft), now(arg.et, arg.fet), now(arg.rt, arg.fr), now(arg.ert, arg.fert),
+                           now(arg.bt, arg.fb), now(arg.ebt, arg.febt));
     MarkWith(format, s, o, w, PixelRule<RangeVotes>{votes, needed, arg.xcol, c, mark, back});
   }
   if (IsPlanar(format)) NeutralWindowChroma(out, format, w);

@@ -7,12 +7,12 @@
 
 #include "filters/common/ArgTable.h"
 #include "filters/common/Blocks.h"
-#include "filters/common/TintLanes.h"
 #include "filters/common/ByteLanes.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
 #include "filters/common/Sample.h"
 #include "filters/common/Surround.h"
+#include "filters/common/TintLanes.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
@@ -21,15 +21,24 @@ namespace {
 
 using A = CrossFillArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),       Clip(&A::maskA),      Clip(&A::maskB),
-    Int("sf", &A::sf, 0), Int("ef", &A::ef, FromClip::LastFrame),
+    Clip(&A::clip),
+    Clip(&A::maskA),
+    Clip(&A::maskB),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
     String("type", &A::type, "aANDb"),
-    Int("lx", &A::lx, 0), Int("ty", &A::ty, 0), Int("rx", &A::rx, FromClip::LastColumn),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
     Int("by", &A::by, FromClip::LastRow),
     Int("color", &A::color, 0x7F7F00),
-    Bool("white", &A::white, true), Bool("shift", &A::shift, true), Int("st", &A::st, 0),
-    Int("elx", &A::elx, Like(&A::lx)), Int("ety", &A::ety, Like(&A::ty)),
-    Int("erx", &A::erx, Like(&A::rx)), Int("eby", &A::eby, Like(&A::by)),
+    Bool("white", &A::white, true),
+    Bool("shift", &A::shift, true),
+    Int("st", &A::st, 0),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
 };
 
 using Logic = CrossFill::Logic;
@@ -150,17 +159,17 @@ inline void SelectPlanarLuma(const BYTE* __restrict a, const BYTE* __restrict b,
 
 // With st = 0 the luma is the source's: only the selection is worked out.
 template <Logic L>
-inline void SelectPlanarOnly(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int n,
-                             BYTE mark, BYTE back) {
+inline void SelectPlanarOnly(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int n, BYTE mark,
+                             BYTE back) {
   for (int x = 0; x < n; ++x)
     sel[x] = static_cast<BYTE>(-static_cast<int>(Selects<PixelFormat::YV12, L>(a[x], b[x], mark, back)));
 }
 
 // Planar chroma: sample i takes the colour where any of the four luma selections of its 2x2
 // block (bytes 2i and 2i + 1 of both selection rows) is set, else the source's sample.
-inline void PaintPlanarChroma(const BYTE* __restrict sel0, const BYTE* __restrict sel1,
-                              const BYTE* __restrict inU, const BYTE* __restrict inV, BYTE* __restrict u,
-                              BYTE* __restrict v, int n, BYTE U, BYTE V) {
+inline void PaintPlanarChroma(const BYTE* __restrict sel0, const BYTE* __restrict sel1, const BYTE* __restrict inU,
+                              const BYTE* __restrict inV, BYTE* __restrict u, BYTE* __restrict v, int n, BYTE U,
+                              BYTE V) {
   for (int i = 0; i < n; ++i) {
     uint16_t w0, w1;
     std::memcpy(&w0, sel0 + 2 * i, 2);
@@ -209,7 +218,10 @@ void PaintPlanar(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out
     BYTE *ou = out.u.Row(cr) + c0, *ov = out.v.Row(cr) + c0;
     const BYTE U = static_cast<BYTE>(r.U), V = static_cast<BYTE>(r.V);
     ForBlocks<kBlock>(
-        n, [&](int i) { PaintPlanarChroma(rows[0] + 2 * i, rows[1] + 2 * i, iu + i, iv + i, ou + i, ov + i, kBlock, U, V); },
+        n,
+        [&](int i) {
+          PaintPlanarChroma(rows[0] + 2 * i, rows[1] + 2 * i, iu + i, iv + i, ou + i, ov + i, kBlock, U, V);
+        },
         [&] { PaintPlanarChroma(rows[0], rows[1], iu, iv, ou, ov, n, U, V); });
   }
 }
@@ -249,8 +261,10 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
   const Yuy2Lanes yuy2(r.offset, r.U, r.V);
   std::vector<BYTE> yuy2_sel(F == PixelFormat::YUY2 ? static_cast<size_t>(2 * (s.x1 - s.x0) + 12) : 0);
   auto single = [&](const BYTE* rowA, const BYTE* rowB, int x, int row) {
-    if constexpr (F == PixelFormat::YUY2) std::memcpy(out.y.Row(row) + 4 * (x / 2), in.y.Row(row) + 4 * (x / 2), 4);
-    else out.y.Row(row)[x] = in.y.Row(row)[x];
+    if constexpr (F == PixelFormat::YUY2)
+      std::memcpy(out.y.Row(row) + 4 * (x / 2), in.y.Row(row) + 4 * (x / 2), 4);
+    else
+      out.y.Row(row)[x] = in.y.Row(row)[x];
     if (Selects<F, L>(SampleAt<F>(rowA, x), SampleAt<F>(rowB, x), r.mark, r.back)) painter.Paint(x, row);
   };
   // Memory rows in ascending order (RGB's picture rows run bottom-up), so the reads stream
@@ -274,7 +288,8 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
         };
         TintRgb24Bytes<ClampOrder::Once>(selected, ri + 3 + at, ro + 3 + at, count, lanes);
       };
-      ForBlocks<kBlock>(n, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * n); });
+      ForBlocks<kBlock>(
+          n, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * n); });
     } else if constexpr (IsRGB(F)) {
       constexpr int bpp = BytesPerPixel(F);
       const BYTE *ra = rowA + s.x0 * bpp, *rb = rowB + s.x0 * bpp, *ri = in.y.Row(row) + s.x0 * bpp;
@@ -302,7 +317,8 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
           auto selected = [&](int k) { return Selects<F, L>(ma[k], mb[k], r.mark, r.back); };
           SelectYuy2Bytes(selected, sel + at, count, yuy2);
         };
-        ForBlocks<kBlock>(pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
+        ForBlocks<kBlock>(
+            pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
         ForBlocks<kBlock>(
             pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, ri + 4 * i, ro + 4 * i, 4 * kBlock, yuy2); },
             [&] { TintYuy2Bytes(sel, ri, ro, 4 * pairs, yuy2); });
@@ -334,8 +350,12 @@ bool BadWindow(int lx, int ty, int rx, int by, int W, int H) {
 }  // namespace
 
 CrossFill::CrossFill(const CrossFillArgs& args)
-    : GenericVideoFilter(args.clip), arg(args), fill(FillColourOf(args.color)), format(FormatOf(vi)),
-      logic(LogicOf(args.type)), brightness(args.shift, args.st) {}
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      fill(FillColourOf(args.color)),
+      format(FormatOf(vi)),
+      logic(LogicOf(args.type)),
+      brightness(args.shift, args.st) {}
 
 PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
@@ -346,7 +366,8 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   // Right and bottom limits are excluded. The window lies in the frame by the checks; it is cut
   // to it all the same, outside the pixel loops.
   const int t = n - arg.sf, T = arg.ef - arg.sf;
-  Span s{Lerp(arg.lx, arg.elx, t, T), Lerp(arg.rx, arg.erx, t, T), Lerp(arg.ty, arg.ety, t, T), Lerp(arg.by, arg.eby, t, T)};
+  Span s{Lerp(arg.lx, arg.elx, t, T), Lerp(arg.rx, arg.erx, t, T), Lerp(arg.ty, arg.ety, t, T),
+         Lerp(arg.by, arg.eby, t, T)};
   s.x0 = std::max(s.x0, 0);
   s.y0 = std::max(s.y0, 0);
   s.x1 = std::min(s.x1, vi.width);
@@ -383,8 +404,15 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
       constexpr Logic L = decltype(logic_tag)::value;
       constexpr bool T = decltype(table_tag)::value;
       const auto i16 = [](int v) { return static_cast<int16_t>(v); };
-      const RowPaint<T> rule{i16(fill.kV), i16(fill.kG), i16(fill.kU), i16(fill.U), i16(fill.V), i16(T ? 0 : arg.st),
-                             &brightness, static_cast<BYTE>(marks.markval), static_cast<BYTE>(marks.backval)};
+      const RowPaint<T> rule{i16(fill.kV),
+                             i16(fill.kG),
+                             i16(fill.kU),
+                             i16(fill.U),
+                             i16(fill.V),
+                             i16(T ? 0 : arg.st),
+                             &brightness,
+                             static_cast<BYTE>(marks.markval),
+                             static_cast<BYTE>(marks.backval)};
       if constexpr (IsPlanar(F)) {
         std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
         const bool keep_luma = !T && arg.st == 0;
@@ -394,8 +422,10 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
       }
     };
     auto with_logic = [&](auto logic_tag) {
-      if (table) paint(logic_tag, std::true_type());
-      else paint(logic_tag, std::false_type());
+      if (table)
+        paint(logic_tag, std::true_type());
+      else
+        paint(logic_tag, std::false_type());
     };
     switch (logic) {
       case Logic::And: with_logic(std::integral_constant<Logic, Logic::And>()); break;

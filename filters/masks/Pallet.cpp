@@ -16,8 +16,12 @@ namespace {
 // egy and fgy default to values derived from sgy, worked out only once sgy is checked.
 using A = PalletArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),           Int("sgy", &A::sgy, 128), Int("egy", &A::egy, kSetByFilter),
-    Int("fgy", &A::fgy, kSetByFilter), Int("hbox", &A::hbox, 25), Int("vbox", &A::vbox, 25),
+    Clip(&A::clip),
+    Int("sgy", &A::sgy, 128),
+    Int("egy", &A::egy, kSetByFilter),
+    Int("fgy", &A::fgy, kSetByFilter),
+    Int("hbox", &A::hbox, 25),
+    Int("vbox", &A::vbox, 25),
 };
 
 // The geometry and values of one frame's chart.
@@ -26,8 +30,8 @@ struct Chart {
   int bw, bh, m;           // box width and height, margin
   std::vector<BYTE> ramp;  // ramp value at each column offset inside a box (0 .. bw - 1)
 
-  int Left(int h) const { return h * bw + m; }           // first drawn column of box column h
-  int Right(int h) const { return (h + 1) * bw - m; }    // one past its last
+  int Left(int h) const { return h * bw + m; }         // first drawn column of box column h
+  int Right(int h) const { return (h + 1) * bw - m; }  // one past its last
   int Top(int v) const { return v * bh + m; }
   int Bottom(int v) const { return (v + 1) * bh - m; }
   BYTE ColumnValue(int h) const { return static_cast<BYTE>((h * 256) / hbox); }
@@ -46,7 +50,9 @@ struct RowTemplate {
   int v = -1;  // the box row `paint` holds
 
   explicit RowTemplate(int bytes)
-      : hole(static_cast<size_t>(bytes), 255), base(static_cast<size_t>(bytes)), rows(static_cast<size_t>(bytes)),
+      : hole(static_cast<size_t>(bytes), 255),
+        base(static_cast<size_t>(bytes)),
+        rows(static_cast<size_t>(bytes)),
         paint(static_cast<size_t>(bytes)) {}
   void Put(int i, BYTE value) {
     hole[static_cast<size_t>(i)] = 0;
@@ -87,8 +93,10 @@ void BuildMainRow(RowTemplate* t, const Chart& c) {
         t->PutRowValue(x * bpp + 2);
       } else if constexpr (F == PixelFormat::YUY2) {
         t->Put(2 * x, g);
-        if (x & 1) t->PutRowValue(2 * x + 1);
-        else t->Put(2 * x + 1, column);
+        if (x & 1)
+          t->PutRowValue(2 * x + 1);
+        else
+          t->Put(2 * x + 1, column);
       } else {
         t->Put(x, g);
       }
@@ -101,8 +109,10 @@ void BuildMainRow(RowTemplate* t, const Chart& c) {
 void BuildChromaRow(RowTemplate* t, const Chart& c, bool u_plane) {
   for (int h = 0; h < c.hbox; ++h)
     for (int cx = c.Left(h) / 2; cx <= (c.Right(h) - 1) / 2; ++cx) {
-      if (u_plane) t->PutRowValue(cx);
-      else t->Put(cx, c.ColumnValue(h));
+      if (u_plane)
+        t->PutRowValue(cx);
+      else
+        t->Put(cx, c.ColumnValue(h));
     }
 }
 
@@ -162,7 +172,8 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   // in unsigned arithmetic however long the clip), and restarts at 0 when the ramp would
   // pass 255.
   const int span = arg.egy - arg.sgy;
-  int base = static_cast<int>((static_cast<uint32_t>(arg.sgy) + static_cast<uint32_t>(arg.fgy) * static_cast<uint32_t>(n)) & 255u);
+  int base = static_cast<int>(
+      (static_cast<uint32_t>(arg.sgy) + static_cast<uint32_t>(arg.fgy) * static_cast<uint32_t>(n)) & 255u);
   if (base + span > 255) base = 0;
 
   Chart c;
@@ -175,8 +186,7 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   // is already 2m steps into the ramp.
   c.ramp.assign(static_cast<size_t>(c.bw), 0);
   const int64_t inner = c.bw - 2 * c.m;
-  for (int k = c.m; k < c.bw - c.m; ++k)
-    c.ramp[k] = static_cast<BYTE>(base + (int64_t{k + c.m} * span) / inner);
+  for (int k = c.m; k < c.bw - c.m; ++k) c.ramp[k] = static_cast<BYTE>(base + (int64_t{k + c.m} * span) / inner);
 
   const FramePlanes<const BYTE> s = ReadPlanes(src, format);
   const FramePlanes<BYTE> o = WritePlanes(frame, format);

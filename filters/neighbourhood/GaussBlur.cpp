@@ -18,7 +18,8 @@ namespace {
 // The arguments: script name, type, member, default.
 using A = GaussBlurArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip), Int("size", &A::size, 3), Float("sd", &A::sd, 1.5), Bool("u", &A::u, false), Bool("v", &A::v, false),
+    Clip(&A::clip),          Int("size", &A::size, 3), Float("sd", &A::sd, 1.5),
+    Bool("u", &A::u, false), Bool("v", &A::v, false),
 };
 
 // One plane of samples `Step` bytes apart in a row, or for RGB (Step 1, Tap 3 or 4) and whole
@@ -135,7 +136,8 @@ inline void WeighAcross(const BYTE* __restrict in, BYTE* __restrict out, int cou
 // h * Tap bytes are copied, the others weighted. The weights mirror about the centre (KernelFor
 // makes them so): a pair shares its products.
 template <int Tap, int Size, bool Unit>
-inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int width, const LoopWeights<Size, Unit>& w) {
+inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int width,
+                          const LoopWeights<Size, Unit>& w) {
   constexpr int h = Size / 2;
   const int lead = std::min(h * Tap, width), tail = std::max(width - h * Tap, lead);
   for (int i = 0; i < lead; ++i) out[i] = in[i];
@@ -362,10 +364,14 @@ PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
       break;
     default:
       blur(BlurFor<1, 1>(arg.size), PLANAR_Y, 0, 1, 1);
-      if (arg.u) blur(BlurFor<1, 1>(arg.size), PLANAR_U, 0, 1, 1);
-      else CopyPlane(out, src, PLANAR_U);
-      if (arg.v) blur(BlurFor<1, 1>(arg.size), PLANAR_V, 0, 1, 1);
-      else CopyPlane(out, src, PLANAR_V);
+      if (arg.u)
+        blur(BlurFor<1, 1>(arg.size), PLANAR_U, 0, 1, 1);
+      else
+        CopyPlane(out, src, PLANAR_U);
+      if (arg.v)
+        blur(BlurFor<1, 1>(arg.size), PLANAR_V, 0, 1, 1);
+      else
+        CopyPlane(out, src, PLANAR_V);
       break;
   }
   return out;
@@ -377,7 +383,8 @@ AVSValue CreateGaussBlur(AVSValue args, void*, IScriptEnvironment* env) {
   const GaussBlurArgs a = ReadArgs(kArgs, args);
   if (FormatOf(a.clip->GetVideoInfo()) == PixelFormat::Other)
     env->ThrowError("GaussBlur: This color format is not yet supported");
-  if (a.size < 3 || a.size > 11 || a.size % 2 == 0) env->ThrowError("GaussBlur:size of grid must be odd and between 3 and 11");
+  if (a.size < 3 || a.size > 11 || a.size % 2 == 0)
+    env->ThrowError("GaussBlur:size of grid must be odd and between 3 and 11");
   if (a.sd < 0) env->ThrowError("GaussBlur:standard deviation sd can not be negative");
 
   return Created(new GaussBlur(a), args);

@@ -12,16 +12,24 @@ namespace {
 
 using A = MorpherArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),       Int("sf", &A::sf, 0), Int("ef", &A::ef, FromClip::LastFrame),
+    Clip(&A::clip),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
     String("type", &A::type, "close"),
     Bool("white", &A::white, true),
-    Int("lx", &A::lx, 0), Int("ty", &A::ty, 0), Int("rx", &A::rx, FromClip::LastColumn),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
     Int("by", &A::by, FromClip::LastRow),
-    Int("elx", &A::elx, Like(&A::lx)), Int("ety", &A::ety, Like(&A::ty)),
-    Int("erx", &A::erx, Like(&A::rx)), Int("eby", &A::eby, Like(&A::by)),
-    Int("lt", &A::lt, 0), Int("ut", &A::ut, 255),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
+    Int("lt", &A::lt, 0),
+    Int("ut", &A::ut, 255),
     Bool("test", &A::test, false),
-    Int("flt", &A::flt, Like(&A::lt)), Int("fut", &A::fut, Like(&A::ut)),
+    Int("flt", &A::flt, Like(&A::lt)),
+    Int("fut", &A::fut, Like(&A::ut)),
 };
 
 struct OperationName {
@@ -29,10 +37,12 @@ struct OperationName {
   Morpher::Operation operation = Morpher::Operation::Close;
 };
 constexpr OperationName kOperations[] = {
-    {"erode", Morpher::Operation::Erode}, {"dilate", Morpher::Operation::Dilate}, {"close", Morpher::Operation::Close},
-    {"open", Morpher::Operation::Open},   {"thin", Morpher::Operation::Thin},     {"salt", Morpher::Operation::Salt},
-    {"pepper", Morpher::Operation::Pepper}, {"vale", Morpher::Operation::Vale},   {"ridge", Morpher::Operation::Ridge},
-    {"rorv", Morpher::Operation::Rorv},   {"flood", Morpher::Operation::Flood},   {"drain", Morpher::Operation::Drain},
+    {"erode", Morpher::Operation::Erode},   {"dilate", Morpher::Operation::Dilate},
+    {"close", Morpher::Operation::Close},   {"open", Morpher::Operation::Open},
+    {"thin", Morpher::Operation::Thin},     {"salt", Morpher::Operation::Salt},
+    {"pepper", Morpher::Operation::Pepper}, {"vale", Morpher::Operation::Vale},
+    {"ridge", Morpher::Operation::Ridge},   {"rorv", Morpher::Operation::Rorv},
+    {"flood", Morpher::Operation::Flood},   {"drain", Morpher::Operation::Drain},
     {"ford", Morpher::Operation::Ford},
 };
 
@@ -120,7 +130,9 @@ AVSValue CreateMorpher(AVSValue args, void*, IScriptEnvironment* env) {
   if (a.sf >= NF || a.ef >= NF) env->ThrowError("Morpher:this clip which has only %d frames", NF);
   Morpher::Operation operation = Morpher::Operation::Close;
   if (!FindOperation(a.type, &operation))
-    env->ThrowError("Morpher: Valid options are vale, ridge, rorv,flood, drain,ford,close, open, erode, thin, salt, pepper  and dilate only");
+    env->ThrowError(
+        "Morpher: Valid options are vale, ridge, rorv,flood, drain,ford,close, open, erode, thin, salt, pepper  and "
+        "dilate only");
   if (a.lx < 0 || a.ty < 0 || a.elx < 0 || a.ety < 0) env->ThrowError("Morpher: coordinates should not be -ve");
   // This check alone measures an absent end corner against the frame, not against rx and by.
   const int erx_or_edge = GivenArg(kArgs, args, &A::erx) ? a.erx : W1;

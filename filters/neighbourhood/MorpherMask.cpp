@@ -85,7 +85,8 @@ class ErosionRows {
   // they are until two more result rows have left, so a second pass can take them as input.
   template <typename Sink>
   void Push(const BYTE* row, const Sink& sink) {
-    PushInto(row, [](int) { return static_cast<BYTE*>(nullptr); }, sink);
+    PushInto(
+        row, [](int) { return static_cast<BYTE*>(nullptr); }, sink);
   }
 
   // The same, each result row r made where target(r) points (width bytes, not overlapping any
@@ -337,7 +338,8 @@ void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window&
     // Planar: the second pass makes every row of the rectangle in the output frame itself.
     const auto into_second = [&](int, const BYTE* row) {
       if constexpr (IsPlanar(F)) {
-        second_pass.PushInto(row, [&](int r) { return o.y.Row(rows.first + r) + w.lx; }, [](int, const BYTE*) {});
+        second_pass.PushInto(
+            row, [&](int r) { return o.y.Row(rows.first + r) + w.lx; }, [](int, const BYTE*) {});
       } else {
         second_pass.Push(row, put);
       }
@@ -362,9 +364,8 @@ inline bool Thins(BYTE P, BYTE N, BYTE NE, BYTE E, BYTE SE, BYTE S, BYTE SW, BYT
   const uint8_t bN = N == back, bNE = NE == back, bE = E == back, bSE = SE == back;
   const uint8_t bS = S == back, bSW = SW == back, bW = W == back, bNW = NW == back;
   const uint8_t marks = static_cast<uint8_t>(mN + mNE + mE + mSE + mS + mSW + mW + mNW);
-  const uint8_t joins =
-      static_cast<uint8_t>((mNW & bN) + (mN & bNE & bE) + (mNE & bE) + (mE & bSE & bS) + (mSE & bS) +
-                           (mS & bSW & bW) + (mSW & bW) + (mW & bNW & bN));
+  const uint8_t joins = static_cast<uint8_t>((mNW & bN) + (mN & bNE & bE) + (mNE & bE) + (mE & bSE & bS) + (mSE & bS) +
+                                             (mS & bSW & bW) + (mSW & bW) + (mW & bNW & bN));
   return (P == mark) & ((bN | bS | bW | bE) != 0) & (marks >= 2) & (joins < 2);
 }
 
@@ -423,8 +424,8 @@ void ThinIn(const PVideoFrame& frame, const Window& w, BYTE mark, BYTE back) {
 // A pixel's code weighs its raw sample and its neighbours' by powers of two: 255 is a 255 dot
 // on 0, 130050 a 0 hole in 255. One row of samples 1..count of `mid` (gathered rows).
 template <bool Salt>
-inline void DotRow(const BYTE* __restrict n, const BYTE* __restrict p, const BYTE* __restrict s,
-                   BYTE* __restrict out, int count) {
+inline void DotRow(const BYTE* __restrict n, const BYTE* __restrict p, const BYTE* __restrict s, BYTE* __restrict out,
+                   int count) {
   for (int i = 0; i < count; ++i) {
     const int code = p[i + 1] + 2 * p[i + 2] + 4 * n[i + 2] + 8 * n[i + 1] + 16 * n[i] + 32 * p[i] + 64 * s[i] +
                      128 * s[i + 1] + 256 * s[i + 2];
@@ -445,8 +446,10 @@ void IsolatedDotsIn(const PVideoFrame& out, const PVideoFrame& src, const Window
   const int count = w.rx - w.lx - 2;
   std::vector<BYTE> dots(static_cast<size_t>(count > 0 ? count : 1));
   ForInnerRows<F>(ReadPlane(src), w, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
-    if (salt) DotRow<true>(up, mid, down, dots.data(), count);
-    else DotRow<false>(up, mid, down, dots.data(), count);
+    if (salt)
+      DotRow<true>(up, mid, down, dots.data(), count);
+    else
+      DotRow<false>(up, mid, down, dots.data(), count);
     BYTE* d = PictureRow<F>(o.y, y) + (w.lx + 1) * step;
     if constexpr (IsRGB(F)) {
       PutGreyRgb<step>(dots.data(), d, count);

@@ -18,7 +18,7 @@ namespace tintara::morpher {
 // What one output frame is made with: the window and thresholds at this frame.
 struct FrameJob {
   PixelFormat format = PixelFormat::YV12;
-  Window w;    // inclusive; at least three pixels wide and high, inside the frame
+  Window w;  // inclusive; at least three pixels wide and high, inside the frame
   int lt = 0, ut = 255;
   BYTE markval = 255, backval = 0;
 };

@@ -18,19 +18,28 @@ namespace {
 
 using A = SharpEdgeArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),         Int("sf", &A::sf, 0),   Int("ef", &A::ef, FromClip::LastFrame),
+    Clip(&A::clip),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
     String("type", &A::type, "ep"),
-    Int("lt", &A::lt, 5),   Int("ut", &A::ut, 200),
-    Bool("white", &A::white, true), Bool("test", &A::test, false),
-    Int("flt", &A::flt, 100), Int("fut", &A::fut, 200),
-    Int("lx", &A::lx, 0),   Int("ty", &A::ty, 0),   Int("rx", &A::rx, FromClip::LastColumn),
+    Int("lt", &A::lt, 5),
+    Int("ut", &A::ut, 200),
+    Bool("white", &A::white, true),
+    Bool("test", &A::test, false),
+    Int("flt", &A::flt, 100),
+    Int("fut", &A::fut, 200),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
     Int("by", &A::by, FromClip::LastRow),
-    Bool("xcol", &A::xcol, true), Int("col", &A::col, 128),
-    Int("elx", &A::elx, Like(&A::lx)), Int("ety", &A::ety, Like(&A::ty)),
-    Int("erx", &A::erx, Like(&A::rx)), Int("eby", &A::eby, Like(&A::by)),
+    Bool("xcol", &A::xcol, true),
+    Int("col", &A::col, 128),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
     Bool("gradient", &A::gradient, false),
 };
-
 
 using Operator = SharpEdge::Operator;
 using Job = SharpEdge::Job;
@@ -115,8 +124,10 @@ void EdgeImage(const Job& job) {
       return job.src.y.Row(m);
     } else {
       if (samples.Take(m)) {
-        if constexpr (F == PixelFormat::YUY2) SplitSamples<2>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
-        else SplitSamples<kStep>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
+        if constexpr (F == PixelFormat::YUY2)
+          SplitSamples<2>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
+        else
+          SplitSamples<kStep>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
       }
       return samples.At(m, 0);
     }
@@ -197,13 +208,20 @@ SharpEdge::Routine RoutineFor(Operator op) {
 }  // namespace
 
 SharpEdge::SharpEdge(const SharpEdgeArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip), arg(args), markval(MarkValues(args.white).markval),
-      backval(MarkValues(args.white).backval), format(FormatOf(vi)) {
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      markval(MarkValues(args.white).markval),
+      backval(MarkValues(args.white).backval),
+      format(FormatOf(vi)) {
   Operator op = Operator::Prewitt;
-  if (std::strcmp(arg.type, "e2") == 0) op = Operator::E2;
-  else if (std::strcmp(arg.type, "ep") == 0) op = Operator::Prewitt;
-  else if (std::strcmp(arg.type, "es") == 0) op = Operator::Sobel;
-  else env->ThrowError("SharpEdge:type valid options for this color format are  e2   ep, es, only");
+  if (std::strcmp(arg.type, "e2") == 0)
+    op = Operator::E2;
+  else if (std::strcmp(arg.type, "ep") == 0)
+    op = Operator::Prewitt;
+  else if (std::strcmp(arg.type, "es") == 0)
+    op = Operator::Sobel;
+  else
+    env->ThrowError("SharpEdge:type valid options for this color format are  e2   ep, es, only");
 
   switch (format) {
     case PixelFormat::RGB24: routine = RoutineFor<PixelFormat::RGB24>(op); break;
@@ -266,7 +284,8 @@ AVSValue CreateSharpEdge(AVSValue args, void*, IScriptEnvironment* env) {
   const VideoInfo& vi = a.clip->GetVideoInfo();
   const int W = vi.width, H = vi.height;
 
-  if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("SharpEdge:RGB24, RGB32, YUY2 and YV12 formats only supported");
+  if (FormatOf(vi) == PixelFormat::Other)
+    env->ThrowError("SharpEdge:RGB24, RGB32, YUY2 and YV12 formats only supported");
   CheckSweepRange("SharpEdge", {a.sf, a.ef, a.test}, vi.num_frames, env);
   if (a.lt < 0 || a.ut < a.lt || a.ut > 255)
     env->ThrowError("SharpEdge:Thresholds lt and ut must be between 0 and 255 and ut more than lt");

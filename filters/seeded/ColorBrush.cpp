@@ -13,10 +13,17 @@ namespace {
 // The arguments: script name, type, member, default.
 using A = ColorBrushArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),  Clip(&A::mask), Int(nullptr, &A::sf), Int(nullptr, &A::ef), Ints(&A::values),
-    Bool("shift", &A::shift, true),  Int("st", &A::st, 0),
-    Int("movex", &A::movex, 0),      Int("movey", &A::movey, 0),
-    Bool("lshow", &A::lshow, false), Int("lcol", &A::lcol, 0),
+    Clip(&A::clip),
+    Clip(&A::mask),
+    Int(nullptr, &A::sf),
+    Int(nullptr, &A::ef),
+    Ints(&A::values),
+    Bool("shift", &A::shift, true),
+    Int("st", &A::st, 0),
+    Int("movex", &A::movex, 0),
+    Int("movey", &A::movey, 0),
+    Bool("lshow", &A::lshow, false),
+    Int("lcol", &A::lcol, 0),
 };
 
 // Strokes fill regions of mask value 1 and mark them 128.
@@ -44,7 +51,9 @@ void WalkSegment(int c1, int r1, int c2, int r2, const Visit& visit) {
 }  // namespace
 
 ColorBrush::ColorBrush(const ColorBrushArgs& args)
-    : SeededFilter(args), strokes(StrokesOf(args.values)), strokeCount(static_cast<int>(strokes.size())),
+    : SeededFilter(args),
+      strokes(StrokesOf(args.values)),
+      strokeCount(static_cast<int>(strokes.size())),
       brightness(args.shift, args.st) {}
 
 template <PixelFormat F>
@@ -82,7 +91,8 @@ AVSValue CreateColorBrush(AVSValue args, void*, IScriptEnvironment* env) {
   const int W = vi.width, H = vi.height, N = vi.num_frames;
 
   if (a.sf < 0 || a.sf > a.ef || a.ef > N - 1)
-    env->ThrowError("ColorBrush:invalid frame numbers being either -ve or non existant or start being higher than end frame");
+    env->ThrowError(
+        "ColorBrush:invalid frame numbers being either -ve or non existant or start being higher than end frame");
   CheckSeededClips("ColorBrush", vi, mvi, env);
   if (mvi.num_frames <= a.ef)
     env->ThrowError("ColorBrush:The Right Clip has fewer frames than the end frame number given");

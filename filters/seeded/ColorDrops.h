@@ -36,7 +36,7 @@ class ColorDrops : public SeededFilter<ColorDrops, ColorDropsArgs> {
 
   const std::vector<Seed> sets;
   const int setCount;
-  const MarkerColour dot;  // of pcolor
+  const MarkerColour dot;       // of pcolor
   const Brightness brightness;  // of shift and st
 };
 

@@ -12,9 +12,15 @@ namespace {
 
 using A = ColorLineArgs;
 constexpr ArgRow<A> kArgs[] = {
-    Clip(&A::clip),  Clip(&A::mask), Int(nullptr, &A::sf), Int(nullptr, &A::ef), Ints(&A::values),
-    Bool("pshow", &A::pshow, false), Int("pcolor", &A::pcolor, 0),
-    Int("movex", &A::movex, 0),      Int("movey", &A::movey, 0),
+    Clip(&A::clip),
+    Clip(&A::mask),
+    Int(nullptr, &A::sf),
+    Int(nullptr, &A::ef),
+    Ints(&A::values),
+    Bool("pshow", &A::pshow, false),
+    Int("pcolor", &A::pcolor, 0),
+    Int("movex", &A::movex, 0),
+    Int("movey", &A::movey, 0),
 };
 
 constexpr BYTE kBlack = 0, kWhite = 255, kFilled = 128;
@@ -22,7 +28,9 @@ constexpr BYTE kBlack = 0, kWhite = 255, kFilled = 128;
 }  // namespace
 
 ColorLine::ColorLine(const ColorLineArgs& args, IScriptEnvironment* env)
-    : SeededFilter(args), sets(SeedsOf(args.values)), setCount(static_cast<int>(sets.size())),
+    : SeededFilter(args),
+      sets(SeedsOf(args.values)),
+      setCount(static_cast<int>(sets.size())),
       dot(MarkerColourOf(args.pcolor)) {
   const VideoInfo& mvi = arg.mask->GetVideoInfo();
   CheckSeededClips("ColorLine", vi, mvi, env);
@@ -57,13 +65,15 @@ AVSValue CreateColorLine(AVSValue args, void*, IScriptEnvironment* env) {
     env->ThrowError("ColorLine: A value may be missing or may be extra in the  parameter sets");
   for (const Seed& s : SeedsOf(a.values)) {
     if (s.x < 0 || s.y < 0 || s.x >= W || s.y >= H)
-      env->ThrowError("ColorLine: one or more  coordinates of x and or y are outside frame width of %d frame height of %d",
-                      W, H);
+      env->ThrowError(
+          "ColorLine: one or more  coordinates of x and or y are outside frame width of %d frame height of %d", W, H);
     // 64 bits: a drift near the int limits must be refused, not wrap into the frame.
     const int64_t mx = static_cast<int64_t>(s.x) + a.movex, my = static_cast<int64_t>(s.y) + a.movey;
     if (mx < 0 || my < 0 || mx >= W || my >= H)
-      env->ThrowError("ColorLine: movex or movey pushes one or more  coordinates of x and or y to outside frame width of %d frame height of %d",
-                      W, H);
+      env->ThrowError(
+          "ColorLine: movex or movey pushes one or more  coordinates of x and or y to outside frame width of %d frame "
+          "height of %d",
+          W, H);
   }
 
   return Created(new ColorLine(a, env), args);

@@ -54,8 +54,10 @@ class Painter {
   // Paint for every pixel x0..x1 (inclusive) of memory row r, as loops over the run.
   void PaintRun(int x0, int x1, int r) const {
     Vectorised([&] {
-      if (b_.IsOffset()) PaintRunWith<true>(x0, x1, r);
-      else PaintRunWith<false>(x0, x1, r);
+      if (b_.IsOffset())
+        PaintRunWith<true>(x0, x1, r);
+      else
+        PaintRunWith<false>(x0, x1, r);
     });
   }
 
@@ -87,7 +89,8 @@ class Painter {
       }
     } else if constexpr (IsRGB(F)) {
       constexpr int bpp = BytesPerPixel(F);
-      const int16_t kV = static_cast<int16_t>(c_.kV), kG = static_cast<int16_t>(c_.kG), kU = static_cast<int16_t>(c_.kU);
+      const int16_t kV = static_cast<int16_t>(c_.kV), kG = static_cast<int16_t>(c_.kG),
+                    kU = static_cast<int16_t>(c_.kU);
       BYTE* __restrict p = out_.y.Row(r) + x0 * bpp;
       for (int i = 0; i <= x1 - x0; ++i) {
         const int16_t N = level(p[i * bpp]);

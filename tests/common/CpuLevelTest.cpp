@@ -35,8 +35,10 @@ TEST(CpuLevel, NamedLevelsUpToTheBestAreTakenOthersRefused) {
     SCOPED_TRACE(c.requested ? c.requested : "(unset)");
     const LevelChoice choice = ChooseLevel(c.requested, c.best);
     EXPECT_EQ(choice.level, c.level);
-    if (*c.error == '\0') EXPECT_EQ(choice.error, "");
-    else EXPECT_NE(choice.error.find(c.error), std::string::npos) << choice.error;
+    if (*c.error == '\0')
+      EXPECT_EQ(choice.error, "");
+    else
+      EXPECT_NE(choice.error.find(c.error), std::string::npos) << choice.error;
   }
 }
 

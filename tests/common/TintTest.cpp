@@ -53,7 +53,7 @@ TEST(BrightnessRule, ShiftAndStretch) {
   EXPECT_EQ(Adjust(10, true, -30), -20);
   EXPECT_EQ(Adjust(200, false, -100), 0);
   EXPECT_EQ(Adjust(200, false, 100), 400);
-  EXPECT_EQ(Adjust(10, false, -33), 7);   // -330 / 100 truncates to -3, not -4
+  EXPECT_EQ(Adjust(10, false, -33), 7);  // -330 / 100 truncates to -3, not -4
   EXPECT_EQ(Adjust(10, false, 33), 13);
 }
 
