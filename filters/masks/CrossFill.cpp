@@ -8,8 +8,10 @@
 #include "filters/common/ArgTable.h"
 #include "filters/common/Blocks.h"
 #include "filters/common/ByteLanes.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
+#include "filters/common/Painting.h"
 #include "filters/common/Sample.h"
 #include "filters/common/Surround.h"
 #include "filters/common/TintLanes.h"
@@ -68,10 +70,7 @@ inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   return static_cast<BYTE>(std::min(am, BYTE{1}) ^ std::min(bm, BYTE{1})) != 0;
 }
 
-// A window of columns x0..x1-1 and picture rows y0..y1-1.
-struct Span {
-  int x0, x1, y0, y1;
-};
+using Span = PictureRect;
 
 // What the row loops need of the painting, as plain values: the fill colour, the brightness
 // rule (an offset added, which with st = 0 changes nothing, or the table of a stretch) and the
@@ -269,8 +268,8 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
   };
   // Memory rows in ascending order (RGB's picture rows run bottom-up), so the reads stream
   // forward through memory.
-  const int first_row = std::min(MemoryRow(F, height, s.y0), MemoryRow(F, height, s.y1 - 1));
-  for (int row = first_row; row < first_row + (s.y1 - s.y0); ++row) {
+  const MemoryRows rows = MemoryRowsOf(F, height, s);
+  for (int row = rows.first; row < rows.first + rows.count; ++row) {
     const BYTE* rowA = a.Row(row);
     const BYTE* rowB = b.Row(row);
     if constexpr (F == PixelFormat::RGB24 && !Table) {
@@ -331,6 +330,46 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
   }
 }
 
+// One frame: the bytes around the window copied, the window painted where the masks select.
+template <PixelFormat F, Logic L, bool Table>
+void PaintFrame(const CrossFillFrame& f, const CrossFillPaint& p) {
+  const Span& s = f.window;
+  const WindowBytes bytes = WindowBytesOf<F>(s, f.height);
+  CopyAround(f.out.y, f.in.y, bytes.main);
+  if constexpr (IsPlanar(F)) {
+    CopyAround(f.out.u, f.in.u, bytes.chroma);
+    CopyAround(f.out.v, f.in.v, bytes.chroma);
+  }
+  const auto i16 = [](int v) { return static_cast<int16_t>(v); };
+  const RowPaint<Table> rule{i16(p.fill.kV),        i16(p.fill.kG), i16(p.fill.kU), i16(p.fill.U), i16(p.fill.V),
+                             i16(Table ? 0 : p.st), &p.brightness,  p.mark,         p.back};
+  if constexpr (IsPlanar(F)) {
+    std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
+    const bool keep_luma = !Table && p.st == 0;
+    Vectorised([&] { PaintPlanar<L, Table>(f.in, f.out, f.a, f.b, s, rule, sel.data(), keep_luma); });
+  } else {
+    const Painter<F> painter(f.out, p.fill, p.brightness);
+    Vectorised([&] { PaintSelected<F, L, Table>(f.in, f.out, painter, f.a, f.b, s, f.height, rule); });
+  }
+}
+
+// A stretch looks its levels up; a shift (or st = 0) adds an offset, unless the offset is so
+// large that only the table's limits keep the sums in range.
+CrossFill::Routine RoutineFor(PixelFormat format, Logic logic, bool shift, int st) {
+  const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
+  auto with = [&](auto logic_tag) -> CrossFill::Routine {
+    constexpr Logic L = decltype(logic_tag)::value;
+    if (table) return ChooseForFormat(format, [](auto f) { return &PaintFrame<decltype(f)::value, L, true>; });
+    return ChooseForFormat(format, [](auto f) { return &PaintFrame<decltype(f)::value, L, false>; });
+  };
+  switch (logic) {
+    case Logic::And: return with(std::integral_constant<Logic, Logic::And>());
+    case Logic::Or: return with(std::integral_constant<Logic, Logic::Or>());
+    case Logic::Not: return with(std::integral_constant<Logic, Logic::Not>());
+    default: return nullptr;
+  }
+}
+
 // RGB32 clips leave CrossFill with the first byte of every window pixel cleared, whatever was
 // painted (the row loops clear it as they go; this is for a type that paints nothing).
 void ClearFirstBytes(const Plane& out, const Span& s, int height) {
@@ -352,10 +391,11 @@ bool BadWindow(int lx, int ty, int rx, int by, int W, int H) {
 CrossFill::CrossFill(const CrossFillArgs& args)
     : GenericVideoFilter(args.clip),
       arg(args),
-      fill(FillColourOf(args.color)),
+      paint{FillColourOf(args.color), Brightness(args.shift, args.st), args.st,
+            static_cast<BYTE>(MarkValues(args.white).markval), static_cast<BYTE>(MarkValues(args.white).backval)},
       format(FormatOf(vi)),
       logic(LogicOf(args.type)),
-      brightness(args.shift, args.st) {}
+      routine(RoutineFor(format, logic, args.shift, args.st)) {}
 
 PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
@@ -366,73 +406,22 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   // Right and bottom limits are excluded. The window lies in the frame by the checks; it is cut
   // to it all the same, outside the pixel loops.
   const int t = n - arg.sf, T = arg.ef - arg.sf;
-  Span s{Lerp(arg.lx, arg.elx, t, T), Lerp(arg.rx, arg.erx, t, T), Lerp(arg.ty, arg.ety, t, T),
-         Lerp(arg.by, arg.eby, t, T)};
-  s.x0 = std::max(s.x0, 0);
-  s.y0 = std::max(s.y0, 0);
-  s.x1 = std::min(s.x1, vi.width);
-  s.y1 = std::min(s.y1, vi.height);
-  if (s.x0 >= s.x1 || s.y0 >= s.y1) return frame;
-  if (logic == Logic::Nothing) {
+  const PictureRect window = ClippedTo({Lerp(arg.lx, arg.elx, t, T), Lerp(arg.rx, arg.erx, t, T),
+                                        Lerp(arg.ty, arg.ety, t, T), Lerp(arg.by, arg.eby, t, T)},
+                                       vi.width, vi.height);
+  if (window.Empty()) return frame;
+  if (!routine) {
     // Nothing is painted: RGB32 still has the first bytes of the window cleared.
     if (format != PixelFormat::RGB32) return frame;
     env->MakeWritable(&frame);
-    ClearFirstBytes(WritePlane(frame), s, vi.height);
+    ClearFirstBytes(WritePlane(frame), window, vi.height);
     return frame;
   }
-
   // The painted frame is built in one pass into a new frame: the window's rows from the source
   // and the masks, the rest copied.
   PVideoFrame painted = env->NewVideoFrame(vi);
-  const FramePlanes<const BYTE> in = ReadPlanes(frame, format);
-  const FramePlanes<BYTE> out = WritePlanes(painted, format);
-  const ConstPlane planeA = ReadPlane(a), planeB = ReadPlane(b);
-  const MarkValues marks(arg.white);
-  // A stretch looks its levels up; a shift (or st = 0) adds an offset, unless the offset is so
-  // large that only the table's limits keep the sums in range.
-  const bool table = (!arg.shift && arg.st != 0) || arg.st < -1024 || arg.st > 1024;
-  ForFormat(format, [&](auto tag) {
-    constexpr PixelFormat F = decltype(tag)::value;
-    const WindowBytes bytes = WindowBytesOf<F>(s, vi.height);
-    CopyAround(out.y, in.y, bytes.main);
-    if constexpr (IsPlanar(F)) {
-      CopyAround(out.u, in.u, bytes.chroma);
-      CopyAround(out.v, in.v, bytes.chroma);
-    }
-    const Painter<F> painter(out, fill, brightness);
-    auto paint = [&](auto logic_tag, auto table_tag) {
-      constexpr Logic L = decltype(logic_tag)::value;
-      constexpr bool T = decltype(table_tag)::value;
-      const auto i16 = [](int v) { return static_cast<int16_t>(v); };
-      const RowPaint<T> rule{i16(fill.kV),
-                             i16(fill.kG),
-                             i16(fill.kU),
-                             i16(fill.U),
-                             i16(fill.V),
-                             i16(T ? 0 : arg.st),
-                             &brightness,
-                             static_cast<BYTE>(marks.markval),
-                             static_cast<BYTE>(marks.backval)};
-      if constexpr (IsPlanar(F)) {
-        std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
-        const bool keep_luma = !T && arg.st == 0;
-        Vectorised([&] { PaintPlanar<L, T>(in, out, planeA, planeB, s, rule, sel.data(), keep_luma); });
-      } else {
-        Vectorised([&] { PaintSelected<F, L, T>(in, out, painter, planeA, planeB, s, vi.height, rule); });
-      }
-    };
-    auto with_logic = [&](auto logic_tag) {
-      if (table)
-        paint(logic_tag, std::true_type());
-      else
-        paint(logic_tag, std::false_type());
-    };
-    switch (logic) {
-      case Logic::And: with_logic(std::integral_constant<Logic, Logic::And>()); break;
-      case Logic::Or: with_logic(std::integral_constant<Logic, Logic::Or>()); break;
-      default: with_logic(std::integral_constant<Logic, Logic::Not>()); break;
-    }
-  });
+  routine({ReadPlanes(frame, format), WritePlanes(painted, format), ReadPlane(a), ReadPlane(b), window, vi.height},
+          paint);
   return painted;
 }
 

@@ -4,7 +4,8 @@
 #pragma once
 
 #include "filters/common/Format.h"
-#include "filters/seeded/Painting.h"
+#include "filters/common/Geometry.h"
+#include "filters/common/Tint.h"
 #include "host/avisynth.h"
 
 namespace tintara {
@@ -21,6 +22,23 @@ struct CrossFillArgs {
   int elx = 0, ety = 0, erx = 0, eby = 0;
 };
 
+// What the painting of every frame uses, fixed when the filter is built.
+struct CrossFillPaint {
+  FillColour fill;  // U and V of `color`, and its RGB offsets
+  Brightness brightness;
+  int st;
+  BYTE mark, back;  // the mask values of `white`
+};
+
+// One frame's work: the source, the new frame, the two masks and the window.
+struct CrossFillFrame {
+  FramePlanes<const BYTE> in;
+  FramePlanes<BYTE> out;
+  ConstPlane a, b;
+  PictureRect window;
+  int height;
+};
+
 class CrossFill : public GenericVideoFilter {
  public:
   explicit CrossFill(const CrossFillArgs& args);
@@ -28,14 +46,15 @@ class CrossFill : public GenericVideoFilter {
 
   // How the two mask samples decide; "aNOTb" reads differently for RGB and YUV clips.
   enum class Logic { And, Or, Not, Nothing };
+  // Paints a frame: one per format, logic and brightness rule (table or offset).
+  using Routine = void (*)(const CrossFillFrame& frame, const CrossFillPaint& paint);
 
  private:
   const CrossFillArgs arg;
-  const FillColour fill;  // U and V of `color`, and its RGB offsets
-
+  const CrossFillPaint paint;
   PixelFormat format;
   Logic logic;
-  Brightness brightness;
+  Routine routine;  // null when the logic paints nothing
 };
 
 const char* CrossFillSignature();

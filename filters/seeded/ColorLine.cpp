@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "filters/common/ArgTable.h"
-#include "filters/seeded/Painting.h"
+#include "filters/common/Painting.h"
 #include "filters/seeded/SpanFill.h"
 
 namespace tintara {

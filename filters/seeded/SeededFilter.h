@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "filters/common/Format.h"
-#include "filters/seeded/Painting.h"
+#include "filters/common/Painting.h"
 #include "filters/seeded/Seeds.h"
 #include "filters/seeded/SpanFill.h"
 #include "host/avisynth.h"
