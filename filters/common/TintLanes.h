@@ -38,25 +38,27 @@ struct Rgb24Lanes {
   }
 };
 
-// Of the candidates p[k], p[k - 1], p[k - 2], the one at the first byte of byte k's pixel.
-inline BYTE PixelFirst(const BYTE* p, int k, BYTE channel) {
-  const BYTE c0 = p[k], c1 = p[k - 1], c2 = p[k - 2];
-  return channel == 0 ? c0 : channel == 1 ? c1 : c2;
-}
-
 // `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel: each byte of a pixel
-// that selected(k, channel) picks becomes its tinted value, the others keep the source's.
-// in[-2], in[-1] (and the same before the masks `selected` reads) must lie in the frame,
-// though no byte keeps them.
-template <ClampOrder Order, typename Selected>
-inline void TintRgb24Bytes(const Selected& selected, const BYTE* __restrict in, BYTE* __restrict out, int count,
-                           const Rgb24Lanes& t) {
+// that select(a, b) picks, given the pixel's samples of masks a and b, becomes its tinted value,
+// the others keep the source's. a[-2], a[-1] (and the same before b and in) must lie in the
+// frame, though no byte keeps them. The masks come as plain pointers and `select` by value
+// holding no pointers, so the compiler sees nothing the stores could change and vectorises.
+template <ClampOrder Order, typename Select>
+inline void TintRgb24Bytes(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
+                           BYTE* __restrict out, int count, const Rgb24Lanes& t, const Select select) {
   const BYTE st_up = t.st_up, st_down = t.st_down;
   for (int k = 0; k < count; ++k) {
+    // The candidates are loaded here, from the restrict pointers themselves: through a helper
+    // the compiler loses sight of them and no longer vectorises every copy of the loop.
     const BYTE c = t.channel[k];
-    BYTE first = PixelFirst(in, k, c);
+    const BYTE a0 = a[k], a1 = a[k - 1], a2 = a[k - 2];
+    const BYTE b0 = b[k], b1 = b[k - 1], b2 = b[k - 2];
+    const BYTE s0 = in[k], s1 = in[k - 1], s2 = in[k - 2];
+    const BYTE av = c == 0 ? a0 : c == 1 ? a1 : a2;
+    const BYTE bv = c == 0 ? b0 : c == 1 ? b1 : b2;
+    BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
     if constexpr (Order == ClampOrder::BrightnessFirst) first = AddClamped(first, st_up, st_down);
-    out[k] = Pick(selected(k, c), AddClamped(first, t.up[k], t.down[k]), in[k]);
+    out[k] = Pick(select(av, bv), AddClamped(first, t.up[k], t.down[k]), s0);
   }
 }
 
@@ -80,10 +82,12 @@ struct Yuy2Lanes {
   }
 };
 
-// sel[k] for `count` bytes: 0xFF at a Y byte that selected(k) picks, else 0.
-template <typename Selected>
-inline void SelectYuy2Bytes(const Selected& selected, BYTE* __restrict sel, int count, const Yuy2Lanes& t) {
-  for (int k = 0; k < count; ++k) sel[k] = static_cast<BYTE>(-static_cast<int>(selected(k)) & t.luma[k]);
+// sel[k] for `count` bytes: 0xFF at a Y byte whose samples of masks a and b select(a, b) picks,
+// else 0.
+template <typename Select>
+inline void SelectYuy2Bytes(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int count,
+                            const Yuy2Lanes& t, const Select select) {
+  for (int k = 0; k < count; ++k) sel[k] = static_cast<BYTE>(-static_cast<int>(select(a[k], b[k])) & t.luma[k]);
 }
 
 // `sel` is read from sel[-3] to sel[count]: the caller keeps zeros around a row's selections.

@@ -175,10 +175,11 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
     p[2] = Pick(sel, t.Byte(n, t.kU, 2, v), s[2]);
     const int count = c1 - c0 - 1;
     if (count > 0) {
+      // One mask: it is passed as both, and only the first is looked at.
+      const auto select = [value](BYTE x, BYTE) { return x == value; };
       auto bytes = [&](int at, int n) {
-        const BYTE* const mm = m + 3 + at;
-        auto selected = [&](int k, BYTE c) { return PixelFirst(mm, k, c) == value; };
-        TintRgb24Bytes<ClampOrder::BrightnessFirst>(selected, s + 3 + at, p + 3 + at, n, rows->rgb24);
+        const int from = 3 + at;
+        TintRgb24Bytes<ClampOrder::BrightnessFirst>(m + from, m + from, s + from, p + from, n, rows->rgb24, select);
       };
       ForBlocks<kBlock>(
           count, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * count); });
@@ -213,10 +214,8 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
       const BYTE* const m = mask + 2 * c;
       BYTE* const sel = rows->yuy2_sel.data() + 4;
       const Yuy2Lanes& t4 = rows->yuy2;
-      auto select = [&](int at, int n) {
-        const BYTE* const mm = m + at;
-        SelectYuy2Bytes([&](int k) { return mm[k] == value; }, sel + at, n, t4);
-      };
+      const auto selects = [value](BYTE x, BYTE) { return x == value; };
+      auto select = [&](int at, int n) { SelectYuy2Bytes(m + at, m + at, sel + at, n, t4, selects); };
       ForBlocks<kBlock>(
           pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
       ForBlocks<kBlock>(

@@ -279,13 +279,10 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       BYTE* const ro = out.y.Row(row) + 3 * s.x0;
       PaintRgbRow<F, L>(ra, rb, ri, ro, 1, r);
       const int n = s.x1 - s.x0 - 1;
+      const auto select = [mark = r.mark, back = r.back](BYTE x, BYTE y) { return Selects<F, L>(x, y, mark, back); };
       auto bytes = [&](int at, int count) {
-        const BYTE* const ma = ra + 3 + at;
-        const BYTE* const mb = rb + 3 + at;
-        auto selected = [&](int k, BYTE c) {
-          return Selects<F, L>(PixelFirst(ma, k, c), PixelFirst(mb, k, c), r.mark, r.back);
-        };
-        TintRgb24Bytes<ClampOrder::Once>(selected, ri + 3 + at, ro + 3 + at, count, lanes);
+        const int from = 3 + at;
+        TintRgb24Bytes<ClampOrder::Once>(ra + from, rb + from, ri + from, ro + from, count, lanes, select);
       };
       ForBlocks<kBlock>(
           n, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * n); });
@@ -310,12 +307,8 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       BYTE* const ro = out.y.Row(row) + 2 * x;
       if constexpr (!Table) {
         BYTE* const sel = yuy2_sel.data() + 4;
-        auto select = [&](int at, int count) {
-          const BYTE* const ma = ra + at;
-          const BYTE* const mb = rb + at;
-          auto selected = [&](int k) { return Selects<F, L>(ma[k], mb[k], r.mark, r.back); };
-          SelectYuy2Bytes(selected, sel + at, count, yuy2);
-        };
+        const auto selects = [mark = r.mark, back = r.back](BYTE x, BYTE y) { return Selects<F, L>(x, y, mark, back); };
+        auto select = [&](int at, int count) { SelectYuy2Bytes(ra + at, rb + at, sel + at, count, yuy2, selects); };
         ForBlocks<kBlock>(
             pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
         ForBlocks<kBlock>(
