@@ -1,3 +1,4 @@
+#include "filters/common/CpuLevel.h"
 #include "filters/drawing/DrawLines.h"
 #include "filters/drawing/Inlay.h"
 #include "filters/drawing/Shift.h"
@@ -17,38 +18,29 @@
 namespace tintara {
 
 const FilterRegistration kFilters[] = {
-    {"ColorBrush", "cciii+[shift]b[st]i[movex]i[movey]i[lshow]b[lcol]i", CreateColorBrush},
-    {"DrawLines", "ciii+[line]s[lval]i[brush]b[lx]i[ty]i[rx]i[by]i", CreateDrawLines},
-    {"Stretch", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateStretch},
-    {"Shift", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b", CreateShift},
-    {"Pallet", "c[sgy]i[egy]i[fgy]i[hbox]i[vbox]i", CreatePallet},
-    {"MaskMaker",
-     "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i"
-     "[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i",
-     CreateMaskMaker},
-    {"CrossFill", "ccc[sf]i[ef]i[type]s[lx]i[ty]i[rx]i[by]i[color]i[white]b[shift]b[st]i[elx]i[ety]i[erx]i[eby]i",
-     CreateCrossFill},
-    {"Inlay", "ccc[sf]i[ef]i[type]s[color]i[lval]i[mwhite]b[x]i[y]i[w]i[h]i[shift]b[st]i[ellipse]b[ex]i[ey]i[ew]i[eh]i",
-     CreateInlay},
-    {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b", CreateColorDrops},
-    {"Morpher", "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i",
-     CreateMorpher},
-    {"GaussBlur", "c[size]i[sd]f[u]b[v]b", CreateGaussBlur},
-    {"EMarker",
-     "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i"
-     "[elx]i[ety]i[erx]i[eby]i",
-     CreateEMarker},
-    {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i", CreateColorLine},
-    {"SharpEdge",
-     "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"
-     "[gradient]b",
-     CreateSharpEdge},
+    {"ColorBrush", ColorBrushSignature(), CreateColorBrush},
+    {"DrawLines", DrawLinesSignature(), CreateDrawLines},
+    {"Stretch", RegionSignature(), CreateStretch},
+    {"Shift", RegionSignature(), CreateShift},
+    {"Pallet", PalletSignature(), CreatePallet},
+    {"MaskMaker", MaskMakerSignature(), CreateMaskMaker},
+    {"CrossFill", CrossFillSignature(), CreateCrossFill},
+    {"Inlay", InlaySignature(), CreateInlay},
+    {"ColorDrops", ColorDropsSignature(), CreateColorDrops},
+    {"Morpher", MorpherSignature(), CreateMorpher},
+    {"GaussBlur", GaussBlurSignature(), CreateGaussBlur},
+    {"EMarker", EMarkerSignature(), CreateEMarker},
+    {"ColorLine", ColorLineSignature(), CreateColorLine},
+    {"SharpEdge", SharpEdgeSignature(), CreateSharpEdge},
 };
 const int kFilterCount = sizeof(kFilters) / sizeof(kFilters[0]);
 
 }  // namespace tintara
 
 extern "C" __attribute__((visibility("default"))) const char* AvisynthPluginInit2(IScriptEnvironment* env) {
+  // A CPU level that cannot be honoured stops the load: no filter may run on another level.
+  const tintara::LevelChoice& level = tintara::ProcessLevel();
+  if (!level.error.empty()) env->ThrowError("Tintara: %s", level.error.c_str());
   for (int i = 0; i < tintara::kFilterCount; ++i)
     env->AddFunction(tintara::kFilters[i].name, tintara::kFilters[i].signature, tintara::kFilters[i].create, nullptr);
   return "Tintara  Plugin";

@@ -9,6 +9,9 @@
 
 namespace tintara {
 
+// Pixels (or samples) per block of the row loops: a whole AVX-512 vector of bytes.
+constexpr int kBlock = 64;
+
 // Calls block(i) for blocks [i, i + Block) covering 0..n-1 when n >= Block, else short().
 template <int Block, typename BlockFn, typename ShortFn>
 inline void ForBlocks(int n, const BlockFn& block, const ShortFn& short_row) {

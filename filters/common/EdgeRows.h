@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "filters/common/ByteLanes.h"
 #include "filters/common/Format.h"
 #include "filters/common/Motion.h"
 
@@ -65,9 +66,6 @@ inline void SplitPairs(const BYTE* __restrict row, int pa, int pb, BYTE* __restr
     v[p] = row[4 * p + 3];
   }
 }
-
-// sel ? a : b, with sel 0 or 0xFF.
-inline BYTE Pick(BYTE sel, BYTE a, BYTE b) { return static_cast<BYTE>((sel & a) | (~sel & b)); }
 
 // RGB pixels a..b whose bytes 0, 1, 2 are not all equal.
 inline void RgbColouredRow(const BYTE* __restrict c0, const BYTE* __restrict c1, const BYTE* __restrict c2, int a,

@@ -22,7 +22,9 @@ inline PixelFormat FormatOf(const VideoInfo& vi) {
 
 constexpr bool IsRGB(PixelFormat f) { return f == PixelFormat::RGB24 || f == PixelFormat::RGB32; }
 constexpr bool IsPlanar(PixelFormat f) { return f == PixelFormat::YV12 || f == PixelFormat::I420; }
-constexpr int BytesPerPixel(PixelFormat f) { return f == PixelFormat::RGB32 ? 4 : f == PixelFormat::RGB24 ? 3 : f == PixelFormat::YUY2 ? 2 : 1; }
+constexpr int BytesPerPixel(PixelFormat f) {
+  return f == PixelFormat::RGB32 ? 4 : f == PixelFormat::RGB24 ? 3 : f == PixelFormat::YUY2 ? 2 : 1;
+}
 
 // Picture row y of a frame of `height` rows, as a memory row: RGB is stored bottom-up.
 constexpr int MemoryRow(PixelFormat f, int height, int y) { return IsRGB(f) ? height - 1 - y : y; }

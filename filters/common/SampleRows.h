@@ -51,8 +51,7 @@ inline void PutGreyRgb(const BYTE* __restrict src, BYTE* __restrict dst, int cou
 
 // The same into a row not yet written: the fourth byte of RGB32 comes from `pixels`.
 template <int Step>
-inline void PutGreyRgbFrom(const BYTE* __restrict src, const BYTE* __restrict pixels, BYTE* __restrict dst,
-                           int count) {
+inline void PutGreyRgbFrom(const BYTE* __restrict src, const BYTE* __restrict pixels, BYTE* __restrict dst, int count) {
   static_assert(Step == 3 || Step == 4, "RGB pixels are 3 or 4 bytes");
   if constexpr (Step == 3) {
     PutGreyRgb<3>(src, dst, count);

@@ -1,23 +1,16 @@
 // Pixel routines compiled three times, for baseline x86-64, for AVX2 and for AVX-512 (byte and
-// word instructions), the copy picked at run time from the CPU: the module runs on any x86-64
+// word instructions), the copy picked at run time (CpuLevel.h): the module runs on any x86-64
 // and still uses the widest vectors there are.
 //
 // Usage: Vectorised([&] { Kernel<F>(...); }); the kernel is inlined into both copies, so it is
 // written as plain loops the compiler can vectorise (no calls into other files inside).
 #pragma once
 
+#include "filters/common/CpuLevel.h"
+
 namespace tintara {
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-
-enum class VectorLevel { Baseline, Avx2, Avx512 };
-
-inline VectorLevel CpuVectorLevel() {
-  static const VectorLevel level = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")
-                                       ? VectorLevel::Avx512
-                                       : __builtin_cpu_supports("avx2") ? VectorLevel::Avx2 : VectorLevel::Baseline;
-  return level;
-}
 
 // GCC keeps to 256-bit vectors unless told otherwise; clang knows no such option here.
 #if defined(__clang__)
@@ -44,7 +37,8 @@ template <typename Fn>
 template <typename Fn>
 void Vectorised(const Fn& fn) {
   switch (CpuVectorLevel()) {
-    case VectorLevel::Avx512: RunForAvx512(fn); break;
+    case VectorLevel::Avx512:
+    case VectorLevel::Avx512Vbmi: RunForAvx512(fn); break;
     case VectorLevel::Avx2: RunForAvx2(fn); break;
     default: RunForBaseline(fn); break;
   }

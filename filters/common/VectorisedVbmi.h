@@ -1,4 +1,4 @@
-// A fourth copy of a pixel routine for CPUs with AVX-512 byte permutes (VBMI): loops that move
+// A fourth copy of a pixel routine for the level with AVX-512 byte permutes (VBMI): loops that move
 // bytes three apart (RGB24 samples gathered into a row, or a row spread over RGB24 pixels) then
 // compile to a few permutes per vector instead of chains of word permutes and byte shuffles.
 // Elsewhere the routine runs as `Vectorised` picks it.
@@ -10,11 +10,6 @@ namespace tintara {
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
-inline bool CpuHasVbmi() {
-  static const bool has = CpuVectorLevel() == VectorLevel::Avx512 && __builtin_cpu_supports("avx512vbmi");
-  return has;
-}
-
 template <typename Fn>
 [[gnu::target(TINTARA_AVX512_TARGET ",avx512vbmi"), gnu::flatten]] void RunForAvx512Vbmi(const Fn& fn) {
   fn();
@@ -22,7 +17,7 @@ template <typename Fn>
 
 template <typename Fn>
 void VectorisedVbmi(const Fn& fn) {
-  if (CpuHasVbmi()) {
+  if (CpuVectorLevel() == VectorLevel::Avx512Vbmi) {
     RunForAvx512Vbmi(fn);
   } else {
     Vectorised(fn);

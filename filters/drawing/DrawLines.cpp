@@ -5,14 +5,28 @@
 #include <cstring>
 #include <string>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
+#include "filters/common/ForFormat.h"
 
 namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
-enum { kClip, kSf, kEf, kPoints, kLine, kLval, kBrush, kLx, kTy, kRx, kBy };
+// The arguments: script name, type, member, default.
+using A = DrawLinesArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),
+    Int(nullptr, &A::sf, 0),
+    Int(nullptr, &A::ef, 0),
+    Ints(&A::values),
+    String("line", &A::line, "join"),
+    Int("lval", &A::lval, 128),
+    Bool("brush", &A::brush, false),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, Like(&A::lx)),
+    Int("by", &A::by, Like(&A::ty)),
+};
 
 // Moved positions are 64-bit; the segment rasteriser multiplies two of their differences, which
 // needs 128 bits.
@@ -20,9 +34,7 @@ using Wide = __int128;
 
 Wide Abs(Wide v) { return v < 0 ? -v : v; }
 
-struct Point {
-  int64_t x = 0, y = 0;
-};
+using Point = DrawLines::Point;
 
 // (d * v) / D truncated toward zero, for 0 <= d <= D, without forming d * v: with v = q*D + r
 // it is d*q + (d*r) / D, and every term stays within 64 bits.
@@ -37,8 +49,14 @@ int64_t ScaleByFraction(int64_t v, int64_t d, int64_t D) {
 class Motion {
  public:
   Motion(int lx, int ty, int rx, int by, int d, int D, int W, int H)
-      : d_(d), D_(D), W_(W), H_(H), cx_((int64_t{lx} + rx) / 2), hx_((int64_t{lx} - rx) / 2),
-        cy_((int64_t{ty} + by) / 2), hy_((int64_t{ty} - by) / 2) {}
+      : d_(d),
+        D_(D),
+        W_(W),
+        H_(H),
+        cx_((int64_t{lx} + rx) / 2),
+        hx_((int64_t{lx} - rx) / 2),
+        cy_((int64_t{ty} + by) / 2),
+        hy_((int64_t{ty} - by) / 2) {}
 
   Point Move(int x, int y) const {
     if (D_ == 0) return {x, y};  // a one-frame range: nothing moves
@@ -216,51 +234,42 @@ void Draw(const FramePlanes<BYTE>& planes, int W, int H, const Point* p, int poi
 
 }  // namespace
 
-DrawLines::DrawLines(const PClip& child, int sf_, int ef_, const std::vector<int>& values, Line line_, int lval_,
-                     bool brush_, int lx_, int ty_, int rx_, int by_)
-    : GenericVideoFilter(child), sf(sf_), ef(ef_), count(static_cast<int>(values.size())), line(line_), lval(lval_),
-      brush(brush_), lx(lx_), ty(ty_), rx(rx_), by(by_), format(FormatOf(vi)) {
-  std::copy(values.begin(), values.end(), points.begin());
+DrawLines::DrawLines(const DrawLinesArgs& args, Line line_)
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      count(static_cast<int>(args.values.size())),
+      line(line_),
+      format(FormatOf(vi)),
+      draw(ChooseForFormat(format, [](auto f) { return &Draw<decltype(f)::value>; })) {
+  std::copy(args.values.begin(), args.values.end(), points.begin());
 }
 
 PVideoFrame DrawLines::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
-  if (n < sf || n > ef) return frame;
+  if (n < arg.sf || n > arg.ef) return frame;
   env->MakeWritable(&frame);
 
-  const Motion motion(lx, ty, rx, by, n - sf, ef - sf, vi.width, vi.height);
+  const Motion motion(arg.lx, arg.ty, arg.rx, arg.by, n - arg.sf, arg.ef - arg.sf, vi.width, vi.height);
   std::array<Point, kMaxValues / 2> moved;
   const int point_count = count / 2;
   for (int k = 0; k < point_count; ++k) moved[k] = motion.Move(points[2 * k], points[2 * k + 1]);
 
-  const FramePlanes<BYTE> planes = WritePlanes(frame, format);
-  const int W = vi.width, H = vi.height;
-  switch (format) {
-    case PixelFormat::RGB24: Draw<PixelFormat::RGB24>(planes, W, H, moved.data(), point_count, line, lval, brush); break;
-    case PixelFormat::RGB32: Draw<PixelFormat::RGB32>(planes, W, H, moved.data(), point_count, line, lval, brush); break;
-    case PixelFormat::YUY2: Draw<PixelFormat::YUY2>(planes, W, H, moved.data(), point_count, line, lval, brush); break;
-    default: Draw<PixelFormat::YV12>(planes, W, H, moved.data(), point_count, line, lval, brush); break;
-  }
+  draw(WritePlanes(frame, format), vi.width, vi.height, moved.data(), point_count, line, arg.lval, arg.brush);
   return frame;
 }
 
-AVSValue CreateDrawLines(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  const VideoInfo& vi = clip->GetVideoInfo();
-  const int W = vi.width, H = vi.height, N = vi.num_frames;
+const char* DrawLinesSignature() { return SignatureText<kArgs>(); }
 
-  const int sf = IntArg(args, kSf, 0), ef = IntArg(args, kEf, 0);
-  std::vector<int> values;
-  IntGroup(args[kPoints], &values);
-  const std::string line = StringArg(args, kLine, "join");
-  const int lval = IntArg(args, kLval, 128);
-  const bool brush = BoolArg(args, kBrush, false);
-  const int lx = IntArg(args, kLx, 0), ty = IntArg(args, kTy, 0);
-  const int rx = IntArg(args, kRx, lx), by = IntArg(args, kBy, ty);
+AVSValue CreateDrawLines(AVSValue args, void*, IScriptEnvironment* env) {
+  const DrawLinesArgs a = ReadArgs(kArgs, args);
+  const VideoInfo& vi = a.clip->GetVideoInfo();
+  const int W = vi.width, H = vi.height, N = vi.num_frames;
+  const std::vector<int>& values = a.values;
+  const std::string line = a.line;
   const int count = static_cast<int>(values.size());
 
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("DrawLines: This color format is not supported here");
-  if (ef < sf || sf < 0 || ef > N) env->ThrowError("DrawLines:invalid frame numbers");
+  if (a.ef < a.sf || a.sf < 0 || a.ef > N) env->ThrowError("DrawLines:invalid frame numbers");
   DrawLines::Line option = DrawLines::Line::Join;
   if (line == "curve") {
     option = DrawLines::Line::Curve;
@@ -270,17 +279,20 @@ AVSValue CreateDrawLines(AVSValue args, void*, IScriptEnvironment* env) {
     for (int k = 0; k + 2 < count / 2; ++k) {
       const int* p = values.data() + 2 * k;
       if (!Monotonic(p[0], p[2], p[4]) && !Monotonic(p[1], p[3], p[5]))
-        env->ThrowError("DrawLines: the %d, %d and %d points do not have either increasing or decreasing x or y coordinates",
-                        k, k + 1, k + 2);
+        env->ThrowError(
+            "DrawLines: the %d, %d and %d points do not have either increasing or decreasing x or y coordinates", k,
+            k + 1, k + 2);
     }
   } else if (line == "join") {
     if (count < 4 || count % 2 != 0)
-      env->ThrowError("DrawLines:For line option join, x y coordinate pairs for all and atleast 2 points must be specified");
+      env->ThrowError(
+          "DrawLines:For line option join, x y coordinate pairs for all and atleast 2 points must be specified");
   } else if (line == "diff") {
     option = DrawLines::Line::Diff;
     if (count < 4 || count % 4 != 0)
       env->ThrowError(
-          "DrawLines:For  line option diff, x y coordinate pairs for even number of pairs  and atleast 2 points must be "
+          "DrawLines:For  line option diff, x y coordinate pairs for even number of pairs  and atleast 2 points must "
+          "be "
           "specified");
   } else {
     env->ThrowError("DrawLines: line can have only join, diff and curve as options");
@@ -289,16 +301,15 @@ AVSValue CreateDrawLines(AVSValue args, void*, IScriptEnvironment* env) {
     if (v < 0) env->ThrowError("DrawLines:One or more values in the sets is invalid being negative");
   for (int k = 0; k + 1 < count; k += 2)
     if (values[k] >= W || values[k + 1] >= H)
-      env->ThrowError("DrawLines: one or more  coordinates of x and or y are outside frame width of %d frame height of %d",
-                      W, H);
-  if (Given(args, kLval) && (lval < 0 || lval > 255))
+      env->ThrowError(
+          "DrawLines: one or more  coordinates of x and or y are outside frame width of %d frame height of %d", W, H);
+  if (GivenArg(kArgs, args, &A::lval) && (a.lval < 0 || a.lval > 255))
     env->ThrowError("DrawLines:Invalid line color value. Can be 0 to 255 only");
   if (count > DrawLines::kMaxValues)
     env->ThrowError("DrawLines: at most %d coordinate values (%d points) can be given", DrawLines::kMaxValues,
                     DrawLines::kMaxValues / 2);
 
-  auto* filter = new DrawLines(clip, sf, ef, values, option, lval, brush, lx, ty, rx, by);
-  return Created(filter, args);
+  return Created(new DrawLines(a, option), args);
 }
 
 }  // namespace tintara

@@ -10,26 +10,27 @@
 
 namespace tintara {
 
+// The arguments, in signature order; x, y, w, h and their end values after the shape defaults.
+struct InlayArgs {
+  PClip clip, maskClip, linedClip;
+  int sf = 0, ef = 0;
+  const char* type = nullptr;
+  int color = 0, lval = 0;
+  bool mwhite = true;
+  int x = 0, y = 0, w = 0, h = 0;
+  bool shift = true;
+  int st = 0;
+  bool ellipse = false;
+  int ex = 0, ey = 0, ew = 0, eh = 0;
+};
+
 class Inlay : public GenericVideoFilter {
  public:
-  Inlay(const PClip& child, const PClip& maskClip, const PClip& linedClip, int sf, int ef, const char* type,
-        int color, int lval, bool mwhite, int x, int y, int w, int h, bool shift, int st, bool ellipse, int ex,
-        int ey, int ew, int eh);
+  explicit Inlay(const InlayArgs& args);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
-  const PClip maskClip;
-  const PClip linedClip;
-  const int sf, ef;
-  const char* const type;
-  const int color;
-  const int lval;
-  const bool mwhite;
-  const int x, y, w, h;
-  const bool shift;
-  const int st;
-  const bool ellipse;
-  const int ex, ey, ew, eh;
+  const InlayArgs arg;
   int cR, cB, cG;
   int cY, cU, cV;
 
@@ -38,6 +39,7 @@ class Inlay : public GenericVideoFilter {
   InlayPaint paint;
 };
 
+const char* InlaySignature();
 AVSValue CreateInlay(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

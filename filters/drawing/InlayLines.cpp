@@ -47,10 +47,16 @@ struct WindowInFrame {
   int right_end, below_end;
 
   WindowInFrame(const InlayWindow& w, int width, int height)
-      : X(w.X), Y(w.Y), W(w.W), H(w.H),
-        col0(Cut(X, 0, width)), col1(Cut(X + W, 0, width)),
-        row0(Cut(Y, 0, height)), row1(Cut(Y + H, 0, height)),
-        right_end(Cut(X + W - 1, 0, width)), below_end(Cut(Y + H - 1, 0, height)) {}
+      : X(w.X),
+        Y(w.Y),
+        W(w.W),
+        H(w.H),
+        col0(Cut(X, 0, width)),
+        col1(Cut(X + W, 0, width)),
+        row0(Cut(Y, 0, height)),
+        row1(Cut(Y + H, 0, height)),
+        right_end(Cut(X + W - 1, 0, width)),
+        below_end(Cut(Y + H - 1, 0, height)) {}
 
   // Where a backward scan from the window's far edge less `back` starts, cut to the frame.
   int RightStart(int back, int width) const { return Cut(X + W - back, -1, width - 1); }
@@ -85,8 +91,12 @@ struct ColumnLine {
   int height, lval;
 
   ColumnLine(const ConstPlane& p, int c, int height_, int lval_)
-      : base(p.data), pitch(p.pitch), step(IsRGB(F) ? -pitch : pitch),
-        column_offset(int64_t{c} * BytesPerPixel(F)), height(height_), lval(lval_) {}
+      : base(p.data),
+        pitch(p.pitch),
+        step(IsRGB(F) ? -pitch : pitch),
+        column_offset(int64_t{c} * BytesPerPixel(F)),
+        height(height_),
+        lval(lval_) {}
 
   int64_t OffsetOf(int r) const { return MemoryRow(F, height, r) * pitch + column_offset; }
   int FirstFrom(int from, int to) const {  // scanning down over [from, to)
@@ -211,8 +221,10 @@ void RunLineStyle(PixelFormat format, const InlayCanvas& canvas, InlayStyle styl
   const bool along_rows = style == InlayStyle::Hint || style == InlayStyle::Left || style == InlayStyle::Right;
   ForFormat(format, [&](auto tag) {
     constexpr PixelFormat F = decltype(tag)::value;
-    if (along_rows) RowStyle<F>(canvas, style);
-    else ColumnStyle<F>(canvas, style);
+    if (along_rows)
+      RowStyle<F>(canvas, style);
+    else
+      ColumnStyle<F>(canvas, style);
   });
 }
 

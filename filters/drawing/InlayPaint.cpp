@@ -32,12 +32,12 @@ InlayPaint InlayPaintOf(int color, bool shift, int st) {
   k.offset = brightness.IsOffset();
   k.st = st;
   k.kV = offsets.kV, k.kG = offsets.kG, k.kU = offsets.kU;
+  constexpr ClampOrder order = ClampOrder::BrightnessFirst;
   for (int v = 0; v < 256; ++v) {
-    const int n = brightness.Stored(v);  // clamped first, unlike the seeded Paint
-    k.adjusted[v] = static_cast<BYTE>(n);
-    k.tinted[0][v] = static_cast<BYTE>(Clamp(n + offsets.kV));
-    k.tinted[1][v] = static_cast<BYTE>(Clamp(n + offsets.kG));
-    k.tinted[2][v] = static_cast<BYTE>(Clamp(n + offsets.kU));
+    k.adjusted[v] = brightness.Stored(v);
+    k.tinted[0][v] = TintedByte(brightness, order, v, offsets.kV);
+    k.tinted[1][v] = TintedByte(brightness, order, v, offsets.kG);
+    k.tinted[2][v] = TintedByte(brightness, order, v, offsets.kU);
   }
   return k;
 }

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "filters/common/Format.h"
-#include "filters/seeded/Painting.h"
+#include "filters/common/Painting.h"
 
 namespace tintara {
 

@@ -10,6 +10,7 @@
 #include "filters/common/Blocks.h"
 #include "filters/common/ByteLanes.h"
 #include "filters/common/Sample.h"
+#include "filters/common/TintLanes.h"
 #include "filters/common/Vectorised.h"
 #include "filters/drawing/InlayStyles.h"
 
@@ -62,7 +63,6 @@ void ForEachSpan(const InlayWindow& w, bool ellipse, int width, int height, Span
   }
 }
 
-
 // The span loops below do per run of columns c0..c1-1 what SolidPixel and TintPixel do per pixel,
 // reading the source row `in` and writing the new frame's row, on local values and pointers that
 // cannot alias, without branches, so they vectorise. Planar chroma is changed in place, its rows
@@ -72,18 +72,11 @@ void ForEachSpan(const InlayWindow& w, bool ellipse, int width, int height, Span
 // Copies the source bytes a single pixel's paint reads or partly keeps: its YUY2 pair, its luma.
 template <PixelFormat F>
 inline void CopySingle(const RowBytes& row, const BYTE* in, int c) {
-  if constexpr (F == PixelFormat::YUY2) std::memcpy(row.y + 4 * (c / 2), in + 4 * (c / 2), 4);
-  else row.y[c] = in[c];
+  if constexpr (F == PixelFormat::YUY2)
+    std::memcpy(row.y + 4 * (c / 2), in + 4 * (c / 2), 4);
+  else
+    row.y[c] = in[c];
 }
-
-// RGB32 pixels handled whole, as 32-bit words whose low byte is the pixel's first: one lane per
-// pixel rather than bytes four apart.
-inline uint32_t LoadPixel(const BYTE* p) {
-  uint32_t w;
-  std::memcpy(&w, p, 4);
-  return w;
-}
-inline void StorePixel(BYTE* p, uint32_t w) { std::memcpy(p, &w, 4); }
 
 template <PixelFormat F>
 void SolidSpan(const InlayPaint& k, const RowBytes& row, const BYTE* in, int c0, int c1) {
@@ -125,98 +118,31 @@ struct Tint {
   const InlayPaint& k;
   int16_t st, kV, kG, kU;
   explicit Tint(const InlayPaint& paint)
-      : k(paint), st(static_cast<int16_t>(paint.st)), kV(static_cast<int16_t>(paint.kV)),
-        kG(static_cast<int16_t>(paint.kG)), kU(static_cast<int16_t>(paint.kU)) {}
+      : k(paint),
+        st(static_cast<int16_t>(paint.st)),
+        kV(static_cast<int16_t>(paint.kV)),
+        kG(static_cast<int16_t>(paint.kG)),
+        kU(static_cast<int16_t>(paint.kU)) {}
   int16_t Adjusted(BYTE v) const {
     return Offset ? std::clamp<int16_t>(static_cast<int16_t>(v + st), 0, 255) : k.adjusted[v];
   }
   BYTE Byte(int16_t n, int16_t offset, int table, BYTE v) const {
-    return Offset ? static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(n + offset), 0, 255)) : k.tinted[table][v];
-  }
-};
-
-// RGB24 tinted with an offset (a shift, or st = 0), worked on bytes rather than on 3-byte pixels,
-// so the loops run in byte lanes without shuffles: byte k of a block belongs to channel k % 3 of
-// its pixel, whose first byte (the mask sample and the brightness) is k - k % 3. Each byte reads
-// the three candidates k, k - 1 and k - 2 and keeps the one its channel names. Clamped sums are
-// a saturating add and a saturating subtract of the positive and negative parts of what is
-// added: clamp(v + st) first, then clamp of that plus the channel's offset.
-constexpr int kTintBlock = 64;
-struct Rgb24TintLanes {
-  static constexpr int kBytes = 3 * kTintBlock;
-  BYTE channel[kBytes], up[kBytes], down[kBytes];
-  BYTE st_up, st_down;
-
-  explicit Rgb24TintLanes(const InlayPaint& k)
-      : st_up(static_cast<BYTE>(std::clamp(k.st, 0, 255))), st_down(static_cast<BYTE>(std::clamp(-k.st, 0, 255))) {
-    const int offsets[3] = {k.kV, k.kG, k.kU};
-    for (int i = 0; i < kBytes; ++i) {
-      channel[i] = static_cast<BYTE>(i % 3);
-      up[i] = static_cast<BYTE>(std::clamp(offsets[i % 3], 0, 255));
-      down[i] = static_cast<BYTE>(std::clamp(-offsets[i % 3], 0, 255));
-    }
-  }
-};
-
-// `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel; m[-2], m[-1] (and the
-// same before s) are read and must lie in the frame, though no byte keeps them.
-inline void TintRgb24Bytes(const BYTE* __restrict m, const BYTE* __restrict s, BYTE* __restrict p, int count,
-                           const Rgb24TintLanes& t, BYTE value) {
-  const BYTE st_up = t.st_up, st_down = t.st_down;
-  for (int k = 0; k < count; ++k) {
-    const BYTE c = t.channel[k];
-    const BYTE m0 = m[k], m1 = m[k - 1], m2 = m[k - 2];
-    const BYTE s0 = s[k], s1 = s[k - 1], s2 = s[k - 2];
-    const BYTE sample = c == 0 ? m0 : c == 1 ? m1 : m2;
-    const BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
-    const BYTE tinted = AddClamped(AddClamped(first, st_up, st_down), t.up[k], t.down[k]);
-    p[k] = Pick(sample == value, tinted, s0);
-  }
-}
-
-// YUY2 tinted with an offset, worked on the bytes of whole pairs (Y0 U Y1 V) rather than on
-// pairs, so the loops run in byte lanes without shuffles. A first pass writes each Y byte's
-// selection into `sel` (0xFF or 0; 0 at the chroma bytes); the second gives a Y byte its own
-// selection and a chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3
-// and k - 1), and paints Y as clamp(Y + st) and chroma as U or V.
-struct Yuy2TintLanes {
-  static constexpr int kBytes = 4 * kTintBlock;
-  BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
-
-  explicit Yuy2TintLanes(const InlayPaint& k) {
-    for (int i = 0; i < kBytes; ++i) {
-      luma[i] = i % 2 == 0 ? 0xFF : 0;
-      u_lane[i] = i % 4 == 1 ? 0xFF : 0;
-      v_lane[i] = i % 4 == 3 ? 0xFF : 0;
-      colour[i] = i % 4 == 1 ? k.cU : i % 4 == 3 ? k.cV : 0;
-    }
+    return Offset ? static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(n + offset), 0, 255))
+                  : k.tinted[table][v];
   }
 };
 
 // What the span loops share for one frame: the lane tables and YUY2's selection row, which has
 // four zero bytes on either side of a row's selections.
 struct TintRows {
-  Rgb24TintLanes rgb24;
-  Yuy2TintLanes yuy2;
+  Rgb24Lanes rgb24;
+  Yuy2Lanes yuy2;
   std::vector<BYTE> yuy2_sel;
-  TintRows(const InlayPaint& k, int width) : rgb24(k), yuy2(k), yuy2_sel(static_cast<size_t>(2 * width + 12)) {}
+  TintRows(const InlayPaint& k, int width)
+      : rgb24(ClampOrder::BrightnessFirst, k.st, k.kV, k.kG, k.kU),
+        yuy2(k.st, k.cU, k.cV),
+        yuy2_sel(static_cast<size_t>(2 * width + 12)) {}
 };
-
-inline void SelectYuy2Bytes(const BYTE* __restrict m, BYTE* __restrict sel, int count, const Yuy2TintLanes& t,
-                            BYTE value) {
-  for (int k = 0; k < count; ++k) sel[k] = static_cast<BYTE>(-static_cast<int>(m[k] == value) & t.luma[k]);
-}
-
-// `sel` is read from sel[-3] to sel[count].
-inline void TintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict s, BYTE* __restrict p, int count,
-                          const Yuy2TintLanes& t, BYTE st_up, BYTE st_down) {
-  for (int k = 0; k < count; ++k) {
-    const BYTE on = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
-    const BYTE v = s[k];
-    const BYTE painted = static_cast<BYTE>((AddClamped(v, st_up, st_down) & t.luma[k]) | t.colour[k]);
-    p[k] = static_cast<BYTE>((painted & on) | (v & ~on));
-  }
-}
 
 template <PixelFormat F, bool Offset>
 void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, const BYTE* mask, BYTE value, int c0,
@@ -249,10 +175,14 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
     p[2] = Pick(sel, t.Byte(n, t.kU, 2, v), s[2]);
     const int count = c1 - c0 - 1;
     if (count > 0) {
-      const Rgb24TintLanes& t3 = rows->rgb24;
-      ForBlocks<kTintBlock>(
-          count, [&](int i) { TintRgb24Bytes(m + 3 + 3 * i, s + 3 + 3 * i, p + 3 + 3 * i, 3 * kTintBlock, t3, value); },
-          [&] { TintRgb24Bytes(m + 3, s + 3, p + 3, 3 * count, t3, value); });
+      // One mask: it is passed as both, and only the first is looked at.
+      const auto select = [value](BYTE x, BYTE) { return x == value; };
+      auto bytes = [&](int at, int n) {
+        const int from = 3 + at;
+        TintRgb24Bytes<ClampOrder::BrightnessFirst>(m + from, m + from, s + from, p + from, n, rows->rgb24, select);
+      };
+      ForBlocks<kBlock>(
+          count, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * count); });
     }
   } else if constexpr (IsRGB(F)) {
     constexpr int bpp = BytesPerPixel(F);
@@ -283,14 +213,14 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
       const BYTE* const s = in + 2 * c;
       const BYTE* const m = mask + 2 * c;
       BYTE* const sel = rows->yuy2_sel.data() + 4;
-      const Yuy2TintLanes& t4 = rows->yuy2;
-      const BYTE st_up = rows->rgb24.st_up, st_down = rows->rgb24.st_down;
-      ForBlocks<kTintBlock>(
-          pairs, [&](int i) { SelectYuy2Bytes(m + 4 * i, sel + 4 * i, 4 * kTintBlock, t4, value); },
-          [&] { SelectYuy2Bytes(m, sel, 4 * pairs, t4, value); });
-      ForBlocks<kTintBlock>(
-          pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, s + 4 * i, p + 4 * i, 4 * kTintBlock, t4, st_up, st_down); },
-          [&] { TintYuy2Bytes(sel, s, p, 4 * pairs, t4, st_up, st_down); });
+      const Yuy2Lanes& t4 = rows->yuy2;
+      const auto selects = [value](BYTE x, BYTE) { return x == value; };
+      auto select = [&](int at, int n) { SelectYuy2Bytes(m + at, m + at, sel + at, n, t4, selects); };
+      ForBlocks<kBlock>(
+          pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
+      ForBlocks<kBlock>(
+          pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, s + 4 * i, p + 4 * i, 4 * kBlock, t4); },
+          [&] { TintYuy2Bytes(sel, s, p, 4 * pairs, t4); });
     } else if constexpr (F == PixelFormat::YUY2) {
       BYTE* __restrict p = row.y + 2 * c;
       const BYTE* __restrict s = in + 2 * c;
@@ -327,8 +257,10 @@ void TintSpan(const InlayPaint& paint, const RowBytes& row, const BYTE* in, cons
           pv[i] = Pick(sel, v, pv[i]);
         }
       };
-      ForBlocks<2 * kTintBlock>(2 * pairs, [&](int x) { luma(x, 2 * kTintBlock); }, [&] { luma(0, 2 * pairs); });
-      ForBlocks<kTintBlock>(pairs, [&](int i) { chroma(i, kTintBlock); }, [&] { chroma(0, pairs); });
+      ForBlocks<2 * kBlock>(
+          2 * pairs, [&](int x) { luma(x, 2 * kBlock); }, [&] { luma(0, 2 * pairs); });
+      ForBlocks<kBlock>(
+          pairs, [&](int i) { chroma(i, kBlock); }, [&] { chroma(0, pairs); });
     } else {
       BYTE* __restrict y = row.y + c;
       const BYTE* __restrict s = in + c;
@@ -359,7 +291,9 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
   const BYTE value = static_cast<BYTE>(k.maskValue);
   // The run of each picture row (c0 >= c1: none); a shape has at most one per row.
   std::vector<std::pair<int, int>> runs(static_cast<size_t>(k.height), {0, 0});
-  ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) { runs[static_cast<size_t>(r)] = {c0, c1}; });
+  ForEachSpan(k.window, ellipse, k.width, k.height, [&](int r, int c0, int c1) {
+    runs[static_cast<size_t>(r)] = {c0, c1};
+  });
   constexpr int bpp = BytesPerPixel(F);
   const size_t row_size = static_cast<size_t>(k.out.y.row_size);
   TintRows tint_rows(paint, k.width);
@@ -383,7 +317,8 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
       }
       // The bytes the run writes: YUY2 in whole pairs.
       size_t b0 = static_cast<size_t>(c0) * bpp, b1 = static_cast<size_t>(c1) * bpp;
-      if constexpr (F == PixelFormat::YUY2) b0 = 4 * static_cast<size_t>(c0 / 2), b1 = 4 * static_cast<size_t>((c1 - 1) / 2) + 4;
+      if constexpr (F == PixelFormat::YUY2)
+        b0 = 4 * static_cast<size_t>(c0 / 2), b1 = 4 * static_cast<size_t>((c1 - 1) / 2) + 4;
       std::memcpy(out, in, b0);
       std::memcpy(out + b1, in + b1, row_size - b1);
       const RowBytes row = k.RowAt<F>(r);
@@ -391,8 +326,10 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
         SolidSpan<F>(paint, row, in, c0, c1);
       } else {
         const BYTE* mask = k.mask.Row(m);
-        if (paint.offset) TintSpan<F, true>(paint, row, in, mask, value, c0, c1, &tint_rows);
-        else TintSpan<F, false>(paint, row, in, mask, value, c0, c1, &tint_rows);
+        if (paint.offset)
+          TintSpan<F, true>(paint, row, in, mask, value, c0, c1, &tint_rows);
+        else
+          TintSpan<F, false>(paint, row, in, mask, value, c0, c1, &tint_rows);
       }
     }
   });
@@ -403,8 +340,10 @@ void PaintShape(const InlayCanvas& k, bool ellipse) {
 void RunShapeStyle(PixelFormat format, const InlayCanvas& canvas, InlayStyle style, bool ellipse) {
   ForFormat(format, [&](auto tag) {
     constexpr PixelFormat F = decltype(tag)::value;
-    if (style == InlayStyle::NoMask) PaintShape<F, true>(canvas, ellipse);
-    else PaintShape<F, false>(canvas, ellipse);
+    if (style == InlayStyle::NoMask)
+      PaintShape<F, true>(canvas, ellipse);
+    else
+      PaintShape<F, false>(canvas, ellipse);
   });
 }
 

@@ -6,19 +6,33 @@
 #include <cstring>
 #include <string>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/common/ByteLanes.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
 
 namespace {
 
-// Argument positions in the signature (the same for both twins).
-enum { kClip, kReference, kSf, kEf, kShape, kX, kY, kW, kH, kSt, kWhite };
-
 // Stands for an absent x, y, w or h; an explicit 32767 also gets the shape's default.
 constexpr int kAbsent = 32767;
+
+// The signature both twins share.
+using A = RegionArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),
+    Clip(&A::reference),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
+    String("shape", &A::shape_name, "rect"),
+    Int("x", &A::x, kAbsent),
+    Int("y", &A::y, kAbsent),
+    Int("w", &A::w, kAbsent),
+    Int("h", &A::h, kAbsent),
+    Int("st", &A::st, 10),
+    Bool("white", &A::white, true),
+};
 
 int OrDefault(int value, int fallback) { return value == kAbsent ? fallback : value; }
 
@@ -77,7 +91,8 @@ std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
 // -st for a negative st and hi = 255 - st for a positive one, so nothing leaves the byte.
 struct ShiftBytes {
   explicit ShiftBytes(int st)
-      : lo(static_cast<BYTE>(st < 0 ? -st : 0)), hi(static_cast<BYTE>(st > 0 ? 255 - st : 255)),
+      : lo(static_cast<BYTE>(st < 0 ? -st : 0)),
+        hi(static_cast<BYTE>(st > 0 ? 255 - st : 255)),
         add(static_cast<BYTE>(st)) {}
   BYTE Of(BYTE v) const { return static_cast<BYTE>(std::min(std::max(v, lo), hi) + add); }
   BYTE lo, hi, add;
@@ -109,8 +124,8 @@ struct StretchDown {
 // RGB (either change) and planar luma (stretch): pixel by pixel, the reference test kept for the
 // pixel's bytes.
 template <int Step, int Changed, class Change>
-inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                      BYTE selected, const Change& change) {
+inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
+                      const Change& change) {
   for (int i = 0; i < count; ++i) {
     const bool sel = r[i * Step] == selected;
     for (int b = 0; b < Step; ++b) {
@@ -123,8 +138,8 @@ inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE*
 // YUY2: each pixel as a 16-bit word, its Y byte low and its chroma byte high, so the loop runs in
 // 16-bit lanes without separating the bytes; the chroma byte is copied.
 template <class Change>
-inline void Yuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                     BYTE selected, const Change& change) {
+inline void Yuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
+                     const Change& change) {
   for (int i = 0; i < count; ++i) {
     uint16_t w, ref;
     std::memcpy(&w, in + 2 * i, 2);
@@ -154,11 +169,15 @@ inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE
   constexpr int step = BytesPerPixel(F);
   if constexpr (C == RegionChange::Percent) {
     auto stretch = [&](const auto& change) {
-      if constexpr (F == PixelFormat::YUY2) Yuy2Span(in, o, r, count, selected, change);
-      else PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, change);
+      if constexpr (F == PixelFormat::YUY2)
+        Yuy2Span(in, o, r, count, selected, change);
+      else
+        PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, change);
     };
-    if (st >= 0) stretch(StretchUp(st));
-    else stretch(StretchDown(st));
+    if (st >= 0)
+      stretch(StretchUp(st));
+    else
+      stretch(StretchDown(st));
   } else if constexpr (IsPlanar(F)) {
     ChangeLumaSpan(in, o, r, count, selected, ShiftBytes(st));
   } else if constexpr (IsRGB(F)) {
@@ -201,51 +220,43 @@ void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out
   }
 }
 
-template <PixelFormat F>
-void ApplySpans(RegionChange change, const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out,
-                const ConstPlane& ref, int height, const std::vector<Span>& spans, const std::vector<int>& row_spans,
-                BYTE selected, int st) {
+SpanRoutine SpanRoutineFor(PixelFormat format, RegionChange change) {
   if (change == RegionChange::Add)
-    ApplySpans<F, RegionChange::Add>(src, out, ref, height, spans, row_spans, selected, st);
-  else ApplySpans<F, RegionChange::Percent>(src, out, ref, height, spans, row_spans, selected, st);
+    return ChooseForFormat(format, [](auto f) { return &ApplySpans<decltype(f)::value, RegionChange::Add>; });
+  return ChooseForFormat(format, [](auto f) { return &ApplySpans<decltype(f)::value, RegionChange::Percent>; });
 }
 
 }  // namespace
 
+const char* RegionSignature() { return SignatureText<kArgs>(); }
+
 RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env) {
-  RegionArgs a;
-  a.clip = args[kClip].AsClip();
-  a.reference = args[kReference].AsClip();
+  RegionArgs a = ReadArgs(kArgs, args);
   const int N = a.clip->GetVideoInfo().num_frames;
-  a.sf = IntArg(args, kSf, 0);
-  a.ef = IntArg(args, kEf, N - 1);
-  const std::string shape = StringArg(args, kShape, "rect");
-  a.x = IntArg(args, kX, kAbsent);
-  a.y = IntArg(args, kY, kAbsent);
-  a.w = IntArg(args, kW, kAbsent);
-  a.h = IntArg(args, kH, kAbsent);
-  a.st = IntArg(args, kSt, 10);
-  a.white = BoolArg(args, kWhite, true);
+  const std::string shape = a.shape_name;
+  auto given = [&](int RegionArgs::*member) { return GivenArg(kArgs, args, member); };
 
   if (a.sf < 0 || a.sf > a.ef) env->ThrowError("%s", text.frames);
   if (a.sf >= N || a.ef >= N) env->ThrowError(text.clip_frames, N);
-  if (shape == "rect") a.shape = Shape::Rect;
-  else if (shape == "circle") a.shape = Shape::Circle;
-  else if (shape == "ellipse") a.shape = Shape::Ellipse;
-  else env->ThrowError("%s", text.shape);
-  if ((Given(args, kX) && a.x < 0) || (Given(args, kY) && a.y < 0) || (Given(args, kW) && a.w < 2) ||
-      (Given(args, kH) && a.h < 2))
+  if (shape == "rect")
+    a.shape = Shape::Rect;
+  else if (shape == "circle")
+    a.shape = Shape::Circle;
+  else if (shape == "ellipse")
+    a.shape = Shape::Ellipse;
+  else
+    env->ThrowError("%s", text.shape);
+  if ((given(&A::x) && a.x < 0) || (given(&A::y) && a.y < 0) || (given(&A::w) && a.w < 2) || (given(&A::h) && a.h < 2))
     env->ThrowError("%s", text.dimensions);
-  if (Given(args, kSt) && (a.st < text.st_min || a.st > text.st_max)) env->ThrowError("%s", text.st);
+  if (given(&A::st) && (a.st < text.st_min || a.st > text.st_max)) env->ThrowError("%s", text.st);
   return a;
 }
 
-RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change_,
+RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change,
                            IScriptEnvironment* env)
-    : GenericVideoFilter(a.clip), reference(a.reference), sf(a.sf), ef(a.ef), shape(a.shape), st(a.st),
-      white(a.white), format(FormatOf(vi)), change(change_) {
+    : GenericVideoFilter(a.clip), arg(a), format(FormatOf(vi)), routine(SpanRoutineFor(format, change)) {
   const int W = vi.width, H = vi.height;
-  if (shape == Shape::Rect) {
+  if (arg.shape == Shape::Rect) {
     x = OrDefault(a.x, 0);
     y = OrDefault(a.y, 0);
     w = OrDefault(a.w, W - x - 1);
@@ -255,15 +266,16 @@ RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, Re
     x = OrDefault(a.x, W / 2);
     y = OrDefault(a.y, H / 2);
     w = OrDefault(a.w, W / 2 - std::abs(x - W) / 2 - 1);
-    h = shape == Shape::Circle ? w : OrDefault(a.h, H / 2 - std::abs(y - H) / 2 - 1);
+    h = arg.shape == Shape::Circle ? w : OrDefault(a.h, H / 2 - std::abs(y - H) / 2 - 1);
   }
 
   if (format == PixelFormat::Other) env->ThrowError("%s", text.format);
-  const VideoInfo& rvi = reference->GetVideoInfo();
-  if (rvi.num_frames < ef) env->ThrowError("%s", text.reference_frames);
-  if (rvi.pixel_type != vi.pixel_type || rvi.width != W || rvi.height != H) env->ThrowError("%s", text.reference_differs);
+  const VideoInfo& rvi = arg.reference->GetVideoInfo();
+  if (rvi.num_frames < arg.ef) env->ThrowError("%s", text.reference_frames);
+  if (rvi.pixel_type != vi.pixel_type || rvi.width != W || rvi.height != H)
+    env->ThrowError("%s", text.reference_differs);
   const int64_t right = int64_t{x} + w, bottom = int64_t{y} + h;
-  switch (shape) {
+  switch (arg.shape) {
     case Shape::Rect:
       if (right >= W || bottom >= H) env->ThrowError("%s", text.rect_out);
       spans = RectSpans(x, y, w, h, W, H);
@@ -283,21 +295,13 @@ RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, Re
 
 PVideoFrame RegionFilter::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame src = child->GetFrame(n, env);
-  if (n < sf || n > ef) return src;
-  PVideoFrame ref = reference->GetFrame(n, env);
+  if (n < arg.sf || n > arg.ef) return src;
+  PVideoFrame ref = arg.reference->GetFrame(n, env);
   // A new frame written in one pass, rather than a writable copy changed afterwards.
   PVideoFrame frame = env->NewVideoFrame(vi);
-  const BYTE selected = white ? 255 : 0;
-  const FramePlanes<const BYTE> in = ReadPlanes(src, format);
-  const FramePlanes<BYTE> out = WritePlanes(frame, format);
-  const ConstPlane r = ReadPlane(ref);
-  const int H = vi.height;
-  switch (format) {
-    case PixelFormat::RGB24: ApplySpans<PixelFormat::RGB24>(change, in, out, r, H, spans, row_spans, selected, st); break;
-    case PixelFormat::RGB32: ApplySpans<PixelFormat::RGB32>(change, in, out, r, H, spans, row_spans, selected, st); break;
-    case PixelFormat::YUY2: ApplySpans<PixelFormat::YUY2>(change, in, out, r, H, spans, row_spans, selected, st); break;
-    default: ApplySpans<PixelFormat::YV12>(change, in, out, r, H, spans, row_spans, selected, st); break;
-  }
+  const BYTE selected = arg.white ? 255 : 0;
+  routine(ReadPlanes(src, format), WritePlanes(frame, format), ReadPlane(ref), vi.height, spans, row_spans, selected,
+          arg.st);
   return frame;
 }
 

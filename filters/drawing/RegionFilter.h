@@ -21,7 +21,7 @@ struct RegionFilterText {
   const char* format;             // clip format not accepted
   const char* reference_frames;   // reference clip too short
   const char* reference_differs;  // reference clip of another format or size
-  const char* rect_out, *circle_out, *ellipse_out;
+  const char *rect_out, *circle_out, *ellipse_out;
   int st_min, st_max;
 };
 
@@ -31,15 +31,18 @@ enum class Shape { Rect, Circle, Ellipse };
 // both hold the result to 0..255.
 enum class RegionChange { Add, Percent };
 
-// The arguments after the creation function's checks; 32767 in x, y, w, h means absent.
+// The arguments of the shared signature, in its order; 32767 in x, y, w, h means absent.
 struct RegionArgs {
   PClip clip, reference;
   int sf = 0, ef = 0;
-  Shape shape = Shape::Rect;
+  const char* shape_name = nullptr;
   int x = 0, y = 0, w = 0, h = 0;
   int st = 0;
   bool white = true;
+  Shape shape = Shape::Rect;  // of shape_name, after the checks
 };
+
+const char* RegionSignature();
 
 // Reads the arguments of the shared signature and runs the creation checks in order.
 RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env);
@@ -49,6 +52,12 @@ struct Span {
   int row, first, last;
 };
 
+// The per-format routine that writes one frame: the spans changed from the source where the
+// reference selects them, every other byte copied.
+using SpanRoutine = void (*)(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref,
+                             int height, const std::vector<Span>& spans, const std::vector<int>& row_spans,
+                             BYTE selected, int st);
+
 class RegionFilter : public GenericVideoFilter {
  public:
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
@@ -57,18 +66,14 @@ class RegionFilter : public GenericVideoFilter {
   // Fills the shape defaults, runs the constructor checks in order and lays out the region.
   RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change, IScriptEnvironment* env);
 
-  const PClip reference;
-  const int sf, ef;
-  const Shape shape;
+  const RegionArgs arg;
   int x, y, w, h;  // after the shape defaults
-  const int st;
-  const bool white;
 
  private:
   PixelFormat format;
-  RegionChange change;
-  std::vector<Span> spans;      // the region, cut to the frame
-  std::vector<int> row_spans;   // per picture row, the index of its span or -1
+  SpanRoutine routine;         // for the format and the change
+  std::vector<Span> spans;     // the region, cut to the frame
+  std::vector<int> row_spans;  // per picture row, the index of its span or -1
 };
 
 }  // namespace tintara

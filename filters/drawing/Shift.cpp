@@ -1,7 +1,6 @@
 #include "filters/drawing/Shift.h"
 
-
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 
 namespace tintara {
 
@@ -24,10 +23,10 @@ const RegionFilterText kShiftText = {
     255,
 };
 
-
 }  // namespace
 
-Shift::Shift(const RegionArgs& args, IScriptEnvironment* env) : RegionFilter(args, kShiftText, RegionChange::Add, env) {}
+Shift::Shift(const RegionArgs& args, IScriptEnvironment* env)
+    : RegionFilter(args, kShiftText, RegionChange::Add, env) {}
 
 AVSValue CreateShift(AVSValue args, void*, IScriptEnvironment* env) {
   const RegionArgs a = ReadRegionArgs(args, kShiftText, env);

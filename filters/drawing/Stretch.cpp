@@ -1,7 +1,6 @@
 #include "filters/drawing/Stretch.h"
 
-
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 
 namespace tintara {
 
@@ -22,7 +21,6 @@ const RegionFilterText kStretchText = {
     -100,
     200,
 };
-
 
 }  // namespace
 

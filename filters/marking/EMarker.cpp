@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/common/EdgeRows.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
 #include "filters/common/Vectorised.h"
+#include "filters/common/WindowArgs.h"
 
 namespace tintara {
 
@@ -30,10 +31,32 @@ struct EMarkerRule {
 
 namespace {
 
-// Argument positions in the signature.
-enum {
-  kClip, kSf, kEf, kType, kGyt, kRt, kBt, kLt, kWhite, kTest, kFt, kFr, kFb, kFl,
-  kLx, kTy, kRx, kBy, kXcol, kCol, kElx, kEty, kErx, kEby
+using A = EMarkerArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
+    String("type", &A::type, "e1"),
+    Int("gyt", &A::gyt, 5),
+    Int("rt", &A::rt, 0),
+    Int("bt", &A::bt, 0),
+    Int("lt", &A::lt, 4),
+    Bool("white", &A::white, true),
+    Bool("test", &A::test, false),
+    Int("ft", &A::ft, 200),
+    Int("fr", &A::fr, 0),
+    Int("fb", &A::fb, 0),
+    Int("fl", &A::fl, Like(&A::lt)),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
+    Int("by", &A::by, FromClip::LastRow),
+    Bool("xcol", &A::xcol, true),
+    Int("col", &A::col, 128),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
 };
 
 // The operators, on a channel's sample p, its neighbours l, r in the same row h columns away,
@@ -120,8 +143,10 @@ void OrHits(const BYTE* __restrict up, const BYTE* __restrict own, const BYTE* _
 // The hits of the first channel into hit[a..b], or none when it is not tested.
 template <class Op>
 void FirstHits(const BYTE* up, const BYTE* own, const BYTE* down, int a, int b, const EMarkerLimit& k, BYTE* hit) {
-  if (k.t != 0) OrHits<Op, 1, true>(up, own, down, a, b, k, hit);
-  else std::memset(hit + a, 0, static_cast<size_t>(b - a + 1));
+  if (k.t != 0)
+    OrHits<Op, 1, true>(up, own, down, a, b, k, hit);
+  else
+    std::memset(hit + a, 0, static_cast<size_t>(b - a + 1));
 }
 
 // The rows of one frame's interior: the hits of every channel collected per pixel, then each
@@ -135,7 +160,7 @@ struct Rows {
 inline void Values(const BYTE* __restrict hit, const BYTE* __restrict coloured, int a, int b, const EMarkerRule& r,
                    BYTE* __restrict value) {
   const BYTE col = r.col, mark = r.mark, back = r.back;
-  for (int x = a; x <= b; ++x) value[x] = Pick(coloured[x], col, Pick(hit[x], mark, back));
+  for (int x = a; x <= b; ++x) value[x] = Select(coloured[x], col, Select(hit[x], mark, back));
 }
 
 // RGB: channels bytes 0, 1, 2; every byte of the pixel gets the value. Bytes 1 and 2 of an
@@ -279,14 +304,13 @@ EdgeRoutine PickRoutine(PixelFormat format, EdgeOperator op) {
 
 }  // namespace
 
-EMarker::EMarker(const PClip& child, int sf_, int ef_, const char* type_, int gyt_, int rt_, int bt_, int lt_,
-                 bool white_, bool test_, int ft_, int fr_, int fb_, int fl_, int lx_, int ty_, int rx_, int by_,
-                 bool xcol_, int col_, int elx_, int ety_, int erx_, int eby_, IScriptEnvironment* env)
-    : GenericVideoFilter(child), sf(sf_), ef(ef_), type(type_), gyt(gyt_), rt(rt_), bt(bt_), lt(lt_), white(white_),
-      test(test_), ft(ft_), fr(fr_), fb(fb_), fl(fl_), lx(lx_), ty(ty_), rx(rx_), by(by_), xcol(xcol_), col(col_),
-      elx(elx_), ety(ety_), erx(erx_), eby(eby_), markval(MarkValues(white_).markval),
-      backval(MarkValues(white_).backval), format(FormatOf(vi)) {
-  const std::string t = type;
+EMarker::EMarker(const EMarkerArgs& args, IScriptEnvironment* env)
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      markval(MarkValues(args.white).markval),
+      backval(MarkValues(args.white).backval),
+      format(FormatOf(vi)) {
+  const std::string t = arg.type;
   const bool basic = t == "e1" || t == "e2" || t == "el" || t == "ep" || t == "es";
   if (format != PixelFormat::YUY2 && !basic)
     env->ThrowError("EMarker:type valid options for this color format are  e1, e2  el, ep, es, only");
@@ -303,12 +327,12 @@ EMarker::EMarker(const PClip& child, int sf_, int ef_, const char* type_, int gy
 }
 
 PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
-  const FrameStep step = StepFor(n, sf, ef, test);
+  const FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
   if (!step.active) return child->GetFrame(n, env);
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  const int g = ThresholdAt(gyt, ft, step, test), r = ThresholdAt(rt, fr, step, test);
-  const int b = ThresholdAt(bt, fb, step, test), l = ThresholdAt(lt, fl, step, test);
+  const int g = ThresholdAt(arg.gyt, arg.ft, step, arg.test), r = ThresholdAt(arg.rt, arg.fr, step, arg.test);
+  const int b = ThresholdAt(arg.bt, arg.fb, step, arg.test), l = ThresholdAt(arg.lt, arg.fl, step, arg.test);
   const int order[3] = {IsRGB(format) ? r : g, IsRGB(format) ? g : r, b};  // channels in test order
   EMarkerRule rule;
   for (int c = 0; c < 3; ++c) {
@@ -318,72 +342,48 @@ PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
     rule.k[c] = {t, t * t, s};
   }
   if (op == EdgeOperator::EPL || op == EdgeOperator::ESL) rule.k[1] = rule.k[2] = {};  // Y only
-  rule.xcol = xcol;
-  rule.col = static_cast<BYTE>(col);  // its low eight bits
+  rule.xcol = arg.xcol;
+  rule.col = static_cast<BYTE>(arg.col);  // its low eight bits
   rule.mark = static_cast<BYTE>(markval);
   rule.back = static_cast<BYTE>(backval);
 
-  Window w = WindowAt({lx, ty, rx, by}, {elx, ety, erx, eby}, step);
+  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
   PVideoFrame out = env->NewVideoFrame(vi);
   if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, test);
+    PrepareMarkOutput(out, src, format, arg.test);
     return out;
   }
   // Every byte of the window is written below: only the bytes around it are prepared.
-  PrepareMarkSurround(out, src, format, test, w);
+  PrepareMarkSurround(out, src, format, arg.test, w);
   routine(ReadPlanes(src, format), WritePlanes(out, format), w, rule);
   // The routine wrote 128 into the chroma bytes of the window's inner YUY2 pixels.
-  if (format == PixelFormat::YUY2) NeutralYuy2Border(WritePlane(out), w, w.lx & ~1, (w.rx & ~1) + 1);
-  else NeutralWindowChroma(out, format, w);
+  if (format == PixelFormat::YUY2)
+    NeutralYuy2Border(WritePlane(out), w, w.lx & ~1, (w.rx & ~1) + 1);
+  else
+    NeutralWindowChroma(out, format, w);
   DrawWindowEdge(out, format, w, true);
   return out;
 }
 
+const char* EMarkerSignature() { return SignatureText<kArgs>(); }
+
 AVSValue CreateEMarker(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  const VideoInfo& vi = clip->GetVideoInfo();
-  const int W = vi.width, H = vi.height, N = vi.num_frames;
+  const EMarkerArgs a = ReadArgs(kArgs, args);
+  const VideoInfo& vi = a.clip->GetVideoInfo();
+  const int W = vi.width, H = vi.height;
 
-  const int sf = IntArg(args, kSf, 0);
-  const int ef = IntArg(args, kEf, N - 1);
-  const char* type = StringArg(args, kType, "e1");
-  const int gyt = IntArg(args, kGyt, 5), rt = IntArg(args, kRt, 0), bt = IntArg(args, kBt, 0);
-  const int lt = IntArg(args, kLt, 4);
-  const bool white = BoolArg(args, kWhite, true);
-  const bool test = BoolArg(args, kTest, false);
-  const int ft = IntArg(args, kFt, 200), fr = IntArg(args, kFr, 0), fb = IntArg(args, kFb, 0);
-  const int fl = IntArg(args, kFl, lt);
-  const int lx = IntArg(args, kLx, 0), ty = IntArg(args, kTy, 0);
-  const int rx = IntArg(args, kRx, W - 1), by = IntArg(args, kBy, H - 1);
-  const bool xcol = BoolArg(args, kXcol, true);
-  const int col = IntArg(args, kCol, 128);
-  const int elx = IntArg(args, kElx, lx), ety = IntArg(args, kEty, ty);
-  const int erx = IntArg(args, kErx, rx), eby = IntArg(args, kEby, by);
-
-  // Sums and differences of arguments are taken in 64 bits: any int may be given.
-  if (test) {
-    if (sf < 0 || ef < 2 || int64_t{sf} + ef > N)
-      env->ThrowError("EMarker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of %d ", N);
-  } else if (sf < 0 || ef < sf || ef >= N) {
-    env->ThrowError("EMarker: startf and endf must be +ve, endf more than startf and within this clip having %d frames ", N);
-  }
-  for (int i : {kGyt, kRt, kBt, kLt, kFt, kFr, kFb, kFl}) {
-    const int v = IntArg(args, i, 0);
+  CheckSweepRange("EMarker", {a.sf, a.ef, a.test}, vi.num_frames, env);
+  for (int v : {a.gyt, a.rt, a.bt, a.lt, a.ft, a.fr, a.fb, a.fl})
     if (v < 0 || v > 255) env->ThrowError("EMarker:Thresholds must be positive numbers 0 to 255 only");
-  }
-  if (lx < 0 || lx > W - 3) env->ThrowError("EMarker:window left x lx must be between 0 and %d", W - 4);
-  if (ty < 0 || ty > H - 3) env->ThrowError("EMarker:window top y ty must be between  0 and %d", H - 4);
-  if (rx < lx + 4 || rx > W - 1) env->ThrowError("EMarker:window right x rx must be between  %d and %d", lx + 4, W - 1);
-  if (by < ty + 4 || by > H - 1) env->ThrowError("EMarker:window bottom y by must be between %d and %d", ty + 4, H - 1);
+  CheckStartWindow("EMarker", {a.lx, a.ty, a.rx, a.by}, W, H, WindowWording::Between, env);
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("EMarker: This color format is not yet supported");
-  if (elx < 0 || elx >= int64_t{erx} - 3 || erx >= W)
+  // In 64 bits: any int may be given, and erx - 3 must not wrap.
+  if (a.elx < 0 || a.elx >= int64_t{a.erx} - 3 || a.erx >= W)
     env->ThrowError("EMarker: end left x elx and right x erx coordinates invalid");
-  if (ety < 0 || ety >= int64_t{eby} - 3 || eby >= H)
+  if (a.ety < 0 || a.ety >= int64_t{a.eby} - 3 || a.eby >= H)
     env->ThrowError("EMarker: end top y ety and bottom y eby coordinates invalid");
 
-  auto* filter = new EMarker(clip, sf, ef, type, gyt, rt, bt, lt, white, test, ft, fr, fb, fl, lx, ty, rx, by, xcol,
-                             col, elx, ety, erx, eby, env);
-  return Created(filter, args);
+  return Created(new EMarker(a, env), args);
 }
 
 }  // namespace tintara

@@ -16,24 +16,27 @@ struct EMarkerRule;
 using EdgeRoutine = void (*)(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const Window& w,
                              const EMarkerRule& rule);
 
+// The arguments, in signature order.
+struct EMarkerArgs {
+  PClip clip;
+  int sf = 0, ef = 0;
+  const char* type = nullptr;
+  int gyt = 0, rt = 0, bt = 0, lt = 0;
+  bool white = true, test = false;
+  int ft = 0, fr = 0, fb = 0, fl = 0;
+  int lx = 0, ty = 0, rx = 0, by = 0;
+  bool xcol = true;
+  int col = 0;
+  int elx = 0, ety = 0, erx = 0, eby = 0;
+};
+
 class EMarker : public GenericVideoFilter {
  public:
-  EMarker(const PClip& child, int sf, int ef, const char* type, int gyt, int rt, int bt, int lt, bool white, bool test,
-          int ft, int fr, int fb, int fl, int lx, int ty, int rx, int by, bool xcol, int col, int elx, int ety,
-          int erx, int eby, IScriptEnvironment* env);
+  EMarker(const EMarkerArgs& args, IScriptEnvironment* env);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
-  const int sf, ef;
-  const char* const type;
-  const int gyt, rt, bt, lt;
-  [[maybe_unused]] const bool white;  // kept with the other arguments; the marks are worked out from it
-  const bool test;
-  const int ft, fr, fb, fl;
-  const int lx, ty, rx, by;
-  const bool xcol;
-  const int col;
-  const int elx, ety, erx, eby;
+  const EMarkerArgs arg;
   const int markval, backval;
 
   PixelFormat format;
@@ -41,6 +44,7 @@ class EMarker : public GenericVideoFilter {
   EdgeRoutine routine;  // the interior's kernel for this format and operator
 };
 
+const char* EMarkerSignature();
 AVSValue CreateEMarker(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

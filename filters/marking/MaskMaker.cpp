@@ -7,19 +7,46 @@
 #include <type_traits>
 #include <vector>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
 #include "filters/common/Vectorised.h"
+#include "filters/common/WindowArgs.h"
 
 namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
-enum {
-  kClip, kSf, kEf, kType, kGyt, kRt, kBt, kWhite, kEt, kErt, kEbt, kTest, kFt, kFr, kFb, kFet, kFert, kFebt,
-  kLx, kTy, kRx, kBy, kXcol, kCol, kElx, kEty, kErx, kEby
+using A = MaskMakerArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
+    String("type", &A::type, "c1"),
+    Int("gyt", &A::gyt, 20),
+    Int("rt", &A::rt, 128),
+    Int("bt", &A::bt, 128),
+    Bool("white", &A::white, true),
+    Int("et", &A::et, 40),
+    Int("ert", &A::ert, 0),
+    Int("ebt", &A::ebt, 0),
+    Bool("test", &A::test, false),
+    Int("ft", &A::ft, 120),
+    Int("fr", &A::fr, 128),
+    Int("fb", &A::fb, 128),
+    Int("fet", &A::fet, 240),
+    Int("fert", &A::fert, 128),
+    Int("febt", &A::febt, 128),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
+    Int("by", &A::by, FromClip::LastRow),
+    Bool("xcol", &A::xcol, true),
+    Int("col", &A::col, 128),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
 };
 
 // "a1": a channel with band width t marks the samples whose quotient s / t is even; a table per
@@ -155,13 +182,15 @@ inline void TestBytes(const BYTE* __restrict in, BYTE* __restrict e, int n, cons
 
 // The decision's values, repeated in the bytes of a word where `lanes` has 1s.
 struct WordDecision {
-  uint32_t add;   // 4 - needed: a count (at most 3) plus this reaches bit 2 when count >= needed
+  uint32_t add;              // 4 - needed: a count (at most 3) plus this reaches bit 2 when count >= needed
   uint32_t back, flip, col;  // back, mark ^ back, col
-  uint32_t xcol;  // 0xFF in the lanes when coloured pixels get col, else 0
-  WordDecision(BYTE needed, BYTE mark, BYTE back_value, BYTE col_value, bool xcol_flag,
-               uint32_t lanes)
-      : add((4u - needed) * lanes), back(back_value * lanes), flip(static_cast<uint32_t>(mark ^ back_value) * lanes),
-        col(col_value * lanes), xcol(xcol_flag ? 0xFFu * lanes : 0u) {}
+  uint32_t xcol;             // 0xFF in the lanes when coloured pixels get col, else 0
+  WordDecision(BYTE needed, BYTE mark, BYTE back_value, BYTE col_value, bool xcol_flag, uint32_t lanes)
+      : add((4u - needed) * lanes),
+        back(back_value * lanes),
+        flip(static_cast<uint32_t>(mark ^ back_value) * lanes),
+        col(col_value * lanes),
+        xcol(xcol_flag ? 0xFFu * lanes : 0u) {}
   // `marked` and `coloured` hold 1 in the low bit of each lane that is.
   uint32_t Of(uint32_t marked, uint32_t coloured) const {
     const uint32_t m = (marked << 8) - marked, c = ((coloured << 8) - coloured) & xcol;
@@ -201,8 +230,9 @@ inline void MarkYuy2Words(const BYTE* __restrict in, BYTE* __restrict out, int p
 inline void ChromaInfo(const BYTE* __restrict u, const BYTE* __restrict v, BYTE* __restrict info, int n,
                        const RangeVotes& votes) {
   for (int i = 0; i < n; ++i)
-    info[i] = static_cast<BYTE>(votes.Vote(1, u[i]) + votes.Vote(2, v[i]) +
-                                (static_cast<BYTE>(-static_cast<int>(u[i] != 128) & -static_cast<int>(v[i] != 128)) & 4));
+    info[i] =
+        static_cast<BYTE>(votes.Vote(1, u[i]) + votes.Vote(2, v[i]) +
+                          (static_cast<BYTE>(-static_cast<int>(u[i] != 128) & -static_cast<int>(v[i] != 128)) & 4));
 }
 
 inline void Spread(const BYTE* __restrict info, BYTE* __restrict wide, int n) {
@@ -309,104 +339,80 @@ void MarkWith(PixelFormat format, const FramePlanes<const BYTE>& s, const FrameP
 
 }  // namespace
 
-MaskMaker::MaskMaker(const PClip& child, int sf_, int ef_, const char* type_, int gyt_, int rt_, int bt_, bool white_,
-                     int et_, int ert_, int ebt_, bool test_, int ft_, int fr_, int fb_, int fet_, int fert_, int febt_,
-                     int lx_, int ty_, int rx_, int by_, bool xcol_, int col_, int elx_, int ety_, int erx_, int eby_,
-                     IScriptEnvironment* env)
-    : GenericVideoFilter(child), sf(sf_), ef(ef_), type(type_), gyt(gyt_), rt(rt_), bt(bt_), white(white_), et(et_),
-      ert(ert_), ebt(ebt_), test(test_), ft(ft_), fr(fr_), fb(fb_), fet(fet_), fert(fert_), febt(febt_), lx(lx_),
-      ty(ty_), rx(rx_), by(by_), xcol(xcol_), col(col_), elx(elx_), ety(ety_), erx(erx_), eby(eby_),
-      markval(MarkValues(white_).markval), backval(MarkValues(white_).backval), format(FormatOf(vi)) {
-  const std::string t = type;
-  if (t != "c1" && t != "c2" && t != "c3" && t != "a1") env->ThrowError("MaskMaker:type valid options are a1, c1, c2, c3 only");
+MaskMaker::MaskMaker(const MaskMakerArgs& args, IScriptEnvironment* env)
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      markval(MarkValues(args.white).markval),
+      backval(MarkValues(args.white).backval),
+      format(FormatOf(vi)) {
+  const std::string t = arg.type;
+  if (t != "c1" && t != "c2" && t != "c3" && t != "a1")
+    env->ThrowError("MaskMaker:type valid options are a1, c1, c2, c3 only");
   bands = t == "a1";
   votes_needed = bands ? 1 : t[1] - '0';
   if (bands) {
-    if (gyt == 0 && rt == 0 && bt == 0) env->ThrowError("MaskMaker:All threshold are zero. Nothing to be done?");
-  } else if (gyt > et && rt > ert && bt > ebt && ft > fet && fr > fert && fb > febt) {
+    if (arg.gyt == 0 && arg.rt == 0 && arg.bt == 0)
+      env->ThrowError("MaskMaker:All threshold are zero. Nothing to be done?");
+  } else if (arg.gyt > arg.et && arg.rt > arg.ert && arg.bt > arg.ebt && arg.ft > arg.fet && arg.fr > arg.fert &&
+             arg.fb > arg.febt) {
     env->ThrowError("MaskMaker: threshold intervals are less than zero.Invalid values");
   }
 }
 
 PVideoFrame MaskMaker::GetFrame(int n, IScriptEnvironment* env) {
-  const FrameStep step = StepFor(n, sf, ef, test);
+  const FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
   if (!step.active) return child->GetFrame(n, env);
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, test); };
-  Window w = WindowAt({lx, ty, rx, by}, {elx, ety, erx, eby}, step);
+  auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, arg.test); };
+  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
   if (format == PixelFormat::YUY2) {
     w.lx &= ~1;
     w.rx &= ~1;
   }
   PVideoFrame out = env->NewVideoFrame(vi);
   if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, test);
+    PrepareMarkOutput(out, src, format, arg.test);
     return out;
   }
-  PrepareMarkSurround(out, src, format, test, w);
+  PrepareMarkSurround(out, src, format, arg.test, w);
 
   const FramePlanes<const BYTE> s = ReadPlanes(src, format);
   const FramePlanes<BYTE> o = WritePlanes(out, format);
-  const BYTE needed = static_cast<BYTE>(votes_needed), c = static_cast<BYTE>(col);
+  const BYTE needed = static_cast<BYTE>(votes_needed), c = static_cast<BYTE>(arg.col);
   const BYTE mark = static_cast<BYTE>(markval), back = static_cast<BYTE>(backval);
   if (bands) {
-    const BandVotes votes(now(gyt, ft), now(rt, fr), now(bt, fb));
-    MarkWith(format, s, o, w, PixelRule<BandVotes>{votes, needed, xcol, c, mark, back});
+    const BandVotes votes(now(arg.gyt, arg.ft), now(arg.rt, arg.fr), now(arg.bt, arg.fb));
+    MarkWith(format, s, o, w, PixelRule<BandVotes>{votes, needed, arg.xcol, c, mark, back});
   } else {
-    const RangeVotes votes(now(gyt, ft), now(et, fet), now(rt, fr), now(ert, fert), now(bt, fb), now(ebt, febt));
-    MarkWith(format, s, o, w, PixelRule<RangeVotes>{votes, needed, xcol, c, mark, back});
+    const RangeVotes votes(now(arg.gyt, arg.ft), now(arg.et, arg.fet), now(arg.rt, arg.fr), now(arg.ert, arg.fert),
+                           now(arg.bt, arg.fb), now(arg.ebt, arg.febt));
+    MarkWith(format, s, o, w, PixelRule<RangeVotes>{votes, needed, arg.xcol, c, mark, back});
   }
   if (IsPlanar(format)) NeutralWindowChroma(out, format, w);
   DrawWindowEdge(out, format, w, false);
   return out;
 }
 
+const char* MaskMakerSignature() { return SignatureText<kArgs>(); }
+
 AVSValue CreateMaskMaker(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  const VideoInfo& vi = clip->GetVideoInfo();
-  const int W = vi.width, H = vi.height, N = vi.num_frames;
+  const MaskMakerArgs a = ReadArgs(kArgs, args);
+  const VideoInfo& vi = a.clip->GetVideoInfo();
+  const int W = vi.width, H = vi.height;
 
-  const int sf = IntArg(args, kSf, 0);
-  const int ef = IntArg(args, kEf, N - 1);
-  const char* type = StringArg(args, kType, "c1");
-  const int gyt = IntArg(args, kGyt, 20), rt = IntArg(args, kRt, 128), bt = IntArg(args, kBt, 128);
-  const bool white = BoolArg(args, kWhite, true);
-  const int et = IntArg(args, kEt, 40), ert = IntArg(args, kErt, 0), ebt = IntArg(args, kEbt, 0);
-  const bool test = BoolArg(args, kTest, false);
-  const int ft = IntArg(args, kFt, 120), fr = IntArg(args, kFr, 128), fb = IntArg(args, kFb, 128);
-  const int fet = IntArg(args, kFet, 240), fert = IntArg(args, kFert, 128), febt = IntArg(args, kFebt, 128);
-  const int lx = IntArg(args, kLx, 0), ty = IntArg(args, kTy, 0);
-  const int rx = IntArg(args, kRx, W - 1), by = IntArg(args, kBy, H - 1);
-  const bool xcol = BoolArg(args, kXcol, true);
-  const int col = IntArg(args, kCol, 128);
-  const int elx = IntArg(args, kElx, lx), ety = IntArg(args, kEty, ty);
-  const int erx = IntArg(args, kErx, rx), eby = IntArg(args, kEby, by);
-
-  if (test) {
-    if (sf < 0 || ef < 2 || int64_t{sf} + ef > N)
-      env->ThrowError("MaskMaker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of %d ", N);
-  } else if (sf < 0 || ef < sf || ef >= N) {
-    env->ThrowError("MaskMaker: startf and endf must be +ve, endf more than startf and within this clip having %d frames ", N);
-  }
-  for (int i : {kGyt, kRt, kBt, kEt, kErt, kEbt, kFt, kFr, kFb, kFet, kFert, kFebt}) {
-    const int v = IntArg(args, i, 0);
+  CheckSweepRange("MaskMaker", {a.sf, a.ef, a.test}, vi.num_frames, env);
+  for (int v : {a.gyt, a.rt, a.bt, a.et, a.ert, a.ebt, a.ft, a.fr, a.fb, a.fet, a.fert, a.febt})
     if (v < 0 || v > 255) env->ThrowError("MaskMaker:Thresholds must be positive numbers 0 to 255 only");
-  }
-  if (lx < 0 || lx > W - 3) env->ThrowError("MaskMaker:window left x lx must be 0 and %d", W - 4);
-  if (ty < 0 || ty > H - 3) env->ThrowError("MaskMaker:window top y ty must be 0 and %d", H - 4);
-  if (rx < lx + 4 || rx > W - 1) env->ThrowError("MaskMaker:window right x rx must be %d and %d", lx + 4, W - 4);
-  if (by < ty + 4 || by > H - 1) env->ThrowError("MaskMaker:window bottom y by must be %d and %d", ty + 4, H - 4);
+  CheckStartWindow("MaskMaker", {a.lx, a.ty, a.rx, a.by}, W, H, WindowWording::Plain, env);
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("MaskMaker: This color format is not yet supported");
-  if (xcol && (col < 0 || col > 255))
+  if (a.xcol && (a.col < 0 || a.col > 255))
     env->ThrowError("MaskMaker:col the value to mark already colored parts must be between 0 and 255 only");
   // In 64 bits: any int may be given, and erx - 4 must not wrap.
-  if (elx < 0 || elx >= int64_t{erx} - 4 || ety < 0 || ety >= int64_t{eby} - 4 || erx >= W || eby >= H)
+  if (a.elx < 0 || a.elx >= int64_t{a.erx} - 4 || a.ety < 0 || a.ety >= int64_t{a.eby} - 4 || a.erx >= W || a.eby >= H)
     env->ThrowError("MaskMaker: end coordinates pushes window out of frame");
 
-  auto* filter = new MaskMaker(clip, sf, ef, type, gyt, rt, bt, white, et, ert, ebt, test, ft, fr, fb, fet, fert,
-                               febt, lx, ty, rx, by, xcol, col, elx, ety, erx, eby, env);
-  return Created(filter, args);
+  return Created(new MaskMaker(a, env), args);
 }
 
 }  // namespace tintara

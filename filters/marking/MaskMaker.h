@@ -8,26 +8,30 @@
 
 namespace tintara {
 
+// The arguments, in signature order.
+struct MaskMakerArgs {
+  PClip clip;
+  int sf = 0, ef = 0;
+  const char* type = nullptr;
+  int gyt = 0, rt = 0, bt = 0;
+  bool white = true;
+  int et = 0, ert = 0, ebt = 0;
+  bool test = false;
+  int ft = 0, fr = 0, fb = 0;
+  int fet = 0, fert = 0, febt = 0;
+  int lx = 0, ty = 0, rx = 0, by = 0;
+  bool xcol = true;
+  int col = 0;
+  int elx = 0, ety = 0, erx = 0, eby = 0;
+};
+
 class MaskMaker : public GenericVideoFilter {
  public:
-  MaskMaker(const PClip& child, int sf, int ef, const char* type, int gyt, int rt, int bt, bool white, int et,
-            int ert, int ebt, bool test, int ft, int fr, int fb, int fet, int fert, int febt, int lx, int ty, int rx,
-            int by, bool xcol, int col, int elx, int ety, int erx, int eby, IScriptEnvironment* env);
+  MaskMaker(const MaskMakerArgs& args, IScriptEnvironment* env);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
-  const int sf, ef;
-  const char* const type;
-  const int gyt, rt, bt;
-  [[maybe_unused]] const bool white;  // kept with the other arguments; the marks are worked out from it
-  const int et, ert, ebt;
-  const bool test;
-  const int ft, fr, fb;
-  const int fet, fert, febt;
-  const int lx, ty, rx, by;
-  const bool xcol;
-  const int col;
-  const int elx, ety, erx, eby;
+  const MaskMakerArgs arg;
   const int markval, backval;
 
   PixelFormat format;
@@ -35,6 +39,7 @@ class MaskMaker : public GenericVideoFilter {
   int votes_needed;
 };
 
+const char* MaskMakerSignature();
 AVSValue CreateMaskMaker(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

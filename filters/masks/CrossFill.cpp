@@ -5,22 +5,42 @@
 #include <cstring>
 #include <vector>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/common/Blocks.h"
 #include "filters/common/ByteLanes.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Motion.h"
+#include "filters/common/Painting.h"
 #include "filters/common/Sample.h"
 #include "filters/common/Surround.h"
+#include "filters/common/TintLanes.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
-enum {
-  kClip, kMaskA, kMaskB, kSf, kEf, kType, kLx, kTy, kRx, kBy, kColor, kWhite, kShift, kSt, kElx, kEty, kErx, kEby
+using A = CrossFillArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),
+    Clip(&A::maskA),
+    Clip(&A::maskB),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
+    String("type", &A::type, "aANDb"),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
+    Int("by", &A::by, FromClip::LastRow),
+    Int("color", &A::color, 0x7F7F00),
+    Bool("white", &A::white, true),
+    Bool("shift", &A::shift, true),
+    Int("st", &A::st, 0),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
 };
 
 using Logic = CrossFill::Logic;
@@ -50,13 +70,7 @@ inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   return static_cast<BYTE>(std::min(am, BYTE{1}) ^ std::min(bm, BYTE{1})) != 0;
 }
 
-// Pixels per block of the row loops: a whole AVX-512 vector of bytes.
-constexpr int kBlock = 64;
-
-// A window of columns x0..x1-1 and picture rows y0..y1-1.
-struct Span {
-  int x0, x1, y0, y1;
-};
+using Span = PictureRect;
 
 // What the row loops need of the painting, as plain values: the fill colour, the brightness
 // rule (an offset added, which with st = 0 changes nothing, or the table of a stretch) and the
@@ -77,15 +91,6 @@ struct RowPaint {
 
 // The row loops read the source row and write the new frame's row (pointers that cannot alias);
 // planar chroma is changed in place in the new frame, where its rows were first copied.
-// RGB32 pixels handled whole, as 32-bit words whose low byte is the pixel's first: one lane per
-// pixel rather than bytes four apart.
-inline uint32_t LoadPixel(const BYTE* p) {
-  uint32_t w;
-  std::memcpy(&w, p, 4);
-  return w;
-}
-inline void StorePixel(BYTE* p, uint32_t w) { std::memcpy(p, &w, 4); }
-
 template <PixelFormat F, Logic L, bool Table>
 inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
                         BYTE* __restrict p, int n, const RowPaint<Table>& r) {
@@ -121,45 +126,6 @@ inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, cons
   }
 }
 
-// RGB24 with an offset (a shift, or st = 0), worked on bytes rather than on 3-byte pixels, so the
-// loops run in byte lanes without shuffles: byte k of a block belongs to channel k % 3 of its
-// pixel, whose first byte (the mask samples and the brightness) is k - k % 3. Each byte reads the
-// three candidates k, k - 1 and k - 2 and keeps the one its channel names; the painted byte is
-// clamp(first + st + offset of the channel), made of a saturating add and a saturating subtract
-// of the sum's positive and negative parts.
-struct Rgb24Lanes {
-  static constexpr int kBytes = 3 * kBlock;
-  BYTE channel[kBytes], up[kBytes], down[kBytes];
-
-  Rgb24Lanes(int st, int kV, int kG, int kU) {
-    const int k[3] = {kV, kG, kU};
-    for (int i = 0; i < kBytes; ++i) {
-      const int d = st + k[i % 3];
-      channel[i] = static_cast<BYTE>(i % 3);
-      up[i] = static_cast<BYTE>(std::clamp(d, 0, 255));
-      down[i] = static_cast<BYTE>(std::clamp(-d, 0, 255));
-    }
-  }
-};
-
-// `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel; a[-2], a[-1] (and the
-// same before b and in) are read and must lie in the frame, though no byte keeps them.
-template <Logic L>
-inline void PaintRgb24Bytes(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
-                            BYTE* __restrict out, int count, const Rgb24Lanes& t, BYTE mark, BYTE back) {
-  for (int k = 0; k < count; ++k) {
-    const BYTE c = t.channel[k];
-    const BYTE a0 = a[k], a1 = a[k - 1], a2 = a[k - 2];
-    const BYTE b0 = b[k], b1 = b[k - 1], b2 = b[k - 2];
-    const BYTE s0 = in[k], s1 = in[k - 1], s2 = in[k - 2];
-    const BYTE av = c == 0 ? a0 : c == 1 ? a1 : a2;
-    const BYTE bv = c == 0 ? b0 : c == 1 ? b1 : b2;
-    const BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
-    const bool sel = Selects<PixelFormat::RGB24, L>(av, bv, mark, back);
-    out[k] = Pick(sel, AddClamped(first, t.up[k], t.down[k]), s0);
-  }
-}
-
 // YUY2: `pairs` whole pairs; a selected pixel adjusts its Y and sets its pair's chroma.
 template <Logic L, bool Table>
 inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
@@ -178,46 +144,6 @@ inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, con
   }
 }
 
-// YUY2 with an offset, worked on the bytes of whole pairs (Y0 U Y1 V) rather than on pairs, so
-// the loops run in byte lanes without shuffles. A first pass writes each Y byte's selection into
-// `sel` (0xFF or 0; 0 at the chroma bytes); the second gives a Y byte its own selection and a
-// chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3 and k - 1), and
-// paints Y as clamp(Y + st) (a saturating add and subtract) and chroma as U or V.
-struct Yuy2Lanes {
-  static constexpr int kBytes = 4 * kBlock;
-  BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
-  BYTE up, down;
-
-  Yuy2Lanes(int st, int U, int V)
-      : up(static_cast<BYTE>(std::clamp(st, 0, 255))), down(static_cast<BYTE>(std::clamp(-st, 0, 255))) {
-    for (int i = 0; i < kBytes; ++i) {
-      luma[i] = i % 2 == 0 ? 0xFF : 0;
-      u_lane[i] = i % 4 == 1 ? 0xFF : 0;
-      v_lane[i] = i % 4 == 3 ? 0xFF : 0;
-      colour[i] = static_cast<BYTE>(i % 4 == 1 ? U : i % 4 == 3 ? V : 0);
-    }
-  }
-};
-
-template <Logic L>
-inline void SelectYuy2Bytes(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int count,
-                            const Yuy2Lanes& t, BYTE mark, BYTE back) {
-  for (int k = 0; k < count; ++k)
-    sel[k] = static_cast<BYTE>(-static_cast<int>(Selects<PixelFormat::YUY2, L>(a[k], b[k], mark, back)) & t.luma[k]);
-}
-
-// `sel` is read from sel[-3] to sel[count]: the caller keeps zeros around the row's selections.
-inline void PaintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict in, BYTE* __restrict out, int count,
-                           const Yuy2Lanes& t) {
-  const BYTE up = t.up, down = t.down;
-  for (int k = 0; k < count; ++k) {
-    const BYTE m = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
-    const BYTE v = in[k];
-    const BYTE painted = static_cast<BYTE>((AddClamped(v, up, down) & t.luma[k]) | t.colour[k]);
-    out[k] = static_cast<BYTE>((painted & m) | (v & ~m));
-  }
-}
-
 // Planar luma: one row of the window selected into `sel` (0xFF where the masks select the pixel,
 // else 0) and painted from the source.
 template <Logic L, bool Table>
@@ -232,17 +158,17 @@ inline void SelectPlanarLuma(const BYTE* __restrict a, const BYTE* __restrict b,
 
 // With st = 0 the luma is the source's: only the selection is worked out.
 template <Logic L>
-inline void SelectPlanarOnly(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int n,
-                             BYTE mark, BYTE back) {
+inline void SelectPlanarOnly(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int n, BYTE mark,
+                             BYTE back) {
   for (int x = 0; x < n; ++x)
     sel[x] = static_cast<BYTE>(-static_cast<int>(Selects<PixelFormat::YV12, L>(a[x], b[x], mark, back)));
 }
 
 // Planar chroma: sample i takes the colour where any of the four luma selections of its 2x2
 // block (bytes 2i and 2i + 1 of both selection rows) is set, else the source's sample.
-inline void PaintPlanarChroma(const BYTE* __restrict sel0, const BYTE* __restrict sel1,
-                              const BYTE* __restrict inU, const BYTE* __restrict inV, BYTE* __restrict u,
-                              BYTE* __restrict v, int n, BYTE U, BYTE V) {
+inline void PaintPlanarChroma(const BYTE* __restrict sel0, const BYTE* __restrict sel1, const BYTE* __restrict inU,
+                              const BYTE* __restrict inV, BYTE* __restrict u, BYTE* __restrict v, int n, BYTE U,
+                              BYTE V) {
   for (int i = 0; i < n; ++i) {
     uint16_t w0, w1;
     std::memcpy(&w0, sel0 + 2 * i, 2);
@@ -291,7 +217,10 @@ void PaintPlanar(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out
     BYTE *ou = out.u.Row(cr) + c0, *ov = out.v.Row(cr) + c0;
     const BYTE U = static_cast<BYTE>(r.U), V = static_cast<BYTE>(r.V);
     ForBlocks<kBlock>(
-        n, [&](int i) { PaintPlanarChroma(rows[0] + 2 * i, rows[1] + 2 * i, iu + i, iv + i, ou + i, ov + i, kBlock, U, V); },
+        n,
+        [&](int i) {
+          PaintPlanarChroma(rows[0] + 2 * i, rows[1] + 2 * i, iu + i, iv + i, ou + i, ov + i, kBlock, U, V);
+        },
         [&] { PaintPlanarChroma(rows[0], rows[1], iu, iv, ou, ov, n, U, V); });
   }
 }
@@ -326,19 +255,21 @@ template <PixelFormat F, Logic L, bool Table>
 void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const Painter<F>& painter,
                    const ConstPlane& a, const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
-  const Rgb24Lanes lanes(r.offset, r.kV, r.kG, r.kU);
+  const Rgb24Lanes lanes(ClampOrder::Once, r.offset, r.kV, r.kG, r.kU);
   // YUY2's selections of one row's pairs, with four zero bytes on either side.
   const Yuy2Lanes yuy2(r.offset, r.U, r.V);
   std::vector<BYTE> yuy2_sel(F == PixelFormat::YUY2 ? static_cast<size_t>(2 * (s.x1 - s.x0) + 12) : 0);
   auto single = [&](const BYTE* rowA, const BYTE* rowB, int x, int row) {
-    if constexpr (F == PixelFormat::YUY2) std::memcpy(out.y.Row(row) + 4 * (x / 2), in.y.Row(row) + 4 * (x / 2), 4);
-    else out.y.Row(row)[x] = in.y.Row(row)[x];
+    if constexpr (F == PixelFormat::YUY2)
+      std::memcpy(out.y.Row(row) + 4 * (x / 2), in.y.Row(row) + 4 * (x / 2), 4);
+    else
+      out.y.Row(row)[x] = in.y.Row(row)[x];
     if (Selects<F, L>(SampleAt<F>(rowA, x), SampleAt<F>(rowB, x), r.mark, r.back)) painter.Paint(x, row);
   };
   // Memory rows in ascending order (RGB's picture rows run bottom-up), so the reads stream
   // forward through memory.
-  const int first_row = std::min(MemoryRow(F, height, s.y0), MemoryRow(F, height, s.y1 - 1));
-  for (int row = first_row; row < first_row + (s.y1 - s.y0); ++row) {
+  const MemoryRows rows = MemoryRowsOf(F, height, s);
+  for (int row = rows.first; row < rows.first + rows.count; ++row) {
     const BYTE* rowA = a.Row(row);
     const BYTE* rowB = b.Row(row);
     if constexpr (F == PixelFormat::RGB24 && !Table) {
@@ -348,13 +279,13 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       BYTE* const ro = out.y.Row(row) + 3 * s.x0;
       PaintRgbRow<F, L>(ra, rb, ri, ro, 1, r);
       const int n = s.x1 - s.x0 - 1;
+      const auto select = [mark = r.mark, back = r.back](BYTE x, BYTE y) { return Selects<F, L>(x, y, mark, back); };
+      auto bytes = [&](int at, int count) {
+        const int from = 3 + at;
+        TintRgb24Bytes<ClampOrder::Once>(ra + from, rb + from, ri + from, ro + from, count, lanes, select);
+      };
       ForBlocks<kBlock>(
-          n,
-          [&](int i) {
-            PaintRgb24Bytes<L>(ra + 3 + 3 * i, rb + 3 + 3 * i, ri + 3 + 3 * i, ro + 3 + 3 * i, 3 * kBlock, lanes,
-                               r.mark, r.back);
-          },
-          [&] { PaintRgb24Bytes<L>(ra + 3, rb + 3, ri + 3, ro + 3, 3 * n, lanes, r.mark, r.back); });
+          n, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * n); });
     } else if constexpr (IsRGB(F)) {
       constexpr int bpp = BytesPerPixel(F);
       const BYTE *ra = rowA + s.x0 * bpp, *rb = rowB + s.x0 * bpp, *ri = in.y.Row(row) + s.x0 * bpp;
@@ -376,19 +307,59 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       BYTE* const ro = out.y.Row(row) + 2 * x;
       if constexpr (!Table) {
         BYTE* const sel = yuy2_sel.data() + 4;
+        const auto selects = [mark = r.mark, back = r.back](BYTE x, BYTE y) { return Selects<F, L>(x, y, mark, back); };
+        auto select = [&](int at, int count) { SelectYuy2Bytes(ra + at, rb + at, sel + at, count, yuy2, selects); };
         ForBlocks<kBlock>(
-            pairs,
-            [&](int i) { SelectYuy2Bytes<L>(ra + 4 * i, rb + 4 * i, sel + 4 * i, 4 * kBlock, yuy2, r.mark, r.back); },
-            [&] { SelectYuy2Bytes<L>(ra, rb, sel, 4 * pairs, yuy2, r.mark, r.back); });
+            pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
         ForBlocks<kBlock>(
-            pairs, [&](int i) { PaintYuy2Bytes(sel + 4 * i, ri + 4 * i, ro + 4 * i, 4 * kBlock, yuy2); },
-            [&] { PaintYuy2Bytes(sel, ri, ro, 4 * pairs, yuy2); });
+            pairs, [&](int i) { TintYuy2Bytes(sel + 4 * i, ri + 4 * i, ro + 4 * i, 4 * kBlock, yuy2); },
+            [&] { TintYuy2Bytes(sel, ri, ro, 4 * pairs, yuy2); });
       } else {
         PaintYuy2Row<L>(ra, rb, ri, ro, pairs, r);
       }
       x += 2 * pairs;
       if (x < s.x1) single(rowA, rowB, x, row);
     }
+  }
+}
+
+// One frame: the bytes around the window copied, the window painted where the masks select.
+template <PixelFormat F, Logic L, bool Table>
+void PaintFrame(const CrossFillFrame& f, const CrossFillPaint& p) {
+  const Span& s = f.window;
+  const WindowBytes bytes = WindowBytesOf<F>(s, f.height);
+  CopyAround(f.out.y, f.in.y, bytes.main);
+  if constexpr (IsPlanar(F)) {
+    CopyAround(f.out.u, f.in.u, bytes.chroma);
+    CopyAround(f.out.v, f.in.v, bytes.chroma);
+  }
+  const auto i16 = [](int v) { return static_cast<int16_t>(v); };
+  const RowPaint<Table> rule{i16(p.fill.kV),        i16(p.fill.kG), i16(p.fill.kU), i16(p.fill.U), i16(p.fill.V),
+                             i16(Table ? 0 : p.st), &p.brightness,  p.mark,         p.back};
+  if constexpr (IsPlanar(F)) {
+    std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
+    const bool keep_luma = !Table && p.st == 0;
+    Vectorised([&] { PaintPlanar<L, Table>(f.in, f.out, f.a, f.b, s, rule, sel.data(), keep_luma); });
+  } else {
+    const Painter<F> painter(f.out, p.fill, p.brightness);
+    Vectorised([&] { PaintSelected<F, L, Table>(f.in, f.out, painter, f.a, f.b, s, f.height, rule); });
+  }
+}
+
+// A stretch looks its levels up; a shift (or st = 0) adds an offset, unless the offset is so
+// large that only the table's limits keep the sums in range.
+CrossFill::Routine RoutineFor(PixelFormat format, Logic logic, bool shift, int st) {
+  const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
+  auto with = [&](auto logic_tag) -> CrossFill::Routine {
+    constexpr Logic L = decltype(logic_tag)::value;
+    if (table) return ChooseForFormat(format, [](auto f) { return &PaintFrame<decltype(f)::value, L, true>; });
+    return ChooseForFormat(format, [](auto f) { return &PaintFrame<decltype(f)::value, L, false>; });
+  };
+  switch (logic) {
+    case Logic::And: return with(std::integral_constant<Logic, Logic::And>());
+    case Logic::Or: return with(std::integral_constant<Logic, Logic::Or>());
+    case Logic::Not: return with(std::integral_constant<Logic, Logic::Not>());
+    default: return nullptr;
   }
 }
 
@@ -410,124 +381,70 @@ bool BadWindow(int lx, int ty, int rx, int by, int W, int H) {
 
 }  // namespace
 
-CrossFill::CrossFill(const PClip& child, const PClip& maskA_, const PClip& maskB_, int sf_, int ef_,
-                     const char* type_, int lx_, int ty_, int rx_, int by_, int color_, bool white_, bool shift_,
-                     int st_, int elx_, int ety_, int erx_, int eby_)
-    : GenericVideoFilter(child), maskA(maskA_), maskB(maskB_), sf(sf_), ef(ef_), type(type_), lx(lx_), ty(ty_),
-      rx(rx_), by(by_), color(color_), white(white_), shift(shift_), st(st_), elx(elx_), ety(ety_), erx(erx_),
-      eby(eby_), fill(FillColourOf(color_)), format(FormatOf(vi)), logic(LogicOf(type_)),
-      brightness(shift_, st_) {}
+CrossFill::CrossFill(const CrossFillArgs& args)
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      paint{FillColourOf(args.color), Brightness(args.shift, args.st), args.st,
+            static_cast<BYTE>(MarkValues(args.white).markval), static_cast<BYTE>(MarkValues(args.white).backval)},
+      format(FormatOf(vi)),
+      logic(LogicOf(args.type)),
+      routine(RoutineFor(format, logic, args.shift, args.st)) {}
 
 PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
-  if (n < sf || n > ef) return frame;
-  PVideoFrame a = maskA->GetFrame(n, env);
-  PVideoFrame b = maskB->GetFrame(n, env);
+  if (n < arg.sf || n > arg.ef) return frame;
+  PVideoFrame a = arg.maskA->GetFrame(n, env);
+  PVideoFrame b = arg.maskB->GetFrame(n, env);
 
   // Right and bottom limits are excluded. The window lies in the frame by the checks; it is cut
   // to it all the same, outside the pixel loops.
-  const int t = n - sf, T = ef - sf;
-  Span s{Lerp(lx, elx, t, T), Lerp(rx, erx, t, T), Lerp(ty, ety, t, T), Lerp(by, eby, t, T)};
-  s.x0 = std::max(s.x0, 0);
-  s.y0 = std::max(s.y0, 0);
-  s.x1 = std::min(s.x1, vi.width);
-  s.y1 = std::min(s.y1, vi.height);
-  if (s.x0 >= s.x1 || s.y0 >= s.y1) return frame;
-  if (logic == Logic::Nothing) {
+  const int t = n - arg.sf, T = arg.ef - arg.sf;
+  const PictureRect window = ClippedTo({Lerp(arg.lx, arg.elx, t, T), Lerp(arg.rx, arg.erx, t, T),
+                                        Lerp(arg.ty, arg.ety, t, T), Lerp(arg.by, arg.eby, t, T)},
+                                       vi.width, vi.height);
+  if (window.Empty()) return frame;
+  if (!routine) {
     // Nothing is painted: RGB32 still has the first bytes of the window cleared.
     if (format != PixelFormat::RGB32) return frame;
     env->MakeWritable(&frame);
-    ClearFirstBytes(WritePlane(frame), s, vi.height);
+    ClearFirstBytes(WritePlane(frame), window, vi.height);
     return frame;
   }
-
   // The painted frame is built in one pass into a new frame: the window's rows from the source
   // and the masks, the rest copied.
   PVideoFrame painted = env->NewVideoFrame(vi);
-  const FramePlanes<const BYTE> in = ReadPlanes(frame, format);
-  const FramePlanes<BYTE> out = WritePlanes(painted, format);
-  const ConstPlane planeA = ReadPlane(a), planeB = ReadPlane(b);
-  const MarkValues marks(white);
-  // A stretch looks its levels up; a shift (or st = 0) adds an offset, unless the offset is so
-  // large that only the table's limits keep the sums in range.
-  const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
-  ForFormat(format, [&](auto tag) {
-    constexpr PixelFormat F = decltype(tag)::value;
-    const WindowBytes bytes = WindowBytesOf<F>(s, vi.height);
-    CopyAround(out.y, in.y, bytes.main);
-    if constexpr (IsPlanar(F)) {
-      CopyAround(out.u, in.u, bytes.chroma);
-      CopyAround(out.v, in.v, bytes.chroma);
-    }
-    const Painter<F> painter(out, fill, brightness);
-    auto paint = [&](auto logic_tag, auto table_tag) {
-      constexpr Logic L = decltype(logic_tag)::value;
-      constexpr bool T = decltype(table_tag)::value;
-      const auto i16 = [](int v) { return static_cast<int16_t>(v); };
-      const RowPaint<T> rule{i16(fill.kV), i16(fill.kG), i16(fill.kU), i16(fill.U), i16(fill.V), i16(T ? 0 : st),
-                             &brightness, static_cast<BYTE>(marks.markval), static_cast<BYTE>(marks.backval)};
-      if constexpr (IsPlanar(F)) {
-        std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
-        const bool keep_luma = !T && st == 0;
-        Vectorised([&] { PaintPlanar<L, T>(in, out, planeA, planeB, s, rule, sel.data(), keep_luma); });
-      } else {
-        Vectorised([&] { PaintSelected<F, L, T>(in, out, painter, planeA, planeB, s, vi.height, rule); });
-      }
-    };
-    auto with_logic = [&](auto logic_tag) {
-      if (table) paint(logic_tag, std::true_type());
-      else paint(logic_tag, std::false_type());
-    };
-    switch (logic) {
-      case Logic::And: with_logic(std::integral_constant<Logic, Logic::And>()); break;
-      case Logic::Or: with_logic(std::integral_constant<Logic, Logic::Or>()); break;
-      default: with_logic(std::integral_constant<Logic, Logic::Not>()); break;
-    }
-  });
+  routine({ReadPlanes(frame, format), WritePlanes(painted, format), ReadPlane(a), ReadPlane(b), window, vi.height},
+          paint);
   return painted;
 }
 
+const char* CrossFillSignature() { return SignatureText<kArgs>(); }
+
 AVSValue CreateCrossFill(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  PClip maskA = args[kMaskA].AsClip();
-  PClip maskB = args[kMaskB].AsClip();
-  const VideoInfo& vi = clip->GetVideoInfo();
+  const CrossFillArgs a = ReadArgs(kArgs, args);
+  const VideoInfo& vi = a.clip->GetVideoInfo();
   const int W = vi.width, H = vi.height, N = vi.num_frames;
 
-  const int sf = IntArg(args, kSf, 0);
-  const int ef = IntArg(args, kEf, N - 1);
-  const char* type = StringArg(args, kType, "aANDb");
-  const int lx = IntArg(args, kLx, 0), ty = IntArg(args, kTy, 0);
-  const int rx = IntArg(args, kRx, W - 1), by = IntArg(args, kBy, H - 1);
-  const int color = IntArg(args, kColor, 0x7F7F00);
-  const bool white = BoolArg(args, kWhite, true);
-  const bool shift = BoolArg(args, kShift, true);
-  const int st = IntArg(args, kSt, 0);
-  const int elx = IntArg(args, kElx, lx), ety = IntArg(args, kEty, ty);
-  const int erx = IntArg(args, kErx, rx), eby = IntArg(args, kEby, by);
-
-  if (sf < 0 || ef < sf)
+  if (a.sf < 0 || a.ef < a.sf)
     env->ThrowError("CrossFill: Frame number must be positive and end frame not less than start frame");
   // Only the five layouts the pixel routines know; a type that merely contains their bits
   // would be addressed with the wrong layout.
   if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("CrossFill: This color format is not supported here");
-  if (ef >= N) env->ThrowError("CrossFill:the main clip has fewer frames than end frame number");
-  const VideoInfo& va = maskA->GetVideoInfo();
-  if (va.num_frames < ef) env->ThrowError("CrossFill:the first mask clip has fewer frames than endframe number");
+  if (a.ef >= N) env->ThrowError("CrossFill:the main clip has fewer frames than end frame number");
+  const VideoInfo& va = a.maskA->GetVideoInfo();
+  if (va.num_frames < a.ef) env->ThrowError("CrossFill:the first mask clip has fewer frames than endframe number");
   if (va.pixel_type != vi.pixel_type || va.width != W || va.height != H)
     env->ThrowError("CrossFill: The main and first mask clips differ in colorspace or dimensions");
-  const VideoInfo& vb = maskB->GetVideoInfo();
-  if (vb.num_frames < ef) env->ThrowError("CrossFill:the second mask clip has fewer frames than endframe number");
+  const VideoInfo& vb = a.maskB->GetVideoInfo();
+  if (vb.num_frames < a.ef) env->ThrowError("CrossFill:the second mask clip has fewer frames than endframe number");
   if (vb.pixel_type != vi.pixel_type || vb.width != W || vb.height != H)
     env->ThrowError("CrossFill: The main and second mask clips differ in colorspace or dimensions");
-  if (BadWindow(lx, ty, rx, by, W, H))
+  if (BadWindow(a.lx, a.ty, a.rx, a.by, W, H))
     env->ThrowError("CrossFill:Invalid starting coordinates or The window extends beyond frame ");
-  if (BadWindow(elx, ety, erx, eby, W, H))
+  if (BadWindow(a.elx, a.ety, a.erx, a.eby, W, H))
     env->ThrowError("CrossFill:Invalid ending coordinates or The window extends beyond frame ");
 
-  auto* filter = new CrossFill(clip, maskA, maskB, sf, ef, type, lx, ty, rx, by, color, white, shift, st, elx, ety,
-                               erx, eby);
-  return Created(filter, args);
+  return Created(new CrossFill(a), args);
 }
 
 }  // namespace tintara

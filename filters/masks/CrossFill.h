@@ -4,37 +4,60 @@
 #pragma once
 
 #include "filters/common/Format.h"
-#include "filters/seeded/Painting.h"
+#include "filters/common/Geometry.h"
+#include "filters/common/Tint.h"
 #include "host/avisynth.h"
 
 namespace tintara {
 
+// The arguments, in signature order.
+struct CrossFillArgs {
+  PClip clip, maskA, maskB;
+  int sf = 0, ef = 0;
+  const char* type = nullptr;  // read once, as `logic`
+  int lx = 0, ty = 0, rx = 0, by = 0;
+  int color = 0;  // read once, as `fill`
+  bool white = true, shift = true;
+  int st = 0;
+  int elx = 0, ety = 0, erx = 0, eby = 0;
+};
+
+// What the painting of every frame uses, fixed when the filter is built.
+struct CrossFillPaint {
+  FillColour fill;  // U and V of `color`, and its RGB offsets
+  Brightness brightness;
+  int st;
+  BYTE mark, back;  // the mask values of `white`
+};
+
+// One frame's work: the source, the new frame, the two masks and the window.
+struct CrossFillFrame {
+  FramePlanes<const BYTE> in;
+  FramePlanes<BYTE> out;
+  ConstPlane a, b;
+  PictureRect window;
+  int height;
+};
+
 class CrossFill : public GenericVideoFilter {
  public:
-  CrossFill(const PClip& child, const PClip& maskA, const PClip& maskB, int sf, int ef, const char* type, int lx,
-            int ty, int rx, int by, int color, bool white, bool shift, int st, int elx, int ety, int erx, int eby);
+  explicit CrossFill(const CrossFillArgs& args);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
   // How the two mask samples decide; "aNOTb" reads differently for RGB and YUV clips.
   enum class Logic { And, Or, Not, Nothing };
+  // Paints a frame: one per format, logic and brightness rule (table or offset).
+  using Routine = void (*)(const CrossFillFrame& frame, const CrossFillPaint& paint);
 
  private:
-  const PClip maskA, maskB;
-  const int sf, ef;
-  [[maybe_unused]] const char* const type;  // read once, as `logic`
-  const int lx, ty, rx, by;
-  [[maybe_unused]] const int color;  // read once, as `fill`
-  const bool white;
-  const bool shift;
-  const int st;
-  const int elx, ety, erx, eby;
-  const FillColour fill;  // U and V of `color`, and its RGB offsets
-
+  const CrossFillArgs arg;
+  const CrossFillPaint paint;
   PixelFormat format;
   Logic logic;
-  Brightness brightness;
+  Routine routine;  // null when the logic paints nothing
 };
 
+const char* CrossFillSignature();
 AVSValue CreateCrossFill(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

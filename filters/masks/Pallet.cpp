@@ -5,15 +5,24 @@
 #include <cstring>
 #include <vector>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
-enum { kClip, kSgy, kEgy, kFgy, kHbox, kVbox };
+// The arguments: script name, type, member, default.
+// egy and fgy default to values derived from sgy, worked out only once sgy is checked.
+using A = PalletArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),
+    Int("sgy", &A::sgy, 128),
+    Int("egy", &A::egy, kSetByFilter),
+    Int("fgy", &A::fgy, kSetByFilter),
+    Int("hbox", &A::hbox, 25),
+    Int("vbox", &A::vbox, 25),
+};
 
 // The geometry and values of one frame's chart.
 struct Chart {
@@ -21,8 +30,8 @@ struct Chart {
   int bw, bh, m;           // box width and height, margin
   std::vector<BYTE> ramp;  // ramp value at each column offset inside a box (0 .. bw - 1)
 
-  int Left(int h) const { return h * bw + m; }           // first drawn column of box column h
-  int Right(int h) const { return (h + 1) * bw - m; }    // one past its last
+  int Left(int h) const { return h * bw + m; }         // first drawn column of box column h
+  int Right(int h) const { return (h + 1) * bw - m; }  // one past its last
   int Top(int v) const { return v * bh + m; }
   int Bottom(int v) const { return (v + 1) * bh - m; }
   BYTE ColumnValue(int h) const { return static_cast<BYTE>((h * 256) / hbox); }
@@ -41,7 +50,9 @@ struct RowTemplate {
   int v = -1;  // the box row `paint` holds
 
   explicit RowTemplate(int bytes)
-      : hole(static_cast<size_t>(bytes), 255), base(static_cast<size_t>(bytes)), rows(static_cast<size_t>(bytes)),
+      : hole(static_cast<size_t>(bytes), 255),
+        base(static_cast<size_t>(bytes)),
+        rows(static_cast<size_t>(bytes)),
         paint(static_cast<size_t>(bytes)) {}
   void Put(int i, BYTE value) {
     hole[static_cast<size_t>(i)] = 0;
@@ -82,8 +93,10 @@ void BuildMainRow(RowTemplate* t, const Chart& c) {
         t->PutRowValue(x * bpp + 2);
       } else if constexpr (F == PixelFormat::YUY2) {
         t->Put(2 * x, g);
-        if (x & 1) t->PutRowValue(2 * x + 1);
-        else t->Put(2 * x + 1, column);
+        if (x & 1)
+          t->PutRowValue(2 * x + 1);
+        else
+          t->Put(2 * x + 1, column);
       } else {
         t->Put(x, g);
       }
@@ -96,8 +109,10 @@ void BuildMainRow(RowTemplate* t, const Chart& c) {
 void BuildChromaRow(RowTemplate* t, const Chart& c, bool u_plane) {
   for (int h = 0; h < c.hbox; ++h)
     for (int cx = c.Left(h) / 2; cx <= (c.Right(h) - 1) / 2; ++cx) {
-      if (u_plane) t->PutRowValue(cx);
-      else t->Put(cx, c.ColumnValue(h));
+      if (u_plane)
+        t->PutRowValue(cx);
+      else
+        t->Put(cx, c.ColumnValue(h));
     }
 }
 
@@ -136,15 +151,15 @@ void DrawChart(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, int
 
 }  // namespace
 
-Pallet::Pallet(const PClip& child, int sgy_, int egy_, int fgy_, int hbox_, int vbox_, IScriptEnvironment* env)
-    : GenericVideoFilter(child), sgy(sgy_), egy(egy_), fgy(fgy_), hbox(hbox_), vbox(vbox_), format(FormatOf(vi)) {
+Pallet::Pallet(const PalletArgs& args, IScriptEnvironment* env)
+    : GenericVideoFilter(args.clip), arg(args), format(FormatOf(vi)) {
   if (format == PixelFormat::Other) env->ThrowError("Pallet: This color format is not supported here");
-  if (hbox == 0 || vbox == 0) env->ThrowError("Pallet: hbox and vbox must be at least 1");
-  box_width = vi.width / hbox;
+  if (arg.hbox == 0 || arg.vbox == 0) env->ThrowError("Pallet: hbox and vbox must be at least 1");
+  box_width = vi.width / arg.hbox;
   if (box_width - 2 < 8) env->ThrowError("Pallet:Too many h boxes");
-  if (box_width - 2 < (egy - sgy) / 4)
+  if (box_width - 2 < (arg.egy - arg.sgy) / 4)
     env->ThrowError("Pallet: for this range of green or y values in a pallet box, number of hboxes are too many ");
-  box_height = vi.height / vbox;
+  box_height = vi.height / arg.vbox;
   if (box_height - 2 < 8) env->ThrowError("Pallet:too many vboxes");
 }
 
@@ -156,13 +171,14 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   // The start value walks through the range by fgy per frame, wrapping at 256 (kept exactly
   // in unsigned arithmetic however long the clip), and restarts at 0 when the ramp would
   // pass 255.
-  const int span = egy - sgy;
-  int base = static_cast<int>((static_cast<uint32_t>(sgy) + static_cast<uint32_t>(fgy) * static_cast<uint32_t>(n)) & 255u);
+  const int span = arg.egy - arg.sgy;
+  int base = static_cast<int>(
+      (static_cast<uint32_t>(arg.sgy) + static_cast<uint32_t>(arg.fgy) * static_cast<uint32_t>(n)) & 255u);
   if (base + span > 255) base = 0;
 
   Chart c;
-  c.hbox = hbox;
-  c.vbox = vbox;
+  c.hbox = arg.hbox;
+  c.vbox = arg.vbox;
   c.bw = format == PixelFormat::YUY2 ? box_width & ~1 : box_width;
   c.bh = box_height;
   c.m = margin;
@@ -170,8 +186,7 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   // is already 2m steps into the ramp.
   c.ramp.assign(static_cast<size_t>(c.bw), 0);
   const int64_t inner = c.bw - 2 * c.m;
-  for (int k = c.m; k < c.bw - c.m; ++k)
-    c.ramp[k] = static_cast<BYTE>(base + (int64_t{k + c.m} * span) / inner);
+  for (int k = c.m; k < c.bw - c.m; ++k) c.ramp[k] = static_cast<BYTE>(base + (int64_t{k + c.m} * span) / inner);
 
   const FramePlanes<const BYTE> s = ReadPlanes(src, format);
   const FramePlanes<BYTE> o = WritePlanes(frame, format);
@@ -186,26 +201,25 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   return frame;
 }
 
+const char* PalletSignature() { return SignatureText<kArgs>(); }
+
 AVSValue CreatePallet(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  const int hbox = IntArg(args, kHbox, 25);
-  const int vbox = IntArg(args, kVbox, 25);
+  PalletArgs a = ReadArgs(kArgs, args);
+  auto given = [&](int PalletArgs::*member) { return GivenArg(kArgs, args, member); };
 
   // Each default derives from values already checked, so no default can overflow.
-  const int sgy = IntArg(args, kSgy, 128);
-  if (Given(args, kSgy) && (sgy < 0 || sgy > 255))
+  if (given(&A::sgy) && (a.sgy < 0 || a.sgy > 255))
     env->ThrowError("starting green or y val can be between 0 and 255 only");
-  const int egy = IntArg(args, kEgy, sgy + 20);
-  if (egy < 0 || egy > 255) env->ThrowError(" ending green or y val can be between 0 and 128 only");
-  const int fgy = IntArg(args, kFgy, egy - sgy);
-  if (fgy < 0 || fgy > 128) env->ThrowError(" frame interval for  green or y val can be between 0 and 128 only");
-  if (Given(args, kHbox) && (hbox < 0 || hbox > 64))
+  if (!given(&A::egy)) a.egy = a.sgy + 20;
+  if (a.egy < 0 || a.egy > 255) env->ThrowError(" ending green or y val can be between 0 and 128 only");
+  if (!given(&A::fgy)) a.fgy = a.egy - a.sgy;
+  if (a.fgy < 0 || a.fgy > 128) env->ThrowError(" frame interval for  green or y val can be between 0 and 128 only");
+  if (given(&A::hbox) && (a.hbox < 0 || a.hbox > 64))
     env->ThrowError("starting green or y val can be between 0 and 64 only");
-  if (Given(args, kVbox) && (vbox < 0 || vbox > 64))
+  if (given(&A::vbox) && (a.vbox < 0 || a.vbox > 64))
     env->ThrowError("starting green or y val can be between 0 and 64 only");
 
-  auto* filter = new Pallet(clip, sgy, egy, fgy, hbox, vbox, env);
-  return Created(filter, args);
+  return Created(new Pallet(a, env), args);
 }
 
 }  // namespace tintara

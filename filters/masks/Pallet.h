@@ -8,20 +8,27 @@
 
 namespace tintara {
 
+// The arguments, in signature order.
+struct PalletArgs {
+  PClip clip;
+  int sgy = 0, egy = 0, fgy = 0;
+  int hbox = 0, vbox = 0;
+};
+
 class Pallet : public GenericVideoFilter {
  public:
-  Pallet(const PClip& child, int sgy, int egy, int fgy, int hbox, int vbox, IScriptEnvironment* env);
+  Pallet(const PalletArgs& args, IScriptEnvironment* env);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
-  const int sgy, egy, fgy;
-  const int hbox, vbox;
+  const PalletArgs arg;
   static constexpr int margin = 2;  // undrawn strip around each box
   int box_width = 0, box_height = 0;
 
   PixelFormat format;
 };
 
+const char* PalletSignature();
 AVSValue CreatePallet(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
+#include "filters/common/Blocks.h"
 #include "filters/common/SampleRows.h"
 #include "filters/common/Vectorised.h"
 
@@ -14,8 +15,12 @@ namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
-enum { kClip, kSize, kSd, kU, kV };
+// The arguments: script name, type, member, default.
+using A = GaussBlurArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),          Int("size", &A::size, 3), Float("sd", &A::sd, 1.5),
+    Bool("u", &A::u, false), Bool("v", &A::v, false),
+};
 
 // One plane of samples `Step` bytes apart in a row, or for RGB (Step 1, Tap 3 or 4) and whole
 // YUY2 rows (Step 1, kYuy2Row) several interleaved planes blurred together.
@@ -52,7 +57,6 @@ void CopyPlane(const PVideoFrame& out, const PVideoFrame& src, int plane) {
 // at the row's end (recomputing a few samples it shares with the block before), so every sample
 // goes through the vector loop and none through a scalar remainder. Rows narrower than a block
 // take a plain loop.
-constexpr int kBlock = 64;
 
 // The weights split for 16-bit lanes: k = 2^shift * high + low, low < 2^shift. Both weighted
 // sums stay within 16 bits when the high weights and the low weights each sum to at most 257
@@ -132,7 +136,8 @@ inline void WeighAcross(const BYTE* __restrict in, BYTE* __restrict out, int cou
 // h * Tap bytes are copied, the others weighted. The weights mirror about the centre (KernelFor
 // makes them so): a pair shares its products.
 template <int Tap, int Size, bool Unit>
-inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int width, const LoopWeights<Size, Unit>& w) {
+inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int width,
+                          const LoopWeights<Size, Unit>& w) {
   constexpr int h = Size / 2;
   const int lead = std::min(h * Tap, width), tail = std::max(width - h * Tap, lead);
   for (int i = 0; i < lead; ++i) out[i] = in[i];
@@ -332,9 +337,8 @@ GaussBlur::Kernel GaussBlur::KernelFor(int size, double sd) {
   return k;
 }
 
-GaussBlur::GaussBlur(const PClip& child, int size_, double sd_, bool u_, bool v_, IScriptEnvironment*)
-    : GenericVideoFilter(child), size(size_), sd(sd_), u(u_), v(v_), kernel(KernelFor(size, sd)),
-      format(FormatOf(vi)) {}
+GaussBlur::GaussBlur(const GaussBlurArgs& args)
+    : GenericVideoFilter(args.clip), arg(args), kernel(KernelFor(args.size, args.sd)), format(FormatOf(vi)) {}
 
 PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
   const PVideoFrame src = child->GetFrame(n, env);
@@ -346,41 +350,44 @@ PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
                WriteSamples(out, plane, offset, step, pixel_bytes), kernel);
   };
   switch (format) {
-    case PixelFormat::RGB24: blur(BlurFor<1, 3>(size), PLANAR_Y, 0, 1, 3); break;
-    case PixelFormat::RGB32: blur(BlurFor<1, 4>(size), PLANAR_Y, 0, 1, 4); break;
+    case PixelFormat::RGB24: blur(BlurFor<1, 3>(arg.size), PLANAR_Y, 0, 1, 3); break;
+    case PixelFormat::RGB32: blur(BlurFor<1, 4>(arg.size), PLANAR_Y, 0, 1, 4); break;
     case PixelFormat::YUY2:
-      if (u && v) {
-        blur(BlurFor<1, kYuy2Row>(size), PLANAR_Y, 0, 1, 2);
+      if (arg.u && arg.v) {
+        blur(BlurFor<1, kYuy2Row>(arg.size), PLANAR_Y, 0, 1, 2);
         break;
       }
       CopyPlane(out, src, PLANAR_Y);
-      blur(BlurFor<2, 1>(size), PLANAR_Y, 0, 2, 2);
-      if (u) blur(BlurFor<4, 1>(size), PLANAR_Y, 1, 4, 4);  // one U per pixel pair
-      if (v) blur(BlurFor<4, 1>(size), PLANAR_Y, 3, 4, 4);
+      blur(BlurFor<2, 1>(arg.size), PLANAR_Y, 0, 2, 2);
+      if (arg.u) blur(BlurFor<4, 1>(arg.size), PLANAR_Y, 1, 4, 4);  // one U per pixel pair
+      if (arg.v) blur(BlurFor<4, 1>(arg.size), PLANAR_Y, 3, 4, 4);
       break;
     default:
-      blur(BlurFor<1, 1>(size), PLANAR_Y, 0, 1, 1);
-      if (u) blur(BlurFor<1, 1>(size), PLANAR_U, 0, 1, 1);
-      else CopyPlane(out, src, PLANAR_U);
-      if (v) blur(BlurFor<1, 1>(size), PLANAR_V, 0, 1, 1);
-      else CopyPlane(out, src, PLANAR_V);
+      blur(BlurFor<1, 1>(arg.size), PLANAR_Y, 0, 1, 1);
+      if (arg.u)
+        blur(BlurFor<1, 1>(arg.size), PLANAR_U, 0, 1, 1);
+      else
+        CopyPlane(out, src, PLANAR_U);
+      if (arg.v)
+        blur(BlurFor<1, 1>(arg.size), PLANAR_V, 0, 1, 1);
+      else
+        CopyPlane(out, src, PLANAR_V);
       break;
   }
   return out;
 }
 
+const char* GaussBlurSignature() { return SignatureText<kArgs>(); }
+
 AVSValue CreateGaussBlur(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  const VideoInfo& vi = clip->GetVideoInfo();
-  const int size = IntArg(args, kSize, 3);
-  const double sd = FloatArg(args, kSd, 1.5);
-  const bool u = BoolArg(args, kU, false), v = BoolArg(args, kV, false);
+  const GaussBlurArgs a = ReadArgs(kArgs, args);
+  if (FormatOf(a.clip->GetVideoInfo()) == PixelFormat::Other)
+    env->ThrowError("GaussBlur: This color format is not yet supported");
+  if (a.size < 3 || a.size > 11 || a.size % 2 == 0)
+    env->ThrowError("GaussBlur:size of grid must be odd and between 3 and 11");
+  if (a.sd < 0) env->ThrowError("GaussBlur:standard deviation sd can not be negative");
 
-  if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("GaussBlur: This color format is not yet supported");
-  if (size < 3 || size > 11 || size % 2 == 0) env->ThrowError("GaussBlur:size of grid must be odd and between 3 and 11");
-  if (sd < 0) env->ThrowError("GaussBlur:standard deviation sd can not be negative");
-
-  return Created(new GaussBlur(clip, size, sd, u, v, env), args);
+  return Created(new GaussBlur(a), args);
 }
 
 }  // namespace tintara

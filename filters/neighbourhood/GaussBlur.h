@@ -9,26 +9,33 @@
 
 namespace tintara {
 
+// The arguments, in signature order.
+struct GaussBlurArgs {
+  PClip clip;
+  int size = 0;
+  double sd = 0;
+  bool u = false, v = false;
+};
+
 class GaussBlur : public GenericVideoFilter {
  public:
   static constexpr int kMaxSize = 11;
   // Integer weights summing to at most 1024 (results are shifted right by 10 bits).
   using Kernel = std::array<int, kMaxSize>;
 
-  GaussBlur(const PClip& child, int size, double sd, bool u, bool v, IScriptEnvironment* env);
+  explicit GaussBlur(const GaussBlurArgs& args);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
   // The weights for an odd `size` of 3..11 and a standard deviation `sd` >= 0.
   static Kernel KernelFor(int size, double sd);
 
  private:
-  const int size;
-  const double sd;
-  const bool u, v;
+  const GaussBlurArgs arg;
   const Kernel kernel;
   PixelFormat format;
 };
 
+const char* GaussBlurSignature();
 AVSValue CreateGaussBlur(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

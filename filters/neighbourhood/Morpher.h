@@ -8,36 +8,35 @@
 
 namespace tintara {
 
+// The arguments, in signature order.
+struct MorpherArgs {
+  PClip clip;
+  int sf = 0, ef = 0;
+  const char* type = nullptr;  // only read while the filter is built
+  bool white = true;
+  int lx = 0, ty = 0, rx = 0, by = 0;
+  int elx = 0, ety = 0, erx = 0, eby = 0;
+  int lt = 0, ut = 0;
+  bool test = false;
+  int flt = 0, fut = 0;
+};
+
 class Morpher : public GenericVideoFilter {
  public:
   // The thirteen values of `type`.
   enum class Operation { Erode, Dilate, Close, Open, Thin, Salt, Pepper, Vale, Ridge, Rorv, Flood, Drain, Ford };
 
-  Morpher(const PClip& child, int sf, int ef, const char* type, bool white, int lx, int ty, int rx, int by, int elx,
-          int ety, int erx, int eby, int lt, int ut, bool test, int flt, int fut, IScriptEnvironment* env);
+  explicit Morpher(const MorpherArgs& args);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
-  // One erosion pass of `value` over a rectangle of `width` x `height` pixels, `step` bytes apart,
-  // read from `src` and written to `dst` (each the rectangle's first byte, rows `*_pitch` apart):
-  // the rectangle's edge becomes 128; an inner pixel keeps `value` only when it has `value` and
-  // none of its eight neighbours holds the opposite value, otherwise it gets the opposite value.
-  static void ErodePass(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, int step,
-                        int value);
-
  private:
-  const int sf, ef;
-  const char* const type;  // only read while the filter is built
-  const bool white;
-  const int lx, ty, rx, by;
-  const int elx, ety, erx, eby;
-  const int lt, ut;
-  const bool test;
-  const int flt, fut;
+  const MorpherArgs arg;
 
   Operation operation;
   PixelFormat format;
 };
 
+const char* MorpherSignature();
 AVSValue CreateMorpher(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

@@ -6,7 +6,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "filters/common/Blocks.h"
 #include "filters/common/SampleRows.h"
+#include "filters/common/Surround.h"
 #include "filters/common/Vectorised.h"
 #include "filters/common/VectorisedVbmi.h"
 #include "filters/neighbourhood/MorpherWork.h"
@@ -15,22 +17,21 @@ namespace tintara {
 
 namespace {
 
-// Rows are judged in runs of 64 samples, the last run moved back to end where the row does (so
-// it repeats part of the run before it, harmless as no output feeds an input): each run
+// Rows are judged in runs of kBlock samples, the last run moved back to end where the row does
+// (so it repeats part of the run before it, harmless as no output feeds an input): each run
 // compiles to whole vectors, with no sample-by-sample leftover. Rows shorter than a run go one
 // sample at a time.
-constexpr int kRun = 64;
 
 // The start of the run after the one at `start`, moved back to end at `end`; -1 after the last.
 inline int NextRun(int start, int end) {
-  if (start == end - kRun) return -1;
-  return start + kRun > end - kRun ? end - kRun : start + kRun;
+  if (start == end - kBlock) return -1;
+  return start + kBlock > end - kBlock ? end - kBlock : start + kBlock;
 }
 
 // Marks in `clear` the samples 1..width-2 of a row none of whose three horizontal neighbours
 // (itself included) holds `other`.
 inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int width, BYTE other) {
-  if (width - 2 < kRun) {
+  if (width - 2 < kBlock) {
     for (int i = 1; i < width - 1; ++i)
       clear[i] = ((row[i - 1] != other) & (row[i] != other) & (row[i + 1] != other)) ? 0xFF : 0;
     return;
@@ -38,7 +39,7 @@ inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int
   for (int start = 1; start >= 0; start = NextRun(start, width - 1)) {
     const BYTE* __restrict r = row + start;
     BYTE* __restrict c = clear + start;
-    for (int k = 0; k < kRun; ++k) c[k] = ((r[k - 1] != other) & (r[k] != other) & (r[k + 1] != other)) ? 0xFF : 0;
+    for (int k = 0; k < kBlock; ++k) c[k] = ((r[k - 1] != other) & (r[k] != other) & (r[k + 1] != other)) ? 0xFF : 0;
   }
 }
 
@@ -47,7 +48,7 @@ inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int
 inline void ErodeRow(const BYTE* __restrict mid, const BYTE* __restrict up, const BYTE* __restrict here,
                      const BYTE* __restrict down, BYTE* __restrict out, int width, BYTE value, BYTE other) {
   out[0] = 128;
-  if (width - 2 < kRun) {
+  if (width - 2 < kBlock) {
     for (int i = 1; i < width - 1; ++i)
       out[i] = ((mid[i] == value) & ((up[i] & here[i] & down[i]) != 0)) ? value : other;
   } else {
@@ -57,7 +58,7 @@ inline void ErodeRow(const BYTE* __restrict mid, const BYTE* __restrict up, cons
       const BYTE* __restrict h = here + start;
       const BYTE* __restrict d = down + start;
       BYTE* __restrict o = out + start;
-      for (int k = 0; k < kRun; ++k) o[k] = ((m[k] == value) & ((a[k] & h[k] & d[k]) != 0)) ? value : other;
+      for (int k = 0; k < kBlock; ++k) o[k] = ((m[k] == value) & ((a[k] & h[k] & d[k]) != 0)) ? value : other;
     }
   }
   out[width - 1] = 128;
@@ -84,7 +85,8 @@ class ErosionRows {
   // they are until two more result rows have left, so a second pass can take them as input.
   template <typename Sink>
   void Push(const BYTE* row, const Sink& sink) {
-    PushInto(row, [](int) { return static_cast<BYTE*>(nullptr); }, sink);
+    PushInto(
+        row, [](int) { return static_cast<BYTE*>(nullptr); }, sink);
   }
 
   // The same, each result row r made where target(r) points (width bytes, not overlapping any
@@ -133,29 +135,7 @@ const BYTE* InputRow(ErosionRows& pass, const BYTE* samples, int width) {
   return row;
 }
 
-template <int Step>
-void ErodeRectangle(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, BYTE value) {
-  ErosionRows pass(width, height, value);
-  Vectorised([&] {
-    for (int j = 0; j < height; ++j)
-      pass.Push(InputRow<Step>(pass, src + static_cast<long>(j) * src_pitch, width), [&](int r, const BYTE* row) {
-        ScatterSamples<Step>(row, dst + static_cast<long>(r) * dst_pitch, width);
-      });
-  });
-}
-
 }  // namespace
-
-void Morpher::ErodePass(const BYTE* src, BYTE* dst, int src_pitch, int dst_pitch, int width, int height, int step,
-                        int value) {
-  const BYTE v = static_cast<BYTE>(value);
-  switch (step) {
-    case 4: ErodeRectangle<4>(src, dst, src_pitch, dst_pitch, width, height, v); break;
-    case 3: ErodeRectangle<3>(src, dst, src_pitch, dst_pitch, width, height, v); break;
-    case 2: ErodeRectangle<2>(src, dst, src_pitch, dst_pitch, width, height, v); break;
-    default: ErodeRectangle<1>(src, dst, src_pitch, dst_pitch, width, height, v); break;
-  }
-}
 
 namespace morpher {
 
@@ -181,28 +161,17 @@ void GreyChroma(const FramePlanes<BYTE>& o, const Window& w) {
   if constexpr (IsPlanar(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
 }
 
-// Copies a plane except memory rows [r0, r1) x bytes [b0, b1), which the caller writes.
-inline void CopyAround(const Plane& d, const ConstPlane& s, int r0, int r1, int b0, int b1) {
-  for (int y = 0; y < s.height; ++y) {
-    if (y < r0 || y >= r1) {
-      std::memcpy(d.Row(y), s.Row(y), static_cast<size_t>(s.row_size));
-      continue;
-    }
-    std::memcpy(d.Row(y), s.Row(y), static_cast<size_t>(b0));
-    std::memcpy(d.Row(y) + b1, s.Row(y) + b1, static_cast<size_t>(s.row_size - b1));
-  }
-}
-
 // Copies src into out except [lx, rx) x [ty, by), whose pixels the mask operations write whole
 // (every byte, planar chroma by the grey-out).
 template <PixelFormat F>
 void CopyAroundGreyed(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const Window& w) {
   constexpr int step = BytesPerPixel(F);
   const int top = MemoryRow(F, s.y.height, w.ty), bottom = MemoryRow(F, s.y.height, w.by - 1);
-  CopyAround(o.y, s.y, std::min(top, bottom), std::max(top, bottom) + 1, w.lx * step, w.rx * step);
+  CopyAround(o.y, s.y, {std::min(top, bottom), std::max(top, bottom) + 1, w.lx * step, w.rx * step});
   if constexpr (IsPlanar(F)) {
-    CopyAround(o.u, s.u, w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2);
-    CopyAround(o.v, s.v, w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2);
+    const ByteRect chroma{w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2};
+    CopyAround(o.u, s.u, chroma);
+    CopyAround(o.v, s.v, chroma);
   }
 }
 
@@ -369,7 +338,8 @@ void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window&
     // Planar: the second pass makes every row of the rectangle in the output frame itself.
     const auto into_second = [&](int, const BYTE* row) {
       if constexpr (IsPlanar(F)) {
-        second_pass.PushInto(row, [&](int r) { return o.y.Row(rows.first + r) + w.lx; }, [](int, const BYTE*) {});
+        second_pass.PushInto(
+            row, [&](int r) { return o.y.Row(rows.first + r) + w.lx; }, [](int, const BYTE*) {});
       } else {
         second_pass.Push(row, put);
       }
@@ -394,9 +364,8 @@ inline bool Thins(BYTE P, BYTE N, BYTE NE, BYTE E, BYTE SE, BYTE S, BYTE SW, BYT
   const uint8_t bN = N == back, bNE = NE == back, bE = E == back, bSE = SE == back;
   const uint8_t bS = S == back, bSW = SW == back, bW = W == back, bNW = NW == back;
   const uint8_t marks = static_cast<uint8_t>(mN + mNE + mE + mSE + mS + mSW + mW + mNW);
-  const uint8_t joins =
-      static_cast<uint8_t>((mNW & bN) + (mN & bNE & bE) + (mNE & bE) + (mE & bSE & bS) + (mSE & bS) +
-                           (mS & bSW & bW) + (mSW & bW) + (mW & bNW & bN));
+  const uint8_t joins = static_cast<uint8_t>((mNW & bN) + (mN & bNE & bE) + (mNE & bE) + (mE & bSE & bS) + (mSE & bS) +
+                                             (mS & bSW & bW) + (mSW & bW) + (mW & bNW & bN));
   return (P == mark) & ((bN | bS | bW | bE) != 0) & (marks >= 2) & (joins < 2);
 }
 
@@ -455,8 +424,8 @@ void ThinIn(const PVideoFrame& frame, const Window& w, BYTE mark, BYTE back) {
 // A pixel's code weighs its raw sample and its neighbours' by powers of two: 255 is a 255 dot
 // on 0, 130050 a 0 hole in 255. One row of samples 1..count of `mid` (gathered rows).
 template <bool Salt>
-inline void DotRow(const BYTE* __restrict n, const BYTE* __restrict p, const BYTE* __restrict s,
-                   BYTE* __restrict out, int count) {
+inline void DotRow(const BYTE* __restrict n, const BYTE* __restrict p, const BYTE* __restrict s, BYTE* __restrict out,
+                   int count) {
   for (int i = 0; i < count; ++i) {
     const int code = p[i + 1] + 2 * p[i + 2] + 4 * n[i + 2] + 8 * n[i + 1] + 16 * n[i] + 32 * p[i] + 64 * s[i] +
                      128 * s[i + 1] + 256 * s[i + 2];
@@ -477,8 +446,10 @@ void IsolatedDotsIn(const PVideoFrame& out, const PVideoFrame& src, const Window
   const int count = w.rx - w.lx - 2;
   std::vector<BYTE> dots(static_cast<size_t>(count > 0 ? count : 1));
   ForInnerRows<F>(ReadPlane(src), w, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
-    if (salt) DotRow<true>(up, mid, down, dots.data(), count);
-    else DotRow<false>(up, mid, down, dots.data(), count);
+    if (salt)
+      DotRow<true>(up, mid, down, dots.data(), count);
+    else
+      DotRow<false>(up, mid, down, dots.data(), count);
     BYTE* d = PictureRow<F>(o.y, y) + (w.lx + 1) * step;
     if constexpr (IsRGB(F)) {
       PutGreyRgb<step>(dots.data(), d, count);

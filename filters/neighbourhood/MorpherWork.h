@@ -4,9 +4,9 @@
 
 #include <cstring>
 #include <initializer_list>
-#include <type_traits>
 #include <vector>
 
+#include "filters/common/ForFormat.h"
 #include "filters/common/Format.h"
 #include "filters/common/Motion.h"
 #include "filters/common/SampleRows.h"
@@ -18,23 +18,10 @@ namespace tintara::morpher {
 // What one output frame is made with: the window and thresholds at this frame.
 struct FrameJob {
   PixelFormat format = PixelFormat::YV12;
-  Window w;    // inclusive; at least three pixels wide and high, inside the frame
+  Window w;  // inclusive; at least three pixels wide and high, inside the frame
   int lt = 0, ut = 255;
   BYTE markval = 255, backval = 0;
 };
-
-// Calls fn with the format as a compile-time constant, once per frame; I420 runs as YV12 (the
-// kernels find the chroma planes through the frame's accessors).
-template <typename Fn>
-void ForFormat(PixelFormat f, Fn&& fn) {
-  using P = PixelFormat;
-  switch (f) {
-    case P::RGB24: fn(std::integral_constant<P, P::RGB24>()); break;
-    case P::RGB32: fn(std::integral_constant<P, P::RGB32>()); break;
-    case P::YUY2: fn(std::integral_constant<P, P::YUY2>()); break;
-    default: fn(std::integral_constant<P, P::YV12>()); break;
-  }
-}
 
 // Picture row y of the plane holding the samples (RGB rows are stored bottom-up).
 template <PixelFormat F, typename Byte>

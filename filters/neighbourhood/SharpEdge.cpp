@@ -5,20 +5,40 @@
 #include <cstring>
 #include <vector>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/common/EdgeRows.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
 #include "filters/common/Vectorised.h"
+#include "filters/common/WindowArgs.h"
 
 namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
-enum {
-  kClip, kSf, kEf, kType, kLt, kUt, kWhite, kTest, kFlt, kFut, kLx, kTy, kRx, kBy, kXcol, kCol, kElx, kEty, kErx,
-  kEby, kGradient
+using A = SharpEdgeArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),
+    Int("sf", &A::sf, 0),
+    Int("ef", &A::ef, FromClip::LastFrame),
+    String("type", &A::type, "ep"),
+    Int("lt", &A::lt, 5),
+    Int("ut", &A::ut, 200),
+    Bool("white", &A::white, true),
+    Bool("test", &A::test, false),
+    Int("flt", &A::flt, 100),
+    Int("fut", &A::fut, 200),
+    Int("lx", &A::lx, 0),
+    Int("ty", &A::ty, 0),
+    Int("rx", &A::rx, FromClip::LastColumn),
+    Int("by", &A::by, FromClip::LastRow),
+    Bool("xcol", &A::xcol, true),
+    Int("col", &A::col, 128),
+    Int("elx", &A::elx, Like(&A::lx)),
+    Int("ety", &A::ety, Like(&A::ty)),
+    Int("erx", &A::erx, Like(&A::rx)),
+    Int("eby", &A::eby, Like(&A::by)),
+    Bool("gradient", &A::gradient, false),
 };
 
 using Operator = SharpEdge::Operator;
@@ -73,7 +93,7 @@ void MarkValuesOf(const BYTE* __restrict g, const BYTE* __restrict next, const B
       const BYTE v = g[x];
       hit = ((v >= lt) & (v <= ut) & Crest(v, g[x - 1], g[x + 1], next[x], prev[x])) ? 0xFF : 0;
     }
-    m[x] = Pick(coloured[x], paint, Pick(hit, mark, back));
+    m[x] = Select(coloured[x], paint, Select(hit, mark, back));
   }
 }
 
@@ -104,8 +124,10 @@ void EdgeImage(const Job& job) {
       return job.src.y.Row(m);
     } else {
       if (samples.Take(m)) {
-        if constexpr (F == PixelFormat::YUY2) SplitSamples<2>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
-        else SplitSamples<kStep>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
+        if constexpr (F == PixelFormat::YUY2)
+          SplitSamples<2>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
+        else
+          SplitSamples<kStep>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
       }
       return samples.At(m, 0);
     }
@@ -185,18 +207,21 @@ SharpEdge::Routine RoutineFor(Operator op) {
 
 }  // namespace
 
-SharpEdge::SharpEdge(const PClip& child, int sf_, int ef_, const char* type_, int lt_, int ut_, bool white_,
-                     bool test_, int flt_, int fut_, int lx_, int ty_, int rx_, int by_, bool xcol_, int col_,
-                     int elx_, int ety_, int erx_, int eby_, bool gradient_, IScriptEnvironment* env)
-    : GenericVideoFilter(child), sf(sf_), ef(ef_), type(type_), lt(lt_), ut(ut_), white(white_), test(test_),
-      flt(flt_), fut(fut_), lx(lx_), ty(ty_), rx(rx_), by(by_), xcol(xcol_), col(col_), elx(elx_), ety(ety_),
-      erx(erx_), eby(eby_), gradient(gradient_), markval(MarkValues(white).markval),
-      backval(MarkValues(white).backval), format(FormatOf(vi)) {
+SharpEdge::SharpEdge(const SharpEdgeArgs& args, IScriptEnvironment* env)
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      markval(MarkValues(args.white).markval),
+      backval(MarkValues(args.white).backval),
+      format(FormatOf(vi)) {
   Operator op = Operator::Prewitt;
-  if (std::strcmp(type, "e2") == 0) op = Operator::E2;
-  else if (std::strcmp(type, "ep") == 0) op = Operator::Prewitt;
-  else if (std::strcmp(type, "es") == 0) op = Operator::Sobel;
-  else env->ThrowError("SharpEdge:type valid options for this color format are  e2   ep, es, only");
+  if (std::strcmp(arg.type, "e2") == 0)
+    op = Operator::E2;
+  else if (std::strcmp(arg.type, "ep") == 0)
+    op = Operator::Prewitt;
+  else if (std::strcmp(arg.type, "es") == 0)
+    op = Operator::Sobel;
+  else
+    env->ThrowError("SharpEdge:type valid options for this color format are  e2   ep, es, only");
 
   switch (format) {
     case PixelFormat::RGB24: routine = RoutineFor<PixelFormat::RGB24>(op); break;
@@ -208,34 +233,34 @@ SharpEdge::SharpEdge(const PClip& child, int sf_, int ef_, const char* type_, in
 }
 
 PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
-  FrameStep step = StepFor(n, sf, ef, test);
+  FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
   if (!step.active) return child->GetFrame(n, env);
   // Outside test mode the range runs the whole way: frame ef has the end window. A one-frame
   // range (divisor 0) keeps the start values.
-  if (!test) step.d = ef - sf;
+  if (!arg.test) step.d = arg.ef - arg.sf;
   PVideoFrame src = child->GetFrame(step.source, env);
 
-  Window w = WindowAt({lx, ty, rx, by}, {elx, ety, erx, eby}, step);
+  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
 
   // The result is G or M; G is otherwise kept a few rows at a time by the routine. Every byte
   // of the window is written below, so only the bytes around it are prepared.
   PVideoFrame out = env->NewVideoFrame(vi);
   if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, test);
+    PrepareMarkOutput(out, src, format, arg.test);
     return out;
   }
-  PrepareMarkSurround(out, src, format, test, w);
+  PrepareMarkSurround(out, src, format, arg.test, w);
 
   Job job;
   job.src = ReadPlanes(src, format);
   job.out = WritePlane(out);
-  job.gradient = gradient;
+  job.gradient = arg.gradient;
   job.w = w;
-  job.lt = ThresholdAt(lt, flt, step, test);
-  job.ut = ThresholdAt(ut, fut, step, test);
-  job.xcol = xcol;
-  job.col = col;
-  job.paint = static_cast<BYTE>(col);  // the low 8 bits, for any int
+  job.lt = ThresholdAt(arg.lt, arg.flt, step, arg.test);
+  job.ut = ThresholdAt(arg.ut, arg.fut, step, arg.test);
+  job.xcol = arg.xcol;
+  job.col = arg.col;
+  job.paint = static_cast<BYTE>(arg.col);  // the low 8 bits, for any int
   job.markval = static_cast<BYTE>(markval);
   job.backval = static_cast<BYTE>(backval);
 
@@ -243,58 +268,36 @@ PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
   // The window as a grey-scale picture: the routine wrote every byte of the RGB pixels and the
   // chroma byte of the YUY2 pixels it wrote; the edge of M is drawn, and the rest of the
   // window's chroma set to 128.
-  if (!gradient) DrawWindowEdge(out, format, w, IsRGB(format));
+  if (!arg.gradient) DrawWindowEdge(out, format, w, IsRGB(format));
   if (format == PixelFormat::YUY2) {
-    if (!gradient) NeutralYuy2Border(job.out, w, w.lx, w.rx);
+    if (!arg.gradient) NeutralYuy2Border(job.out, w, w.lx, w.rx);
   } else if (IsPlanar(format)) {
     NeutralWindowChroma(out, format, w);
   }
   return out;
 }
 
+const char* SharpEdgeSignature() { return SignatureText<kArgs>(); }
+
 AVSValue CreateSharpEdge(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  const VideoInfo& vi = clip->GetVideoInfo();
-  const int W = vi.width, H = vi.height, NF = vi.num_frames;
+  const SharpEdgeArgs a = ReadArgs(kArgs, args);
+  const VideoInfo& vi = a.clip->GetVideoInfo();
+  const int W = vi.width, H = vi.height;
 
-  const int sf = IntArg(args, kSf, 0);
-  const int ef = IntArg(args, kEf, NF - 1);
-  const char* type = StringArg(args, kType, "ep");
-  const int lt = IntArg(args, kLt, 5), ut = IntArg(args, kUt, 200);
-  const bool white = BoolArg(args, kWhite, true);
-  const bool test = BoolArg(args, kTest, false);
-  const int flt = IntArg(args, kFlt, 100), fut = IntArg(args, kFut, 200);
-  const int lx = IntArg(args, kLx, 0), ty = IntArg(args, kTy, 0);
-  const int rx = IntArg(args, kRx, W - 1), by = IntArg(args, kBy, H - 1);
-  const bool xcol = BoolArg(args, kXcol, true);
-  const int col = IntArg(args, kCol, 128);
-  const int elx = IntArg(args, kElx, lx), ety = IntArg(args, kEty, ty);
-  const int erx = IntArg(args, kErx, rx), eby = IntArg(args, kEby, by);
-  const bool gradient = BoolArg(args, kGradient, false);
-
-  if (FormatOf(vi) == PixelFormat::Other) env->ThrowError("SharpEdge:RGB24, RGB32, YUY2 and YV12 formats only supported");
-  // Sums and differences in 64 bits: any int a script passes must compare without overflow.
-  using Wide = int64_t;
-  if (test) {
-    if (sf < 0 || ef < 2 || Wide{sf} + ef > NF)
-      env->ThrowError("SharpEdge: startf must be +ve and endf atleast 2 and startf+endf less than frame count of %d ", NF);
-  } else if (sf < 0 || ef < sf || ef >= NF) {
-    env->ThrowError("SharpEdge: startf and endf must be +ve, endf more than startf and within this clip having %d frames ", NF);
-  }
-  if (lt < 0 || ut < lt || ut > 255)
+  if (FormatOf(vi) == PixelFormat::Other)
+    env->ThrowError("SharpEdge:RGB24, RGB32, YUY2 and YV12 formats only supported");
+  CheckSweepRange("SharpEdge", {a.sf, a.ef, a.test}, vi.num_frames, env);
+  if (a.lt < 0 || a.ut < a.lt || a.ut > 255)
     env->ThrowError("SharpEdge:Thresholds lt and ut must be between 0 and 255 and ut more than lt");
-  if (flt < 0 || fut < flt || fut > 255)
+  if (a.flt < 0 || a.fut < a.flt || a.fut > 255)
     env->ThrowError("SharpEdge:Thresholds flt and fut must be between 0 and 255 and fut more than flt");
-  if (lx < 0 || lx > W - 3) env->ThrowError("SharpEdge:window left x lx must be between 0 and %d", W - 4);
-  if (ty < 0 || ty > H - 3) env->ThrowError("SharpEdge:window top y ty must be between  0 and %d", H - 4);
-  if (rx < lx + 4 || rx > W - 1) env->ThrowError("SharpEdge:window right x rx must be between  %d and %d", lx + 4, W - 1);
-  if (by < ty + 4 || by > H - 1) env->ThrowError("SharpEdge:window bottom y by must be between %d and %d", ty + 4, H - 1);
-  if (elx < 0 || elx > Wide{erx} - 3 || erx > W - 1 || ety < 0 || ety > Wide{eby} - 3 || eby > H - 1)
+  CheckStartWindow("SharpEdge", {a.lx, a.ty, a.rx, a.by}, W, H, WindowWording::Between, env);
+  // In 64 bits: any int may be given, and erx - 3 must not wrap.
+  using Wide = int64_t;
+  if (a.elx < 0 || a.elx > Wide{a.erx} - 3 || a.erx > W - 1 || a.ety < 0 || a.ety > Wide{a.eby} - 3 || a.eby > H - 1)
     env->ThrowError("SharpEdge:elx, erx, ety and eby are invalid.Window must be atleast 4 pixel wide and high");
 
-  auto* filter = new SharpEdge(clip, sf, ef, type, lt, ut, white, test, flt, fut, lx, ty, rx, by, xcol, col, elx, ety,
-                               erx, eby, gradient, env);
-  return Created(filter, args);
+  return Created(new SharpEdge(a, env), args);
 }
 
 }  // namespace tintara

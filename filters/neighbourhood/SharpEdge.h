@@ -9,11 +9,24 @@
 
 namespace tintara {
 
+// The arguments, in signature order.
+struct SharpEdgeArgs {
+  PClip clip;
+  int sf = 0, ef = 0;
+  const char* type = nullptr;
+  int lt = 0, ut = 0;
+  bool white = true, test = false;
+  int flt = 0, fut = 0;
+  int lx = 0, ty = 0, rx = 0, by = 0;
+  bool xcol = true;
+  int col = 0;
+  int elx = 0, ety = 0, erx = 0, eby = 0;
+  bool gradient = false;
+};
+
 class SharpEdge : public GenericVideoFilter {
  public:
-  SharpEdge(const PClip& child, int sf, int ef, const char* type, int lt, int ut, bool white, bool test, int flt,
-            int fut, int lx, int ty, int rx, int by, bool xcol, int col, int elx, int ety, int erx, int eby,
-            bool gradient, IScriptEnvironment* env);
+  SharpEdge(const SharpEdgeArgs& args, IScriptEnvironment* env);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
   // The operators: "e2", "ep" (Prewitt) and "es" (Sobel).
@@ -35,23 +48,14 @@ class SharpEdge : public GenericVideoFilter {
   using Routine = void (*)(const Job&);
 
  private:
-  const int sf, ef;
-  const char* const type;
-  const int lt, ut;
-  const bool white;
-  const bool test;
-  const int flt, fut;
-  const int lx, ty, rx, by;
-  const bool xcol;
-  const int col;
-  const int elx, ety, erx, eby;
-  const bool gradient;
+  const SharpEdgeArgs arg;
   const int markval, backval;
 
   PixelFormat format;
   Routine routine = nullptr;  // G, and M from it, for this format and operator
 };
 
+const char* SharpEdgeSignature();
 AVSValue CreateSharpEdge(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

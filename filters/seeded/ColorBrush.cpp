@@ -3,15 +3,28 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "filters/common/Args.h"
+#include "filters/common/ArgTable.h"
 #include "filters/seeded/SpanFill.h"
 
 namespace tintara {
 
 namespace {
 
-// Argument positions in the signature.
-enum { kClip, kMask, kStart, kEnd, kStrokes, kShift, kSt, kMovex, kMovey, kLshow, kLcol };
+// The arguments: script name, type, member, default.
+using A = ColorBrushArgs;
+constexpr ArgRow<A> kArgs[] = {
+    Clip(&A::clip),
+    Clip(&A::mask),
+    Int(nullptr, &A::sf),
+    Int(nullptr, &A::ef),
+    Ints(&A::values),
+    Bool("shift", &A::shift, true),
+    Int("st", &A::st, 0),
+    Int("movex", &A::movex, 0),
+    Int("movey", &A::movey, 0),
+    Bool("lshow", &A::lshow, false),
+    Int("lcol", &A::lcol, 0),
+};
 
 // Strokes fill regions of mask value 1 and mark them 128.
 constexpr BYTE kPaintable = 1, kFilled = 128;
@@ -37,20 +50,20 @@ void WalkSegment(int c1, int r1, int c2, int r2, const Visit& visit) {
 
 }  // namespace
 
-ColorBrush::ColorBrush(const PClip& child, const PClip& mask_, int sf_, int ef_, const std::vector<int>& values,
-                       bool shift_, int st_, int movex_, int movey_, bool lshow_, int lcol_)
-    : SeededFilter(child, mask_, sf_, ef_), strokes(StrokesOf(values)),
-      strokeCount(static_cast<int>(strokes.size())), shift(shift_), st(st_), movex(movex_), movey(movey_),
-      lshow(lshow_), lcol(lcol_), brightness(shift_, st_) {}
+ColorBrush::ColorBrush(const ColorBrushArgs& args)
+    : SeededFilter(args),
+      strokes(StrokesOf(args.values)),
+      strokeCount(static_cast<int>(strokes.size())),
+      brightness(args.shift, args.st) {}
 
 template <PixelFormat F>
 void ColorBrush::ColourFrame(int n, FrameWork& work) const {
   const int W = work.W, H = work.H;
   const FramePlanes<BYTE>& out = work.out;
   MaskCopy& samples = work.samples;
-  const MarkerColour line = MarkerColourOf(lcol);
+  const MarkerColour line = MarkerColourOf(arg.lcol);
   // The drift counts from frame 0, not from sf: a stroke is already displaced at sf > 0.
-  const int64_t dx = Drift(n, movex, ef - sf), dy = Drift(n, movey, ef - sf);
+  const int64_t dx = Drift(n, arg.movex, arg.ef - arg.sf), dy = Drift(n, arg.movey, arg.ef - arg.sf);
   auto inside = [&](int64_t x, int64_t y) { return x >= 0 && x < W && y >= 0 && y < H; };
   for (const Stroke& s : strokes) {
     if (!inside(s.x1 + dx, s.y1 + dy) || !inside(s.x2 + dx, s.y2 + dy)) continue;
@@ -64,52 +77,38 @@ void ColorBrush::ColourFrame(int n, FrameWork& work) const {
     // Interpolating on memory rows visits the same picture pixels for bottom-up RGB.
     WalkSegment(x1, r1, x2, r2, [&](int c, int r) {
       if (samples.At(c, r) == kPaintable) SpanFill(samples, c, r, kPaintable, kFilled, &work.stack, paint);
-      if (lshow) MarkerDot<F>(out, c, r, line);
+      if (arg.lshow) MarkerDot<F>(out, c, r, line);
     });
   }
 }
 
+const char* ColorBrushSignature() { return SignatureText<kArgs>(); }
+
 AVSValue CreateColorBrush(AVSValue args, void*, IScriptEnvironment* env) {
-  PClip clip = args[kClip].AsClip();
-  PClip mask = args[kMask].AsClip();
-  const VideoInfo& vi = clip->GetVideoInfo();
-  const VideoInfo& mvi = mask->GetVideoInfo();
+  const ColorBrushArgs a = ReadArgs(kArgs, args);
+  const VideoInfo& vi = a.clip->GetVideoInfo();
+  const VideoInfo& mvi = a.mask->GetVideoInfo();
   const int W = vi.width, H = vi.height, N = vi.num_frames;
 
-  const int sf = args[kStart].AsInt(), ef = args[kEnd].AsInt();
-  std::vector<int> values;
-  IntGroup(args[kStrokes], &values);
-  const bool shift = BoolArg(args, kShift, true);
-  const int st = IntArg(args, kSt, 0);
-  const int movex = IntArg(args, kMovex, 0), movey = IntArg(args, kMovey, 0);
-  const bool lshow = BoolArg(args, kLshow, false);
-  const int lcol = IntArg(args, kLcol, 0);
-
-  if (sf < 0 || sf > ef || ef > N - 1)
-    env->ThrowError("ColorBrush:invalid frame numbers being either -ve or non existant or start being higher than end frame");
-  if (mvi.pixel_type != vi.pixel_type) env->ThrowError("ColorBrush:Clips have differing pixel_types");
-  if (!IsOneOfTheFiveFormats(vi.pixel_type)) env->ThrowError("ColorBrush: This color format is not supported here");
-  if (mvi.width != W || mvi.height != H) env->ThrowError("ColorBrush: The heights/widths of clips are unequal");
-  if (mvi.num_frames <= ef)
+  if (a.sf < 0 || a.sf > a.ef || a.ef > N - 1)
+    env->ThrowError(
+        "ColorBrush:invalid frame numbers being either -ve or non existant or start being higher than end frame");
+  CheckSeededClips("ColorBrush", vi, mvi, env);
+  if (mvi.num_frames <= a.ef)
     env->ThrowError("ColorBrush:The Right Clip has fewer frames than the end frame number given");
-  if (values.size() % 5 != 0)
+  if (a.values.size() % 5 != 0)
     env->ThrowError("ColorBrush: A value may be missing or may be extra in the  parameter sets");
-  for (const Stroke& s : StrokesOf(values)) {
+  for (const Stroke& s : StrokesOf(a.values)) {
     if (s.x1 < 0 || s.y1 < 0 || s.x2 < 0 || s.y2 < 0)
       env->ThrowError("ColorBrush:One or more coordinates in the sets is invalid being negative");
     if (s.x1 >= W || s.y1 >= H || s.x2 >= W || s.y2 >= H)
       env->ThrowError("ColorBrush:One or more coordinates in the sets is invalid being out of frame");
   }
-  if (Given(args, kShift) && !shift) {
-    if (st < -100) env->ThrowError("ColorBrush: stretch value being less than -100 percent not valid");
-  } else if (st < -255 || st > 255) {
-    env->ThrowError("ColorBrush: shift value being either less than -255 or more than 255 is not valid");
-  }
-  if (movex < -W || movex >= W || movey < -H || movey >= H)
+  CheckShiftOrStretch("ColorBrush", GivenArg(kArgs, args, &A::shift) && !a.shift, a.st, env);
+  if (a.movex < -W || a.movex >= W || a.movey < -H || a.movey >= H)
     env->ThrowError("ColorBrush: movex must be between plus and minus %d and movey between plus and minus %d", W, H);
 
-  auto* filter = new ColorBrush(clip, mask, sf, ef, values, shift, st, movex, movey, lshow, lcol);
-  return Created(filter, args);
+  return Created(new ColorBrush(a), args);
 }
 
 }  // namespace tintara

@@ -6,35 +6,39 @@
 #include <vector>
 
 #include "filters/common/Format.h"
-#include "filters/seeded/Painting.h"
+#include "filters/common/Painting.h"
 #include "filters/seeded/SeededFilter.h"
 #include "filters/seeded/Seeds.h"
 #include "host/avisynth.h"
 
 namespace tintara {
 
-class ColorBrush : public SeededFilter<ColorBrush> {
+// The arguments, in signature order; `values` are the strokes' five numbers each.
+struct ColorBrushArgs {
+  PClip clip, mask;
+  int sf = 0, ef = 0;
+  std::vector<int> values;
+  bool shift = true;
+  int st = 0, movex = 0, movey = 0;
+  bool lshow = false;
+  int lcol = 0;
+};
+
+class ColorBrush : public SeededFilter<ColorBrush, ColorBrushArgs> {
  public:
-  ColorBrush(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, bool shift,
-             int st, int movex, int movey, bool lshow, int lcol);
+  explicit ColorBrush(const ColorBrushArgs& args);
 
  private:
-  friend class SeededFilter<ColorBrush>;
+  friend class SeededFilter<ColorBrush, ColorBrushArgs>;
   template <PixelFormat F>
   void ColourFrame(int n, FrameWork& work) const;
 
   const std::vector<Stroke> strokes;
   const int strokeCount;
-  // Kept with the other arguments; the frames use `brightness`, worked out from them.
-  [[maybe_unused]] const bool shift;
-  [[maybe_unused]] const int st;
-  const int movex, movey;
-  const bool lshow;
-  const int lcol;
-
-  const Brightness brightness;
+  const Brightness brightness;  // of shift and st
 };
 
+const char* ColorBrushSignature();
 AVSValue CreateColorBrush(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

@@ -5,37 +5,42 @@
 #include <vector>
 
 #include "filters/common/Format.h"
-#include "filters/seeded/Painting.h"
+#include "filters/common/Painting.h"
 #include "filters/seeded/SeededFilter.h"
 #include "filters/seeded/Seeds.h"
 #include "host/avisynth.h"
 
 namespace tintara {
 
-class ColorDrops : public SeededFilter<ColorDrops> {
+// The arguments, in signature order; `values` are the seeds' three numbers each.
+struct ColorDropsArgs {
+  PClip clip, mask;
+  int sf = 0, ef = 0;
+  std::vector<int> values;
+  int movex = 0, movey = 0;
+  bool shift = true;
+  int st = 0;
+  bool pshow = false;
+  int pcolor = 0;
+  bool wshed = false;
+};
+
+class ColorDrops : public SeededFilter<ColorDrops, ColorDropsArgs> {
  public:
-  ColorDrops(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, int movex,
-             int movey, bool shift, int st, bool pshow, int pcolor, bool wshed);
+  explicit ColorDrops(const ColorDropsArgs& args);
 
  private:
-  friend class SeededFilter<ColorDrops>;
+  friend class SeededFilter<ColorDrops, ColorDropsArgs>;
   template <PixelFormat F>
   void ColourFrame(int n, FrameWork& work) const;
 
   const std::vector<Seed> sets;
   const int setCount;
-  const int movex, movey;
-  // Kept with the other arguments; the frames use `brightness`, worked out from them.
-  [[maybe_unused]] const bool shift;
-  [[maybe_unused]] const int st;
-  const bool pshow;
-  const int pcolor;
-  const bool wshed;
-  BYTE pR, pG, pB, pY, pU, pV;
-
-  const Brightness brightness;
+  const MarkerColour dot;       // of pcolor
+  const Brightness brightness;  // of shift and st
 };
 
+const char* ColorDropsSignature();
 AVSValue CreateColorDrops(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

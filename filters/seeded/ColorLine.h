@@ -11,26 +11,31 @@
 
 namespace tintara {
 
-class ColorLine : public SeededFilter<ColorLine> {
+// The arguments, in signature order; `values` are the seeds' three numbers each.
+struct ColorLineArgs {
+  PClip clip, mask;
+  int sf = 0, ef = 0;
+  std::vector<int> values;
+  bool pshow = false;
+  int pcolor = 0, movex = 0, movey = 0;
+};
+
+class ColorLine : public SeededFilter<ColorLine, ColorLineArgs> {
  public:
   // Checks the clips (pixel types, sizes, frame counts) and throws on the first mismatch.
-  ColorLine(const PClip& child, const PClip& mask, int sf, int ef, const std::vector<int>& values, bool pshow,
-            int pcolor, int movex, int movey, IScriptEnvironment* env);
+  ColorLine(const ColorLineArgs& args, IScriptEnvironment* env);
 
  private:
-  friend class SeededFilter<ColorLine>;
+  friend class SeededFilter<ColorLine, ColorLineArgs>;
   template <PixelFormat F>
   void ColourFrame(int n, FrameWork& work) const;
 
   const std::vector<Seed> sets;
   const int setCount;
-  const bool pshow;
-  const int pcolor;
-  const int movex, movey;
-  BYTE pR, pG, pB, pY, pU, pV;
-
+  const MarkerColour dot;  // of pcolor
 };
 
+const char* ColorLineSignature();
 AVSValue CreateColorLine(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "filters/common/Format.h"
-#include "filters/seeded/Painting.h"
+#include "filters/common/Painting.h"
 #include "filters/seeded/Seeds.h"
 #include "filters/seeded/SpanFill.h"
 #include "host/avisynth.h"
@@ -22,12 +22,16 @@ struct FrameWork {
   WorkStack stack;
 };
 
-// The seed loop of ColorDrops and ColorLine: each seed in order, moved by (dx, dy), gives
-// fill(x, r, colour) its column, memory row and colour, then its marker dot when pshow is set.
-// The checks keep every moved seed inside the frame; the test here only guards the memory.
-template <PixelFormat F, typename Fill>
-void ForEachSeed(const std::vector<Seed>& seeds, int dx, int dy, const FrameWork& work, bool pshow,
-                 const MarkerColour& dot, const Fill& fill) {
+// The seed loop of ColorDrops and ColorLine on frame n: each seed in order, drifted by movex
+// and movey over the frame range of `a`, gives fill(x, r, colour) its column, memory row and
+// colour, then its marker dot when pshow is set. The checks keep every moved seed inside the
+// frame; the test here only guards the memory.
+template <PixelFormat F, typename Args, typename Fill>
+void ForEachSeed(const std::vector<Seed>& seeds, const Args& a, int n, const FrameWork& work, const MarkerColour& dot,
+                 const Fill& fill) {
+  const int dx = static_cast<int>(Drift(n - a.sf, a.movex, a.ef - a.sf));
+  const int dy = static_cast<int>(Drift(n - a.sf, a.movey, a.ef - a.sf));
+  const bool pshow = a.pshow;
   for (const Seed& seed : seeds) {
     const int x = seed.x + dx, y = seed.y + dy;
     if (x < 0 || x >= work.W || y < 0 || y >= work.H) continue;
@@ -37,17 +41,24 @@ void ForEachSeed(const std::vector<Seed>& seeds, int dx, int dy, const FrameWork
   }
 }
 
-// Filter derives from SeededFilter<Filter> and defines
-// `template <PixelFormat F> void ColourFrame(int n, FrameWork& work) const`.
-template <typename Filter>
+// The checks the seeded filters share, each message starting with the filter's `name`: the mask
+// clip's pixel type, the format, and the mask's size against the picture's, in that order.
+void CheckSeededClips(const char* name, const VideoInfo& vi, const VideoInfo& mvi, IScriptEnvironment* env);
+// `st` as a stretch (shift given as false: at least -100 percent) or a shift (-255..255).
+void CheckShiftOrStretch(const char* name, bool stretch, int st, IScriptEnvironment* env);
+
+// Filter derives from SeededFilter<Filter, Args> and defines
+// `template <PixelFormat F> void ColourFrame(int n, FrameWork& work) const`; Args starts with
+// the clip, the mask, sf and ef.
+template <typename Filter, typename Args>
 class SeededFilter : public GenericVideoFilter {
  public:
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override {
     PVideoFrame picture = child->GetFrame(n, env);
-    if (n < sf || n > ef) return picture;
+    if (n < arg.sf || n > arg.ef) return picture;
     // The mask frame is fetched before the picture is made writable; the fills mark a packed
     // copy of its samples, never the frame itself.
-    const PVideoFrame maskFrame = mask->GetFrame(n, env);
+    const PVideoFrame maskFrame = arg.mask->GetFrame(n, env);
     env->MakeWritable(&picture);
     ForFormat(format, [&](auto f) {
       constexpr PixelFormat F = decltype(f)::value;
@@ -59,11 +70,9 @@ class SeededFilter : public GenericVideoFilter {
   }
 
  protected:
-  SeededFilter(const PClip& child, const PClip& mask_, int sf_, int ef_)
-      : GenericVideoFilter(child), mask(mask_), sf(sf_), ef(ef_), format(FormatOf(vi)) {}
+  explicit SeededFilter(const Args& args) : GenericVideoFilter(args.clip), arg(args), format(FormatOf(vi)) {}
 
-  const PClip mask;
-  const int sf, ef;
+  const Args arg;
   const PixelFormat format;
 };
 

@@ -97,7 +97,7 @@ class MaskCopy {
 namespace span {
 
 constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-constexpr int kBlock = 32;
+constexpr int kScanBytes = 32;
 
 // High bit of each byte of x that is not zero.
 inline uint64_t NonZeroBytes(uint64_t x) { return (((x & kLow7) + kLow7) | x) & ~kLow7; }
@@ -112,7 +112,7 @@ template <bool Equal>
 int Skip(const BYTE* row, int c, int end, BYTE m) {
   if constexpr (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) {
     const uint64_t pattern = 0x0101010101010101ULL * m;
-    for (; c + kBlock <= end; c += kBlock) {
+    for (; c + kScanBytes <= end; c += kScanBytes) {
       const BYTE* p = row + c;
       uint64_t hits[4], any = 0;
       for (int w = 0; w < 4; ++w) {
@@ -144,9 +144,9 @@ int Skip(const BYTE* row, int c, int end, BYTE m) {
 inline int RunStart(const BYTE* row, int c, BYTE m) {
   if constexpr (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) {
     const uint64_t pattern = 0x0101010101010101ULL * m;
-    // Columns from c on are known equal; test the block of columns [c - kBlock, c).
-    for (; c >= kBlock; c -= kBlock) {
-      const BYTE* p = row + c - kBlock;
+    // Columns from c on are known equal; test the block of columns [c - kScanBytes, c).
+    for (; c >= kScanBytes; c -= kScanBytes) {
+      const BYTE* p = row + c - kScanBytes;
       uint64_t any = 0, hits[4];
       for (int w = 0; w < 4; ++w) {
         hits[w] = Load8(p + 8 * w) ^ pattern;
@@ -155,7 +155,7 @@ inline int RunStart(const BYTE* row, int c, BYTE m) {
       if (!any) continue;
       for (int w = 3; w >= 0; --w) {
         const uint64_t h = NonZeroBytes(hits[w]);
-        if (h) return c - kBlock + 8 * w + (63 - __builtin_clzll(h)) / 8 + 1;
+        if (h) return c - kScanBytes + 8 * w + (63 - __builtin_clzll(h)) / 8 + 1;
       }
     }
     for (; c >= 8; c -= 8) {

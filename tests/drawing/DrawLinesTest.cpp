@@ -49,8 +49,9 @@ const Pixels kArch = {{0, 0},   {1, 1},   {1, 2},   {1, 3},   {2, 4},   {2, 5}, 
 
 // The y-curve through (0,0), (10,10), (5,20): x = (35y - 1.5y^2)/20 truncated per row; row 2
 // also fills column 2.
-const Pixels kBow = {{0, 0},   {1, 1},   {2, 2},   {3, 2},  {4, 3},  {5, 4},  {6, 5},  {7, 6},  {8, 7},  {9, 8}, {9, 9},
-                     {10, 10}, {10, 11}, {10, 12}, {10, 13}, {9, 14}, {9, 15}, {8, 16}, {8, 17}, {7, 18}, {6, 19}};
+const Pixels kBow = {{0, 0},   {1, 1},  {2, 2},  {3, 2},  {4, 3},   {5, 4},   {6, 5},
+                     {7, 6},   {8, 7},  {9, 8},  {9, 9},  {10, 10}, {10, 11}, {10, 12},
+                     {10, 13}, {9, 14}, {9, 15}, {8, 16}, {8, 17},  {7, 18},  {6, 19}};
 
 class DrawLinesFormats : public ::testing::TestWithParam<FormatCase> {
  protected:
@@ -82,19 +83,35 @@ class DrawLinesFormats : public ::testing::TestWithParam<FormatCase> {
 
 TEST_P(DrawLinesFormats, JoinAndDiffSegments) {
   // y = 10 + (5x - 50)/10 over x = 10..20.
-  Expect(Draw(0, 0, {10, 10, 20, 15}), 0,
-         {{10, 10}, {11, 10}, {12, 11}, {13, 11}, {14, 12}, {15, 12}, {16, 13}, {17, 13}, {18, 14}, {19, 14}, {20, 15}});
+  Expect(
+      Draw(0, 0, {10, 10, 20, 15}), 0,
+      {{10, 10}, {11, 10}, {12, 11}, {13, 11}, {14, 12}, {15, 12}, {16, 13}, {17, 13}, {18, 14}, {19, 14}, {20, 15}});
   Pixels pairs = Across(2, 6, 2);  // nothing between points 1 and 2
   for (int y = 20; y <= 25; ++y) pairs.push_back({10, y});
   Expect(Draw(0, 0, {2, 2, 6, 2, 10, 20, 10, 25}, {Named("line", "diff")}), 0, pairs);
   // Walked backwards: the quotient counts from the first point, so truncation toward zero lands on
   // other pixels than for the same segment drawn forward: y = 15 + (5x - 100)/10 over x = 20 down
   // to 10, x = 15 + (5y - 100)/15 over y = 20 down to 5.
-  Expect(Draw(0, 0, {20, 15, 10, 10}), 0,
-         {{20, 15}, {19, 15}, {18, 14}, {17, 14}, {16, 13}, {15, 13}, {14, 12}, {13, 12}, {12, 11}, {11, 11}, {10, 10}});
+  Expect(
+      Draw(0, 0, {20, 15, 10, 10}), 0,
+      {{20, 15}, {19, 15}, {18, 14}, {17, 14}, {16, 13}, {15, 13}, {14, 12}, {13, 12}, {12, 11}, {11, 11}, {10, 10}});
   Expect(Draw(0, 0, {15, 20, 10, 5}), 0,
-         {{15, 20}, {15, 19}, {15, 18}, {14, 17}, {14, 16}, {14, 15}, {13, 14}, {13, 13}, {13, 12}, {12, 11}, {12, 10},
-          {12, 9}, {11, 8}, {11, 7}, {11, 6}, {10, 5}});
+         {{15, 20},
+          {15, 19},
+          {15, 18},
+          {14, 17},
+          {14, 16},
+          {14, 15},
+          {13, 14},
+          {13, 13},
+          {13, 12},
+          {12, 11},
+          {12, 10},
+          {12, 9},
+          {11, 8},
+          {11, 7},
+          {11, 6},
+          {10, 5}});
 }
 
 TEST_P(DrawLinesFormats, CurvesAlongXAndAlongY) {
@@ -168,8 +185,9 @@ TEST_P(DrawLinesFormats, MotionEdgeCases) {
   // The largest parameters, with the brush, on every kind of line (the sanitizers watch).
   for (const char* line : {"join", "diff", "curve"})
     for (auto [a, b] : {std::pair{INT_MAX, INT_MIN}, {INT_MIN, INT_MAX}, {INT_MAX, INT_MAX}})
-      host.FrameOf(Draw(0, 1, {0, 0, 20, 15, 30, 29, 39, 20}, {Named("line", line), Named("brush", true),
-                                                                Named("lx", a), Named("rx", b), Named("ty", b), Named("by", a)}),
+      host.FrameOf(Draw(0, 1, {0, 0, 20, 15, 30, 29, 39, 20},
+                        {Named("line", line), Named("brush", true), Named("lx", a), Named("rx", b), Named("ty", b),
+                         Named("by", a)}),
                    1);
 }
 
@@ -188,12 +206,16 @@ INSTANTIATE_TEST_SUITE_P(AllFormats, DrawLinesFormats, ::testing::ValuesIn(AllFo
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DrawLinesChecks, MessagesBoundariesAndOrder) {
-  const std::string frames = "DrawLines:invalid frame numbers", runs = " points do not have either increasing or "
-                                                                       "decreasing x or y coordinates",
-                    curve = "DrawLines:For line option  curve x y coordinate pairs,and for atleast 3 points must be "
-                            "specified",
-                    outside = "DrawLines: one or more  coordinates of x and or y are outside frame width of 40 frame "
-                              "height of 30",
+  const std::string frames = "DrawLines:invalid frame numbers",
+                    runs =
+                        " points do not have either increasing or "
+                        "decreasing x or y coordinates",
+                    curve =
+                        "DrawLines:For line option  curve x y coordinate pairs,and for atleast 3 points must be "
+                        "specified",
+                    outside =
+                        "DrawLines: one or more  coordinates of x and or y are outside frame width of 40 frame "
+                        "height of 30",
                     lval = "DrawLines:Invalid line color value. Can be 0 to 255 only";
   TestHost host;
   const PClip clip = host.MakeClip(VideoInfo::CS_YUY2, W, H, 5), odd = UnknownFormatClip(W, H, 5);
@@ -220,9 +242,17 @@ TEST(DrawLinesChecks, MessagesBoundariesAndOrder) {
       {clip, 0, 0, {0, 0, 10, 10, 20, 20, 15, 5}, {line("curve")}, "DrawLines: the 1, 2 and 3" + runs},
       {clip, 0, 0, {5, 0, 5, 10, 6, 10}, {line("curve")}, "DrawLines: the 0, 1 and 2" + runs},
       {clip, 0, 0, {5, 0, 5, 10, 0, 20}, {line("curve")}, ""},  // y alone rising is enough
-      {clip, 0, 0, {-1, 50, 2, 2, 3}, {},
+      {clip,
+       0,
+       0,
+       {-1, 50, 2, 2, 3},
+       {},
        "DrawLines:For line option join, x y coordinate pairs for all and atleast 2 points must be specified"},
-      {clip, 0, 0, {1, 1, 2, 2, 3, 3}, {line("diff")},
+      {clip,
+       0,
+       0,
+       {1, 1, 2, 2, 3, 3},
+       {line("diff")},
        "DrawLines:For  line option diff, x y coordinate pairs for even number of pairs  and atleast 2 points must be "
        "specified"},
       {clip, 0, 0, {-1, 50}, {line("Join")}, "DrawLines: line can have only join, diff and curve as options"},

@@ -59,10 +59,10 @@ TEST_P(InlayModel, ShapeStylesAgreeWithThePerPixelRules) {
       // Now and then the whole width down to the bottom row (RGB's first memory row).
       if (round % 6 == 0) x = 0, w = W, h = H - y;
     }
-    PClip out = host.Apply("Inlay", {Arg(picture), Arg(mask), Arg(mask), Named("type", solid ? "nomask" : "mask"),
-                                     Named("color", colour), Named("mwhite", mwhite), Named("shift", shift),
-                                     Named("st", st), Named("x", x), Named("y", y), Named("w", w), Named("h", h),
-                                     Named("ellipse", ellipse)});
+    PClip out =
+        host.Apply("Inlay", {Arg(picture), Arg(mask), Arg(mask), Named("type", solid ? "nomask" : "mask"),
+                             Named("color", colour), Named("mwhite", mwhite), Named("shift", shift), Named("st", st),
+                             Named("x", x), Named("y", y), Named("w", w), Named("h", h), Named("ellipse", ellipse)});
     // An ellipse's row and column offsets both run over -w..w-1; a pixel belongs when
     // j*j/(w*w) + i*i/(h*h) is not greater than 1 (with h = 0 the centre row's term is 0/0).
     auto inside = [&](int px, int py) {
@@ -104,8 +104,8 @@ TEST_P(InlayModel, ShapeStylesAgreeWithThePerPixelRules) {
         }
       }
     ASSERT_TRUE(expected.Matches(host.FrameOf(out, 0)))
-        << (solid ? "nomask" : "mask") << " st=" << st << (shift ? " shift" : " stretch") << (ellipse ? " ellipse " : " rect ") << W << "x" << H << " at " << x << ","
-        << y << " " << w << "x" << h;
+        << (solid ? "nomask" : "mask") << " st=" << st << (shift ? " shift" : " stretch")
+        << (ellipse ? " ellipse " : " rect ") << W << "x" << H << " at " << x << "," << y << " " << w << "x" << h;
   }
 }
 

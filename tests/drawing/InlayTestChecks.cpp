@@ -54,7 +54,8 @@ TEST_F(InlayChecks, FrameRange) {
 TEST_F(InlayChecks, StyleNamesAreExact) {
   for (const char* type : {"mask", "nomask", "hint", "left", "right", "vint", "above", "below"})
     EXPECT_EQ(Error({Named("type", type)}), "") << type;
-  for (const char* type : {"Mask", "HINT", "hint ", "", "aANDb"}) EXPECT_EQ(Error({Named("type", type)}), kStyle) << type;
+  for (const char* type : {"Mask", "HINT", "hint ", "", "aANDb"})
+    EXPECT_EQ(Error({Named("type", type)}), kStyle) << type;
 }
 
 TEST_F(InlayChecks, NegativeCoordinates) {
@@ -165,10 +166,9 @@ TEST_F(InlayChecks, ChecksRunInOrder) {
 
   PClip first = odd, second = rgb_three, third = rgb_three;
   std::vector<std::pair<const char*, Argument>> faults = {
-      {"sf", Named("sf", -1)},     {"ef", Named("ef", 5)},      {"type", Named("type", "Hint")},
-      {"x", Named("x", -1)},       {"ex", Named("ex", -1)},     {"w", Named("w", 41)},
-      {"h", Named("h", 21)},       {"ew", Named("ew", 41)},     {"eh", Named("eh", 21)},
-      {"st", Named("st", 300)},
+      {"sf", Named("sf", -1)}, {"ef", Named("ef", 5)},   {"type", Named("type", "Hint")}, {"x", Named("x", -1)},
+      {"ex", Named("ex", -1)}, {"w", Named("w", 41)},    {"h", Named("h", 21)},           {"ew", Named("ew", 41)},
+      {"eh", Named("eh", 21)}, {"st", Named("st", 300)},
   };
   auto call = [&]() {
     std::vector<Argument> args = {Arg(first), Arg(second), Arg(third)};

@@ -25,7 +25,7 @@ class InlayLines : public ::testing::TestWithParam<FormatCase> {
     PClip main = MainClip(host, GetParam().pixel_type, width, height);
     PClip mask = SelectingMask(host, GetParam().pixel_type, width, height, unselected);
     PClip lined = LinedClip(host, GetParam().pixel_type, width, height, lines);
-    std::vector<Argument> args = {Arg(main), Arg(mask), Arg(lined), Named("type", type), Named("color", kRed),
+    std::vector<Argument> args = {Arg(main),      Arg(mask), Arg(lined), Named("type", type), Named("color", kRed),
                                   Named("st", 20)};
     args.insert(args.end(), window.begin(), window.end());
     PClip out = host.Apply("Inlay", args);
@@ -94,8 +94,7 @@ TEST_P(InlayLines, VintBetweenTwoLinesAndPlanarCarry) {
   if (Planar()) {
     // Column 3 starts at its own line, 4 where 3 started, 5 at 60 (past the carried end 50:
     // empty), 7 where 6 started; all end where the latest column with two lines ended.
-    expected = Union({Column(2, 10, 49), Column(3, 12, 49), Column(4, 12, 49), Column(6, 40, 62),
-                      Column(7, 40, 62)});
+    expected = Union({Column(2, 10, 49), Column(3, 12, 49), Column(4, 12, 49), Column(6, 40, 62), Column(7, 40, 62)});
   } else {
     expected = Union({Column(2, 11, 49), Column(6, 41, 62)});
   }
@@ -141,8 +140,8 @@ TEST_P(InlayLines, BlackMaskSelectsWithMwhiteFalse) {
   PClip main = MainClip(host, type, 16, 4);
   PClip mask = SelectingMask(host, type, 16, 4, {{3, 1}}, false);
   PClip lined = LinedClip(host, type, 16, 4, {{0, 1}, {6, 1}});
-  PClip out = host.Apply("Inlay", {Arg(main), Arg(mask), Arg(lined), Named("mwhite", false), Named("color", kRed),
-                                   Named("st", 20)});
+  PClip out = host.Apply(
+      "Inlay", {Arg(main), Arg(mask), Arg(lined), Named("mwhite", false), Named("color", kRed), Named("st", 20)});
   const PosSet hint = ChangedPixels(host.FrameOf(out, 0), kTint20);
   EXPECT_EQ(hint, Minus(Row(1, Planar() ? 0 : 1, 5), {{3, 1}})) << Describe(hint);
 }

@@ -60,20 +60,29 @@ const std::vector<EllipseCase>& EllipseCases() {
   static const std::vector<EllipseCase> cases = {
       // W 3, H 2 around (4, 3): i = 0 all j (1..6); i = +-1 |j| <= 2 (4/9 + 1/4 fits, 9/9 does
       // not); i = +-2 only j = 0; i = -3 nothing.
-      {"axes3x2", 10, 8, {Named("x", 4), Named("y", 3), Named("w", 3), Named("h", 2)},
+      {"axes3x2",
+       10,
+       8,
+       {Named("x", 4), Named("y", 3), Named("w", 3), Named("h", 2)},
        Union({Row(1, 4, 4), Row(2, 2, 6), Row(3, 1, 6), Row(4, 2, 6), Row(5, 4, 4)})},
       // H 0: the centre row from X - W to X + W - 1; w defaults to the distance to the nearer
       // edge (3 for x = 3 on a 20-wide frame).
       {"flat", 20, 6, {Named("x", 3), Named("y", 2), Named("h", 0)}, Row(2, 0, 5)},
       // W 2 < H 5 around (5, 6): rows cut to 4..7; i = -2: j*j/4 <= 21/25, |j| <= 1; i = 0: -2..1.
-      {"tallCut", 12, 14, {Named("x", 5), Named("y", 6), Named("w", 2), Named("h", 5)},
+      {"tallCut",
+       12,
+       14,
+       {Named("x", 5), Named("y", 6), Named("w", 2), Named("h", 5)},
        Union({Row(4, 4, 6), Row(5, 4, 6), Row(6, 3, 6), Row(7, 4, 6)})},
       // Defaults on 8 x 14: centre (4, 7), W 4, H 7, rows cut to 3..10; i != 0: |j| <= 3
       // (j*j/16 <= 1 - i*i/49 allows 9 but not 16); i = 0: -4..3.
       {"defaultTall", 8, 14, {}, Union({Block(1, 7, 3, 10), Row(7, 0, 0)})},
       // Centre row 6 of 8 with H 2 reaches row 8, below the frame: it is not touched (in planar
       // frames that row would be the chroma planes). i = -2: j = 0; +-1: |j| <= 4; 0: -5..4.
-      {"bottomEdge", 12, 8, {Named("x", 6), Named("y", 6), Named("w", 5), Named("h", 2)},
+      {"bottomEdge",
+       12,
+       8,
+       {Named("x", 6), Named("y", 6), Named("w", 5), Named("h", 2)},
        Union({Row(4, 6, 6), Row(5, 2, 10), Row(6, 1, 10), Row(7, 2, 10)})},
   };
   return cases;
@@ -115,7 +124,7 @@ TEST_P(InlayShapes, WindowMovesWithTruncation) {
 // defaults to the start width when that is given, else to the room left at the end position.
 TEST_P(InlayShapes, FrameRangeAndEndWindowDefaults) {
   const std::vector<Argument> one_frame = {Named("type", "nomask"), Named("sf", 2), Named("ef", 2), Named("x", 0),
-                                           Named("ex", 8), Named("w", 2), Named("h", 1)};
+                                           Named("ex", 8),          Named("w", 2),  Named("h", 1)};
   for (int n : {0, 1, 3}) EXPECT_TRUE(Run(16, 4, {}, one_frame, kSolidRed, 4, n).empty()) << "frame " << n;
   EXPECT_EQ(Run(16, 4, {}, one_frame, kSolidRed, 4, 2), Block(0, 1, 0, 0));
 
@@ -205,8 +214,8 @@ TEST_P(InlayShapes, SolidColourComponents) {
     TestHost host;
     PClip main = MainClip(host, Type(), 6, 4);
     PClip mask = SelectingMask(host, Type(), 6, 4, {});
-    std::vector<Argument> args = {Arg(main), Arg(mask), Arg(mask), Named("type", "nomask"), Named("x", 2),
-                                  Named("w", 2)};
+    std::vector<Argument> args = {Arg(main),     Arg(mask),    Arg(mask), Named("type", "nomask"),
+                                  Named("x", 2), Named("w", 2)};
     if (c.color != 0x7F7F00) args.push_back(Named("color", c.color));  // else by default
     PClip out = host.Apply("Inlay", args);
     EXPECT_EQ(ChangedPixels(host.FrameOf(out, 0), c.change), Block(2, 3, 0, 3)) << std::hex << c.color;
@@ -223,8 +232,8 @@ TEST_P(InlayShapes, OutputIndependentOfPoison) {
     PClip lined = LinedClip(host, Type(), 16, 8, {{1, 2}, {9, 2}, {4, 1}, {4, 6}});
     std::vector<int> bytes;
     for (const char* type : {"mask", "nomask", "hint", "left", "right", "vint", "above", "below"}) {
-      PClip out = host.Apply("Inlay", {Arg(main), Arg(mask), Arg(lined), Named("type", type), Named("st", 30),
-                                       Named("ellipse", true)});
+      PClip out = host.Apply(
+          "Inlay", {Arg(main), Arg(mask), Arg(lined), Named("type", type), Named("st", 30), Named("ellipse", true)});
       Picture f = host.FrameOf(out, 0);
       for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x)

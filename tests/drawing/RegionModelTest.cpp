@@ -46,7 +46,12 @@ TEST_P(RegionModel, SelectedPixelsOfTheRectangleChangeByTheRule) {
     const Picture in = host.FrameOf(picture, 0), ref = host.FrameOf(reference, 0);
     const bool stretch = round % 2 == 1, white = round % 4 < 2;
     // The ends of each range among random amounts.
-    const int st = round % 8 == 1 ? 200 : round % 8 == 3 ? -100 : round % 8 == 2 ? -255 : round % 8 == 4 ? 255 : stretch ? pick(-100, 200) : pick(-255, 255);
+    const int st = round % 8 == 1   ? 200
+                   : round % 8 == 3 ? -100
+                   : round % 8 == 2 ? -255
+                   : round % 8 == 4 ? 255
+                   : stretch        ? pick(-100, 200)
+                                    : pick(-255, 255);
     const int x = pick(0, W - 3), y = pick(0, H - 3);
     const int w = round % 5 == 0 ? W - 1 - x : pick(2, W - 1 - x), h = pick(2, H - 1 - y);
     PClip out = host.Apply(stretch ? "Stretch" : "Shift",

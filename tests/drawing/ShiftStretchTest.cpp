@@ -90,13 +90,15 @@ TEST_P(RegionFilters, ShapesWithTheirDefaultsAndCutsToTheFrame) {
       {40, 30, {shape("circle")}, Ellipse(20, 15, 9, 9)},  // radius 40/2 - 20/2 - 1
       {40, 30, {shape("circle"), n("x", 12), n("y", 20), n("w", 5), n("h", 3)}, Ellipse(12, 20, 5, 5)},  // h ignored
       {40, 30, {shape("circle"), n("x", 20), n("y", 20), n("w", 10)}, Ellipse(20, 20, 10, 10)},  // on the bottom edge
-      {40, 30, {shape("ellipse")}, Ellipse(20, 15, 9, 7)},  // h = 30/2 - 15/2 - 1
+      {40, 30, {shape("ellipse")}, Ellipse(20, 15, 9, 7)},                                       // h = 30/2 - 15/2 - 1
       // Taller than wide: rows only from y - w to y + w - 1.
       {40, 30, {shape("ellipse"), n("x", 20), n("y", 15), n("w", 4), n("h", 9)}, Ellipse(20, 15, 4, 9)},
       // y + h = H with h < w: the shape's lowest row would be row H.
       {40, 20, {shape("ellipse"), n("x", 20), n("y", 16), n("w", 9), n("h", 4)}, Ellipse(20, 16, 9, 4)},
       // y = 0 defaults h to -1: rows -1, 0 and 1 qualify, row -1 is left out.
-      {40, 20, {shape("ellipse"), n("x", 20), n("y", 0)},
+      {40,
+       20,
+       {shape("ellipse"), n("x", 20), n("y", 0)},
        [](int x, int y) { return (y == 0 && x >= 11 && x <= 28) || (y == 1 && x == 20); }},
       // y = 1 defaults h to 0: the centre row's 0/0 is not greater than 1, so all of it is taken.
       {40, 20, {shape("ellipse"), n("x", 20), n("y", 1)}, [](int x, int y) { return y == 1 && x >= 11 && x <= 28; }},
@@ -104,7 +106,10 @@ TEST_P(RegionFilters, ShapesWithTheirDefaultsAndCutsToTheFrame) {
   for (size_t k = 0; k < cases.size(); ++k) {
     const Case& c = cases[k];
     PClip src = Source(c.w, c.h);
-    PClip out = Apply(src, Reference(c.w, c.h, [](int, int) { return true; }, 255), c.named);
+    PClip out = Apply(src,
+                      Reference(
+                          c.w, c.h, [](int, int) { return true; }, 255),
+                      c.named);
     ASSERT_TRUE(out) << "case " << k;
     EXPECT_TRUE(Expected(src, 0, c.region).Matches(host.FrameOf(out, 0))) << "case " << k;
   }
@@ -116,7 +121,8 @@ TEST_P(RegionFilters, OnlyPixelsWhoseReferenceHoldsTheSelectedValueChange) {
   PClip src = Source(40, 30);
   for (bool white : {true, false}) {
     PClip out = Apply(src, Reference(40, 30, pattern, white ? 255 : 0), {Named("white", white), Named("st", 20)});
-    EXPECT_TRUE(Expected(src, 0, [&](int x, int y) { return rect(x, y) && pattern(x, y); }, 20)
+    EXPECT_TRUE(Expected(
+                    src, 0, [&](int x, int y) { return rect(x, y) && pattern(x, y); }, 20)
                     .Matches(host.FrameOf(out, 0)))
         << "white " << white;
   }
@@ -158,10 +164,14 @@ TEST_P(RegionArithmetic, ShiftAddsStretchScalesTruncatingTowardZeroBothClamp) {
     std::vector<int> out;
   };
   const std::vector<Case> cases = {
-      {"Shift", 10, {10, 13, 15, 19, 29, 110, 138, 210, 255}},  {"Shift", 255, {255, 255, 255, 255, 255, 255, 255, 255, 255}},
-      {"Shift", -255, {0, 0, 0, 0, 0, 0, 0, 0, 0}},            {"Shift", -100, {0, 0, 0, 0, 0, 0, 28, 100, 155}},
-      {"Stretch", 10, {0, 3, 5, 9, 20, 110, 140, 220, 255}},    {"Stretch", -50, {0, 2, 3, 5, 10, 50, 64, 100, 128}},
-      {"Stretch", -100, {0, 0, 0, 0, 0, 0, 0, 0, 0}},          {"Stretch", 100, {0, 6, 10, 18, 38, 200, 255, 255, 255}},
+      {"Shift", 10, {10, 13, 15, 19, 29, 110, 138, 210, 255}},
+      {"Shift", 255, {255, 255, 255, 255, 255, 255, 255, 255, 255}},
+      {"Shift", -255, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"Shift", -100, {0, 0, 0, 0, 0, 0, 28, 100, 155}},
+      {"Stretch", 10, {0, 3, 5, 9, 20, 110, 140, 220, 255}},
+      {"Stretch", -50, {0, 2, 3, 5, 10, 50, 64, 100, 128}},
+      {"Stretch", -100, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"Stretch", 100, {0, 6, 10, 18, 38, 200, 255, 255, 255}},
       {"Stretch", 200, {0, 9, 15, 27, 57, 255, 255, 255, 255}},
   };
   TestHost host;
@@ -174,8 +184,10 @@ TEST_P(RegionArithmetic, ShiftAddsStretchScalesTruncatingTowardZeroBothClamp) {
     Picture f = host.FrameOf(host.Apply(c.filter, {Arg(src), Arg(ref), Named("st", c.st)}), 0);
     for (int x = 0; x < static_cast<int>(in.size()); ++x) {
       EXPECT_EQ(f.Get(x, 0, 0), c.out[x]) << c.filter << " st " << c.st << " x " << x;
-      if (IsRGB(f.Format())) EXPECT_EQ(f.Get(x, 0, 2), c.out[x]) << "every RGB byte";
-      else EXPECT_EQ(f.Get(x, 0, 2), before.Get(x, 0, 2)) << "chroma untouched";
+      if (IsRGB(f.Format()))
+        EXPECT_EQ(f.Get(x, 0, 2), c.out[x]) << "every RGB byte";
+      else
+        EXPECT_EQ(f.Get(x, 0, 2), before.Get(x, 0, 2)) << "chroma untouched";
     }
   }
 }
@@ -227,14 +239,14 @@ TEST_P(RegionChecks, MessagesBoundariesAndOrder) {
       {clip, clip, {n("st", high)}, ""},
       {odd, sized(VideoInfo::CS_BGR32, 40, 30, 1), {n("x", 39), n("w", 5)}, format},
       {clip, sized(VideoInfo::CS_BGR24, 40, 30, 3), {n("x", 39), n("w", 5)}, short_ref},  // ef 4
-      {clip, sized(VideoInfo::CS_BGR32, 40, 30, 4), {}, ""},  // as many frames as ef passes
+      {clip, sized(VideoInfo::CS_BGR32, 40, 30, 4), {}, ""},                              // as many frames as ef passes
       {clip, sized(VideoInfo::CS_BGR24, 40, 30, 5), {n("x", 39), n("w", 5)}, differs},
       {clip, sized(VideoInfo::CS_BGR32, 40, 32, 5), {}, differs},
       {clip, clip, fit("rect", 30, 20, 10, 5), out + "rectangle" + end},
       {clip, clip, fit("rect", 30, 20, 5, 10), out + "rectangle" + end},
       {clip, clip, fit("rect", 29, 19, 10, 10), ""},
       {clip, clip, fit("rect", 2147483000, 0, 2147483000, 2), out + "rectangle" + end},  // no wrap in x + w
-      {clip, clip, fit("circle", 30, 15, 10, 2), out + "circle" + end},  // right edge touched
+      {clip, clip, fit("circle", 30, 15, 10, 2), out + "circle" + end},                  // right edge touched
       {clip, clip, fit("circle", 29, 15, 10, 2), ""},
       {clip, clip, fit("circle", 10, 15, 10, 2), out + "circle" + end},  // left
       {clip, clip, fit("circle", 11, 15, 10, 2), ""},

@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "filters/common/EdgeRows.h"
 #include "tests/support/PictureModel.h"
 #include "tests/support/TestHost.h"
 
@@ -135,11 +133,13 @@ PClip RandomClip(TestHost& host, int type, int W, int H, std::mt19937& rng) {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x) {
-        const int v = std::clamp(60 + 3 * x % 90 + (x > W / 2 ? 70 : 0) + (y % 5 == 0 ? 40 : 0) + pick(-12, 12), 0, 255);
+        const int v =
+            std::clamp(60 + 3 * x % 90 + (x > W / 2 ? 70 : 0) + (y % 5 == 0 ? 40 : 0) + pick(-12, 12), 0, 255);
         const int k = pick(0, 7);
         if (IsRGB(p.Format())) {
           auto byte = [](int b) { return std::clamp(b, 0, 255); };
-          p.SetPixel(x, y, k == 6 ? pick(0, 255) : v, byte(v + (k == 7 ? pick(-5, 5) : 0)), k >= 5 ? byte(v + pick(1, 9)) : v);
+          p.SetPixel(x, y, k == 6 ? pick(0, 255) : v, byte(v + (k == 7 ? pick(-5, 5) : 0)),
+                     k >= 5 ? byte(v + pick(1, 9)) : v);
         } else {
           const int u = k < 3 ? 128 : 128 + pick(-20, 20), w = k < 2 || k == 4 ? 128 : 128 + pick(-20, 20);
           p.SetPixel(x, y, v, u, w);
@@ -175,12 +175,28 @@ TEST_P(EMarkerModel, EveryByteAgreesWithThePerPixelRules) {
       p.lx = pick(0, W - 5), p.rx = pick(p.lx + 4, W - 1), p.ty = pick(0, H - 5), p.by = pick(p.ty + 4, H - 1);
       p.elx = pick(0, W - 5), p.erx = pick(p.elx + 4, W - 1), p.ety = pick(0, H - 5), p.eby = pick(p.ety + 4, H - 1);
       if (rep == 0) p.lx = p.elx = 0, p.rx = p.erx = W - 1, p.ty = p.ety = 0, p.by = p.eby = H - 1;
-      std::vector<Argument> args = {Arg(src), Named("type", p.type.c_str()), Named("white", p.white),
-                                    Named("xcol", p.xcol), Named("col", p.col), Named("test", p.test)};
-      for (auto [name, v] :
-           {std::pair<const char*, int>{"gyt", p.gyt}, {"rt", p.rt}, {"bt", p.bt}, {"lt", p.lt}, {"ft", p.ft},
-            {"fr", p.fr}, {"fb", p.fb}, {"fl", p.fl}, {"lx", p.lx}, {"ty", p.ty}, {"rx", p.rx}, {"by", p.by},
-            {"elx", p.elx}, {"ety", p.ety}, {"erx", p.erx}, {"eby", p.eby}})
+      std::vector<Argument> args = {Arg(src),
+                                    Named("type", p.type.c_str()),
+                                    Named("white", p.white),
+                                    Named("xcol", p.xcol),
+                                    Named("col", p.col),
+                                    Named("test", p.test)};
+      for (auto [name, v] : {std::pair<const char*, int>{"gyt", p.gyt},
+                             {"rt", p.rt},
+                             {"bt", p.bt},
+                             {"lt", p.lt},
+                             {"ft", p.ft},
+                             {"fr", p.fr},
+                             {"fb", p.fb},
+                             {"fl", p.fl},
+                             {"lx", p.lx},
+                             {"ty", p.ty},
+                             {"rx", p.rx},
+                             {"by", p.by},
+                             {"elx", p.elx},
+                             {"ety", p.ety},
+                             {"erx", p.erx},
+                             {"eby", p.eby}})
         args.push_back(Named(name, v));
       // Test mode: frames 0..2 from frame 1, frame 2 two thirds of the way. Otherwise frames
       // 0..2, frame 1 one third of the way and frame 2 two thirds.
@@ -192,8 +208,8 @@ TEST_P(EMarkerModel, EveryByteAgreesWithThePerPixelRules) {
         const Picture in = host.FrameOf(src, p.test ? 1 : n);
         ASSERT_TRUE(Expected(in, p, n, 3).Matches(host.FrameOf(marked, n)))
             << "W=" << W << " H=" << H << " type=" << p.type << " frame " << n << (p.test ? " test" : "")
-            << " xcol=" << p.xcol << " window " << p.lx << "," << p.ty << ".." << p.rx << "," << p.by << " -> "
-            << p.elx << "," << p.ety << ".." << p.erx << "," << p.eby;
+            << " xcol=" << p.xcol << " window " << p.lx << "," << p.ty << ".." << p.rx << "," << p.by << " -> " << p.elx
+            << "," << p.ety << ".." << p.erx << "," << p.eby;
       }
     }
   }
@@ -223,8 +239,16 @@ TEST_P(EMarkerModel, SquaredMeasuresAgreeAtTheLargestThresholds) {
       p.lx = p.elx = 0, p.rx = p.erx = W - 1, p.ty = p.ety = 0, p.by = p.eby = H - 1;
       std::vector<Argument> args = {Arg(src), Named("type", p.type.c_str()), Named("white", p.white),
                                     Named("xcol", p.xcol), Named("col", p.col)};
-      for (auto [name, v] : {std::pair<const char*, int>{"gyt", p.gyt}, {"rt", p.rt}, {"bt", p.bt}, {"lt", p.lt},
-                             {"ft", p.ft}, {"fr", p.fr}, {"fb", p.fb}, {"fl", p.fl}, {"sf", 0}, {"ef", 2}})
+      for (auto [name, v] : {std::pair<const char*, int>{"gyt", p.gyt},
+                             {"rt", p.rt},
+                             {"bt", p.bt},
+                             {"lt", p.lt},
+                             {"ft", p.ft},
+                             {"fr", p.fr},
+                             {"fb", p.fb},
+                             {"fl", p.fl},
+                             {"sf", 0},
+                             {"ef", 2}})
         args.push_back(Named(name, v));
       PClip marked = host.Apply("EMarker", args);
       for (int n : {1, 2})
@@ -232,33 +256,6 @@ TEST_P(EMarkerModel, SquaredMeasuresAgreeAtTheLargestThresholds) {
             << "W=" << W << " type=" << p.type << " frame " << n << " thresholds " << p.gyt << " " << p.rt << " "
             << p.bt << " -> " << p.ft << " " << p.fr << " " << p.fb;
     }
-  }
-}
-
-// The 16-bit test of a² + b² > t² against the sum in full: for every threshold, every a within
-// 300 of 0 with the b on both sides of the circle's edge, and the largest sides.
-TEST(EMarkerSquares, SixteenBitTestAgreesWithTheSumOfSquares) {
-  const int wide[] = {0, 1, 254, 255, 256, 257, 300, 510, 511, 1019, 1020};
-  for (int t = 0; t <= 255; ++t) {
-    auto check = [&](int a, int b) {
-      const bool want = a * a + b * b > t * t;
-      const BYTE got = SquaresExceed(static_cast<int16_t>(a), static_cast<int16_t>(b), static_cast<uint16_t>(t),
-                                     static_cast<uint16_t>(t * t));
-      ASSERT_EQ(got, want ? 0xFF : 0) << "a " << a << " b " << b << " t " << t;
-    };
-    for (int a = -300; a <= 300; ++a) {
-      const int rest = t * t - a * a;
-      const int edge = rest > 0 ? static_cast<int>(std::sqrt(static_cast<double>(rest))) : 0;
-      for (int b : {edge - 1, edge, edge + 1, edge + 2})
-        for (int sign : {1, -1}) {
-          check(a, sign * b);
-          check(sign * b, a);
-        }
-    }
-    for (int a : wide)
-      for (int b : wide)
-        for (int sa : {1, -1})
-          for (int sb : {1, -1}) check(sa * a, sb * b);
   }
 }
 

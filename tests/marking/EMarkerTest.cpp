@@ -25,8 +25,10 @@ PClip GreyClip(TestHost& host, int pixel_type, const Shape& f, int frames = 1) {
   return host.MakeClip(pixel_type, W, H, frames, [&](int, Picture& p) {
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x) {
-        if (IsRGB(p.Format())) p.SetPixel(x, y, f(x, y), f(x, y), f(x, y));
-        else p.Set(x, y, 0, f(x, y));
+        if (IsRGB(p.Format()))
+          p.SetPixel(x, y, f(x, y), f(x, y), f(x, y));
+        else
+          p.Set(x, y, 0, f(x, y));
       }
   });
 }
@@ -75,31 +77,46 @@ struct MainCase {
 // 0; "e2" (2h * 10)^2; "ep" 60^2; "es" 80^2.
 TEST_P(EMarkerFormats, OperatorsOnDotStepAndRamp) {
   const MainCase cases[] = {
-      {"e1", 12, &kDot, kCentre},         {"e1", 11, &kDot, kNine},
-      {"e2", 99, &kDot, kCross | kCorner}, {"e2", 100, &kDot, 0},
-      {"el", 100, &kDot, kCentre | kCross}, {"el", 99, &kDot, kNine},
-      {"ep", 100, &kDot, kCorner},        {"ep", 141, &kDot, kCorner},
-      {"ep", 142, &kDot, 0},              {"es", 141, &kDot, kCross | kCorner},
-      {"es", 142, &kDot, kCross},         {"es", 199, &kDot, kCross},
-      {"es", 200, &kDot, 0},              {"e1", 37, &kStep, 0},
-      {"e1", 36, &kStep, kBesideStep},    {"e2", 99, &kStep, kBesideStep},
-      {"e2", 100, &kStep, 0},             {"el", 1, &kStep, 0},
-      {"ep", 255, &kStep, kBesideStep},   {"es", 255, &kStep, kBesideStep},
-      {"e1", 1, &kRamp, 0},               {"e2", 19, &kRamp, kEverywhere},
-      {"e2", 40, &kRamp, 0},              {"el", 1, &kRamp, 0},
-      {"ep", 59, &kRamp, kEverywhere},    {"ep", 60, &kRamp, 0},
-      {"es", 79, &kRamp, kEverywhere},    {"es", 80, &kRamp, 0},
+      {"e1", 12, &kDot, kCentre},
+      {"e1", 11, &kDot, kNine},
+      {"e2", 99, &kDot, kCross | kCorner},
+      {"e2", 100, &kDot, 0},
+      {"el", 100, &kDot, kCentre | kCross},
+      {"el", 99, &kDot, kNine},
+      {"ep", 100, &kDot, kCorner},
+      {"ep", 141, &kDot, kCorner},
+      {"ep", 142, &kDot, 0},
+      {"es", 141, &kDot, kCross | kCorner},
+      {"es", 142, &kDot, kCross},
+      {"es", 199, &kDot, kCross},
+      {"es", 200, &kDot, 0},
+      {"e1", 37, &kStep, 0},
+      {"e1", 36, &kStep, kBesideStep},
+      {"e2", 99, &kStep, kBesideStep},
+      {"e2", 100, &kStep, 0},
+      {"el", 1, &kStep, 0},
+      {"ep", 255, &kStep, kBesideStep},
+      {"es", 255, &kStep, kBesideStep},
+      {"e1", 1, &kRamp, 0},
+      {"e2", 19, &kRamp, kEverywhere},
+      {"e2", 40, &kRamp, 0},
+      {"el", 1, &kRamp, 0},
+      {"ep", 59, &kRamp, kEverywhere},
+      {"ep", 60, &kRamp, 0},
+      {"es", 79, &kRamp, kEverywhere},
+      {"es", 80, &kRamp, 0},
   };
   for (const MainCase& c : cases) {
     TestHost host;
     PClip src = GreyClip(host, GetParam().pixel_type, *c.shape);
-    PClip edges = host.Apply("EMarker", {Arg(src), Named("type", c.type), Named("gyt", c.threshold),
-                                         Named("lt", c.threshold)});
+    PClip edges =
+        host.Apply("EMarker", {Arg(src), Named("type", c.type), Named("gyt", c.threshold), Named("lt", c.threshold)});
     // RGB green takes its side neighbours two pixels away in "e1" and "e2".
     const std::string t = c.type;
     const int h = IsRGB(FormatOf(src->GetVideoInfo())) && (t == "e1" || t == "e2") ? 2 : 1;
-    ExpectMarks(host.FrameOf(edges, 0), [&](int x, int y) { return InPattern(c.pattern, x, y, h); },
-                t + " threshold " + std::to_string(c.threshold));
+    ExpectMarks(
+        host.FrameOf(edges, 0), [&](int x, int y) { return InPattern(c.pattern, x, y, h); },
+        t + " threshold " + std::to_string(c.threshold));
   }
 }
 
@@ -112,11 +129,12 @@ TEST_P(EMarkerFormats, CrossDifferenceFollowsMemoryRows) {
   const Shape down_right = [](int x, int y) { return 20 + 5 * x + 5 * y; };
   const Shape up_right = [](int x, int y) { return 80 + 5 * x - 5 * y; };
   for (const Shape* shape : {&down_right, &up_right}) {
-    PClip edges = host.Apply("EMarker", {Arg(GreyClip(host, GetParam().pixel_type, *shape)), Named("type", "e2"),
-                                         Named("gyt", 25)});
+    PClip edges = host.Apply(
+        "EMarker", {Arg(GreyClip(host, GetParam().pixel_type, *shape)), Named("type", "e2"), Named("gyt", 25)});
     const bool marks = rgb == (shape == &down_right);
-    ExpectMarks(host.FrameOf(edges, 0), [&](int x, int) { return marks && x >= (rgb ? 2 : 1) && x <= W - (rgb ? 3 : 2); },
-                shape == &down_right ? "5x + 5y" : "5x - 5y");
+    ExpectMarks(
+        host.FrameOf(edges, 0), [&](int x, int) { return marks && x >= (rgb ? 2 : 1) && x <= W - (rgb ? 3 : 2); },
+        shape == &down_right ? "5x + 5y" : "5x - 5y");
   }
 }
 
@@ -129,8 +147,9 @@ TEST_P(EMarkerFormats, LaplacianBoundIsLtExceptOnYuy2) {
     const int lt = 199 - gyt, bound = yuy2 ? gyt : lt;
     PClip edges = host.Apply("EMarker", {Arg(src), Named("type", "el"), Named("gyt", gyt), Named("lt", lt)});
     const int pattern = bound == 99 ? kNine : kCentre | kCross;
-    ExpectMarks(host.FrameOf(edges, 0), [&](int x, int y) { return InPattern(pattern, x, y, 1); },
-                "el gyt " + std::to_string(gyt));
+    ExpectMarks(
+        host.FrameOf(edges, 0), [&](int x, int y) { return InPattern(pattern, x, y, 1); },
+        "el gyt " + std::to_string(gyt));
   }
 }
 
@@ -139,8 +158,10 @@ TEST_P(EMarkerFormats, LaplacianBoundIsLtExceptOnYuy2) {
 TEST_P(EMarkerFormats, ColouredPixelsTakeCol) {
   TestHost host;
   PClip src = host.MakeClip(GetParam().pixel_type, W, H, 1, [](int, Picture& p) {
-    if (IsRGB(p.Format())) p.SetPixel(5, 5, 50, 128, 200);  // green flat: no edge either way
-    else p.SetPixel(5, 5, 128, 50, 200);
+    if (IsRGB(p.Format()))
+      p.SetPixel(5, 5, 50, 128, 200);  // green flat: no edge either way
+    else
+      p.SetPixel(5, 5, 128, 50, 200);
   });
   // The colour's extent: one RGB pixel, a YUY2 pair, a 2x2 planar block.
   const PixelFormat f = FormatOf(src->GetVideoInfo());
@@ -189,12 +210,14 @@ TEST_P(EMarkerFormats, TestModeSweepsThresholdsOverOneSourceFrame) {
   TestHost host;
   PClip src = host.MakeClip(GetParam().pixel_type, W, H, 6, [](int n, Picture& p) {
     const int v = n == 2 ? 205 : 128 + n;
-    if (IsRGB(p.Format())) p.SetPixel(kDotX, kDotY, v, v, v);
-    else p.Set(kDotX, kDotY, 0, v);
+    if (IsRGB(p.Format()))
+      p.SetPixel(kDotX, kDotY, v, v, v);
+    else
+      p.Set(kDotX, kDotY, 0, v);
   });
-  PClip edges = host.Apply("EMarker", {Arg(src), Named("test", true), Named("sf", 2), Named("ef", 3), Named("gyt", 110),
-                                       Named("ft", 10), Named("lx", 2), Named("ty", 2), Named("rx", 12), Named("by", 9),
-                                       Named("elx", 5)});
+  PClip edges = host.Apply(
+      "EMarker", {Arg(src), Named("test", true), Named("sf", 2), Named("ef", 3), Named("gyt", 110), Named("ft", 10),
+                  Named("lx", 2), Named("ty", 2), Named("rx", 12), Named("by", 9), Named("elx", 5)});
   const bool rgb = IsRGB(FormatOf(src->GetVideoInfo()));
   for (int n = 0; n < 3; ++n) {
     Picture out = host.FrameOf(edges, n);
@@ -216,8 +239,10 @@ TEST_P(EMarkerFormats, TestModeSweepsThresholdsOverOneSourceFrame) {
 TEST_P(EMarkerFormats, FrameRangeAndMovingWindowKeepSourceOutside) {
   TestHost host;
   PClip src = host.MakeClip(GetParam().pixel_type, W, H, 8, [](int n, Picture& p) {
-    if (IsRGB(p.Format())) p.Fill(100 + n, 100 + n, 100 + n);
-    else p.Fill(100 + n, 60, 200);  // coloured everywhere
+    if (IsRGB(p.Format()))
+      p.Fill(100 + n, 100 + n, 100 + n);
+    else
+      p.Fill(100 + n, 60, 200);  // coloured everywhere
   });
   PClip edges = host.Apply("EMarker", {Arg(src), Named("sf", 2), Named("ef", 5), Named("elx", 4), Named("col", 7)});
   for (int n : {0, 1, 6, 7})
@@ -248,11 +273,13 @@ TEST(EMarkerRgb, BytesOneAndTwoLookTwoPixelsAway) {
     for (int channel : {0, 1, 2}) {
       TestHost host;
       PClip src = ChannelDots(host, pixel_type, channel, {{kDotX, kDotY}});
-      PClip edges = host.Apply("EMarker", {Arg(src), Named("rt", channel == 0 ? 11 : 0), Named("gyt", channel == 1 ? 11 : 0),
-                                           Named("bt", channel == 2 ? 11 : 0), Named("xcol", false)});
+      PClip edges =
+          host.Apply("EMarker", {Arg(src), Named("rt", channel == 0 ? 11 : 0), Named("gyt", channel == 1 ? 11 : 0),
+                                 Named("bt", channel == 2 ? 11 : 0), Named("xcol", false)});
       const int h = channel == 0 ? 1 : 2;
-      ExpectMarks(host.FrameOf(edges, 0), [&](int x, int y) { return InPattern(kNine, x, y, h); },
-                  std::string("byte ") + std::to_string(channel));
+      ExpectMarks(
+          host.FrameOf(edges, 0), [&](int x, int y) { return InPattern(kNine, x, y, h); },
+          std::string("byte ") + std::to_string(channel));
     }
   }
 }
@@ -269,15 +296,16 @@ TEST(EMarkerYuy2, ChromaUsesNeighbouringPairsInsideTheRow) {
   const Case cases[] = {
       {1, 6, "e1", 11, [](int x, int y) { return x >= 4 && x <= 9 && std::abs(y - 5) <= 1; }},
       {2, 6, "e1", 12, [](int x, int y) { return x / 2 == 3 && y == 5; }},
-      {1, 6, "e2", 99, [](int x, int y) { return x % 2 == 0 && std::abs(x - 6) <= 2 && std::abs(y - 5) <= 1 && !(x == 6 && y == 5); }},
+      {1, 6, "e2", 99,
+       [](int x, int y) { return x % 2 == 0 && std::abs(x - 6) <= 2 && std::abs(y - 5) <= 1 && !(x == 6 && y == 5); }},
       {1, 2, "e1", 11, [](int x, int y) { return x >= 2 && x <= 5 && std::abs(y - 5) <= 1; }},
       {2, 12, "e1", 11, [](int x, int y) { return x >= 10 && x <= 13 && std::abs(y - 5) <= 1; }},
   };
   for (const Case& c : cases) {
     TestHost host;
     PClip src = ChannelDots(host, VideoInfo::CS_YUY2, c.channel, {{c.x, 5}});
-    PClip edges = host.Apply("EMarker", {Arg(src), Named("type", c.type), Named("gyt", 0),
-                                         Named(c.channel == 1 ? "rt" : "bt", c.t)});
+    PClip edges = host.Apply(
+        "EMarker", {Arg(src), Named("type", c.type), Named("gyt", 0), Named(c.channel == 1 ? "rt" : "bt", c.t)});
     ExpectMarks(host.FrameOf(edges, 0), c.marked, std::string(c.type) + " pair at " + std::to_string(c.x));
   }
 }
@@ -299,10 +327,11 @@ TEST(EMarkerYuy2, GradientAndLaplacianMustBothExceed) {
       p.Set(kDotX, kDotY, 0, 228);
       p.Set(12, 8, 1, 228);
     });
-    PClip edges = host.Apply("EMarker", {Arg(src), Named("type", c.type), Named("gyt", c.gyt), Named("lt", c.lt),
-                                         Named("rt", 1)});
-    ExpectMarks(host.FrameOf(edges, 0), [&](int x, int y) { return InPattern(c.pattern, x, y, 1); },
-                std::string(c.type) + " " + std::to_string(c.gyt) + "/" + std::to_string(c.lt));
+    PClip edges = host.Apply("EMarker",
+                             {Arg(src), Named("type", c.type), Named("gyt", c.gyt), Named("lt", c.lt), Named("rt", 1)});
+    ExpectMarks(
+        host.FrameOf(edges, 0), [&](int x, int y) { return InPattern(c.pattern, x, y, 1); },
+        std::string(c.type) + " " + std::to_string(c.gyt) + "/" + std::to_string(c.lt));
   }
 }
 
@@ -313,9 +342,10 @@ TEST(EMarkerPlanar, ChromaStaysTwoPixelsInside) {
     TestHost host;
     PClip src = ChannelDots(host, pixel_type, 1, {{2, 2}, {12, 8}});
     PClip edges = host.Apply("EMarker", {Arg(src), Named("gyt", 0), Named("rt", 11)});
-    ExpectMarks(host.FrameOf(edges, 0), [](int x, int y) {
-      return (x >= 2 && x <= 5 && y >= 2 && y <= 5) || (x >= 10 && x <= 13 && y >= 6 && y <= 9);
-    }, "planar chroma");
+    ExpectMarks(
+        host.FrameOf(edges, 0),
+        [](int x, int y) { return (x >= 2 && x <= 5 && y >= 2 && y <= 5) || (x >= 10 && x <= 13 && y >= 6 && y <= 9); },
+        "planar chroma");
   }
 }
 
@@ -327,8 +357,10 @@ TEST(EMarkerChecks, MessagesAndBoundariesInOrder) {
   PClip yv12 = host.MakeClip(VideoInfo::CS_YV12, W, H, 10);
   VideoInfo other = VideoInfoOf(VideoInfo::CS_YUV | VideoInfo::CS_PLANAR | (1 << 10), W, H, 10);
   PClip unsupported(new MemoryClip(other, {}));
-  const std::string range_test = "EMarker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of 10 ";
-  const std::string range = "EMarker: startf and endf must be +ve, endf more than startf and within this clip having 10 frames ";
+  const std::string range_test =
+      "EMarker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of 10 ";
+  const std::string range =
+      "EMarker: startf and endf must be +ve, endf more than startf and within this clip having 10 frames ";
   const std::string thresholds = "EMarker:Thresholds must be positive numbers 0 to 255 only";
   const std::string end_x = "EMarker: end left x elx and right x erx coordinates invalid";
   const std::string end_y = "EMarker: end top y ety and bottom y eby coordinates invalid";
@@ -351,8 +383,10 @@ TEST(EMarkerChecks, MessagesAndBoundariesInOrder) {
       {rgb, {Named("sf", 9), Named("ef", 9)}, ""},
       {rgb, {Named("fl", 256), Named("lx", -1)}, thresholds},
       {rgb, {Named("lt", -1)}, thresholds},
-      {rgb, {Named("gyt", 255), Named("rt", 255), Named("bt", 255), Named("lt", 255), Named("ft", 255), Named("fr", 255),
-             Named("fb", 255), Named("fl", 255)}, ""},
+      {rgb,
+       {Named("gyt", 255), Named("rt", 255), Named("bt", 255), Named("lt", 255), Named("ft", 255), Named("fr", 255),
+        Named("fb", 255), Named("fl", 255)},
+       ""},
       {rgb, {Named("lx", 14), Named("ty", -1)}, "EMarker:window left x lx must be between 0 and 12"},
       {rgb, {Named("lx", 13)}, "EMarker:window right x rx must be between  17 and 15"},
       {rgb, {Named("ty", 10), Named("rx", 3)}, "EMarker:window top y ty must be between  0 and 8"},

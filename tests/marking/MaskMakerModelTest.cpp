@@ -16,8 +16,8 @@ namespace {
 
 struct Params {
   std::string type;
-  int t[3], u[3];     // lower (or band width) and upper thresholds of the three channels
-  int ft[3], fu[3];   // their final values in test mode
+  int t[3], u[3];    // lower (or band width) and upper thresholds of the three channels
+  int ft[3], fu[3];  // their final values in test mode
   bool white, xcol, test;
   int col;
   int lx, ty, rx, by, elx, ety, erx, eby;
@@ -91,8 +91,8 @@ void ExpectModel(const Picture& in, const Picture& out, const Params& p, int i, 
     for (int x = 0; x < W; ++x)
       for (int c = 0; c < n; ++c)
         ASSERT_EQ(out.Get(x, y, c), at(x, y, c))
-            << "x=" << x << " y=" << y << " c=" << c << " type=" << p.type << " window " << L << "," << T << ".."
-            << R << "," << B << (p.test ? " test" : "");
+            << "x=" << x << " y=" << y << " c=" << c << " type=" << p.type << " window " << L << "," << T << ".." << R
+            << "," << B << (p.test ? " test" : "");
 }
 
 class MaskMakerModel : public ::testing::TestWithParam<FormatCase> {};
@@ -106,8 +106,10 @@ PClip RandomClip(TestHost& host, int type, int W, int H, int frames, std::mt1993
       for (int x = 0; x < W; ++x) {
         const int v = byte(rng), k = kind(rng);
         const int a = k < 2 ? v : k == 2 ? 128 : byte(rng), b = k < 2 ? v : k == 3 ? 128 : byte(rng);
-        if (IsRGB(p.Format())) p.SetPixel(x, y, a, v, k == 4 ? v : b);
-        else p.SetPixel(x, y, v, k < 2 ? 128 : a, k < 2 ? 128 : b);
+        if (IsRGB(p.Format()))
+          p.SetPixel(x, y, a, v, k == 4 ? v : b);
+        else
+          p.SetPixel(x, y, v, k < 2 ? 128 : a, k < 2 ? 128 : b);
       }
   });
 }
@@ -136,18 +138,28 @@ void CheckRounds(int pixel_type, int W, int H, int rounds, unsigned seed) {
     p.elx = pick(0, W - 6), p.erx = pick(p.elx + 5, W - 1), p.ety = pick(0, H - 6), p.eby = pick(p.ety + 5, H - 1);
     if (round % 4 == 1) p.lx = p.elx = 0, p.rx = p.erx = W - 1;  // the whole width: no copy beside it
 
-    std::vector<Argument> args = {Arg(src), Named("type", p.type.c_str()), Named("white", p.white),
-                                  Named("xcol", p.xcol), Named("col", p.col), Named("test", p.test)};
-    const char* lower[] = {"gyt", "rt", "bt"}, *upper[] = {"et", "ert", "ebt"};
-    const char* flower[] = {"ft", "fr", "fb"}, *fupper[] = {"fet", "fert", "febt"};
+    std::vector<Argument> args = {Arg(src),
+                                  Named("type", p.type.c_str()),
+                                  Named("white", p.white),
+                                  Named("xcol", p.xcol),
+                                  Named("col", p.col),
+                                  Named("test", p.test)};
+    const char *lower[] = {"gyt", "rt", "bt"}, *upper[] = {"et", "ert", "ebt"};
+    const char *flower[] = {"ft", "fr", "fb"}, *fupper[] = {"fet", "fert", "febt"};
     for (int c = 0; c < 3; ++c) {
       args.push_back(Named(lower[c], p.t[c]));
       args.push_back(Named(upper[c], p.u[c]));
       args.push_back(Named(flower[c], p.ft[c]));
       args.push_back(Named(fupper[c], p.fu[c]));
     }
-    for (auto [name, v] : {std::pair<const char*, int>{"lx", p.lx}, {"ty", p.ty}, {"rx", p.rx}, {"by", p.by},
-                           {"elx", p.elx}, {"ety", p.ety}, {"erx", p.erx}, {"eby", p.eby}})
+    for (auto [name, v] : {std::pair<const char*, int>{"lx", p.lx},
+                           {"ty", p.ty},
+                           {"rx", p.rx},
+                           {"by", p.by},
+                           {"elx", p.elx},
+                           {"ety", p.ety},
+                           {"erx", p.erx},
+                           {"eby", p.eby}})
       args.push_back(Named(name, v));
     if (p.test) {
       args.push_back(Named("sf", 1));
@@ -159,8 +171,10 @@ void CheckRounds(int pixel_type, int W, int H, int rounds, unsigned seed) {
     PClip mask = host.Apply("MaskMaker", args);
     // Test mode: frame 2 is made from frame 1, two thirds of the way. Otherwise frame 1 is
     // half of the way through frames 0..2.
-    if (p.test) ExpectModel(in1, host.FrameOf(mask, 2), p, 2, 3);
-    else ExpectModel(in1, host.FrameOf(mask, 1), p, 1, 3);
+    if (p.test)
+      ExpectModel(in1, host.FrameOf(mask, 2), p, 2, 3);
+    else
+      ExpectModel(in1, host.FrameOf(mask, 1), p, 1, 3);
     if (::testing::Test::HasFatalFailure()) return;
   }
 }

@@ -19,8 +19,10 @@ PClip GreyClip(TestHost& host, int pixel_type, int w, int h, int frames, const B
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         const int v = f(x, y);
-        if (IsRGB(p.Format())) p.SetPixel(x, y, v, v, v);
-        else p.Set(x, y, 0, v);
+        if (IsRGB(p.Format()))
+          p.SetPixel(x, y, v, v, v);
+        else
+          p.Set(x, y, 0, v);
       }
   });
 }
@@ -79,11 +81,11 @@ TEST_P(MaskMakerFormats, WindowRowsArePictureRows) {
   PClip src = GreyClip(host, type(), W, H, 1, [](int, int) { return 30; });
   PClip mask = host.Apply("MaskMaker", {Arg(src), Named("lx", 2), Named("ty", 2), Named("rx", 10), Named("by", 8)});
   Picture out = host.FrameOf(mask, 0);
-  EXPECT_EQ(out.Get(5, 2, 0), 128);   // top edge
-  EXPECT_EQ(out.Get(5, 3, 0), 255);   // inside
-  EXPECT_EQ(out.Get(5, 8, 0), 128);   // bottom edge
-  EXPECT_EQ(out.Get(5, 1, 0), 30);    // above: the source
-  EXPECT_EQ(out.Get(5, 9, 0), 30);    // below: the source
+  EXPECT_EQ(out.Get(5, 2, 0), 128);  // top edge
+  EXPECT_EQ(out.Get(5, 3, 0), 255);  // inside
+  EXPECT_EQ(out.Get(5, 8, 0), 128);  // bottom edge
+  EXPECT_EQ(out.Get(5, 1, 0), 30);   // above: the source
+  EXPECT_EQ(out.Get(5, 9, 0), 30);   // below: the source
   EXPECT_EQ(out.Get(1, 5, 0), 30);
   EXPECT_EQ(out.Get(11, 5, 0), 30);
   if (!rgb()) {
@@ -97,7 +99,8 @@ TEST_P(MaskMakerFormats, BandsMarkEveryOtherBandOfTheThreshold) {
   TestHost host;
   const int W = 64, H = 10;
   PClip src = GreyClip(host, type(), W, H, 1, [](int x, int y) { return (x * 4 + y) % 256; });
-  PClip mask = host.Apply("MaskMaker", {Arg(src), Named("type", "a1"), Named("gyt", 50), Named("rt", 0), Named("bt", 0)});
+  PClip mask =
+      host.Apply("MaskMaker", {Arg(src), Named("type", "a1"), Named("gyt", 50), Named("rt", 0), Named("bt", 0)});
   Picture out = host.FrameOf(mask, 0);
   Picture in = host.FrameOf(src, 0);
   for (int y = 1; y < H - 1; ++y)
@@ -114,8 +117,8 @@ TEST_P(MaskMakerFormats, ColouredPixelsGetCol) {
   PClip src = host.MakeClip(type(), W, H, 1, [&](int, Picture& p) {
     p.Fill(30, 128, 128);
     if (rgb()) {
-      p.SetPixel(4, 4, 30, 31, 30);   // one byte differs: coloured
-      p.SetPixel(6, 6, 30, 30, 30);   // grey
+      p.SetPixel(4, 4, 30, 31, 30);  // one byte differs: coloured
+      p.SetPixel(6, 6, 30, 30, 30);  // grey
     } else {
       p.SetPixel(4, 4, 30, 100, 140);  // both chroma differ from 128: coloured
       p.SetPixel(6, 6, 30, 100, 128);  // one differs: not coloured
@@ -144,12 +147,14 @@ TEST_P(MaskMakerFormats, VotesCountPerType) {
   const int W = 16, H = 12;
   // Channel samples: first 30 (in 20..40), second 150 (in 140..160), third 10 (not in 140..160).
   PClip src = host.MakeClip(type(), W, H, 1, [&](int, Picture& p) {
-    if (rgb()) p.Fill(150, 30, 10);  // blue is the second channel, red the third
-    else p.Fill(30, 150, 10);
+    if (rgb())
+      p.Fill(150, 30, 10);  // blue is the second channel, red the third
+    else
+      p.Fill(30, 150, 10);
   });
   auto mark = [&](const char* t, bool xcol) {
-    PClip m = host.Apply("MaskMaker", {Arg(src), Named("type", t), Named("rt", 140), Named("ert", 160), Named("bt", 140),
-                                       Named("ebt", 160), Named("xcol", xcol)});
+    PClip m = host.Apply("MaskMaker", {Arg(src), Named("type", t), Named("rt", 140), Named("ert", 160),
+                                       Named("bt", 140), Named("ebt", 160), Named("xcol", xcol)});
     return host.FrameOf(m, 0).Get(5, 5, 0);
   };
   EXPECT_EQ(mark("c1", false), 255);
@@ -165,12 +170,14 @@ TEST_P(MaskMakerFormats, SecondAndThirdThresholdsActOnTheirOwnChannel) {
   const int W = 16, H = 12;
   // First channel 30 (in 20..40), second 150, third 200.
   PClip src = host.MakeClip(type(), W, H, 1, [&](int, Picture& p) {
-    if (rgb()) p.Fill(150, 30, 200);
-    else p.Fill(30, 150, 200);
+    if (rgb())
+      p.Fill(150, 30, 200);
+    else
+      p.Fill(30, 150, 200);
   });
   auto c2 = [&](const char* lower, const char* upper, int lo, int hi) {
-    PClip m = host.Apply("MaskMaker", {Arg(src), Named("type", "c2"), Named("xcol", false), Named(lower, lo),
-                                       Named(upper, hi)});
+    PClip m = host.Apply("MaskMaker",
+                         {Arg(src), Named("type", "c2"), Named("xcol", false), Named(lower, lo), Named(upper, hi)});
     return host.FrameOf(m, 0).Get(5, 5, 0);
   };
   EXPECT_EQ(c2("rt", "ert", 140, 160), 255);  // second channel 150 votes with the first
@@ -194,9 +201,9 @@ TEST_P(MaskMakerFormats, WindowMovesWithTruncationTowardZero) {
   };
   EXPECT_EQ(left_edge(9), -1);  // outside the range: the source
   EXPECT_EQ(left_edge(10), 20);
-  EXPECT_EQ(left_edge(11), 20);   // 20 + (-10*1)/11 = 20 - 0
-  EXPECT_EQ(left_edge(12), yuy2() ? 18 : 19);   // 20 + (-20)/11 = 19 (YUY2 rounds down to even)
-  EXPECT_EQ(left_edge(20), yuy2() ? 10 : 11);   // 20 + (-100)/11 = 11
+  EXPECT_EQ(left_edge(11), 20);                // 20 + (-10*1)/11 = 20 - 0
+  EXPECT_EQ(left_edge(12), yuy2() ? 18 : 19);  // 20 + (-20)/11 = 19 (YUY2 rounds down to even)
+  EXPECT_EQ(left_edge(20), yuy2() ? 10 : 11);  // 20 + (-100)/11 = 11
   Picture last = host.FrameOf(mask, 20);
   const int right = 30 + (9 * 10) / 11;  // 38
   EXPECT_EQ(last.Get(right, 5, 0), 128);
@@ -214,8 +221,10 @@ TEST_P(MaskMakerFormats, TestModeSweepsThresholdsOverOneSourceFrame) {
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x) {
         const int v = n == 5 ? x * 10 : 200;
-        if (rgb()) p.SetPixel(x, y, v, v, v);
-        else p.Set(x, y, 0, v);
+        if (rgb())
+          p.SetPixel(x, y, v, v, v);
+        else
+          p.Set(x, y, 0, v);
       }
   });
   PClip mask = host.Apply("MaskMaker", {Arg(src), Named("test", true), Named("sf", 5), Named("ef", 10), Named("gyt", 0),
@@ -272,12 +281,13 @@ TEST(MaskMaker, PlanarChromaOfOddWindowEdgesIsNeutral) {
   for (int type : {VideoInfo::CS_YV12, VideoInfo::CS_I420}) {
     PClip src = host.MakeClip(type, 16, 12, 1, [](int, Picture& p) { p.Fill(30, 90, 170); });
     Picture out = host.FrameOf(host.Apply("MaskMaker", {Arg(src), Named("lx", 3), Named("rx", 9), Named("ty", 3),
-                                                         Named("by", 9), Named("xcol", false)}), 0);
+                                                        Named("by", 9), Named("xcol", false)}),
+                               0);
     EXPECT_EQ(out.Get(2, 2, 1), 128);  // chroma (1, 1) covers luma row 3 and column 3
     EXPECT_EQ(out.Get(2, 2, 0), 30);   // its luma row 2 is outside: the source
     EXPECT_EQ(out.Get(9, 9, 2), 128);
     EXPECT_EQ(out.Get(10, 10, 2), 170);  // chroma (5, 5) lies past the window
-    EXPECT_EQ(out.Get(0, 0, 1), 90);   // chroma outside the window: the source
+    EXPECT_EQ(out.Get(0, 0, 1), 90);     // chroma outside the window: the source
     EXPECT_EQ(out.Get(12, 5, 2), 170);
   }
 }
@@ -296,7 +306,8 @@ class MaskMakerChecks : public ::testing::Test {
 };
 
 TEST_F(MaskMakerChecks, FrameRanges) {
-  const std::string test_msg = "MaskMaker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of 10 ";
+  const std::string test_msg =
+      "MaskMaker: startf must be +ve and endf atleast 2 and startf+endf less than frame count of 10 ";
   EXPECT_EQ(Error({Named("test", true), Named("sf", -1), Named("ef", 5)}), test_msg);
   EXPECT_EQ(Error({Named("test", true), Named("sf", 0), Named("ef", 1)}), test_msg);
   EXPECT_EQ(Error({Named("test", true), Named("sf", 0), Named("ef", 2)}), "");
@@ -386,9 +397,9 @@ TEST_F(MaskMakerChecks, TypeAndIntervals) {
             "MaskMaker:All threshold are zero. Nothing to be done?");
   EXPECT_EQ(Error({Named("type", "a1"), Named("gyt", 0), Named("rt", 0), Named("bt", 1)}), "");
   const std::string inverted = "MaskMaker: threshold intervals are less than zero.Invalid values";
-  std::vector<Argument> all = {Named("gyt", 50), Named("et", 40), Named("rt", 50), Named("ert", 40), Named("bt", 50),
-                               Named("ebt", 40), Named("ft", 50), Named("fet", 40), Named("fr", 50), Named("fert", 40),
-                               Named("fb", 50), Named("febt", 40)};
+  std::vector<Argument> all = {Named("gyt", 50), Named("et", 40),   Named("rt", 50), Named("ert", 40),
+                               Named("bt", 50),  Named("ebt", 40),  Named("ft", 50), Named("fet", 40),
+                               Named("fr", 50),  Named("fert", 40), Named("fb", 50), Named("febt", 40)};
   EXPECT_EQ(Error(all), inverted);
   all.back() = Named("febt", 50);  // one interval no longer inverted
   EXPECT_EQ(Error(all), "");

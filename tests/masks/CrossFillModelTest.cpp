@@ -40,8 +40,8 @@ bool SelectsOf(const Case& c, bool rgb, int a, int b) {
 }
 
 // The frame the filter should return for frame n of a range sf..ef.
-void ExpectModel(const Picture& in, const Picture& ma, const Picture& mb, const Picture& out, const Case& c,
-                 int t, int T) {
+void ExpectModel(const Picture& in, const Picture& ma, const Picture& mb, const Picture& out, const Case& c, int t,
+                 int T) {
   const PixelFormat f = in.Format();
   const bool rgb = IsRGB(f);
   const int W = in.Width(), H = in.Height(), n = f == PixelFormat::RGB32 ? 4 : 3;
@@ -110,7 +110,13 @@ TEST_P(CrossFillModel, EveryByteAgreesWithThePerPixelRules) {
           for (int x = 0; x < W; ++x) {
             const int k = pick(0, 9);
             // Pictures take the extremes often, where the painted sums clamp.
-            const int v = !mask ? (k == 0 ? 0 : k == 1 ? 255 : pick(0, 255)) : k < 4 ? 255 : k < 8 ? 0 : k < 9 ? 128 : pick(0, 255);
+            const int v = !mask   ? (k == 0   ? 0
+                                     : k == 1 ? 255
+                                              : pick(0, 255))
+                          : k < 4 ? 255
+                          : k < 8 ? 0
+                          : k < 9 ? 128
+                                  : pick(0, 255);
             p.SetPixel(x, y, v, pick(0, 255), pick(0, 255));
           }
       });
@@ -128,12 +134,12 @@ TEST_P(CrossFillModel, EveryByteAgreesWithThePerPixelRules) {
       PClip filtered = host.Apply(
           "CrossFill", {Arg(picture), Arg(a), Arg(b), Named("sf", 1), Named("ef", 4), Named("type", c.type.c_str()),
                         Named("white", c.white), Named("shift", c.shift), Named("st", c.st), Named("color", c.color),
-                        Named("lx", c.lx), Named("ty", c.ty), Named("rx", c.rx), Named("by", c.by),
-                        Named("elx", c.elx), Named("ety", c.ety), Named("erx", c.erx), Named("eby", c.eby)});
+                        Named("lx", c.lx), Named("ty", c.ty), Named("rx", c.rx), Named("by", c.by), Named("elx", c.elx),
+                        Named("ety", c.ety), Named("erx", c.erx), Named("eby", c.eby)});
       const int n = 2;  // a third of the way from frame 1 to frame 4
-      ExpectModel(host.FrameOf(picture, n), host.FrameOf(a, n), host.FrameOf(b, n), host.FrameOf(filtered, n), c,
-                  n - 1, 3);
-    if (HasFatalFailure()) return;
+      ExpectModel(host.FrameOf(picture, n), host.FrameOf(a, n), host.FrameOf(b, n), host.FrameOf(filtered, n), c, n - 1,
+                  3);
+      if (HasFatalFailure()) return;
     }
   }
 }
@@ -173,8 +179,8 @@ TEST_P(CrossFillModel, WindowEdgesOnEitherSideOfAChromaPairOrBlock) {
               "CrossFill", {Arg(picture), Arg(a), Arg(b), Named("type", c.type.c_str()), Named("white", c.white),
                             Named("shift", c.shift), Named("st", c.st), Named("color", c.color), Named("lx", lx),
                             Named("ty", ty), Named("rx", rx), Named("by", by)});
-          ExpectModel(host.FrameOf(picture, 1), host.FrameOf(a, 1), host.FrameOf(b, 1), host.FrameOf(filtered, 1), c,
-                      1, 2);
+          ExpectModel(host.FrameOf(picture, 1), host.FrameOf(a, 1), host.FrameOf(b, 1), host.FrameOf(filtered, 1), c, 1,
+                      2);
           if (HasFatalFailure()) return;
         }
 }

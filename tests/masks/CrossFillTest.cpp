@@ -67,7 +67,8 @@ TEST_P(CrossFillFormats, LogicalTypesOnBothPolarities) {
           << c.first << " white=" << white;
   }
   // The default type is "aANDb".
-  EXPECT_EQ(Run(6, 4, [](int x, int) { return x >= 2 ? 255 : 0; }, [](int x, int) { return x <= 3 ? 255 : 0; }, {},
+  EXPECT_EQ(Run(
+                6, 4, [](int x, int) { return x >= 2 ? 255 : 0; }, [](int x, int) { return x <= 3 ? 255 : 0; }, {},
                 Window(0, 5, 0, 3)),
             Columns({2, 3}, 0, 2));
 }
@@ -91,11 +92,11 @@ TEST_P(CrossFillFormats, WindowMovesWithTruncation) {
     const int from = edges[way][0], to = edges[way][4];
     for (int n = 0; n < 5; ++n) {
       const int L = edges[way][n];
-      EXPECT_EQ(Run(24, 12, AllMarked, AllMarked,
-                    {Named("lx", from), Named("rx", from + 10), Named("by", 10), Named("elx", to),
-                     Named("erx", to + 10)},
-                    Window(L, L + 10, 0, 10), 5, n),
-                Block(L, L + 9, 0, 9))
+      EXPECT_EQ(
+          Run(24, 12, AllMarked, AllMarked,
+              {Named("lx", from), Named("rx", from + 10), Named("by", 10), Named("elx", to), Named("erx", to + 10)},
+              Window(L, L + 10, 0, 10), 5, n),
+          Block(L, L + 9, 0, 9))
           << "frame " << n;
     }
   }
@@ -104,8 +105,8 @@ TEST_P(CrossFillFormats, WindowMovesWithTruncation) {
 // Frames outside sf..ef come back untouched (RGB32's first byte too); sf = ef has the start
 // window.
 TEST_P(CrossFillFormats, FrameRangeAndOneFrameRange) {
-  const std::vector<Argument> range = {Named("sf", 2), Named("ef", 2), Named("lx", 0), Named("rx", 2),
-                                       Named("elx", 10), Named("erx", 12)};
+  const std::vector<Argument> range = {Named("sf", 2), Named("ef", 2),   Named("lx", 0),
+                                       Named("rx", 2), Named("elx", 10), Named("erx", 12)};
   for (int n : {0, 1, 3}) EXPECT_TRUE(Run(16, 6, AllMarked, AllMarked, range, {}, 4, n).empty()) << "frame " << n;
   EXPECT_EQ(Run(16, 6, AllMarked, AllMarked, range, Window(0, 2, 0, 5), 4, 2), Columns({0, 1}, 0, 4));
 }
@@ -134,10 +135,10 @@ TEST_P(CrossFillFormats, PaintAddsOffsetsToUnclampedBrightness) {
     TestHost host;
     PClip main = MainClip(host, Type(), 4, 4);
     PClip mask = MaskClip(host, Type(), 4, 4, AllMarked);
-    Picture f = host.FrameOf(host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("rx", 4),
-                                                      Named("by", 4), Named("color", kRed), Named("shift", c.shift),
-                                                      Named("st", c.st)}),
-                             0);
+    Picture f =
+        host.FrameOf(host.Apply("CrossFill", {Arg(main), Arg(mask), Arg(mask), Named("rx", 4), Named("by", 4),
+                                              Named("color", kRed), Named("shift", c.shift), Named("st", c.st)}),
+                     0);
     if (Rgb()) {
       EXPECT_EQ(f.Get(1, 1, 0), f.Format() == PixelFormat::RGB32 ? 0 : Clamp(c.level + 178)) << c.name;
       EXPECT_EQ(f.Get(1, 1, 1), Clamp(c.level - 75)) << c.name;

@@ -73,8 +73,8 @@ TEST_P(PalletModel, EveryByteAgreesWithThePerPixelChart) {
           }
         }
       ASSERT_TRUE(expected.Matches(host.FrameOf(out, n)))
-          << W << "x" << H << " hbox " << hbox << " vbox " << vbox << " sgy " << sgy << " egy " << egy << " fgy "
-          << fgy << " frame " << n;
+          << W << "x" << H << " hbox " << hbox << " vbox " << vbox << " sgy " << sgy << " egy " << egy << " fgy " << fgy
+          << " frame " << n;
     }
   }
 }

@@ -68,7 +68,10 @@ TEST_P(PalletFormats, DefaultChartFrameByFrame) {
   EXPECT_EQ(Ramp(host.FrameOf(out, 1), 2, 2), Yuy2() ? 152 : 151);
   EXPECT_EQ(Ramp(host.FrameOf(out, 6), 2, 2), Yuy2() ? 4 : 3);
   // Box column and row values (h*256)/25: blue and red, U and V of YUY2, V and U of YV12/I420.
-  const int column_channel = IsRGB(f.Format()) ? 0 : Yuy2() ? 1 : 2, row_channel = IsRGB(f.Format()) ? 2 : 3 - column_channel;
+  const int column_channel = IsRGB(f.Format()) ? 0
+                             : Yuy2()          ? 1
+                                               : 2,
+            row_channel = IsRGB(f.Format()) ? 2 : 3 - column_channel;
   const int values[] = {0, 10, 20, 30, 40, 51};
   for (int h = 0; h < 6; ++h) {
     EXPECT_EQ(f.Get(h * bw + 4, 2, column_channel), values[h]) << "box column " << h;
@@ -87,8 +90,8 @@ TEST_P(PalletFormats, RampStartRestartsOnlyWhenTheRampWouldPass255) {
 
 TEST_P(PalletFormats, DownwardRampsTruncateTowardZeroAndKeepTheLowByte) {
   // 40-pixel boxes (even, so YUY2 too): 10 + (4*-10)/36 = 9 (not 8) first, 10 + (39*-10)/36 = 0 last.
-  PClip down = host.Apply("Pallet", {Arg(src), Named("sgy", 10), Named("egy", 0), Named("fgy", 0), Named("hbox", 16),
-                                     Named("vbox", 20)});
+  PClip down = host.Apply(
+      "Pallet", {Arg(src), Named("sgy", 10), Named("egy", 0), Named("fgy", 0), Named("hbox", 16), Named("vbox", 20)});
   for (int n : {0, 3}) EXPECT_TRUE(Chart(host.FrameOf(src, n), 10, -10, 16, 20).Matches(host.FrameOf(down, n)));
   EXPECT_EQ(Ramp(host.FrameOf(down, 0), 2, 2), 9);
   EXPECT_EQ(Ramp(host.FrameOf(down, 0), 37, 2), 0);
@@ -117,7 +120,8 @@ TEST(PalletChecks, MessagesBoundariesAndOrder) {
                     interval = " frame interval for  green or y val can be between 0 and 128 only",
                     boxes = "starting green or y val can be between 0 and 64 only",
                     zero = "Pallet: hbox and vbox must be at least 1", wide = "Pallet:Too many h boxes",
-                    span = "Pallet: for this range of green or y values in a pallet box, number of hboxes are too many ",
+                    span =
+                        "Pallet: for this range of green or y values in a pallet box, number of hboxes are too many ",
                     tall = "Pallet:too many vboxes";
   TestHost host;
   const PClip clip = host.MakeClip(VideoInfo::CS_YUY2, W, H, 1), narrow = host.MakeClip(VideoInfo::CS_BGR24, 638, H, 1),
@@ -147,8 +151,8 @@ TEST(PalletChecks, MessagesBoundariesAndOrder) {
       {odd, {n("hbox", 0)}, "Pallet: This color format is not supported here"},
       {clip, {n("hbox", 0)}, zero},
       {clip, {n("vbox", 0)}, zero},
-      {clip, {n("hbox", 64)}, ""},  // 640/64 - 2 = 8
-      {narrow, {n("hbox", 64), n("vbox", 64)}, wide},  // 638/64 - 2 = 7
+      {clip, {n("hbox", 64)}, ""},                                                            // 640/64 - 2 = 8
+      {narrow, {n("hbox", 64), n("vbox", 64)}, wide},                                         // 638/64 - 2 = 7
       {small, {n("sgy", 0), n("egy", 36), n("fgy", 0), n("hbox", 20), n("vbox", 13)}, span},  // 8 < 36/4
       {small, {n("sgy", 0), n("egy", 35), n("fgy", 0), n("hbox", 20), n("vbox", 12)}, ""},
       {small, {n("sgy", 0), n("egy", 35), n("fgy", 0), n("hbox", 20), n("vbox", 13)}, tall},  // 120/13 - 2 = 7

@@ -102,7 +102,8 @@ TEST_P(GaussBlurModel, BothPassesAgreeWithTheModelForEverySize) {
 TEST_P(GaussBlurModel, EveryFrameSizeAgreesWithTheModel) {
   TestHost host;
   std::mt19937 rng(41 + GetParam().pixel_type);
-  const int sizes[][2] = {{2, 12}, {6, 3}, {9, 11}, {23, 13}, {40, 4}, {67, 15}, {70, 10}, {133, 12}, {178, 7}, {200, 14}};
+  const int sizes[][2] = {{2, 12},  {6, 3},   {9, 11},   {23, 13}, {40, 4},
+                          {67, 15}, {70, 10}, {133, 12}, {178, 7}, {200, 14}};
   for (const auto& frame_size : sizes) {
     int W = frame_size[0], H = frame_size[1];
     FitToFormat(GetParam().pixel_type, &W, &H);
@@ -141,7 +142,8 @@ TEST_P(GaussBlurModel, EveryRowRemainderAndBothWeightSplitsAgreeWithTheModel) {
     for (const auto& k : kernels) {
       // Both chromas (a YUY2 row blurred whole), and one of them (YUY2 samples taken apart).
       const bool u = true, v = (W / 2 + k.size) % 3 != 0;
-      PClip out = host.Apply("GaussBlur", {Arg(src), Named("size", k.size), Named("sd", k.sd), Named("u", u), Named("v", v)});
+      PClip out =
+          host.Apply("GaussBlur", {Arg(src), Named("size", k.size), Named("sd", k.sd), Named("u", u), Named("v", v)});
       ASSERT_TRUE(Expected(in, k.size, k.sd, u, v).Matches(host.FrameOf(out, 0)))
           << W << "x" << H << " size " << k.size << " sd " << k.sd << " v " << v;
     }

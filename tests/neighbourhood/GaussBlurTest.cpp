@@ -25,8 +25,8 @@ PClip LumaClip(TestHost& host, int pixel_type, int w, int h, const std::function
 ::testing::AssertionResult LumaIs(const Picture& p, int x, int y, int expected) {
   for (int c = 0; c < BlurredBytes(p.Format()); ++c)
     if (p.Get(x, y, c) != expected)
-      return ::testing::AssertionFailure() << "(" << x << "," << y << ") byte " << c << " is " << p.Get(x, y, c)
-                                           << ", expected " << expected;
+      return ::testing::AssertionFailure()
+             << "(" << x << "," << y << ") byte " << c << " is " << p.Get(x, y, c) << ", expected " << expected;
   return ::testing::AssertionSuccess();
 }
 
@@ -39,7 +39,8 @@ TEST_P(GaussBlurFormats, UniformWhiteLosesOneLevelPerPassAndKeepsChroma) {
   const int W = 10, H = 8;
   PClip src = LumaClip(host, GetParam().pixel_type, W, H, [](int, int) { return 255; });
   std::vector<Argument> args = {Arg(src)};
-  if (IsRGB(FormatOf(src->GetVideoInfo()))) args = {Arg(src), Named("u", true), Named("v", true)};  // no chroma: no effect
+  if (IsRGB(FormatOf(src->GetVideoInfo())))
+    args = {Arg(src), Named("u", true), Named("v", true)};  // no chroma: no effect
   Picture out = host.FrameOf(host.Apply("GaussBlur", args), 0);
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) {
@@ -104,8 +105,9 @@ TEST_P(GaussBlurFormats, WideKernelKeepsEdgeRowsAndBlursEdgeColumnsOnlyDown) {
 TEST_P(GaussBlurFormats, ZeroOrUndefinedSdKeepsThePicture) {
   TestHost host;
   for (double sd : {0.0, std::nan("")}) {
-    Picture out = host.FrameOf(
-        host.Apply("GaussBlur", {Arg(LumaClip(host, GetParam().pixel_type, 12, 10, Noise)), Named("size", 5), Named("sd", sd)}), 0);
+    Picture out = host.FrameOf(host.Apply("GaussBlur", {Arg(LumaClip(host, GetParam().pixel_type, 12, 10, Noise)),
+                                                        Named("size", 5), Named("sd", sd)}),
+                               0);
     for (int y = 0; y < 10; ++y)
       for (int x = 0; x < 12; ++x) ASSERT_TRUE(LumaIs(out, x, y, Noise(x, y)));
   }
@@ -120,10 +122,12 @@ TEST_P(GaussBlurFormats, OutputIsTheSameUnderAnyPoison) {
       for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 14; ++x) p.SetPixel(x, y, Noise(x, y), Noise(y, x), Noise(x + 3, y));
     });
-    Picture out = host.FrameOf(host.Apply("GaussBlur", {Arg(src), Named("size", 7), Named("sd", 2.0), Named("u", true), Named("v", true)}), 0);
+    Picture out = host.FrameOf(
+        host.Apply("GaussBlur", {Arg(src), Named("size", 7), Named("sd", 2.0), Named("u", true), Named("v", true)}), 0);
     for (int y = 0; y < 12; ++y)
       for (int x = 0; x < 14; ++x)
-        for (int c = 0; c < (IsRGB(out.Format()) ? BytesPerPixel(out.Format()) : 3); ++c) bytes[i].push_back(out.Get(x, y, c));
+        for (int c = 0; c < (IsRGB(out.Format()) ? BytesPerPixel(out.Format()) : 3); ++c)
+          bytes[i].push_back(out.Get(x, y, c));
   }
   EXPECT_EQ(bytes[0], bytes[1]);
 }

@@ -74,8 +74,8 @@ TEST_P(MorpherDotsModel, SaltAndPepperAgreeWithTheModelOnEveryFrameSize) {
         PClip out = host.Apply("Morpher", {Arg(src), Named("type", salt ? "salt" : "pepper"), Named("lx", w.lx),
                                            Named("ty", w.ty), Named("rx", w.rx), Named("by", w.by)});
         ASSERT_TRUE(Expected(in, salt, w).Matches(host.FrameOf(out, 0)))
-            << W << "x" << H << (salt ? " salt" : " pepper") << " window " << w.lx << "," << w.ty << ".." << w.rx
-            << "," << w.by;
+            << W << "x" << H << (salt ? " salt" : " pepper") << " window " << w.lx << "," << w.ty << ".." << w.rx << ","
+            << w.by;
       }
     }
   }

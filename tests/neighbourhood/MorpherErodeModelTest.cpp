@@ -101,8 +101,8 @@ TEST_P(MorpherErodeModel, ErosionPassesAndFinishingAgreeWithTheModel) {
     Rect r{pick(0, W - 3), pick(0, H - 3), 0, 0};
     r.rx = pick(r.lx + 2, W - 1), r.by = pick(r.ty + 2, H - 1);
     if (round % 5 == 0) r.lx = 0, r.rx = W - 1;
-    PClip out = host.Apply("Morpher", {Arg(mask), Named("type", type.c_str()), Named("white", white),
-                                       Named("lx", r.lx), Named("ty", r.ty), Named("rx", r.rx), Named("by", r.by)});
+    PClip out = host.Apply("Morpher", {Arg(mask), Named("type", type.c_str()), Named("white", white), Named("lx", r.lx),
+                                       Named("ty", r.ty), Named("rx", r.rx), Named("by", r.by)});
     ASSERT_TRUE(Expected(src, type, white, r).Matches(host.FrameOf(out, 0)))
         << type << (white ? " white" : " black") << " window " << r.lx << "," << r.ty << ".." << r.rx << "," << r.by;
   }
@@ -116,7 +116,8 @@ TEST_P(MorpherErodeModel, EveryFrameSizeAndWindowPlacementAgreesWithTheModel) {
   std::mt19937 rng(77 + GetParam().pixel_type);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const char* const types[] = {"erode", "dilate", "close", "open"};
-  const int sizes[][2] = {{4, 3}, {6, 5}, {17, 7}, {34, 4}, {47, 9}, {64, 6}, {66, 5}, {70, 5}, {130, 4}, {131, 3}, {160, 8}, {199, 5}};
+  const int sizes[][2] = {{4, 3},  {6, 5},  {17, 7},  {34, 4},  {47, 9},  {64, 6},
+                          {66, 5}, {70, 5}, {130, 4}, {131, 3}, {160, 8}, {199, 5}};
   for (const auto& size : sizes) {
     int W = size[0], H = size[1];
     FitToFormat(GetParam().pixel_type, &W, &H);
@@ -138,8 +139,8 @@ TEST_P(MorpherErodeModel, EveryFrameSizeAndWindowPlacementAgreesWithTheModel) {
       PClip out = host.Apply("Morpher", {Arg(mask), Named("type", type.c_str()), Named("white", white),
                                          Named("lx", r.lx), Named("ty", r.ty), Named("rx", r.rx), Named("by", r.by)});
       ASSERT_TRUE(Expected(src, type, white, r).Matches(host.FrameOf(out, 0)))
-          << W << "x" << H << " " << type << (white ? " white" : " black") << " window " << r.lx << "," << r.ty
-          << ".." << r.rx << "," << r.by;
+          << W << "x" << H << " " << type << (white ? " white" : " black") << " window " << r.lx << "," << r.ty << ".."
+          << r.rx << "," << r.by;
     }
   }
 }
@@ -176,8 +177,7 @@ TEST_P(MorpherErodeModel, EveryWindowWidthAgreesWithTheModel) {
       PClip out = host.Apply("Morpher", {Arg(mask), Named("type", type.c_str()), Named("white", white),
                                          Named("lx", r.lx), Named("ty", r.ty), Named("rx", r.rx), Named("by", r.by)});
       ASSERT_TRUE(Expected(src, type, white, r).Matches(host.FrameOf(out, 0)))
-          << type << (white ? " white" : " black") << " window " << r.lx << "," << r.ty << ".." << r.rx << ","
-          << r.by;
+          << type << (white ? " white" : " black") << " window " << r.lx << "," << r.ty << ".." << r.rx << "," << r.by;
     }
 }
 

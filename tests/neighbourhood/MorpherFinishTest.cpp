@@ -37,7 +37,7 @@ const Finish kFinishes[] = {
     {"rorv", {128, S, S}, {128, S, S}, {S, S, S}, 0},
     {"flood", {128, S, S}, {128, S, S}, {S, S, S}, 255},  // 0 <= lt
     {"drain", {128, S, S}, {128, S, S}, {S, S, S}, 0},
-    {"ford", {128, S, S}, {128, S, S}, {S, S, S}, 255},   // flat and in range
+    {"ford", {128, S, S}, {128, S, S}, {S, S, S}, 255},  // flat and in range
 };
 
 bool IsRelief(const std::string& t) {

@@ -28,16 +28,16 @@ TEST_P(MorpherFormats, DilateGrowsTheMaskInAllEightDirections) {
 // nothing.
 TEST_P(MorpherFormats, ErodeTreatsOtherValuesAsNeitherMarkNorBackground) {
   const Rows mask = {"########", "########", "########", "###+####", "########", "#####m##", "########", "########"};
-  const Rows expected = {"+++++++#", "+#######", "+#######", "+##.####", "+#######", "+####.##", "+#######",
-                         "########"};
+  const Rows expected = {"+++++++#", "+#######", "+#######", "+##.####",
+                         "+#######", "+####.##", "+#######", "########"};
   EXPECT_EQ(Run(mask, {Named("type", "erode")}), expected);
 }
 
 // "close" erodes then dilates: a speck goes, a 3x3 block comes back whole.
 TEST_P(MorpherFormats, CloseRemovesSpeckAndRestoresBlock) {
   const Rows mask = {"........", "........", "..###...", "..###...", "..###...", "......#.", "........", "........"};
-  const Rows expected = {"++++++++", "+......+", "+.###..+", "+.###..+", "+.###..+", "+......+", "+......+",
-                         "++++++++"};
+  const Rows expected = {"++++++++", "+......+", "+.###..+", "+.###..+",
+                         "+.###..+", "+......+", "+......+", "++++++++"};
   EXPECT_EQ(Run(mask, {Named("type", "close")}), expected);
 }
 
@@ -45,8 +45,8 @@ TEST_P(MorpherFormats, CloseRemovesSpeckAndRestoresBlock) {
 // the ring keeps the pixels it grew towards the top and left.
 TEST_P(MorpherFormats, OpenFillsHoleAndEdgeDoesNotErode) {
   const Rows mask = {"........", "........", "..###...", "..#.#...", "..###...", "........", "........", "........"};
-  const Rows expected = {"++++++++", "+####..+", "+####..+", "+####..+", "+####..+", "+......+", "+......+",
-                         "++++++++"};
+  const Rows expected = {"++++++++", "+####..+", "+####..+", "+####..+",
+                         "+####..+", "+......+", "+......+", "++++++++"};
   EXPECT_EQ(Run(mask, {Named("type", "open")}), expected);
   EXPECT_EQ(Run(Inverted(mask), {Named("type", "open"), Named("white", false)}), Inverted(expected));
 }
@@ -88,9 +88,9 @@ TEST_P(MorpherFormats, ThinKeepsDotsLinesAndTheBottomRowOfBlocks) {
 TEST_P(MorpherFormats, ThinRunsExactlySixPasses) {
   const Rows mask = {"............", "....#..#....", ".....##.#...", "...#####.#..", ".....####...", "....#.####..",
                      ".....#.##...", "......#.....", "............", "............", "............", "............"};
-  const Rows expected = {"+++++++++++.", "+...#..#..+.", "+....##.#.+.", "+..###.#.#+.", "+....#..#.+.",
-                         "+...#.#...+.", "+....#.#..+.", "+.....#...+.", "+.........+.", "+.........+.",
-                         "+++++++++++.", "............"};
+  const Rows expected = {"+++++++++++.", "+...#..#..+.", "+....##.#.+.", "+..###.#.#+.",
+                         "+....#..#.+.", "+...#.#...+.", "+....#.#..+.", "+.....#...+.",
+                         "+.........+.", "+.........+.", "+++++++++++.", "............"};
   EXPECT_EQ(Run(mask, {Named("type", "thin")}), expected);
 }
 
@@ -135,19 +135,17 @@ TEST_P(MorpherFormats, ThinDecidesByEdgeContactNeighbourCountAndConnectivity) {
 // the window's inside and keeps the source. "salt" ignores `white`.
 TEST_P(MorpherFormats, SaltRemovesLoneDotsInsideTheOutline) {
   const Rows mask = {"........", ".#......", "......#.", "........", "#.......", ".....#..", "........", ".......#"};
-  const Rows expected = {"+++++++.", "+.....+.", "+.....+.", "+.....+.", "+.....+.", "+.....+.", "+++++++.",
-                         ".......#"};
+  const Rows expected = {"+++++++.", "+.....+.", "+.....+.", "+.....+.",
+                         "+.....+.", "+.....+.", "+++++++.", ".......#"};
   EXPECT_EQ(Run(mask, {Named("type", "salt")}), expected);
   EXPECT_EQ(Run(mask, {Named("type", "salt"), Named("white", false)}), expected);
-  EXPECT_EQ(Run(kBlock, {Named("type", "salt")})[3], "+.###.+.");  // no lone dot: unchanged
+  EXPECT_EQ(Run(kBlock, {Named("type", "salt")})[3], "+.###.+.");          // no lone dot: unchanged
   EXPECT_EQ(Run(Inverted(mask), {Named("type", "salt")})[5], "+####.+#");  // holes stay
 }
 
 TEST_P(MorpherFormats, PepperFillsLoneHolesOnly) {
-  const Rows hole = {"########", "########", "########", "###.####", "########", "########", "########",
-                     "########"};
-  const Rows filled = {"+++++++#", "+#####+#", "+#####+#", "+#####+#", "+#####+#", "+#####+#", "+++++++#",
-                       "########"};
+  const Rows hole = {"########", "########", "########", "###.####", "########", "########", "########", "########"};
+  const Rows filled = {"+++++++#", "+#####+#", "+#####+#", "+#####+#", "+#####+#", "+#####+#", "+++++++#", "########"};
   EXPECT_EQ(Run(hole, {Named("type", "pepper"), Named("white", false)}), filled);
   EXPECT_EQ(Run(Inverted(hole), {Named("type", "pepper")})[3], "+..#..+.");  // a dot stays
 }
@@ -163,10 +161,10 @@ TEST_P(MorpherFormats, DotCodesFollowPictureOrientation) {
     });
     return host.FrameOf(host.Apply("Morpher", {Arg(src), Named("type", type)}), 0).Get(3, 3, 0);
   };
-  EXPECT_EQ(centre("salt", 0, {{3, 3, 7}, {3, 2, 31}}), 0);    // 7 + 8*31 = 255
-  EXPECT_EQ(centre("salt", 0, {{3, 3, 7}, {3, 4, 31}}), 7);    // 7 + 128*31
-  EXPECT_EQ(centre("salt", 0, {{3, 3, 1}, {4, 3, 127}}), 0);   // 1 + 2*127 = 255
-  EXPECT_EQ(centre("salt", 0, {{3, 3, 1}, {2, 3, 127}}), 1);   // 1 + 32*127
+  EXPECT_EQ(centre("salt", 0, {{3, 3, 7}, {3, 2, 31}}), 0);           // 7 + 8*31 = 255
+  EXPECT_EQ(centre("salt", 0, {{3, 3, 7}, {3, 4, 31}}), 7);           // 7 + 128*31
+  EXPECT_EQ(centre("salt", 0, {{3, 3, 1}, {4, 3, 127}}), 0);          // 1 + 2*127 = 255
+  EXPECT_EQ(centre("salt", 0, {{3, 3, 1}, {2, 3, 127}}), 1);          // 1 + 32*127
   EXPECT_EQ(centre("pepper", 255, {{3, 3, 128}, {3, 4, 254}}), 255);  // 128 + 255*382 + 128*254 = 130050
   EXPECT_EQ(centre("pepper", 255, {{3, 3, 128}, {3, 2, 254}}), 128);
 }

@@ -72,7 +72,8 @@ TEST_P(MorpherReliefModel, EveryOperationAgreesWithTheModelOnEveryFrameSize) {
     FitToFormat(GetParam().pixel_type, &W, &H);
     // Blocks of few levels make equal neighbours (the strict comparisons' edge); noise the rest.
     const bool blocky = W % 3 == 0;
-    PClip src = RandomClip(host, GetParam().pixel_type, W, H, rng, [&] { return blocky ? 60 * pick(0, 4) : pick(0, 255); });
+    PClip src =
+        RandomClip(host, GetParam().pixel_type, W, H, rng, [&] { return blocky ? 60 * pick(0, 4) : pick(0, 255); });
     const Picture in = host.FrameOf(src, 0);
     for (int round = 0; round < 12; ++round) {
       const std::string type = types[round % 6];
@@ -86,12 +87,12 @@ TEST_P(MorpherReliefModel, EveryOperationAgreesWithTheModelOnEveryFrameSize) {
       if (round % 5 == 0) lt = 0, ut = 255;
       if (round % 5 == 1) lt = ut = 120;
       if (type == "ford" && round >= 6) lt = 200, ut = 50;  // accepted for ford, marks nothing in range
-      PClip out = host.Apply("Morpher", {Arg(src), Named("type", type.c_str()), Named("white", white),
-                                         Named("lx", w.lx), Named("ty", w.ty), Named("rx", w.rx), Named("by", w.by),
-                                         Named("lt", lt), Named("ut", ut)});
+      PClip out = host.Apply(
+          "Morpher", {Arg(src), Named("type", type.c_str()), Named("white", white), Named("lx", w.lx),
+                      Named("ty", w.ty), Named("rx", w.rx), Named("by", w.by), Named("lt", lt), Named("ut", ut)});
       ASSERT_TRUE(Expected(in, type, white, w, lt, ut).Matches(host.FrameOf(out, 0)))
-          << W << "x" << H << " " << type << (white ? " white" : " black") << " window " << w.lx << "," << w.ty
-          << ".." << w.rx << "," << w.by << " lt " << lt << " ut " << ut;
+          << W << "x" << H << " " << type << (white ? " white" : " black") << " window " << w.lx << "," << w.ty << ".."
+          << w.rx << "," << w.by << " lt " << lt << " ut " << ut;
     }
   }
 }

@@ -13,7 +13,8 @@ const char* const kFormat = "Morpher: This color format is not supported here";
 const char* const kFrames = "Morpher: Frame number must be positive and end frame not less than start frame";
 const char* const kCount = "Morpher:this clip which has only 5 frames";
 const char* const kType =
-    "Morpher: Valid options are vale, ridge, rorv,flood, drain,ford,close, open, erode, thin, salt, pepper  and dilate only";
+    "Morpher: Valid options are vale, ridge, rorv,flood, drain,ford,close, open, erode, thin, salt, pepper  and dilate "
+    "only";
 const char* const kNegative = "Morpher: coordinates should not be -ve";
 const char* const kSmall = "Morpher: dimensions should not be less than 2";
 const char* const kOutside = "Morpher:The dimensions pushes the window outside frame";
@@ -32,36 +33,80 @@ TEST_P(MorpherFormats, ChecksReportTheirMessagesAtBothSidesOfEachBoundaryInOrder
   PClip src = MaskClip(host, Type(), Rows(12, std::string(16, '.')), 5);
   auto t = [](const char* v) { return Named("type", v); };
   const Check checks[] = {
-      {{Named("sf", -1)}, kFrames}, {{Named("sf", 0)}, ""}, {{Named("sf", 3), Named("ef", 2)}, kFrames},
-      {{Named("sf", 2), Named("ef", 2)}, ""}, {{Named("ef", -1)}, kFrames},
-      {{Named("ef", 5)}, kCount}, {{Named("ef", 4)}, ""}, {{Named("sf", 5), Named("ef", 5)}, kCount},
-      {{t("Erode")}, kType}, {{t("erode ")}, kType}, {{t("")}, kType},
-      {{Named("lx", -1)}, kNegative}, {{Named("ty", -1)}, kNegative}, {{Named("elx", -1)}, kNegative},
-      {{Named("ety", -1)}, kNegative}, {{Named("lx", 0), Named("ty", 0), Named("elx", 0), Named("ety", 0)}, ""},
-      {{Named("rx", 1)}, kSmall}, {{Named("rx", 2)}, ""}, {{Named("by", 1)}, kSmall}, {{Named("by", 2)}, ""},
-      {{Named("erx", 1)}, kSmall}, {{Named("erx", 2)}, ""}, {{Named("eby", 1)}, kSmall}, {{Named("eby", 2)}, ""},
-      {{Named("rx", 16)}, kOutside}, {{Named("rx", 15)}, ""}, {{Named("by", 12)}, kOutside}, {{Named("by", 11)}, ""},
-      {{Named("erx", 16)}, kOutside}, {{Named("eby", 12)}, kOutside},
-      {{Named("lx", 14)}, kNarrow}, {{Named("lx", 13)}, ""}, {{Named("ty", 10)}, kNarrow}, {{Named("ty", 9)}, ""},
-      {{Named("elx", 14)}, kNarrow}, {{Named("ety", 10)}, kNarrow},
-      {{Named("lx", 5), Named("erx", 6)}, kNarrow}, {{Named("lx", 5), Named("erx", 7)}, ""},  // elx follows lx
-      {{Named("lt", -1)}, kRange}, {{Named("ut", 256)}, kRange}, {{Named("lt", 0), Named("ut", 255)}, ""},
-      {{Named("test", true), t("erode")}, kTest}, {{Named("test", true), t("dilate")}, kTest},
-      {{Named("test", true), t("close")}, kTest}, {{Named("test", true), t("open")}, kTest},
-      {{Named("test", true), t("thin")}, kTest}, {{Named("test", true), t("salt")}, kTest},
-      {{Named("test", true), t("pepper")}, kTest}, {{Named("test", true)}, kTest},  // default "close"
-      {{Named("test", true), t("vale")}, ""}, {{Named("test", true), t("ridge")}, ""},
-      {{Named("test", true), t("rorv")}, ""}, {{Named("test", true), t("flood")}, ""},
-      {{Named("test", true), t("drain")}, ""}, {{Named("test", true), t("ford")}, ""},
-      {{Named("flt", -1)}, kRange}, {{Named("fut", 256)}, kRange}, {{Named("flt", 0), Named("fut", 255)}, ""},
-      {{Named("lt", 10), Named("ut", 9)}, kOrder}, {{Named("lt", 10), Named("ut", 10)}, ""},
-      {{Named("flt", 10), Named("fut", 9)}, kOrder}, {{Named("lt", 300)}, kOrder}, {{Named("ut", -1)}, kOrder},
-      {{t("ford"), Named("lt", 10), Named("ut", 9)}, ""}, {{t("ford"), Named("lt", 300), Named("ut", -5)}, ""},
+      {{Named("sf", -1)}, kFrames},
+      {{Named("sf", 0)}, ""},
+      {{Named("sf", 3), Named("ef", 2)}, kFrames},
+      {{Named("sf", 2), Named("ef", 2)}, ""},
+      {{Named("ef", -1)}, kFrames},
+      {{Named("ef", 5)}, kCount},
+      {{Named("ef", 4)}, ""},
+      {{Named("sf", 5), Named("ef", 5)}, kCount},
+      {{t("Erode")}, kType},
+      {{t("erode ")}, kType},
+      {{t("")}, kType},
+      {{Named("lx", -1)}, kNegative},
+      {{Named("ty", -1)}, kNegative},
+      {{Named("elx", -1)}, kNegative},
+      {{Named("ety", -1)}, kNegative},
+      {{Named("lx", 0), Named("ty", 0), Named("elx", 0), Named("ety", 0)}, ""},
+      {{Named("rx", 1)}, kSmall},
+      {{Named("rx", 2)}, ""},
+      {{Named("by", 1)}, kSmall},
+      {{Named("by", 2)}, ""},
+      {{Named("erx", 1)}, kSmall},
+      {{Named("erx", 2)}, ""},
+      {{Named("eby", 1)}, kSmall},
+      {{Named("eby", 2)}, ""},
+      {{Named("rx", 16)}, kOutside},
+      {{Named("rx", 15)}, ""},
+      {{Named("by", 12)}, kOutside},
+      {{Named("by", 11)}, ""},
+      {{Named("erx", 16)}, kOutside},
+      {{Named("eby", 12)}, kOutside},
+      {{Named("lx", 14)}, kNarrow},
+      {{Named("lx", 13)}, ""},
+      {{Named("ty", 10)}, kNarrow},
+      {{Named("ty", 9)}, ""},
+      {{Named("elx", 14)}, kNarrow},
+      {{Named("ety", 10)}, kNarrow},
+      {{Named("lx", 5), Named("erx", 6)}, kNarrow},
+      {{Named("lx", 5), Named("erx", 7)}, ""},  // elx follows lx
+      {{Named("lt", -1)}, kRange},
+      {{Named("ut", 256)}, kRange},
+      {{Named("lt", 0), Named("ut", 255)}, ""},
+      {{Named("test", true), t("erode")}, kTest},
+      {{Named("test", true), t("dilate")}, kTest},
+      {{Named("test", true), t("close")}, kTest},
+      {{Named("test", true), t("open")}, kTest},
+      {{Named("test", true), t("thin")}, kTest},
+      {{Named("test", true), t("salt")}, kTest},
+      {{Named("test", true), t("pepper")}, kTest},
+      {{Named("test", true)}, kTest},  // default "close"
+      {{Named("test", true), t("vale")}, ""},
+      {{Named("test", true), t("ridge")}, ""},
+      {{Named("test", true), t("rorv")}, ""},
+      {{Named("test", true), t("flood")}, ""},
+      {{Named("test", true), t("drain")}, ""},
+      {{Named("test", true), t("ford")}, ""},
+      {{Named("flt", -1)}, kRange},
+      {{Named("fut", 256)}, kRange},
+      {{Named("flt", 0), Named("fut", 255)}, ""},
+      {{Named("lt", 10), Named("ut", 9)}, kOrder},
+      {{Named("lt", 10), Named("ut", 10)}, ""},
+      {{Named("flt", 10), Named("fut", 9)}, kOrder},
+      {{Named("lt", 300)}, kOrder},
+      {{Named("ut", -1)}, kOrder},
+      {{t("ford"), Named("lt", 10), Named("ut", 9)}, ""},
+      {{t("ford"), Named("lt", 300), Named("ut", -5)}, ""},
       // Two failures at once: the earlier check speaks.
-      {{Named("sf", -1), Named("ef", 9)}, kFrames}, {{Named("ef", 5), t("x")}, kCount},
-      {{t("x"), Named("lx", -1)}, kType}, {{Named("lx", -1), Named("rx", 1)}, kNegative},
-      {{Named("rx", 1), Named("by", 12)}, kSmall}, {{Named("lx", 15), Named("rx", 16)}, kOutside},
-      {{Named("lx", 14), Named("lt", -1)}, kNarrow}, {{Named("lt", -1), Named("test", true), t("erode")}, kRange},
+      {{Named("sf", -1), Named("ef", 9)}, kFrames},
+      {{Named("ef", 5), t("x")}, kCount},
+      {{t("x"), Named("lx", -1)}, kType},
+      {{Named("lx", -1), Named("rx", 1)}, kNegative},
+      {{Named("rx", 1), Named("by", 12)}, kSmall},
+      {{Named("lx", 15), Named("rx", 16)}, kOutside},
+      {{Named("lx", 14), Named("lt", -1)}, kNarrow},
+      {{Named("lt", -1), Named("test", true), t("erode")}, kRange},
       {{Named("test", true), t("erode"), Named("flt", -1)}, kTest},
       {{Named("flt", -1), Named("lt", 10), Named("ut", 5)}, kRange},
   };
@@ -153,8 +198,8 @@ TEST_P(MorpherFormats, WindowAndThresholdsMoveWithTruncationTowardZero) {
 
 TEST_P(MorpherFormats, NormalModeWorksOnFramesSfToEfOnly) {
   PClip src = Ramp(host, Type(), 6);
-  PClip out = host.Apply("Morpher", {Arg(src), Named("type", "flood"), Named("sf", 1), Named("ef", 3),
-                                     Named("flt", 8), Named("rx", 13), Named("elx", 4)});
+  PClip out = host.Apply("Morpher", {Arg(src), Named("type", "flood"), Named("sf", 1), Named("ef", 3), Named("flt", 8),
+                                     Named("rx", 13), Named("elx", 4)});
   for (int n : {0, 4, 5}) EXPECT_TRUE(SameBytes(host.FrameOf(out, n), host.FrameOf(src, n))) << n;
   for (int n = 1; n <= 3; ++n) {
     const Picture p = host.FrameOf(out, n);
@@ -163,8 +208,8 @@ TEST_P(MorpherFormats, NormalModeWorksOnFramesSfToEfOnly) {
     EXPECT_EQ(FloodReach(p), 4 * (n - 1));
   }
   // A one-frame range works with the start window and thresholds.
-  PClip one = host.Apply("Morpher", {Arg(src), Named("type", "flood"), Named("sf", 2), Named("ef", 2),
-                                     Named("lt", 5), Named("flt", 9), Named("rx", 13), Named("elx", 7)});
+  PClip one = host.Apply("Morpher", {Arg(src), Named("type", "flood"), Named("sf", 2), Named("ef", 2), Named("lt", 5),
+                                     Named("flt", 9), Named("rx", 13), Named("elx", 7)});
   EXPECT_EQ(LeftEdge(host.FrameOf(one, 2)), 0);
   EXPECT_EQ(FloodReach(host.FrameOf(one, 2)), 5);
   EXPECT_TRUE(SameBytes(host.FrameOf(one, 3), host.FrameOf(src, 3)));
@@ -204,8 +249,8 @@ TEST_P(MorpherFormats, FordThresholdsCrossAndSpanTheWholeIntRange) {
                                        Named("flt", 0), Named("fut", 255)});
   const int expected[] = {0, 0, 0, 25, 25};
   for (int n = 0; n < 5; ++n) EXPECT_EQ(marked(cross, n), expected[n]) << n;
-  PClip wide = host.Apply("Morpher", {Arg(halves), Named("type", "ford"), Named("ef", 2), Named("flt", INT_MAX),
-                                      Named("fut", INT_MIN)});
+  PClip wide = host.Apply(
+      "Morpher", {Arg(halves), Named("type", "ford"), Named("ef", 2), Named("flt", INT_MAX), Named("fut", INT_MIN)});
   EXPECT_EQ(marked(wide, 0), 25);
   EXPECT_EQ(marked(wide, 1), 0);
   EXPECT_EQ(marked(wide, 2), 0);
@@ -226,9 +271,9 @@ TEST_P(MorpherFormats, EveryOutputByteIsDefined) {
   PClip a = make(host), b = make(other);
   for (const char* type : {"erode", "dilate", "close", "open", "thin", "salt", "pepper", "vale", "ridge", "rorv",
                            "flood", "drain", "ford"}) {
-    const std::vector<Argument> args = {Named("type", type), Named("lx", 1), Named("ty", 2), Named("rx", 12),
-                                        Named("by", 9), Named("elx", 3), Named("ety", 1), Named("erx", 14),
-                                        Named("eby", 10), Named("ut", 200)};
+    const std::vector<Argument> args = {Named("type", type), Named("lx", 1),  Named("ty", 2),  Named("rx", 12),
+                                        Named("by", 9),      Named("elx", 3), Named("ety", 1), Named("erx", 14),
+                                        Named("eby", 10),    Named("ut", 200)};
     PClip oa = host.Apply("Morpher", With(a, args)), ob = other.Apply("Morpher", With(b, args));
     for (int n = 0; n < 3; ++n) EXPECT_TRUE(SameBytes(host.FrameOf(oa, n), other.FrameOf(ob, n))) << type << " " << n;
   }

@@ -81,8 +81,10 @@ TEST_P(MorpherThinModel, SixPassesAgreeWithTheModelOnEveryFrameSize) {
         for (int i = 0; i < std::min(W, H); ++i) v[i * W + i] = mark;
         for (int& s : v) {
           const int k = pick(0, 39);
-          if (k < 3) s = 255 - s;
-          else if (k == 3) s = pick(0, 2) == 0 ? 128 : pick(0, 255);
+          if (k < 3)
+            s = 255 - s;
+          else if (k == 3)
+            s = pick(0, 2) == 0 ? 128 : pick(0, 255);
         }
         for (int y = 0; y < H; ++y)
           for (int x = 0; x < W; ++x) {

@@ -12,9 +12,12 @@ namespace {
 Rows Framed(const Rows& src, const std::string& inner_rows_1_to_5_joined) {
   Rows r(8);
   for (int y = 0; y < 8; ++y) {
-    if (y == 0 || y == 6) r[y] = "+++++++" + src[y].substr(7);
-    else if (y == 7) r[y] = src[7];
-    else r[y] = "+" + inner_rows_1_to_5_joined.substr((y - 1) * 5, 5) + "+" + src[y].substr(7);
+    if (y == 0 || y == 6)
+      r[y] = "+++++++" + src[y].substr(7);
+    else if (y == 7)
+      r[y] = src[7];
+    else
+      r[y] = "+" + inner_rows_1_to_5_joined.substr((y - 1) * 5, 5) + "+" + src[y].substr(7);
   }
   return r;
 }
@@ -85,13 +88,13 @@ TEST_P(MorpherFormats, EachReliefClauseCountsAloneAndComparesStrictly) {
     bool valley, ridge;
   };
   const Case cases[] = {
-      {40, 30, 30, 200, 200, true, false},   // lower than W and E
-      {100, 50, 150, 60, 160, true, false},  // N < W and S < E
-      {100, 50, 150, 160, 60, true, false},  // N < E and S < W
-      {100, 50, 50, 40, 200, true, false},   // N and S below P
-      {100, 150, 50, 140, 40, false, true},  // N > W and S > E
-      {100, 150, 50, 40, 140, false, true},  // N > E and S > W
-      {100, 150, 150, 160, 0, false, true},  // N and S above P
+      {40, 30, 30, 200, 200, true, false},     // lower than W and E
+      {100, 50, 150, 60, 160, true, false},    // N < W and S < E
+      {100, 50, 150, 160, 60, true, false},    // N < E and S < W
+      {100, 50, 50, 40, 200, true, false},     // N and S below P
+      {100, 150, 50, 140, 40, false, true},    // N > W and S > E
+      {100, 150, 50, 40, 140, false, true},    // N > E and S > W
+      {100, 150, 150, 160, 0, false, true},    // N and S above P
       {100, 100, 100, 50, 100, false, false},  // equal values decide nothing
       {100, 100, 100, 100, 150, false, false},
   };

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "filters/common/EdgeRows.h"
 #include "tests/support/PictureModel.h"
 #include "tests/support/TestHost.h"
 
@@ -90,8 +89,10 @@ PictureModel Expected(const Picture& in, const Params& p, int i, int d) {
         for (int c = 0; c < channels; ++c) e.Set(x, y, c, v);
       } else {
         e.Set(x, y, 0, v);
-        if (f == PixelFormat::YUY2) e.Set(x, y, 1 + x % 2, 128);
-        else e.Set(x, y, 1, 128), e.Set(x, y, 2, 128);
+        if (f == PixelFormat::YUY2)
+          e.Set(x, y, 1 + x % 2, 128);
+        else
+          e.Set(x, y, 1, 128), e.Set(x, y, 2, 128);
       }
     }
   return e;
@@ -141,12 +142,25 @@ TEST_P(SharpEdgeModel, EveryByteAgreesWithThePerPixelRules) {
       p.lx = pick(0, W - 5), p.rx = pick(p.lx + 4, W - 1), p.ty = pick(0, H - 5), p.by = pick(p.ty + 4, H - 1);
       p.elx = pick(0, W - 4), p.erx = pick(p.elx + 3, W - 1), p.ety = pick(0, H - 4), p.eby = pick(p.ety + 3, H - 1);
       if (rep < 2) p.lx = p.elx = 0, p.rx = p.erx = W - 1, p.ty = p.ety = 0, p.by = p.eby = H - 1;
-      std::vector<Argument> args = {Arg(src), Named("type", p.type.c_str()), Named("white", p.white),
-                                    Named("xcol", p.xcol), Named("col", p.col), Named("test", p.test),
+      std::vector<Argument> args = {Arg(src),
+                                    Named("type", p.type.c_str()),
+                                    Named("white", p.white),
+                                    Named("xcol", p.xcol),
+                                    Named("col", p.col),
+                                    Named("test", p.test),
                                     Named("gradient", p.gradient)};
-      for (auto [name, v] :
-           {std::pair<const char*, int>{"lt", p.lt}, {"ut", p.ut}, {"flt", p.flt}, {"fut", p.fut}, {"lx", p.lx},
-            {"ty", p.ty}, {"rx", p.rx}, {"by", p.by}, {"elx", p.elx}, {"ety", p.ety}, {"erx", p.erx}, {"eby", p.eby}})
+      for (auto [name, v] : {std::pair<const char*, int>{"lt", p.lt},
+                             {"ut", p.ut},
+                             {"flt", p.flt},
+                             {"fut", p.fut},
+                             {"lx", p.lx},
+                             {"ty", p.ty},
+                             {"rx", p.rx},
+                             {"by", p.by},
+                             {"elx", p.elx},
+                             {"ety", p.ety},
+                             {"erx", p.erx},
+                             {"eby", p.eby}})
         args.push_back(Named(name, v));
       // Test mode: frames 0..2 from frame 1, frame 2 two thirds of the way. Otherwise frames
       // 0..3, frame 1 a third of the way and frame 3 the end values.
@@ -158,9 +172,9 @@ TEST_P(SharpEdgeModel, EveryByteAgreesWithThePerPixelRules) {
         const Picture in = host.FrameOf(src, p.test ? 1 : n);
         ASSERT_TRUE(Expected(in, p, n, 3).Matches(host.FrameOf(edges, n)))
             << "W=" << W << " H=" << H << " type=" << p.type << " frame " << n << (p.test ? " test" : "")
-            << (p.gradient ? " gradient" : "") << " xcol=" << p.xcol << " col=" << p.col << " lt..ut " << p.lt
-            << ".." << p.ut << " window " << p.lx << "," << p.ty << ".." << p.rx << "," << p.by << " -> " << p.elx
-            << "," << p.ety << ".." << p.erx << "," << p.eby;
+            << (p.gradient ? " gradient" : "") << " xcol=" << p.xcol << " col=" << p.col << " lt..ut " << p.lt << ".."
+            << p.ut << " window " << p.lx << "," << p.ty << ".." << p.rx << "," << p.by << " -> " << p.elx << ","
+            << p.ety << ".." << p.erx << "," << p.eby;
       }
     }
   }
@@ -168,13 +182,6 @@ TEST_P(SharpEdgeModel, EveryByteAgreesWithThePerPixelRules) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, SharpEdgeModel, ::testing::ValuesIn(AllFormats()),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
-
-// The vectorisable square root agrees with the library's over every sum of squares the
-// operators can give (up to 2 * 1020²), and a little past it.
-TEST(FloorSqrt, AgreesWithTheLibraryOverEverySumOfSquares) {
-  for (int s = 0; s <= 2 * 1020 * 1020 + 5000; ++s)
-    ASSERT_EQ(FloorSqrt(s), static_cast<int>(std::sqrt(static_cast<double>(s)))) << s;
-}
 
 }  // namespace
 }  // namespace tintara::testing

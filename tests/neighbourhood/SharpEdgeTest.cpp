@@ -22,8 +22,10 @@ PClip GreyClip(TestHost& host, int pixel_type, int w, int h, int frames, const L
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         const int v = luma(n, x, y);
-        if (IsRGB(p.Format())) p.SetPixel(x, y, v, v, v);
-        else p.Set(x, y, 0, v);
+        if (IsRGB(p.Format()))
+          p.SetPixel(x, y, v, v, v);
+        else
+          p.Set(x, y, 0, v);
       }
   });
 }
@@ -65,14 +67,18 @@ TEST_P(SharpEdgeFormats, UniformPictureShowsBackgroundOutlineAndSourceOutside) {
   TestHost host;
   const int W = 16, H = 12, lx = 2, ty = 1, rx = 12, by = 8;
   PClip src = host.MakeClip(pt(), W, H, 1, [&](int, Picture& p) {
-    if (IsRGB(p.Format())) p.Fill(100, 100, 100);
-    else p.Fill(100, 128, 60);  // U 128: not coloured
+    if (IsRGB(p.Format()))
+      p.Fill(100, 100, 100);
+    else
+      p.Fill(100, 128, 60);  // U 128: not coloured
   });
   Picture in = host.FrameOf(src, 0);
   for (bool white : {true, false})
     for (bool gradient : {false, true}) {
-      Picture out = host.FrameOf(host.Apply("SharpEdge", {Arg(src), Named("lx", lx), Named("ty", ty), Named("rx", rx), Named("by", by),
-                                                          Named("white", white), Named("gradient", gradient)}), 0);
+      Picture out =
+          host.FrameOf(host.Apply("SharpEdge", {Arg(src), Named("lx", lx), Named("ty", ty), Named("rx", rx),
+                                                Named("by", by), Named("white", white), Named("gradient", gradient)}),
+                       0);
       for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
           if (x >= lx && x <= rx && y >= ty && y <= by) {
@@ -82,9 +88,12 @@ TEST_P(SharpEdgeFormats, UniformPictureShowsBackgroundOutlineAndSourceOutside) {
             continue;
           }
           std::vector<int> channels = {0};
-          if (IsRGB(out.Format())) channels = {0, 1, 2, BytesPerPixel(out.Format()) - 1};
-          else if (out.Format() == PixelFormat::YUY2) channels.push_back(x % 2 == 0 ? 1 : 2);
-          else if (x / 2 < lx / 2 || x / 2 > rx / 2 || y / 2 < ty / 2 || y / 2 > by / 2) channels = {0, 1, 2};
+          if (IsRGB(out.Format()))
+            channels = {0, 1, 2, BytesPerPixel(out.Format()) - 1};
+          else if (out.Format() == PixelFormat::YUY2)
+            channels.push_back(x % 2 == 0 ? 1 : 2);
+          else if (x / 2 < lx / 2 || x / 2 > rx / 2 || y / 2 < ty / 2 || y / 2 > by / 2)
+            channels = {0, 1, 2};
           for (int c : channels) ASSERT_EQ(out.Get(x, y, c), in.Get(x, y, c)) << x << "," << y << " c" << c;
         }
     }
@@ -153,14 +162,17 @@ TEST_P(SharpEdgeFormats, MarksCrestsBetweenThresholds) {
   const int f[12] = {0, 0, 0, 0, 0, 20, 13, 20, 20, 20, 20, 20}, g[12] = {0, 0, 0, 0, 0, 0, 10, 27, 27, 27, 27, 27};
   const auto diagonal = marks([&](int, int x, int y) { return f[x] + g[y]; }, {});
   const auto mirrored = marks([&](int, int x, int y) { return f[x > 10 ? 0 : 10 - x] + g[y]; }, {});
-  auto has = [](const std::vector<std::pair<int, int>>& m, int x, int y) { return std::count(m.begin(), m.end(), std::pair{x, y}) == 1; };
+  auto has = [](const std::vector<std::pair<int, int>>& m, int x, int y) {
+    return std::count(m.begin(), m.end(), std::pair{x, y}) == 1;
+  };
   EXPECT_TRUE(has(diagonal, 5, 5));
   EXPECT_FALSE(has(diagonal, 6, 5));
   EXPECT_TRUE(has(mirrored, 5, 5));
   EXPECT_FALSE(has(mirrored, 4, 5));
   // Where a thin vertical line (20) crosses a thin horizontal one (10), v = 0 with W = E = 60 and the
   // row pair at 30: a dip, marked when lt is 0 although no other rule holds.
-  EXPECT_TRUE(has(marks([](int, int x, int y) { return (x == 5 ? 20 : 0) + (y == 5 ? 10 : 0); }, {Named("lt", 0)}), 5, 5));
+  EXPECT_TRUE(
+      has(marks([](int, int x, int y) { return (x == 5 ? 20 : 0) + (y == 5 ? 10 : 0); }, {Named("lt", 0)}), 5, 5));
 }
 
 TEST_P(SharpEdgeFormats, ColouredPixelsArePaintedAndLeftOut) {
@@ -170,9 +182,12 @@ TEST_P(SharpEdgeFormats, ColouredPixelsArePaintedAndLeftOut) {
   // The crest pixel (5, 4) carries colour, keeping its sample 40; YUV pixels sharing its chroma too.
   PClip src = host.MakeClip(pt(), W, H, 1, [&](int, Picture& p) {
     for (int y = 0; y < H; ++y)
-      for (int x = 0; x < W; ++x) IsRGB(fmt) ? p.SetPixel(x, y, Crest(0, x, y), Crest(0, x, y), Crest(0, x, y)) : p.Set(x, y, 0, Crest(0, x, y));
-    if (IsRGB(fmt)) p.SetPixel(5, 4, 40, 41, 40);
-    else p.SetPixel(5, 4, 40, 60, 200);
+      for (int x = 0; x < W; ++x)
+        IsRGB(fmt) ? p.SetPixel(x, y, Crest(0, x, y), Crest(0, x, y), Crest(0, x, y)) : p.Set(x, y, 0, Crest(0, x, y));
+    if (IsRGB(fmt))
+      p.SetPixel(5, 4, 40, 41, 40);
+    else
+      p.SetPixel(5, 4, 40, 60, 200);
   });
   auto painted = [&](int x, int y) {
     if (IsRGB(fmt)) return x == 5 && y == 4;
@@ -215,8 +230,9 @@ TEST_P(SharpEdgeFormats, ColouredPixelsArePaintedAndLeftOut) {
 TEST_P(SharpEdgeFormats, TestModeSweepsThresholdsOverFrameSf) {
   TestHost host;
   PClip src = GreyClip(host, pt(), 16, 12, 16, [](int n, int x, int y) { return n == 5 ? Crest(n, x, y) : 10 * n; });
-  std::vector<Argument> args = {Arg(src), Named("test", true), Named("sf", 5), Named("ef", 10), Named("lx", 2), Named("ty", 1),
-                                Named("rx", 12), Named("by", 9), Named("ut", 255), Named("fut", 224), Named("flt", 5)};
+  std::vector<Argument> args = {Arg(src),         Named("test", true), Named("sf", 5),  Named("ef", 10),
+                                Named("lx", 2),   Named("ty", 1),      Named("rx", 12), Named("by", 9),
+                                Named("ut", 255), Named("fut", 224),   Named("flt", 5)};
   PClip m = host.Apply("SharpEdge", args);
   args.push_back(Named("gradient", true));
   PClip g = host.Apply("SharpEdge", args);
@@ -226,7 +242,8 @@ TEST_P(SharpEdgeFormats, TestModeSweepsThresholdsOverFrameSf) {
     for (int y = 2; y <= 7; ++y) ASSERT_EQ(out.Get(5, y), n <= 5 ? 255 : 0) << "frame " << n << " row " << y;
     EXPECT_EQ(out.Get(2, 5), 128);
     EXPECT_TRUE(Grey(out, 5, 3) && Grey(out, 2, 5));
-    for (auto [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {1, 5}, {13, 5}, {15, 11}, {7, 10}, {7, 0}}) EXPECT_TRUE(Black(out, x, y)) << x << "," << y;
+    for (auto [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {1, 5}, {13, 5}, {15, 11}, {7, 10}, {7, 0}})
+      EXPECT_TRUE(Black(out, x, y)) << x << "," << y;
   }
   Picture gradient = host.FrameOf(g, 3);
   EXPECT_EQ(gradient.Get(5, 3), 240);
@@ -257,10 +274,13 @@ TEST_P(SharpEdgeFormats, WindowReachesTheEndWindowAtEf) {
 }
 
 TEST_P(SharpEdgeFormats, OutputIsTheSameUnderAnyPoison) {
-  const std::vector<std::vector<Argument>> variants = {
-      {}, {Named("col", 300)}, {Named("col", 256)}, {Named("lt", 0), Named("ut", 255), Named("type", "es")},
-      {Named("gradient", true)}, {Named("type", "e2"), Named("gradient", true)},
-      {Named("test", true), Named("ef", 2), Named("lt", 0)}};
+  const std::vector<std::vector<Argument>> variants = {{},
+                                                       {Named("col", 300)},
+                                                       {Named("col", 256)},
+                                                       {Named("lt", 0), Named("ut", 255), Named("type", "es")},
+                                                       {Named("gradient", true)},
+                                                       {Named("type", "e2"), Named("gradient", true)},
+                                                       {Named("test", true), Named("ef", 2), Named("lt", 0)}};
   std::vector<int> bytes[2];
   for (int i = 0; i < 2; ++i) {
     TestHost host(i == 0 ? 0x00 : 0xFF);
@@ -269,8 +289,10 @@ TEST_P(SharpEdgeFormats, OutputIsTheSameUnderAnyPoison) {
         for (int x = 0; x < 14; ++x) {
           const int v = Noise(x, y);
           const bool colour = (x * 7 + y * 3) % 5 == 0;
-          if (IsRGB(p.Format())) p.SetPixel(x, y, v, colour ? v ^ 1 : v, v);
-          else p.SetPixel(x, y, v, colour ? 90 : 128, colour ? 170 : 128);
+          if (IsRGB(p.Format()))
+            p.SetPixel(x, y, v, colour ? v ^ 1 : v, v);
+          else
+            p.SetPixel(x, y, v, colour ? 90 : 128, colour ? 170 : 128);
         }
     });
     for (std::vector<Argument> args : variants) {
@@ -278,7 +300,8 @@ TEST_P(SharpEdgeFormats, OutputIsTheSameUnderAnyPoison) {
       Picture out = host.FrameOf(host.Apply("SharpEdge", args), 1);
       for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 14; ++x)
-          for (int c = 0; c < (IsRGB(out.Format()) ? BytesPerPixel(out.Format()) : 3); ++c) bytes[i].push_back(out.Get(x, y, c));
+          for (int c = 0; c < (IsRGB(out.Format()) ? BytesPerPixel(out.Format()) : 3); ++c)
+            bytes[i].push_back(out.Get(x, y, c));
     }
   }
   EXPECT_EQ(bytes[0], bytes[1]);
@@ -294,8 +317,10 @@ TEST(SharpEdgeChecks, MessagesBoundariesAndOrder) {
     args.insert(args.begin(), Arg(clip));
     return host.ErrorOf("SharpEdge", args);
   };
-  const std::string kTestRange = "SharpEdge: startf must be +ve and endf atleast 2 and startf+endf less than frame count of 10 ";
-  const std::string kRange = "SharpEdge: startf and endf must be +ve, endf more than startf and within this clip having 10 frames ";
+  const std::string kTestRange =
+      "SharpEdge: startf must be +ve and endf atleast 2 and startf+endf less than frame count of 10 ";
+  const std::string kRange =
+      "SharpEdge: startf and endf must be +ve, endf more than startf and within this clip having 10 frames ";
   const std::string kLt = "SharpEdge:Thresholds lt and ut must be between 0 and 255 and ut more than lt";
   const std::string kFlt = "SharpEdge:Thresholds flt and fut must be between 0 and 255 and fut more than flt";
   const std::string kLx = "SharpEdge:window left x lx must be between 0 and 12";
@@ -306,30 +331,56 @@ TEST(SharpEdgeChecks, MessagesBoundariesAndOrder) {
   const std::string kType = "SharpEdge:type valid options for this color format are  e2   ep, es, only";
   const Argument test = Named("test", true);
   const std::vector<std::pair<std::vector<Argument>, std::string>> checks = {
-      {{test, Named("sf", -1)}, kTestRange}, {{test, Named("ef", 1)}, kTestRange},
-      {{test, Named("sf", 3), Named("ef", 8)}, kTestRange}, {{test, Named("sf", INT_MAX), Named("ef", 2)}, kTestRange},
-      {{test, Named("sf", 2), Named("ef", 8)}, ""}, {{test, Named("ef", 2)}, ""},
-      {{Named("sf", -1)}, kRange}, {{Named("sf", 4), Named("ef", 3)}, kRange}, {{Named("ef", 10)}, kRange},
-      {{Named("sf", 4), Named("ef", 4)}, ""}, {{Named("ef", 9)}, ""},
-      {{Named("lt", -1)}, kLt}, {{Named("lt", 10), Named("ut", 9)}, kLt}, {{Named("ut", 256)}, kLt}, {{Named("lt", 9), Named("ut", 9)}, ""},
-      {{Named("flt", -1)}, kFlt}, {{Named("flt", 10), Named("fut", 9)}, kFlt}, {{Named("fut", 256)}, kFlt},
+      {{test, Named("sf", -1)}, kTestRange},
+      {{test, Named("ef", 1)}, kTestRange},
+      {{test, Named("sf", 3), Named("ef", 8)}, kTestRange},
+      {{test, Named("sf", INT_MAX), Named("ef", 2)}, kTestRange},
+      {{test, Named("sf", 2), Named("ef", 8)}, ""},
+      {{test, Named("ef", 2)}, ""},
+      {{Named("sf", -1)}, kRange},
+      {{Named("sf", 4), Named("ef", 3)}, kRange},
+      {{Named("ef", 10)}, kRange},
+      {{Named("sf", 4), Named("ef", 4)}, ""},
+      {{Named("ef", 9)}, ""},
+      {{Named("lt", -1)}, kLt},
+      {{Named("lt", 10), Named("ut", 9)}, kLt},
+      {{Named("ut", 256)}, kLt},
+      {{Named("lt", 9), Named("ut", 9)}, ""},
+      {{Named("flt", -1)}, kFlt},
+      {{Named("flt", 10), Named("fut", 9)}, kFlt},
+      {{Named("fut", 256)}, kFlt},
       {{Named("flt", 255), Named("fut", 255)}, ""},
-      {{Named("lx", -1)}, kLx}, {{Named("lx", 14)}, kLx},
+      {{Named("lx", -1)}, kLx},
+      {{Named("lx", 14)}, kLx},
       {{Named("lx", 13)}, "SharpEdge:window right x rx must be between  17 and 15"},  // passes its own check
-      {{Named("ty", -1)}, kTy}, {{Named("ty", 10)}, kTy},
-      {{Named("lx", 3), Named("rx", 6)}, "SharpEdge:window right x rx must be between  7 and 15"}, {{Named("rx", 16)}, kRx},
+      {{Named("ty", -1)}, kTy},
+      {{Named("ty", 10)}, kTy},
+      {{Named("lx", 3), Named("rx", 6)}, "SharpEdge:window right x rx must be between  7 and 15"},
+      {{Named("rx", 16)}, kRx},
       {{Named("lx", 3), Named("rx", 7)}, ""},
-      {{Named("ty", 2), Named("by", 5)}, "SharpEdge:window bottom y by must be between 6 and 11"}, {{Named("by", 12)}, kBy},
+      {{Named("ty", 2), Named("by", 5)}, "SharpEdge:window bottom y by must be between 6 and 11"},
+      {{Named("by", 12)}, kBy},
       {{Named("ty", 2), Named("by", 6)}, ""},
-      {{Named("elx", -1)}, kEnd}, {{Named("elx", 5), Named("erx", 7)}, kEnd}, {{Named("erx", 16)}, kEnd},
-      {{Named("ety", -1)}, kEnd}, {{Named("ety", 5), Named("eby", 7)}, kEnd}, {{Named("eby", 12)}, kEnd},
-      {{Named("erx", INT_MIN)}, kEnd}, {{Named("elx", 5), Named("erx", 8), Named("ety", 5), Named("eby", 8)}, ""},
-      {{Named("type", "Ep")}, kType}, {{Named("type", "e2")}, ""}, {{Named("type", "es")}, ""},
+      {{Named("elx", -1)}, kEnd},
+      {{Named("elx", 5), Named("erx", 7)}, kEnd},
+      {{Named("erx", 16)}, kEnd},
+      {{Named("ety", -1)}, kEnd},
+      {{Named("ety", 5), Named("eby", 7)}, kEnd},
+      {{Named("eby", 12)}, kEnd},
+      {{Named("erx", INT_MIN)}, kEnd},
+      {{Named("elx", 5), Named("erx", 8), Named("ety", 5), Named("eby", 8)}, ""},
+      {{Named("type", "Ep")}, kType},
+      {{Named("type", "e2")}, ""},
+      {{Named("type", "es")}, ""},
       // The first failing check reports.
-      {{Named("sf", -1), Named("lt", -1)}, kRange}, {{Named("lt", -1), Named("flt", -1)}, kLt},
-      {{Named("flt", -1), Named("lx", -1)}, kFlt}, {{Named("lx", -1), Named("ty", -1)}, kLx},
-      {{Named("ty", -1), Named("rx", 16)}, kTy}, {{Named("rx", 16), Named("by", 12)}, kRx},
-      {{Named("by", 12), Named("eby", 13)}, kBy}, {{Named("eby", 12), Named("type", "x")}, kEnd},
+      {{Named("sf", -1), Named("lt", -1)}, kRange},
+      {{Named("lt", -1), Named("flt", -1)}, kLt},
+      {{Named("flt", -1), Named("lx", -1)}, kFlt},
+      {{Named("lx", -1), Named("ty", -1)}, kLx},
+      {{Named("ty", -1), Named("rx", 16)}, kTy},
+      {{Named("rx", 16), Named("by", 12)}, kRx},
+      {{Named("by", 12), Named("eby", 13)}, kBy},
+      {{Named("eby", 12), Named("type", "x")}, kEnd},
   };
   for (size_t i = 0; i < checks.size(); ++i) EXPECT_EQ(error(checks[i].first), checks[i].second) << "check #" << i;
   PClip other = PClip(new MemoryClip(VideoInfoOf(VideoInfo::CS_BGR | VideoInfo::CS_INTERLEAVED | 64, 16, 12, 10), {}));

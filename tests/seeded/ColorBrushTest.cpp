@@ -37,8 +37,8 @@ class ColorBrushFormats : public SeededFormats {
   Pixels Walk(std::vector<int> stroke, int w = 24, int h = 16) {
     PClip mask = MaskClip(host, Type(), w, h, [](int, int) { return 0; });
     PClip pic = PictureClip(host, Type(), w, h);
-    PClip out = host.Apply("ColorBrush", BrushArgs(pic, mask, 0, 0, stroke, {Named("lshow", true),
-                                                   Named("lcol", 0xFFFFFF)}));
+    PClip out =
+        host.Apply("ColorBrush", BrushArgs(pic, mask, 0, 0, stroke, {Named("lshow", true), Named("lcol", 0xFFFFFF)}));
     return WhitePixels(host.FrameOf(out, 0));
   }
   TestHost host;
@@ -95,10 +95,11 @@ TEST_P(ColorBrushFormats, OnePixelStrokeDoesNothingButMarksTheMask) {
   // Its start pixel is still set to 1 in the mask copy, so a later stroke through it fills there.
   PClip mask = MaskClip(host, Type(), 16, 10, [](int, int) { return 0; });
   PClip pic = PictureClip(host, Type(), 16, 10);
-  PClip out = host.Apply("ColorBrush", BrushArgs(pic, mask, 0, 0, {7, 7, 7, 7, kRed.colour, 0, 7, 12, 7, kBlue.colour}));
+  PClip out =
+      host.Apply("ColorBrush", BrushArgs(pic, mask, 0, 0, {7, 7, 7, 7, kRed.colour, 0, 7, 12, 7, kBlue.colour}));
   Picture o = host.FrameOf(out, 0), in = host.FrameOf(pic, 0);
-  EXPECT_TRUE(Painted(o, in, 0, 7, kBlue));   // the second stroke's forced start
-  EXPECT_TRUE(Painted(o, in, 7, 7, kBlue));   // the one-pixel stroke's mark
+  EXPECT_TRUE(Painted(o, in, 0, 7, kBlue));  // the second stroke's forced start
+  EXPECT_TRUE(Painted(o, in, 7, 7, kBlue));  // the one-pixel stroke's mark
   if (IsRGB(o.Format())) {
     EXPECT_TRUE(Untouched(o, in, 4, 7));
     EXPECT_TRUE(Untouched(o, in, 12, 7));
@@ -113,12 +114,12 @@ TEST_P(ColorBrushFormats, FillsEveryOneRegionItCrossesOnce) {
   // (touching B only at a corner), D column 0 (never crossed, not next to a start pixel).
   auto inA = [](int x, int) { return x >= 4 && x < 8; };
   auto inB = [](int x, int y) { return x >= 12 && x < 16 && y >= 2 && y < 6; };
-  PClip mask = MaskClip(host, Type(), W, H, [&](int x, int y) {
-    return inA(x, y) || inB(x, y) || (x >= 16 && y >= 6) || x == 0 ? 1 : 0;
-  });
+  PClip mask = MaskClip(host, Type(), W, H,
+                        [&](int x, int y) { return inA(x, y) || inB(x, y) || (x >= 16 && y >= 6) || x == 0 ? 1 : 0; });
   PClip pic = PictureClip(host, Type(), W, H);
   // Blue crosses A and B along row 4; red then crosses both again along row 3, starting in B.
-  PClip out = host.Apply("ColorBrush", BrushArgs(pic, mask, 0, 0, {2, 4, 14, 4, kBlue.colour, 14, 3, 6, 3, kRed.colour}));
+  PClip out =
+      host.Apply("ColorBrush", BrushArgs(pic, mask, 0, 0, {2, 4, 14, 4, kBlue.colour, 14, 3, 6, 3, kRed.colour}));
   Picture o = host.FrameOf(out, 0), in = host.FrameOf(pic, 0);
   const PixelFormat f = o.Format();
   // YUV pixels sharing their chroma with red's start pixel (14, 3).
@@ -156,11 +157,13 @@ TEST_P(ColorBrushFormats, StartOnZeroFloodsOnesTouchingIt) {
 
 TEST_P(ColorBrushFormats, DriftCountsFromFrameZeroAndSkipsStrokesLeavingTheFrame) {
   const int W = 24, H = 6;
-  PClip mask = MaskClip(host, Type(), W, H, [](int, int) { return 0; }, 21);
+  PClip mask = MaskClip(
+      host, Type(), W, H, [](int, int) { return 0; }, 21);
   PClip pic = PictureClip(host, Type(), W, H, 21);
   auto run = [&](std::vector<int> stroke, int movex, int movey) {
-    return host.Apply("ColorBrush", BrushArgs(pic, mask, 10, 20, stroke, {Named("movex", movex), Named("movey", movey),
-                                              Named("lshow", true), Named("lcol", 0xFFFFFF)}));
+    return host.Apply("ColorBrush", BrushArgs(pic, mask, 10, 20, stroke,
+                                              {Named("movex", movex), Named("movey", movey), Named("lshow", true),
+                                               Named("lcol", 0xFFFFFF)}));
   };
   // Drift n * 5 / 10: 5, 7 and 10 at frames 10, 15 and 20 (already 5 at the first frame).
   PClip right = run({0, 1, 2, 1, 0xFF}, 5, 0);
@@ -205,8 +208,8 @@ TEST(ColorBrushBrightness, HugeStretchIsAcceptedAndClamped) {
   TestHost host;
   PClip mask = host.MakeClip(VideoInfo::CS_YUY2, 4, 2, 1, [](int, Picture& p) { p.Fill(1, 128, 128); });
   PClip pic = host.MakeClip(VideoInfo::CS_YUY2, 4, 2, 1, [](int, Picture& p) { p.Set(1, 0, 0, 0); });
-  PClip out = host.Apply("ColorBrush", BrushArgs(pic, mask, 0, 0, {0, 0, 3, 0, 0},
-                                                 {Named("shift", false), Named("st", INT_MAX)}));
+  PClip out = host.Apply("ColorBrush",
+                         BrushArgs(pic, mask, 0, 0, {0, 0, 3, 0, 0}, {Named("shift", false), Named("st", INT_MAX)}));
   Picture o = host.FrameOf(out, 0);
   EXPECT_EQ(o.Get(0, 0, 0), 255);
   EXPECT_EQ(o.Get(1, 0, 0), 0);  // 0 stretched stays 0
@@ -221,8 +224,8 @@ class ColorBrushChecks : public ::testing::Test {
   PClip Clip(int type = VideoInfo::CS_BGR24, int w = 20, int h = 30, int frames = 5) {
     return host.MakeClip(type, w, h, frames);
   }
-  std::string Error(int sf, int ef, std::vector<int> strokes, std::vector<Argument> named = {},
-                    PClip mask = PClip(), PClip pic = PClip()) {
+  std::string Error(int sf, int ef, std::vector<int> strokes, std::vector<Argument> named = {}, PClip mask = PClip(),
+                    PClip pic = PClip()) {
     if (!mask) mask = Clip();
     if (!pic) pic = Clip();
     return host.ErrorOf("ColorBrush", BrushArgs(pic, mask, sf, ef, strokes, named));
@@ -245,8 +248,10 @@ TEST_F(ColorBrushChecks, MessagesAndBoundariesInOrder) {
   // YV24 holds every bit of YV12 but is not YV12.
   PClip yv24 = new InfoClip(static_cast<int>(0xA000030Bu), 20, 30, 5);
   EXPECT_EQ(Error(0, 4, {1}, {}, yv24, yv24), "ColorBrush: This color format is not supported here");
-  EXPECT_EQ(Error(0, 4, {1}, {}, Clip(VideoInfo::CS_BGR24, 20, 31)), "ColorBrush: The heights/widths of clips are unequal");
-  EXPECT_EQ(Error(0, 4, {1}, {}, Clip(VideoInfo::CS_BGR24, 21, 30)), "ColorBrush: The heights/widths of clips are unequal");
+  EXPECT_EQ(Error(0, 4, {1}, {}, Clip(VideoInfo::CS_BGR24, 20, 31)),
+            "ColorBrush: The heights/widths of clips are unequal");
+  EXPECT_EQ(Error(0, 4, {1}, {}, Clip(VideoInfo::CS_BGR24, 21, 30)),
+            "ColorBrush: The heights/widths of clips are unequal");
   const std::string mask = "ColorBrush:The Right Clip has fewer frames than the end frame number given";
   EXPECT_EQ(Error(0, 3, {1}, {}, Clip(VideoInfo::CS_BGR24, 20, 30, 3)), mask);
   EXPECT_EQ(Error(0, 3, ok, {}, Clip(VideoInfo::CS_BGR24, 20, 30, 4)), "");  // ef + 1 frames
@@ -256,11 +261,11 @@ TEST_F(ColorBrushChecks, MessagesAndBoundariesInOrder) {
   const std::string negative = "ColorBrush:One or more coordinates in the sets is invalid being negative";
   const std::string out = "ColorBrush:One or more coordinates in the sets is invalid being out of frame";
   EXPECT_EQ(Error(0, 4, {0, 0, 0, -1, 0}), negative);
-  EXPECT_EQ(Error(0, 4, {-1, 0, 99, 0, 0}), negative);   // negative is tested first in a stroke
+  EXPECT_EQ(Error(0, 4, {-1, 0, 99, 0, 0}), negative);  // negative is tested first in a stroke
   EXPECT_EQ(Error(0, 4, {20, 0, 0, 0, 0}), out);
   EXPECT_EQ(Error(0, 4, {0, 0, 0, 30, 0}), out);
   EXPECT_EQ(Error(0, 4, {0, 30, 0, 0, 0, -5, 0, 0, 0, 0}), out);  // strokes in order
-  EXPECT_EQ(Error(0, 4, {0, 0, 0, 0, -7}), "");  // the colour is not tested
+  EXPECT_EQ(Error(0, 4, {0, 0, 0, 0, -7}), "");                   // the colour is not tested
   const std::string shift = "ColorBrush: shift value being either less than -255 or more than 255 is not valid";
   const std::string stretch = "ColorBrush: stretch value being less than -100 percent not valid";
   EXPECT_EQ(Error(0, 4, ok, {Named("st", 256)}), shift);

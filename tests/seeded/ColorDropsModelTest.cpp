@@ -46,8 +46,8 @@ void PaintModel(PictureModel& m, int x, int y, int colour, bool shift, int st) {
 
 // The frame ColorDrops should give: seeds in order, each flooding its region of equal samples
 // (marked 128 in the mask copy), or with wshed a region already marked 128 (marked 129).
-PictureModel Expected(const Picture& picture, const Picture& mask, const std::vector<Drop>& drops, bool shift,
-                      int st, bool wshed, bool pshow, int pcolor) {
+PictureModel Expected(const Picture& picture, const Picture& mask, const std::vector<Drop>& drops, bool shift, int st,
+                      bool wshed, bool pshow, int pcolor) {
   PictureModel out(picture);
   const int W = picture.Width(), H = picture.Height();
   SampleGrid samples(mask);
@@ -118,8 +118,10 @@ TEST_P(ColorDropsModel, RegionsAndPaintAgreeWithABreadthFirstFlood) {
     }
     const bool shift = round % 3 != 2, wshed = pick(0, 1), pshow = round % 4 == 3;
     const int st = shift ? pick(-255, 255) : pick(-100, 400), pcolor = pick(0, 0xFFFFFF);
-    if (round % 5 == 0) args.push_back(Named("st", 0));
-    else args.push_back(Named("st", st));
+    if (round % 5 == 0)
+      args.push_back(Named("st", 0));
+    else
+      args.push_back(Named("st", st));
     args.push_back(Named("shift", shift));
     args.push_back(Named("wshed", wshed));
     args.push_back(Named("pshow", pshow));

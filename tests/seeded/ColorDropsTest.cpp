@@ -32,8 +32,10 @@ TEST_P(ColorDropsFormats, FillsTheFourConnectedRegionUnderTheSeed) {
   Picture o = host.FrameOf(out, 0), in = host.FrameOf(pic, 0);
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) {
-      if (inBlock(x, y)) ASSERT_TRUE(Painted(o, in, x, y, kRed));
-      else ASSERT_TRUE(Untouched(o, in, x, y));  // even edges: no chroma shared with the block
+      if (inBlock(x, y))
+        ASSERT_TRUE(Painted(o, in, x, y, kRed));
+      else
+        ASSERT_TRUE(Untouched(o, in, x, y));  // even edges: no chroma shared with the block
     }
 }
 
@@ -41,7 +43,8 @@ TEST_P(ColorDropsFormats, OnePixelRegionsSetTheirSharedChroma) {
   TestHost host;
   // Single pixels of 255 at odd (5, 1) and even (8, 3): YUY2 pairs 4-5 and 8-9, planar blocks
   // of columns 4-5 rows 0-1 and columns 8-9 rows 2-3 take the chroma; nothing else changes.
-  PClip mask = MaskClip(host, Type(), 12, 6, [](int x, int y) { return (x == 5 && y == 1) || (x == 8 && y == 3) ? 255 : 0; });
+  PClip mask =
+      MaskClip(host, Type(), 12, 6, [](int x, int y) { return (x == 5 && y == 1) || (x == 8 && y == 3) ? 255 : 0; });
   PClip pic = PictureClip(host, Type(), 12, 6);
   // The red seed's colour has its top byte set, which must not count.
   const int red = static_cast<int>(0xFF000000u | kRed.colour);
@@ -54,9 +57,12 @@ TEST_P(ColorDropsFormats, OnePixelRegionsSetTheirSharedChroma) {
   };
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 12; ++x) {
-      if ((x == 5 && y == 1) || sharesWith(x, y, 5, 1)) EXPECT_TRUE(Painted(o, in, x, y, kRed));
-      else if ((x == 8 && y == 3) || sharesWith(x, y, 8, 3)) EXPECT_TRUE(Painted(o, in, x, y, kBlue));
-      else EXPECT_TRUE(Untouched(o, in, x, y));
+      if ((x == 5 && y == 1) || sharesWith(x, y, 5, 1))
+        EXPECT_TRUE(Painted(o, in, x, y, kRed));
+      else if ((x == 8 && y == 3) || sharesWith(x, y, 8, 3))
+        EXPECT_TRUE(Painted(o, in, x, y, kBlue));
+      else
+        EXPECT_TRUE(Untouched(o, in, x, y));
     }
 }
 
@@ -90,8 +96,10 @@ class ColorDropsMarks : public ColorDropsFormats {
     Picture o = host_.FrameOf(out_, 0), in = host_.FrameOf(pic_, 0);
     for (int y = 0; y < 4; ++y)
       for (int x = from; x < to; ++x) {
-        if (colours.size()) ASSERT_TRUE(PaintedInTurn(o, in, x, y, colours));
-        else ASSERT_TRUE(Untouched(o, in, x, y));
+        if (colours.size())
+          ASSERT_TRUE(PaintedInTurn(o, in, x, y, colours));
+        else
+          ASSERT_TRUE(Untouched(o, in, x, y));
       }
   }
   TestHost host_;
@@ -140,14 +148,17 @@ TEST_P(ColorDropsFormats, SeedsDriftWithTruncationAndSkipOutsideTheFrame) {
   TestHost host;
   const int W = 16, H = 4;
   // Wide RGB columns would share nothing; YUV columns share chroma, so compare luma-only there.
-  PClip mask = MaskClip(host, Type(), W, H, [](int x, int) { return 10 + 10 * x; }, 4);
+  PClip mask = MaskClip(
+      host, Type(), W, H, [](int x, int) { return 10 + 10 * x; }, 4);
   PClip pic = host.MakeClip(Type(), W, H, 4);  // flat grey: only the dot changes luma
-  PClip right = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 3, {2, 1, 0xFF0000}, {Named("movex", 10),
-                                                  Named("pshow", true), Named("pcolor", 0xFFFFFF)}));
-  PClip left = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 3, {12, 1, 0xFF0000}, {Named("movex", -10),
-                                                 Named("pshow", true), Named("pcolor", 0xFFFFFF)}));
-  PClip off = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 3, {8, 1, 0xFF0000}, {Named("movex", 10),
-                                                Named("pshow", true), Named("pcolor", 0xFFFFFF)}));
+  PClip right =
+      host.Apply("ColorDrops", DropArgs(pic, mask, 0, 3, {2, 1, 0xFF0000},
+                                        {Named("movex", 10), Named("pshow", true), Named("pcolor", 0xFFFFFF)}));
+  PClip left =
+      host.Apply("ColorDrops", DropArgs(pic, mask, 0, 3, {12, 1, 0xFF0000},
+                                        {Named("movex", -10), Named("pshow", true), Named("pcolor", 0xFFFFFF)}));
+  PClip off = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 3, {8, 1, 0xFF0000},
+                                                {Named("movex", 10), Named("pshow", true), Named("pcolor", 0xFFFFFF)}));
   const int expectRight[] = {2, 5, 8, 12}, expectLeft[] = {12, 9, 6, 2}, expectOff[] = {8, 11, 14, -1};
   for (int n = 0; n < 4; ++n) {
     // The white dot sits on row 1 of the seed's column (luma 255; RGB bytes all 255, where the
@@ -172,10 +183,11 @@ TEST_P(ColorDropsFormats, SeedsDriftWithTruncationAndSkipOutsideTheFrame) {
 TEST_P(ColorDropsFormats, VerticalDriftCountsFromTheStartFrame) {
   TestHost host;
   const int W = 4, H = 12;
-  PClip mask = MaskClip(host, Type(), W, H, [](int, int y) { return 10 + 10 * y; }, 7);
+  PClip mask = MaskClip(
+      host, Type(), W, H, [](int, int y) { return 10 + 10 * y; }, 7);
   PClip pic = host.MakeClip(Type(), W, H, 7);
-  PClip out = host.Apply("ColorDrops", DropArgs(pic, mask, 2, 5, {1, 3, 0}, {Named("movey", 5),
-                                                Named("pshow", true), Named("pcolor", 0xFFFFFF)}));
+  PClip out = host.Apply("ColorDrops", DropArgs(pic, mask, 2, 5, {1, 3, 0},
+                                                {Named("movey", 5), Named("pshow", true), Named("pcolor", 0xFFFFFF)}));
   // Frames 2..5 are 0..3 of the way: 0, 5/3, 10/3, 5 rows, truncated.
   const int expected[] = {3, 4, 6, 8};
   for (int n = 2; n <= 5; ++n) {
@@ -206,17 +218,19 @@ TEST_P(ColorDropsFormats, StretchAndShiftChangeThePaintedBrightness) {
   TestHost host;
   PClip mask = MaskClip(host, Type(), 4, 2, [](int, int) { return 0; });
   PClip pic = host.MakeClip(Type(), 4, 2, 1, [](int, Picture& p) {
-    if (IsRGB(p.Format())) p.Fill(250, 3, 3);
-    else p.Fill(250, 60, 60);
+    if (IsRGB(p.Format()))
+      p.Fill(250, 3, 3);
+    else
+      p.Fill(250, 60, 60);
   });
   // Shift 20 on 250: RGB N = 270 before the offsets of blue (-29, -28, 225); YUV luma clamps.
   PClip shifted = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 0, {0, 0, kBlue.colour}, {Named("st", 20)}));
   // Stretch -100: N = 0, so RGB takes clamp(kV), clamp(kG), clamp(kU) of red.
-  PClip dark = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 0, {0, 0, kRed.colour},
-                                                 {Named("shift", false), Named("st", -100)}));
+  PClip dark = host.Apply("ColorDrops",
+                          DropArgs(pic, mask, 0, 0, {0, 0, kRed.colour}, {Named("shift", false), Named("st", -100)}));
   // Stretch 2000000000: 250 * st overflows an int; the result must still be bright.
-  PClip huge = host.Apply("ColorDrops", DropArgs(pic, mask, 0, 0, {0, 0, 0},
-                                                 {Named("shift", false), Named("st", 2000000000)}));
+  PClip huge =
+      host.Apply("ColorDrops", DropArgs(pic, mask, 0, 0, {0, 0, 0}, {Named("shift", false), Named("st", 2000000000)}));
   Picture s = host.FrameOf(shifted, 0), d = host.FrameOf(dark, 0), h = host.FrameOf(huge, 0);
   for (int x = 0; x < 4; ++x) {
     EXPECT_TRUE(Solid(s, x, 1, 241, 242, 255, 255, kBlue.U, kBlue.V));
@@ -297,8 +311,10 @@ TEST_F(ColorDropsChecks, MessagesAndBoundariesInOrder) {
   // YV24 holds every bit of YV12 but is not YV12.
   PClip yv24 = new InfoClip(static_cast<int>(0xA000030Bu), 20, 10, 5);
   EXPECT_EQ(Error(0, 4, {0, 0}, {}, yv24, yv24), "ColorDrops: This color format is not supported here");
-  EXPECT_EQ(Error(0, 4, {0, 0}, {}, Clip(VideoInfo::CS_YV12, 22)), "ColorDrops: The heights/widths of clips are unequal");
-  EXPECT_EQ(Error(0, 4, {0, 0}, {}, Clip(VideoInfo::CS_YV12, 20, 12)), "ColorDrops: The heights/widths of clips are unequal");
+  EXPECT_EQ(Error(0, 4, {0, 0}, {}, Clip(VideoInfo::CS_YV12, 22)),
+            "ColorDrops: The heights/widths of clips are unequal");
+  EXPECT_EQ(Error(0, 4, {0, 0}, {}, Clip(VideoInfo::CS_YV12, 20, 12)),
+            "ColorDrops: The heights/widths of clips are unequal");
   EXPECT_EQ(Error(0, 4, {0, 0}, {}, Clip(VideoInfo::CS_YV12, 20, 10, 3)),
             "ColorDrops:The Mask Clip has fewer frames than the end frame number given");
   EXPECT_EQ(Error(0, 4, {0, 0, 0}, {}, Clip(VideoInfo::CS_YV12, 20, 10, 4)), "");  // exactly ef frames

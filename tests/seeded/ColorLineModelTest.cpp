@@ -165,7 +165,8 @@ TEST_P(ColorLineModel, WholeFrameAreaFromAnyPoint) {
         for (int y = 0; y < H; ++y)
           for (int x = 0; x < W; ++x) p.SetPixel(x, y, value, 255 - value, 77);
       });
-      PClip filtered = host.Apply("ColorLine", {Arg(picture), Arg(mask), Arg(0), Arg(0), Arg(sx), Arg(sy), Arg(0x12AB34)});
+      PClip filtered =
+          host.Apply("ColorLine", {Arg(picture), Arg(mask), Arg(0), Arg(0), Arg(sx), Arg(sy), Arg(0x12AB34)});
       PictureModel expected(host.FrameOf(picture, 0));
       for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) SolidModel(expected, x, y, 0x12AB34);

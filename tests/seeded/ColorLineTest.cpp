@@ -34,8 +34,10 @@ TEST_P(ColorLineFormats, FillsTheEightConnectedAreaThroughDiagonalGaps) {
   Picture o = host.FrameOf(out, 0), in = host.FrameOf(pic, 0);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 12; ++x) {
-      if (first(x, y)) ASSERT_TRUE(SolidRed(o, x, y));
-      else ASSERT_TRUE(Untouched(o, in, x, y));
+      if (first(x, y))
+        ASSERT_TRUE(SolidRed(o, x, y));
+      else
+        ASSERT_TRUE(Untouched(o, in, x, y));
     }
 }
 
@@ -47,8 +49,10 @@ TEST_P(ColorLineFormats, WhiteAreaToAllFourEdgesAndFirstSeedWins) {
   Picture o = host.FrameOf(out, 0), in = host.FrameOf(pic, 0);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 10; ++x) {
-      if (y >= 2 && y < 4 && x >= 2 && x < 8) ASSERT_TRUE(Untouched(o, in, x, y));
-      else ASSERT_TRUE(SolidBlue(o, x, y));
+      if (y >= 2 && y < 4 && x >= 2 && x < 8)
+        ASSERT_TRUE(Untouched(o, in, x, y));
+      else
+        ASSERT_TRUE(SolidBlue(o, x, y));
     }
 }
 
@@ -81,7 +85,8 @@ TEST_P(ColorLineFormats, WhiteSeedAtTopPictureRow) {
 
 TEST_P(ColorLineFormats, SeedsDriftWithTruncation) {
   // One column per area: black and white alternate, so each seed fills one column only.
-  PClip mask = MaskClip(host, Type(), 16, 4, [](int x, int) { return x % 2 ? 255 : 0; }, 4);
+  PClip mask = MaskClip(
+      host, Type(), 16, 4, [](int x, int) { return x % 2 ? 255 : 0; }, 4);
   PClip pic = PictureClip(host, Type(), 16, 4, 4);
   PClip right = host.Apply("ColorLine", LineArgs(pic, mask, 0, 3, {2, 1, kRed.colour}, {Named("movex", 10)}));
   PClip left = host.Apply("ColorLine", LineArgs(pic, mask, 0, 3, {12, 1, kRed.colour}, {Named("movex", -10)}));
@@ -91,9 +96,11 @@ TEST_P(ColorLineFormats, SeedsDriftWithTruncation) {
     // Luma (or the RGB first byte) of the filled column is the red's; nothing else has it.
     for (int x = 0; x < 16; ++x) {
       EXPECT_EQ(r.Get(x, 3, 0) == (IsRGB(r.Format()) ? 255 : 76) && r.Get(x, 3, 1) != 60 && r.Get(x, 3, 1) != 90,
-                x == expectRight[n]) << "frame " << n << " x " << x;
+                x == expectRight[n])
+          << "frame " << n << " x " << x;
       EXPECT_EQ(l.Get(x, 0, 0) == (IsRGB(l.Format()) ? 255 : 76) && l.Get(x, 0, 1) != 60 && l.Get(x, 0, 1) != 90,
-                x == expectLeft[n]) << "frame " << n << " x " << x;
+                x == expectLeft[n])
+          << "frame " << n << " x " << x;
     }
   }
 }
@@ -113,8 +120,8 @@ TEST_P(ColorLineFormats, OutputDoesNotDependOnPoison) {
     TestHost h(poison);
     PClip mask = MaskClip(h, Type(), 10, 6, [](int x, int y) { return (x + 2 * y) % 5 == 0 ? 255 : 0; });
     PClip pic = PictureClip(h, Type(), 10, 6);
-    PClip out = h.Apply("ColorLine", LineArgs(pic, mask, 0, 0, {0, 0, kRed.colour, 9, 5, kBlue.colour},
-                                              {Named("pshow", true)}));
+    PClip out = h.Apply("ColorLine",
+                        LineArgs(pic, mask, 0, 0, {0, 0, kRed.colour, 9, 5, kBlue.colour}, {Named("pshow", true)}));
     Picture p = h.FrameOf(out, 0);
     std::vector<int> bytes;
     for (int y = 0; y < 6; ++y)
@@ -151,8 +158,9 @@ TEST_F(ColorLineChecks, MessagesAndBoundariesInOrder) {
   EXPECT_EQ(Error(0, 1, {0, 0}), count);
   const std::string outside =
       "ColorLine: one or more  coordinates of x and or y are outside frame width of 20 frame height of 10";
-  const std::string pushed = "ColorLine: movex or movey pushes one or more  coordinates of x and or y to outside "
-                             "frame width of 20 frame height of 10";
+  const std::string pushed =
+      "ColorLine: movex or movey pushes one or more  coordinates of x and or y to outside "
+      "frame width of 20 frame height of 10";
   EXPECT_EQ(Error(0, 1, {20, 0, 0}), outside);
   EXPECT_EQ(Error(0, 1, {0, -1, 0}), outside);
   EXPECT_EQ(Error(0, 1, {15, 0, 0}, {Named("movex", 5)}), pushed);
@@ -171,15 +179,15 @@ TEST_F(ColorLineChecks, MessagesAndBoundariesInOrder) {
   // YV24 holds every bit of YV12 but is not YV12.
   PClip yv24 = new InfoClip(static_cast<int>(0xA000030Bu), 20, 10, 5);
   EXPECT_EQ(Error(0, 1, {0, 0, 0}, {}, yv24, yv24), "ColorLine: This color format is not supported here");
-  EXPECT_EQ(Error(0, 1, {0, 0, 0}, {}, Clip(VideoInfo::CS_YUY2, 22)), "ColorLine: The heights/widths of clips are unequal");
+  EXPECT_EQ(Error(0, 1, {0, 0, 0}, {}, Clip(VideoInfo::CS_YUY2, 22)),
+            "ColorLine: The heights/widths of clips are unequal");
   const std::string clip = "ColorLine:the clip has fewer frames than start or end frame";
   const std::string right = "ColorLine:The Right Clip has fewer frames than the end frame number given";
   EXPECT_EQ(Error(0, 6, {0, 0, 0}), clip);
   EXPECT_EQ(Error(0, 5, {0, 0, 0}, {}, Clip(), Clip(VideoInfo::CS_YUY2, 20, 10, 6)), "");  // exactly ef frames
   EXPECT_EQ(Error(0, 5, {0, 0, 0}, {}, Clip(VideoInfo::CS_YUY2, 20, 10, 4), Clip(VideoInfo::CS_YUY2, 20, 10, 6)),
             right);
-  EXPECT_EQ(Error(0, 5, {0, 0, 0}, {}, Clip(VideoInfo::CS_YUY2, 20, 10, 5), Clip(VideoInfo::CS_YUY2, 20, 10, 4)),
-            clip);
+  EXPECT_EQ(Error(0, 5, {0, 0, 0}, {}, Clip(VideoInfo::CS_YUY2, 20, 10, 5), Clip(VideoInfo::CS_YUY2, 20, 10, 4)), clip);
 }
 
 }  // namespace

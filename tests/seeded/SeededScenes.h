@@ -95,8 +95,8 @@ inline ::testing::AssertionResult Solid(const Picture& out, int x, int y, int r,
   const int e[3] = {rgb ? r : Y, rgb ? g : U, rgb ? b : V};
   for (int c = 0; c < 3; ++c)
     if (out.Get(x, y, c) != e[c])
-      return ::testing::AssertionFailure() << "pixel " << x << "," << y << " channel " << c << " is "
-                                           << out.Get(x, y, c) << ", expected " << e[c];
+      return ::testing::AssertionFailure()
+             << "pixel " << x << "," << y << " channel " << c << " is " << out.Get(x, y, c) << ", expected " << e[c];
   return ::testing::AssertionSuccess();
 }
 

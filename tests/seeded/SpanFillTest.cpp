@@ -16,13 +16,17 @@ struct Grid {
   std::vector<int> paints;
 
   Grid(int width, int height, BYTE value)
-      : w(width), h(height), pitch(width + 7), bytes(static_cast<size_t>(pitch) * height, 77),
+      : w(width),
+        h(height),
+        pitch(width + 7),
+        bytes(static_cast<size_t>(pitch) * height, 77),
         paints(static_cast<size_t>(width) * height, 0) {
     for (int r = 0; r < h; ++r)
       for (int x = 0; x < w; ++x) At(x, r) = value;
   }
   // Rows of text: '#' is 1, '.' is 0, 'o' is 128.
-  explicit Grid(const std::vector<std::string>& rows) : Grid(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), 0) {
+  explicit Grid(const std::vector<std::string>& rows)
+      : Grid(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), 0) {
     for (int r = 0; r < h; ++r)
       for (int x = 0; x < w; ++x) At(x, r) = rows[r][x] == '#' ? 1 : rows[r][x] == 'o' ? 128 : 0;
   }
@@ -54,7 +58,8 @@ struct Grid {
   // Every marked pixel painted exactly once, nothing else painted, padding untouched.
   void ExpectPaintedOnceWhereMarked(BYTE k) {
     for (int r = 0; r < h; ++r) {
-      for (int x = 0; x < w; ++x) ASSERT_EQ(paints[static_cast<size_t>(r) * w + x], At(x, r) == k ? 1 : 0) << x << "," << r;
+      for (int x = 0; x < w; ++x)
+        ASSERT_EQ(paints[static_cast<size_t>(r) * w + x], At(x, r) == k ? 1 : 0) << x << "," << r;
       for (int x = w; x < pitch; ++x) ASSERT_EQ(bytes[static_cast<size_t>(r) * pitch + x], 77);
     }
   }
@@ -62,60 +67,31 @@ struct Grid {
 
 TEST(SpanFill, CombWithTeethHangingDown) {
   // The tooth in column 5 is broken below the bar: its lower part stays unfilled.
-  Grid g({"..........",
-          ".#########",
-          ".#.#.#.#.#",
-          ".#.#...#.#",
-          ".#.#.#.#..",
-          "...#.#.##."});
+  Grid g({"..........", ".#########", ".#.#.#.#.#", ".#.#...#.#", ".#.#.#.#..", "...#.#.##."});
   g.Fill(9, 1, 1, 200);
-  EXPECT_EQ(g.Text(200), (std::vector<std::string>{"..........",
-                                                  ".*********",
-                                                  ".*.*.*.*.*",
-                                                  ".*.*...*.*",
-                                                  ".*.*.#.*..",
-                                                  "...*.#.**."}));
+  EXPECT_EQ(g.Text(200), (std::vector<std::string>{"..........", ".*********", ".*.*.*.*.*", ".*.*...*.*", ".*.*.#.*..",
+                                                   "...*.#.**."}));
   g.ExpectPaintedOnceWhereMarked(200);
 }
 
 TEST(SpanFill, CombWithTeethSidewaysEntersEveryTooth) {
   // Each tooth is a separate run of the spine's neighbour column, entered from its own row.
-  Grid g({"#.....#",
-          "####..#",
-          "#.....#",
-          "#####.#",
-          "#......",
-          "##.####",
-          "#.....#"});
+  Grid g({"#.....#", "####..#", "#.....#", "#####.#", "#......", "##.####", "#.....#"});
   g.Fill(0, 6, 1, 200);
-  EXPECT_EQ(g.Text(200), (std::vector<std::string>{"*.....#",
-                                                  "****..#",
-                                                  "*.....#",
-                                                  "*****.#",
-                                                  "*......",
-                                                  "**.####",
-                                                  "*.....#"}));
+  EXPECT_EQ(g.Text(200),
+            (std::vector<std::string>{"*.....#", "****..#", "*.....#", "*****.#", "*......", "**.####", "*.....#"}));
   g.ExpectPaintedOnceWhereMarked(200);
 }
 
 TEST(SpanFill, ScansUpFromTheSeedAndAroundBends) {
-  Grid g({"...#",
-          "#..#",
-          "#..#",
-          "####"});
+  Grid g({"...#", "#..#", "#..#", "####"});
   g.Fill(1, 2, 0, 128);
-  EXPECT_EQ(g.Text(128), (std::vector<std::string>{"***#",
-                                                  "#**#",
-                                                  "#**#",
-                                                  "####"}));
+  EXPECT_EQ(g.Text(128), (std::vector<std::string>{"***#", "#**#", "#**#", "####"}));
   g.ExpectPaintedOnceWhereMarked(128);
 }
 
 TEST(SpanFill, DiagonalContactDoesNotJoin) {
-  Grid g({"##..",
-          "##..",
-          "..##",
-          "..##"});
+  Grid g({"##..", "##..", "..##", "..##"});
   g.Fill(0, 0, 1, 128);
   EXPECT_EQ(g.Text(128), (std::vector<std::string>{"**..", "**..", "..##", "..##"}));
 }
@@ -123,21 +99,10 @@ TEST(SpanFill, DiagonalContactDoesNotJoin) {
 TEST(SpanFill, EightConnectedJoinsThroughCornersOnly) {
   // A staircase of runs touching only at corners, down to the right and back to the left, and
   // a run one column past a corner (row 3, columns 7-8) that touches nothing.
-  Grid g({"##.........",
-          "..##.......",
-          "....##.....",
-          "..##...##..",
-          ".#.........",
-          "#..........",
-          ".#........."});
+  Grid g({"##.........", "..##.......", "....##.....", "..##...##..", ".#.........", "#..........", ".#........."});
   g.Fill<Neighbours::Eight>(1, 0, 1, 200);
-  EXPECT_EQ(g.Text(200), (std::vector<std::string>{"**.........",
-                                                  "..**.......",
-                                                  "....**.....",
-                                                  "..**...##..",
-                                                  ".*.........",
-                                                  "*..........",
-                                                  ".*........."}));
+  EXPECT_EQ(g.Text(200), (std::vector<std::string>{"**.........", "..**.......", "....**.....", "..**...##..",
+                                                   ".*.........", "*..........", ".*........."}));
   g.ExpectPaintedOnceWhereMarked(200);
 }
 

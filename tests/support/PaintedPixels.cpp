@@ -23,8 +23,10 @@ PClip MaskClip(TestHost& host, int pixel_type, int width, int height, const std:
     for (int y = 0; y < p.Height(); ++y)
       for (int x = 0; x < p.Width(); ++x) {
         const int s = sample(x, y);
-        if (IsRGB(p.Format())) p.SetPixel(x, y, s, 255 - s, 255 - s);
-        else p.SetPixel(x, y, s, chroma, chroma);
+        if (IsRGB(p.Format()))
+          p.SetPixel(x, y, s, 255 - s, 255 - s);
+        else
+          p.SetPixel(x, y, s, chroma, chroma);
       }
   });
 }
@@ -33,8 +35,11 @@ PClip SelectingMask(TestHost& host, int pixel_type, int width, int height, const
                     int frames) {
   const int on = white ? 255 : 0;
   return MaskClip(
-      host, pixel_type, width, height, [&](int x, int y) { return unselected.count({x, y}) ? 255 - on : on; }, on,
-      frames);
+      host, pixel_type, width, height,
+      [&](int x, int y) {
+        return unselected.count({x, y}) ? 255 - on : on;
+      },
+      on, frames);
 }
 
 PClip LinedClip(TestHost& host, int pixel_type, int width, int height, const PosSet& lines, int frames) {
@@ -50,8 +55,8 @@ PosSet ChangedPixels(const Picture& out, const Change& change, const Cleared& cl
   for (int y = 0; y < out.Height(); ++y)
     for (int x = 0; x < out.Width(); ++x) {
       if (IsRGB(f)) {
-        const bool clear = f == PixelFormat::RGB32 && x >= cleared.x0 && x < cleared.x1 && y >= cleared.y0 &&
-                           y < cleared.y1;
+        const bool clear =
+            f == PixelFormat::RGB32 && x >= cleared.x0 && x < cleared.x1 && y >= cleared.y0 && y < cleared.y1;
         const int b0 = out.Get(x, y, 0), b1 = out.Get(x, y, 1), b2 = out.Get(x, y, 2);
         if (b0 == (clear ? 0 : change.b0) && b1 == change.b1 && b2 == change.b2) {
           changed.insert({x, y});

@@ -42,8 +42,8 @@ PClip MainClip(TestHost& host, int pixel_type, int width, int height, int frames
 PClip MaskClip(TestHost& host, int pixel_type, int width, int height, const std::function<int(int, int)>& sample,
                int chroma = 255, int frames = 1);
 // A mask that selects (255, or 0 with white false) everywhere except at `unselected`.
-PClip SelectingMask(TestHost& host, int pixel_type, int width, int height, const PosSet& unselected,
-                    bool white = true, int frames = 1);
+PClip SelectingMask(TestHost& host, int pixel_type, int width, int height, const PosSet& unselected, bool white = true,
+                    int frames = 1);
 // Lines: `lines` hold 128, the rest 0; the other RGB bytes and YUV chroma hold 128.
 PClip LinedClip(TestHost& host, int pixel_type, int width, int height, const PosSet& lines, int frames = 1);
 

@@ -54,6 +54,8 @@ class PictureModel {
 };
 
 // Two frames equal in every channel (the same output under two poisons).
-inline ::testing::AssertionResult SamePictures(const Picture& a, const Picture& b) { return PictureModel(a).Matches(b); }
+inline ::testing::AssertionResult SamePictures(const Picture& a, const Picture& b) {
+  return PictureModel(a).Matches(b);
+}
 
 }  // namespace tintara::testing

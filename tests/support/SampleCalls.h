@@ -21,7 +21,7 @@ struct SampleClips {
 SampleClips MakeSampleClips(TestHost& host, int pixel_type, int width, int height, int frames);
 
 struct SampleCall {
-  std::string label;   // the filter and what the call exercises
+  std::string label;  // the filter and what the call exercises
   std::string filter;
   std::function<std::vector<Argument>(const SampleClips&)> args;
   std::vector<int> formats;  // empty: all five

@@ -102,6 +102,8 @@ std::string TestHost::ErrorOf(const std::string& name, const std::vector<Argumen
   return "";
 }
 
-Picture TestHost::FrameOf(const PClip& clip, int n) { return Picture(clip->GetFrame(n, env_.get()), clip->GetVideoInfo()); }
+Picture TestHost::FrameOf(const PClip& clip, int n) {
+  return Picture(clip->GetFrame(n, env_.get()), clip->GetVideoInfo());
+}
 
 }  // namespace tintara::testing

@@ -17,7 +17,8 @@ namespace tintara::testing {
 // 1 and 2 the U and V of its pair; planar 0 the Y sample, 1 and 2 the U and V at (x/2, y/2).
 class Picture {
  public:
-  Picture(PVideoFrame frame, const VideoInfo& vi) : frame_(std::move(frame)), format_(FormatOf(vi)), w_(vi.width), h_(vi.height) {}
+  Picture(PVideoFrame frame, const VideoInfo& vi)
+      : frame_(std::move(frame)), format_(FormatOf(vi)), w_(vi.width), h_(vi.height) {}
   int Get(int x, int y, int c = 0) const;
   void Set(int x, int y, int c, int value);
   // Sets every channel of pixel (x, y): RGB bytes (b, g, r), YUV (y, u, v).

@@ -1,9 +1,9 @@
-// Colour derivation and the brightness rule of the painting helpers, worked out by hand.
+// Colour derivation and the brightness rule of the tint engine, worked out by hand.
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "filters/seeded/Painting.h"
+#include "filters/common/Tint.h"
 
 namespace tintara::testing {
 namespace {
@@ -53,7 +53,7 @@ TEST(BrightnessRule, ShiftAndStretch) {
   EXPECT_EQ(Adjust(10, true, -30), -20);
   EXPECT_EQ(Adjust(200, false, -100), 0);
   EXPECT_EQ(Adjust(200, false, 100), 400);
-  EXPECT_EQ(Adjust(10, false, -33), 7);   // -330 / 100 truncates to -3, not -4
+  EXPECT_EQ(Adjust(10, false, -33), 7);  // -330 / 100 truncates to -3, not -4
   EXPECT_EQ(Adjust(10, false, 33), 13);
 }
 
