@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace tintara {
 
@@ -171,8 +172,8 @@ void FramePool::SweepBuffers() {
   TrimSpares();
 }
 
-// Looks at the next few buffers in use, going round, so that among many every free one is found
-// after as many new frames as there are buffers over the few.
+// Looks at the next few buffers in use, going round: among N buffers, a free one is found within
+// N / kLookAtPerFrame new frames.
 void FramePool::SweepSomeBuffers() {
   for (size_t looked = 0; looked < kLookAtPerFrame && !buffers_.empty(); ++looked) {
     if (swept_to_ >= buffers_.size()) swept_to_ = 0;
