@@ -25,8 +25,7 @@ void ToFront(std::vector<T>& items, size_t i) {
 CacheClip::CacheClip(const PClip& child, int capacity, bool length_unknown)
     : child_(child), vi_(child->GetVideoInfo()), capacity_(std::max(0, capacity)), length_unknown_(length_unknown) {
   child_->SetCacheHints(0, 0);
-  kept_.reserve(static_cast<size_t>(capacity_) + 1);
-  missed_.reserve(static_cast<size_t>(capacity_) + 1);
+  // Nothing reserved: most clips of a long chain never keep a frame, and their lists stay small.
 }
 
 CacheClip::~CacheClip() {

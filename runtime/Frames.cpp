@@ -4,12 +4,23 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace tintara {
 
 namespace {
 constexpr int kMinimumAlign = 64;
 constexpr size_t kSpareBuffers = 16;
+// The last buffers handed out, tried first: one free again (a filter's previous output, say) is
+// still in the cache.
+constexpr size_t kRecent = 4;
+// Up to this many buffers in use, all are looked at before a buffer is allocated, which costs
+// little and misses no free one. Beyond it (a long chain keeps a frame per clip), each new frame
+// looks at a few, going round, and the full sweeps come only as the frame objects double.
+constexpr size_t kLookAtAllUpTo = 64;
+constexpr size_t kLookAtPerFrame = 4;
+// Spare sizes compared when a frame fits several: the most recently freed of them is taken.
+constexpr int kSpareSizesTried = 8;
 
 int64_t RoundUp(int64_t value, int64_t unit) { return (value + unit - 1) / unit * unit; }
 
@@ -36,6 +47,8 @@ class FramePool::Buffer : public VideoFrameBuffer {
 
   const size_t capacity;
   const size_t alignment;  // of `data`: a power of two, at least 64
+  uint64_t spared_at = 0;  // when it last became a spare
+  std::tuple<size_t, size_t, uint64_t> SpareKey() const { return {capacity, alignment, spared_at}; }
 };
 
 class FramePool::Frame : public VideoFrame {
@@ -104,7 +117,7 @@ bool FramePool::CheckFormat(const VideoInfo& vi, std::string* error) {
 FramePool::~FramePool() {
   for (Frame* f : frames_) delete f;
   for (Buffer* b : buffers_) delete b;
-  for (Buffer* b : spare_) delete b;
+  for (auto& spare : spares_) delete spare.second;
 }
 
 void FramePool::SetPoison(bool on, uint8_t value) {
@@ -145,21 +158,54 @@ void FramePool::Sweep() {
                                }),
                 frames_.end());
   sweep_at_ = 2 * frames_.size() + kSpareBuffers;
+  SweepBuffers();
+}
+
+void FramePool::SweepBuffers() {
   for (size_t i = 0; i < buffers_.size();) {
-    Buffer* b = buffers_[i];
-    if (b->Count() != 0) {
+    if (buffers_[i]->Count() == 0) {
+      MoveToSpares(i);
+    } else {
       ++i;
-      continue;
     }
-    buffers_[i] = buffers_.back();
-    buffers_.pop_back();
-    spare_.push_back(b);
   }
-  // Spares up to the most buffers ever in use at once: a chain made on several threads keeps
-  // more frames alive at a time, and a freed buffer would come back as fresh pages to fault in.
-  while (spare_.size() > std::max(kSpareBuffers, most_in_use_)) {
-    delete spare_.front();
-    spare_.erase(spare_.begin());
+  TrimSpares();
+}
+
+// Looks at the next few buffers in use, going round: among N buffers, a free one is found within
+// N / kLookAtPerFrame new frames.
+void FramePool::SweepSomeBuffers() {
+  for (size_t looked = 0; looked < kLookAtPerFrame && !buffers_.empty(); ++looked) {
+    if (swept_to_ >= buffers_.size()) swept_to_ = 0;
+    if (buffers_[swept_to_]->Count() == 0) {
+      MoveToSpares(swept_to_);
+    } else {
+      ++swept_to_;
+    }
+  }
+  TrimSpares();
+}
+
+// Takes the buffer at `i` out of those in use, keeping the order of the last few handed out (they
+// are tried first, as the most likely to be in the cache).
+void FramePool::MoveToSpares(size_t i) {
+  const size_t last_older = std::max(i, buffers_.size() > kRecent ? buffers_.size() - kRecent - 1 : 0);
+  Buffer* b = buffers_[i];
+  buffers_[i] = buffers_[last_older];
+  buffers_.erase(buffers_.begin() + static_cast<long>(last_older));
+  b->spared_at = ++spared_;
+  spares_.emplace(b->SpareKey(), b);
+  spares_by_age_.emplace(b->spared_at, b);
+}
+
+// Spares up to the most buffers ever in use at once: a chain made on several threads keeps
+// more frames alive at a time, and a freed buffer would come back as fresh pages to fault in.
+void FramePool::TrimSpares() {
+  while (spares_by_age_.size() > std::max(kSpareBuffers, most_in_use_)) {
+    Buffer* oldest = spares_by_age_.begin()->second;
+    spares_by_age_.erase(spares_by_age_.begin());
+    spares_.erase(oldest->SpareKey());
+    delete oldest;
   }
 }
 
@@ -167,33 +213,48 @@ bool FramePool::Fits(const Buffer* b, size_t size, size_t alignment) {
   return b->capacity >= size && b->capacity <= 2 * size && b->alignment >= alignment;
 }
 
-// A full sweep looks at every frame and buffer, so it runs only before a buffer is allocated or
-// once the frame objects have doubled since the last one. Before that, the last few buffers
-// handed out are tried first: one free again (a filter's previous output, say) is still in the
-// cache, where a spare may not be, and rotating through many spares would write every frame
-// to cold memory. Then the spares, then the other buffers.
+// The most recently freed spare among the smallest sizes that fit, or null.
+FramePool::Buffer* FramePool::TakeSpare(size_t size, size_t alignment) {
+  Buffer* best = nullptr;
+  auto group = spares_.lower_bound({size, 0, 0});
+  for (int tried = 0; tried < kSpareSizesTried && group != spares_.end() && Fits(group->second, size, 0); ++tried) {
+    // The last of a capacity and alignment is the one freed most recently.
+    const auto next = spares_.upper_bound({group->second->capacity, group->second->alignment, UINT64_MAX});
+    Buffer* b = std::prev(next)->second;
+    if (b->alignment >= alignment && (!best || b->spared_at > best->spared_at)) best = b;
+    group = next;
+  }
+  if (best) {
+    spares_.erase(best->SpareKey());
+    spares_by_age_.erase(best->spared_at);
+  }
+  return best;
+}
+
+// A full sweep looks at every frame and buffer, so it runs once the frame objects have doubled
+// since the last one, and before a buffer is allocated only while few buffers are in use. Before
+// that, the last few buffers handed out are tried first: one free again (a filter's previous
+// output, say) is still in the cache, where a spare may not be, and rotating through many spares
+// would write every frame to cold memory. Then the spares, then (among few) the other buffers.
 FramePool::Buffer* FramePool::AcquireBuffer(size_t size, size_t alignment) {
   if (frames_.size() >= sweep_at_) Sweep();
-  constexpr size_t kRecent = 4;
+  const bool few = buffers_.size() <= kLookAtAllUpTo;
+  if (!few) SweepSomeBuffers();
   const size_t recent_end = buffers_.size() > kRecent ? buffers_.size() - kRecent : 0;
   for (size_t i = buffers_.size(); i-- > recent_end;)
     if (buffers_[i]->Count() == 0 && Fits(buffers_[i], size, alignment)) return buffers_[i];
-  for (size_t i = spare_.size(); i-- > 0;) {
-    Buffer* b = spare_[i];
-    if (Fits(b, size, alignment)) {
-      spare_.erase(spare_.begin() + static_cast<long>(i));
-      buffers_.push_back(b);
-      most_in_use_ = std::max(most_in_use_, buffers_.size());
-      return b;
-    }
+  Buffer* b = TakeSpare(size, alignment);
+  if (!b && few) {
+    for (size_t i = recent_end; i-- > 0;)
+      if (buffers_[i]->Count() == 0 && Fits(buffers_[i], size, alignment)) return buffers_[i];
+    SweepBuffers();
   }
-  for (size_t i = recent_end; i-- > 0;)
-    if (buffers_[i]->Count() == 0 && Fits(buffers_[i], size, alignment)) return buffers_[i];
-  Sweep();
-  auto* b = new Buffer(size, alignment);
-  if (!b->Allocated()) {
-    delete b;
-    return nullptr;
+  if (!b) {
+    b = new Buffer(size, alignment);
+    if (!b->Allocated()) {
+      delete b;
+      return nullptr;
+    }
   }
   buffers_.push_back(b);
   most_in_use_ = std::max(most_in_use_, buffers_.size());

@@ -3,14 +3,17 @@
 //
 // The module releases frames with its own inline code, which only lowers the reference counts,
 // so the pool finds unused frames by looking: a frame object whose count is 0 is dead, and a
-// buffer whose count is 0 may be reused.
+// buffer whose count is 0 may be reused. The looking is spread out so that a new frame costs
+// the same whether ten frames are alive or a hundred thousand (a long chain keeps one per clip).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/avisynth.h"
@@ -61,18 +64,28 @@ class FramePool {
   class Frame;
 
   Buffer* AcquireBuffer(size_t size, size_t alignment);
+  Buffer* TakeSpare(size_t size, size_t alignment);
+  void MoveToSpares(size_t i);
+  void TrimSpares();
   static bool Fits(const Buffer* b, size_t size, size_t alignment);
   enum class Made { Yes, TooLarge, OutOfMemory };
   // A new writable frame of that geometry into `made`, every plane and pitch aligned to `unit`.
   Made Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first, PVideoFrame* made);
   void Sweep();
+  void SweepBuffers();
+  void SweepSomeBuffers();
 
   std::mutex mutex_;
   Options options_;
   std::vector<Frame*> frames_;
-  std::vector<Buffer*> buffers_;   // referenced by some frame
-  std::vector<Buffer*> spare_;     // unused, kept for reuse
+  std::vector<Buffer*> buffers_;   // referenced by some frame, the last handed out at the back
+  // Unused buffers kept for reuse, found by size (capacity, alignment, then when each became a
+  // spare) and dropped by age, so that neither looks at every spare.
+  std::map<std::tuple<size_t, size_t, uint64_t>, Buffer*> spares_;
+  std::map<uint64_t, Buffer*> spares_by_age_;
+  uint64_t spared_ = 0;            // buffers made spares so far: orders them by when they were freed
   size_t sweep_at_ = 0;            // frame objects at which the next full sweep runs
+  size_t swept_to_ = 0;            // where in `buffers_` the next partial sweep goes on
   size_t most_in_use_ = 0;         // the most buffers referenced at once so far
 };
 

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,29 @@ TEST(Frames, FrameMadeAgainAndAgainKeepsItsBufferOverTheSpares) {
   PVideoFrame held = env.NewVideoFrame(vi);  // a source frame that stays alive meanwhile
   const BYTE* first = env.NewVideoFrame(vi)->GetReadPtr();
   for (int i = 0; i < 10; ++i) EXPECT_EQ(env.NewVideoFrame(vi)->GetReadPtr(), first) << "frame " << i;
+}
+
+// Among more live frames than the pool looks at on each new frame (a long chain keeps one per
+// clip), with freed ones scattered among them, a frame made and dropped again and again still
+// comes back on its buffer, and freed buffers are found again: replacing frames one by one does
+// not take a new buffer each time.
+TEST(Frames, AmongManyLiveFramesFreedBuffersComeBack) {
+  Environment env;
+  const VideoInfo vi = VideoInfoOf(VideoInfo::CS_YV12, 64, 16, 1);
+  std::vector<PVideoFrame> alive;
+  for (int i = 0; i < 300; ++i) alive.push_back(env.NewVideoFrame(vi));
+  for (size_t i = 0; i < alive.size(); i += 10) alive[i] = PVideoFrame();
+  const BYTE* first = env.NewVideoFrame(vi)->GetReadPtr();
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(env.NewVideoFrame(vi)->GetReadPtr(), first) << "frame " << i;
+  std::set<const BYTE*> used;
+  for (size_t i = 0; i < 3000; ++i) {
+    PVideoFrame& f = alive[i * 7 % alive.size()];
+    f = env.NewVideoFrame(vi);
+    used.insert(f->GetReadPtr());
+  }
+  // Each new frame looks at 4 buffers in use, so a freed one is found within a quarter as many
+  // new frames as there are buffers: with one freed per new frame, a third over the live ones.
+  EXPECT_LE(used.size(), alive.size() * 4 / 3 + 16);
 }
 
 // A frame that is gone leaves its buffer to the subframes still on it: new frames get others.
