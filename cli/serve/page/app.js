@@ -506,7 +506,9 @@ async function moveSlider(label, value, div) {
   }
 }
 
+let saveSeq = 0;
 async function save() {
+  ++saveSeq;
   try {
     const state = await getJson('/api/save', { method: 'POST', body: '{}', headers: { 'Content-Type': 'application/json' } });
     applyState(state);
@@ -517,8 +519,11 @@ async function save() {
 
 async function poll() {
   try {
+    // A slider moved or a save made while this request was out gets a newer state of its
+    // own: an answer from before it must not put the older values back.
+    const actions = sliderSeq + saveSeq;
     const state = await getJson('/api/state');
-    if (state.generation !== page.generation) applyState(state);
+    if (state.generation > page.generation && actions === sliderSeq + saveSeq) applyState(state);
   } catch (e) {
     // The server is gone or busy: try again later.
   }
