@@ -261,8 +261,10 @@ async function previewSeed() {
   } finally {
     seedBusy = false;
   }
+  // The pointer moved on while this request was out (perhaps one that failed, for a point
+  // outside a smaller clip): the newest point gets its own preview.
+  if (page.hover && (page.hover.x !== h.x || page.hover.y !== h.y || page.hover.view !== view)) return previewSeed();
   if (!s) return;
-  if (page.hover && (page.hover.x !== h.x || page.hover.y !== h.y)) return previewSeed();
   $('seed').hidden = false;
   const share = (100 * s.share).toFixed(s.share < 0.001 ? 3 : 1);
   $('seedInfo').textContent = s.fills
