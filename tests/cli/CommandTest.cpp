@@ -70,7 +70,7 @@ TEST_F(Command, RawRowsComeOutTopRowFirstInFfmpegLayouts) {
 }
 
 TEST_F(Command, FfmpegDecodesOurY4mAndWeReadFfmpegs) {
-  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  ASSERT_TRUE(HaveFfmpeg()) << "ffmpeg is missing: scripts/install-deps installs it";
   const struct {
     const char* type;
     const char* raw;   // layout of our raw frames
@@ -115,7 +115,7 @@ TEST_F(Command, PngFramesAreRgbPicturesFfmpegReadsTopRowFirst) {
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_TRUE(Exists("f000.png") && Exists("f001.png"));
   EXPECT_FALSE(Exists("f002.png"));
-  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  ASSERT_TRUE(HaveFfmpeg()) << "ffmpeg is missing: scripts/install-deps installs it";
   ASSERT_EQ(Shell("ffmpeg -v error -y -i f001.png -f rawvideo -pix_fmt rgb24 f001.rgb"), 0);
   const std::string rgb = Get("f001.rgb");
   ASSERT_EQ(rgb.size(), 4u * 4 * 3);
@@ -131,7 +131,7 @@ TEST_F(Command, PngFramesAreRgbPicturesFfmpegReadsTopRowFirst) {
 }
 
 TEST_F(Command, ImageSourceReadsPicturesFfmpegWrote) {
-  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  ASSERT_TRUE(HaveFfmpeg()) << "ffmpeg is missing: scripts/install-deps installs it";
   const std::string frames = Pattern(3 * 16 * 8 * 3, 3);
   Put("in.rgb", frames);
   ASSERT_EQ(Shell("ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 16x8 -i in.rgb -start_number 5 'p%02d.png'"), 0);
