@@ -2,9 +2,13 @@
 // word instructions), the copy picked at run time (CpuLevel.h): the module runs on any x86-64
 // and still uses the widest vectors there are.
 //
-// Usage: Vectorised([&] { Kernel<F>(...); }); the kernel is inlined into both copies, so it is
-// written as plain loops the compiler can vectorise (no calls into other files inside).
+// A filter picks its copy once, when it is built: `ForLevel<&Kernel<F>>()` is a pointer to the
+// copy of Kernel<F> for this process's level, with the kernel and everything it calls inlined
+// into it, so kernels are written as plain loops the compiler can vectorise (no calls into other
+// files inside). `Vectorised([&] { ... })` runs a piece of code in the level's copy where it is.
 #pragma once
+
+#include <utility>
 
 #include "filters/common/CpuLevel.h"
 
@@ -44,11 +48,54 @@ void Vectorised(const Fn& fn) {
   }
 }
 
+// The copies of one kernel function, each with the kernel inlined into it.
+template <auto Kernel>
+struct LevelCopies;
+template <typename R, typename... A, R (*Kernel)(A...)>
+struct LevelCopies<Kernel> {
+  [[gnu::target(TINTARA_AVX512_TARGET ",avx512vbmi"), gnu::flatten]] static R Avx512Vbmi(A... a) {
+    return Kernel(std::forward<A>(a)...);
+  }
+  [[gnu::target(TINTARA_AVX512_TARGET), gnu::flatten]] static R Avx512(A... a) { return Kernel(std::forward<A>(a)...); }
+  [[gnu::target("avx2"), gnu::flatten]] static R Avx2(A... a) { return Kernel(std::forward<A>(a)...); }
+  [[gnu::flatten]] static R Baseline(A... a) { return Kernel(std::forward<A>(a)...); }
+};
+
+// Kernel's copy for `level`: baseline, AVX2 or AVX-512 (AVX-512 also where the CPU has VBMI).
+template <auto Kernel>
+decltype(Kernel) ForLevel(VectorLevel level = CpuVectorLevel()) {
+  using Copies = LevelCopies<Kernel>;
+  switch (level) {
+    case VectorLevel::Avx512:
+    case VectorLevel::Avx512Vbmi: return &Copies::Avx512;
+    case VectorLevel::Avx2: return &Copies::Avx2;
+    default: return &Copies::Baseline;
+  }
+}
+
+// As ForLevel, with a fourth copy for CPUs with AVX-512 byte permutes, for the loops that move
+// bytes three apart (RGB24 samples gathered into a row, or a row spread over RGB24 pixels).
+template <auto Kernel>
+decltype(Kernel) ForLevelVbmi(VectorLevel level = CpuVectorLevel()) {
+  if (level == VectorLevel::Avx512Vbmi) return &LevelCopies<Kernel>::Avx512Vbmi;
+  return ForLevel<Kernel>(level);
+}
+
 #else
 
 template <typename Fn>
 void Vectorised(const Fn& fn) {
   fn();
+}
+
+template <auto Kernel>
+decltype(Kernel) ForLevel(VectorLevel = CpuVectorLevel()) {
+  return Kernel;
+}
+
+template <auto Kernel>
+decltype(Kernel) ForLevelVbmi(VectorLevel = CpuVectorLevel()) {
+  return Kernel;
 }
 
 #endif

@@ -339,10 +339,10 @@ void PaintFrame(const CrossFillFrame& f, const CrossFillPaint& p) {
   if constexpr (IsPlanar(F)) {
     std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
     const bool keep_luma = !Table && p.st == 0;
-    Vectorised([&] { PaintPlanar<L, Table>(f.in, f.out, f.a, f.b, s, rule, sel.data(), keep_luma); });
+    PaintPlanar<L, Table>(f.in, f.out, f.a, f.b, s, rule, sel.data(), keep_luma);
   } else {
     const Painter<F> painter(f.out, p.fill, p.brightness);
-    Vectorised([&] { PaintSelected<F, L, Table>(f.in, f.out, painter, f.a, f.b, s, f.height, rule); });
+    PaintSelected<F, L, Table>(f.in, f.out, painter, f.a, f.b, s, f.height, rule);
   }
 }
 
@@ -352,8 +352,8 @@ CrossFill::Routine RoutineFor(PixelFormat format, Logic logic, bool shift, int s
   const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
   auto with = [&](auto logic_tag) -> CrossFill::Routine {
     constexpr Logic L = decltype(logic_tag)::value;
-    if (table) return ChooseForFormat(format, [](auto f) { return &PaintFrame<decltype(f)::value, L, true>; });
-    return ChooseForFormat(format, [](auto f) { return &PaintFrame<decltype(f)::value, L, false>; });
+    if (table) return ChooseForFormat(format, [](auto f) { return ForLevel<&PaintFrame<decltype(f)::value, L, true>>(); });
+    return ChooseForFormat(format, [](auto f) { return ForLevel<&PaintFrame<decltype(f)::value, L, false>>(); });
   };
   switch (logic) {
     case Logic::And: return with(std::integral_constant<Logic, Logic::And>());
