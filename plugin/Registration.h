@@ -2,6 +2,7 @@
 // in the order the module registers them.
 #pragma once
 
+#include "filters/common/ArgTable.h"
 #include "host/avisynth.h"
 
 namespace tintara {
@@ -10,6 +11,8 @@ struct FilterRegistration {
   const char* name;
   const char* signature;
   IScriptEnvironment::ApplyFunc create;
+  // The defaults of the thresholds a test mode sweeps, for hosts that show them (or null).
+  DefaultKind (*int_default)(const char* arg, int* value, const char** same_as) = nullptr;
 };
 
 extern const FilterRegistration kFilters[];

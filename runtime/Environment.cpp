@@ -272,6 +272,13 @@ std::string Environment::LoadPlugin(const std::string& path) {
   return description ? description : "";
 }
 
+void* Environment::PluginSymbol(const char* name) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& p : plugins_)
+    if (void* symbol = dlsym(p.second, name)) return symbol;
+  return nullptr;
+}
+
 void Environment::SetVariable(const std::string& name, const Value& v) {
   std::lock_guard<std::mutex> lock(mutex_);
   scopes_.back()[Lower(name)] = v;

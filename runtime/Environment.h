@@ -61,6 +61,8 @@ class Environment : public IScriptEnvironment {
   // Loads a module with dlopen and calls its AvisynthPluginInit2; returns its description.
   // Loading the same file twice does nothing the second time.
   std::string LoadPlugin(const std::string& path);
+  // The address of an exported symbol of the loaded modules, the first to have it (or null).
+  void* PluginSymbol(const char* name) const;
 
   // Wraps a clip so that frame numbers are clamped and recent frames are cached (a
   // RenumberingClip is left as it is: its child clamps).

@@ -79,10 +79,12 @@ std::shared_ptr<const Session> Session::Run(const std::string& path, const std::
       if (!module.empty()) s->env_->LoadPlugin(module);
       // The clips of test-mode calls, known by their VideoInfo: each call's clip keeps its own,
       // which the wrappers a variable holds it in hand through.
-      s->env_->ObserveCalls([&sweeps](const std::string& name, const std::vector<Parameter>& params,
-                                      const std::vector<Value>& bound, const Value& result) {
+      const auto defaults = reinterpret_cast<IntDefaultFn>(s->env_->PluginSymbol(kIntDefaultSymbol));
+      s->env_->ObserveCalls([&sweeps, defaults](const std::string& name, const std::vector<Parameter>& params,
+                                                const std::vector<Value>& bound, const Value& result) {
         Sweep sweep;
-        if (result.IsClip() && SweepOf(name, params, bound, &sweep)) sweeps[&result.clip->GetVideoInfo()] = sweep;
+        if (result.IsClip() && SweepOf(name, params, bound, defaults, &sweep))
+          sweeps[&result.clip->GetVideoInfo()] = sweep;
       });
       script::RunOptions options;
       options.path = path;

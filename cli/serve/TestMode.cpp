@@ -1,6 +1,7 @@
 #include "cli/serve/TestMode.h"
 
 #include <cctype>
+#include <functional>
 
 #include "filters/common/Sweep.h"
 
@@ -8,25 +9,19 @@ namespace tintara::serve {
 
 namespace {
 
-// Each swept threshold with its final value's parameter and both defaults, as the filters read
-// them. A final default of kStartValue is the threshold's own start value.
-constexpr int kStartValue = -1;
+// Each swept threshold's start argument and the argument of its final value.
 struct Pair {
   const char* start;
-  int start_default;
   const char* final_name;
-  int final_default;
 };
 struct Filter {
   const char* name;
   std::vector<Pair> pairs;
 };
 const Filter kFilters[] = {
-    {"maskmaker",
-     {{"gyt", 20, "ft", 120}, {"rt", 128, "fr", 128}, {"bt", 128, "fb", 128},
-      {"et", 40, "fet", 240}, {"ert", 0, "fert", 128}, {"ebt", 0, "febt", 128}}},
-    {"emarker", {{"gyt", 5, "ft", 200}, {"rt", 0, "fr", 0}, {"bt", 0, "fb", 0}, {"lt", 4, "fl", kStartValue}}},
-    {"sharpedge", {{"lt", 5, "flt", 100}, {"ut", 200, "fut", 200}}},
+    {"maskmaker", {{"gyt", "ft"}, {"rt", "fr"}, {"bt", "fb"}, {"et", "fet"}, {"ert", "fert"}, {"ebt", "febt"}}},
+    {"emarker", {{"gyt", "ft"}, {"rt", "fr"}, {"bt", "fb"}, {"lt", "fl"}}},
+    {"sharpedge", {{"lt", "flt"}, {"ut", "fut"}}},
 };
 
 std::string Lower(std::string s) {
@@ -37,12 +32,13 @@ std::string Lower(std::string s) {
 }  // namespace
 
 bool SweepOf(const std::string& name, const std::vector<Parameter>& params, const std::vector<Value>& bound,
-             Sweep* sweep) {
+             IntDefaultFn defaults, Sweep* sweep) {
   const std::string key = Lower(name);
   const Filter* filter = nullptr;
   for (const Filter& f : kFilters)
     if (key == f.name) filter = &f;
-  if (!filter || bound.empty() || !bound[0].IsClip() || bound.size() != params.size()) return false;
+  if (!filter || !defaults || bound.empty() || !bound[0].IsClip() || bound.size() != params.size()) return false;
+  const int last_frame = bound[0].clip->GetVideoInfo().num_frames - 1;
   const auto arg = [&](const char* param, const Value** out) {
     for (size_t i = 0; i < params.size(); ++i)
       if (Lower(params[i].name) == param && bound[i].Defined()) {
@@ -51,20 +47,33 @@ bool SweepOf(const std::string& name, const std::vector<Parameter>& params, cons
       }
     return false;
   };
-  const auto int_arg = [&](const char* param, int fallback) {
+  // A given int, else the module's default; false when neither is known. A default that names
+  // another argument is followed a few steps at most.
+  int hops = 0;
+  std::function<bool(const char*, int*)> int_arg = [&](const char* param, int* out) {
     const Value* v = nullptr;
-    return arg(param, &v) && v->IsInt() ? v->integer : fallback;
+    if (arg(param, &v)) {
+      if (!v->IsInt()) return false;
+      *out = static_cast<int>(v->integer);
+      return true;
+    }
+    const char* same_as = nullptr;
+    switch (defaults(filter->name, param, out, &same_as)) {
+      case 1: return true;
+      case 2: return same_as && ++hops < 8 && int_arg(same_as, out);
+      case 3: *out = last_frame; return true;
+      default: return false;
+    }
   };
   const Value* test = nullptr;
   if (!arg("test", &test) || !test->IsBool() || !test->boolean) return false;
   sweep->filter = name;
-  sweep->sf = int_arg("sf", 0);
-  sweep->ef = int_arg("ef", bound[0].clip->GetVideoInfo().num_frames - 1);
   sweep->thresholds.clear();
+  if (!int_arg("sf", &sweep->sf) || !int_arg("ef", &sweep->ef)) return false;
   for (const Pair& p : filter->pairs) {
-    const int start = int_arg(p.start, p.start_default);
-    const int final_value = int_arg(p.final_name, p.final_default == kStartValue ? start : p.final_default);
-    sweep->thresholds.push_back({p.start, start, final_value});
+    Sweep::Threshold t{p.start, 0, 0};
+    if (!int_arg(p.start, &t.start) || !int_arg(p.final_name, &t.final_value)) return false;
+    sweep->thresholds.push_back(t);
   }
   return true;
 }

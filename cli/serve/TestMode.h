@@ -20,10 +20,15 @@ struct Sweep {
   std::vector<Threshold> thresholds;
 };
 
-// The sweep of a call with its bound arguments; false when it is not one of those filters in
-// test mode.
+// The module's own account of its filters' int defaults (its exported TintaraIntDefault).
+using IntDefaultFn = int (*)(const char* filter, const char* arg, int* value, const char** same_as);
+constexpr const char* kIntDefaultSymbol = "TintaraIntDefault";
+
+// The sweep of a call with its bound arguments, arguments not given taking the module's
+// defaults; false when it is not one of those filters in test mode, or the module does not
+// tell its defaults.
 bool SweepOf(const std::string& name, const std::vector<Parameter>& params, const std::vector<Value>& bound,
-             Sweep* sweep);
+             IntDefaultFn defaults, Sweep* sweep);
 
 // What frame n shows, for the page: "MaskMaker test frame 2 of 0..3 (source frame 5): gyt 70, ...".
 std::string DescribeFrame(const Sweep& sweep, int n);

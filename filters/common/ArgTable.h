@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -202,6 +203,37 @@ bool GivenArg(const ArgRow<A> (&rows)[N], const AVSValue& args, bool A::*member)
   for (size_t i = 0; i < N; ++i)
     if (rows[i].boolean == member) return args[static_cast<int>(i)].Defined();
   return false;
+}
+
+// What an int argument defaults to, told to a host that shows the values a filter works with
+// (the live page names the thresholds of a test-mode frame). The same numbers as the module's
+// exported TintaraIntDefault.
+enum class DefaultKind { Unknown = 0, Constant = 1, SameAs = 2, LastFrame = 3, LastColumn = 4, LastRow = 5 };
+
+// The default of the int argument `name`: its value for a constant, the other argument's name
+// for SameAs; Unknown for a name not in the table, an argument of another type, or one whose
+// default the filter works out itself.
+template <class A, size_t N>
+DefaultKind IntDefaultIn(const ArgRow<A> (&rows)[N], const char* name, int* value, const char** same_as) {
+  for (const ArgRow<A>& r : rows) {
+    if (!r.integer || !r.name || std::strcmp(r.name, name) != 0) continue;
+    const IntDefault<A>& d = r.int_default;
+    switch (d.kind) {
+      case IntDefault<A>::Constant: *value = d.value; return DefaultKind::Constant;
+      case IntDefault<A>::LastFrame: return DefaultKind::LastFrame;
+      case IntDefault<A>::LastColumn: return DefaultKind::LastColumn;
+      case IntDefault<A>::LastRow: return DefaultKind::LastRow;
+      case IntDefault<A>::Field:
+        for (const ArgRow<A>& other : rows)
+          if (other.integer == d.field && other.name) {
+            *same_as = other.name;
+            return DefaultKind::SameAs;
+          }
+        return DefaultKind::Unknown;
+      default: return DefaultKind::Unknown;
+    }
+  }
+  return DefaultKind::Unknown;
 }
 
 // Wraps a new filter as the create function's result; takes the clip arguments' extra

@@ -367,6 +367,10 @@ PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
 
 const char* EMarkerSignature() { return SignatureText<kArgs>(); }
 
+DefaultKind EMarkerIntDefault(const char* arg, int* value, const char** same_as) {
+  return IntDefaultIn(kArgs, arg, value, same_as);
+}
+
 AVSValue CreateEMarker(AVSValue args, void*, IScriptEnvironment* env) {
   const EMarkerArgs a = ReadArgs(kArgs, args);
   const VideoInfo& vi = a.clip->GetVideoInfo();

@@ -3,6 +3,7 @@
 // frame.
 #pragma once
 
+#include "filters/common/ArgTable.h"
 #include "filters/common/Format.h"
 #include "filters/common/Motion.h"
 #include "host/avisynth.h"
@@ -45,6 +46,7 @@ class EMarker : public GenericVideoFilter {
 };
 
 const char* EMarkerSignature();
+DefaultKind EMarkerIntDefault(const char* arg, int* value, const char** same_as);
 AVSValue CreateEMarker(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

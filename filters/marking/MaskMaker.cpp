@@ -396,6 +396,10 @@ PVideoFrame MaskMaker::GetFrame(int n, IScriptEnvironment* env) {
 
 const char* MaskMakerSignature() { return SignatureText<kArgs>(); }
 
+DefaultKind MaskMakerIntDefault(const char* arg, int* value, const char** same_as) {
+  return IntDefaultIn(kArgs, arg, value, same_as);
+}
+
 AVSValue CreateMaskMaker(AVSValue args, void*, IScriptEnvironment* env) {
   const MaskMakerArgs a = ReadArgs(kArgs, args);
   const VideoInfo& vi = a.clip->GetVideoInfo();

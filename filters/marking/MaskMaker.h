@@ -2,6 +2,7 @@
 // mode that sweeps the thresholds over frames made from one source frame.
 #pragma once
 
+#include "filters/common/ArgTable.h"
 #include "filters/common/Format.h"
 #include "filters/common/Motion.h"
 #include "host/avisynth.h"
@@ -40,6 +41,7 @@ class MaskMaker : public GenericVideoFilter {
 };
 
 const char* MaskMakerSignature();
+DefaultKind MaskMakerIntDefault(const char* arg, int* value, const char** same_as);
 AVSValue CreateMaskMaker(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

@@ -279,6 +279,10 @@ PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
 
 const char* SharpEdgeSignature() { return SignatureText<kArgs>(); }
 
+DefaultKind SharpEdgeIntDefault(const char* arg, int* value, const char** same_as) {
+  return IntDefaultIn(kArgs, arg, value, same_as);
+}
+
 AVSValue CreateSharpEdge(AVSValue args, void*, IScriptEnvironment* env) {
   const SharpEdgeArgs a = ReadArgs(kArgs, args);
   const VideoInfo& vi = a.clip->GetVideoInfo();

@@ -3,6 +3,7 @@
 // be left out and painted; a test mode sweeps the thresholds over frames made from one frame.
 #pragma once
 
+#include "filters/common/ArgTable.h"
 #include "filters/common/Format.h"
 #include "filters/common/Motion.h"
 #include "host/avisynth.h"
@@ -56,6 +57,7 @@ class SharpEdge : public GenericVideoFilter {
 };
 
 const char* SharpEdgeSignature();
+DefaultKind SharpEdgeIntDefault(const char* arg, int* value, const char** same_as);
 AVSValue CreateSharpEdge(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara
