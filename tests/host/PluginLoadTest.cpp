@@ -28,15 +28,23 @@ TEST(PluginLoad, RegistersAllFourteenFiltersInOrderWithExactSignatures) {
       {"Stretch", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b"},
       {"Shift", "cc[sf]i[ef]i[shape]s[x]i[y]i[w]i[h]i[st]i[white]b"},
       {"Pallet", "c[sgy]i[egy]i[fgy]i[hbox]i[vbox]i"},
-      {"MaskMaker", "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"},
+      {"MaskMaker",
+       "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[white]b[et]i[ert]i[ebt]i[test]b[ft]i[fr]i[fb]i[fet]i[fert]i[febt]i[lx]i[ty]"
+       "i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"},
       {"CrossFill", "ccc[sf]i[ef]i[type]s[lx]i[ty]i[rx]i[by]i[color]i[white]b[shift]b[st]i[elx]i[ety]i[erx]i[eby]i"},
-      {"Inlay", "ccc[sf]i[ef]i[type]s[color]i[lval]i[mwhite]b[x]i[y]i[w]i[h]i[shift]b[st]i[ellipse]b[ex]i[ey]i[ew]i[eh]i"},
+      {"Inlay",
+       "ccc[sf]i[ef]i[type]s[color]i[lval]i[mwhite]b[x]i[y]i[w]i[h]i[shift]b[st]i[ellipse]b[ex]i[ey]i[ew]i[eh]i"},
       {"ColorDrops", "cciii+[movex]i[movey]i[shift]b[st]i[pshow]b[pcolor]i[wshed]b"},
-      {"Morpher", "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i"},
+      {"Morpher",
+       "c[sf]i[ef]i[type]s[white]b[lx]i[ty]i[rx]i[by]i[elx]i[ety]i[erx]i[eby]i[lt]i[ut]i[test]b[flt]i[fut]i"},
       {"GaussBlur", "c[size]i[sd]f[u]b[v]b"},
-      {"EMarker", "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i"},
+      {"EMarker",
+       "c[sf]i[ef]i[type]s[gyt]i[rt]i[bt]i[lt]i[white]b[test]b[ft]i[fr]i[fb]i[fl]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i["
+       "elx]i[ety]i[erx]i[eby]i"},
       {"ColorLine", "cciii+[pshow]b[pcolor]i[movex]i[movey]i"},
-      {"SharpEdge", "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]i[gradient]b"},
+      {"SharpEdge",
+       "c[sf]i[ef]i[type]s[lt]i[ut]i[white]b[test]b[flt]i[fut]i[lx]i[ty]i[rx]i[by]i[xcol]b[col]i[elx]i[ety]i[erx]i[eby]"
+       "i[gradient]b"},
   };
   EXPECT_EQ(env.Registered(), expected);
 }
@@ -49,16 +57,18 @@ TEST(PluginLoad, LoadingTwiceRegistersOnce) {
   EXPECT_EQ(env.Registered().size(), count);
 }
 
-TEST(PluginLoad, ExportsOnlyTheEntryPoint) {
+// The entry point and the defaults a host may show (TintaraIntDefault) are all the module exports.
+TEST(PluginLoad, ExportsOnlyTheEntryPoints) {
   const std::string command = std::string("nm -D --defined-only ") + TINTARA_MODULE_PATH;
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   char line[1024];
-  int entry = 0;
+  int entry = 0, defaults = 0;
   std::string others;
   while (fgets(line, sizeof line, pipe)) {
     std::string s(line);
     if (s.find("AvisynthPluginInit2") != std::string::npos) ++entry;
+    else if (s.find(" T TintaraIntDefault") != std::string::npos) ++defaults;
     // Weak instantiations of standard-library templates keep their namespace's visibility.
     else if (s.find(" W _ZNSt") == std::string::npos && s.find(" W _ZSt") == std::string::npos &&
              s.find(" V _ZNSt") == std::string::npos && s.find(" u ") == std::string::npos)
@@ -66,6 +76,7 @@ TEST(PluginLoad, ExportsOnlyTheEntryPoint) {
   }
   pclose(pipe);
   EXPECT_EQ(entry, 1);
+  EXPECT_EQ(defaults, 1);
   EXPECT_EQ(others, "");
 }
 
@@ -87,10 +98,10 @@ TEST(PluginLoad, NeedsOnlyTheLanguageRuntimes) {
   pclose(pipe);
   EXPECT_FALSE(needed.empty());
   for (const std::string& library : needed) {
-    const bool language = library == "libstdc++.so.6" || library == "libgcc_s.so.1" || library == "libc.so.6" ||
-                          library == "libm.so.6";
-    const bool sanitizer = library.rfind("libasan", 0) == 0 || library.rfind("libubsan", 0) == 0 ||
-                           library.rfind("libtsan", 0) == 0;
+    const bool language =
+        library == "libstdc++.so.6" || library == "libgcc_s.so.1" || library == "libc.so.6" || library == "libm.so.6";
+    const bool sanitizer =
+        library.rfind("libasan", 0) == 0 || library.rfind("libubsan", 0) == 0 || library.rfind("libtsan", 0) == 0;
     EXPECT_TRUE(language || sanitizer) << library;
   }
 }
