@@ -46,11 +46,13 @@ PClip TestPicture(int pixel_type) {
     BYTE* row = base + static_cast<long>(y) * f->GetPitch();
     for (int x = 0; x < kWidth; ++x) {
       const int v = Brightness(x, rgb ? kHeight - 1 - y : y);
-      if (rgb) std::memset(row + x * bpp, v, bpp);
+      if (rgb)
+        std::memset(row + x * bpp, v, bpp);
       else if (pixel_type == VideoInfo::CS_YUY2) {
         row[2 * x] = static_cast<BYTE>(v);
         row[2 * x + 1] = 128;
-      } else row[x] = static_cast<BYTE>(v);
+      } else
+        row[x] = static_cast<BYTE>(v);
     }
   }
   if (f->GetPitch(PLANAR_U))
@@ -72,8 +74,8 @@ void TimeFrames(benchmark::State& state, const PClip& result) {
 }
 
 void ReportMegapixels(benchmark::State& state) {
-  state.counters["MP/s"] = benchmark::Counter(static_cast<double>(kWidth) * kHeight * state.iterations() / 1e6,
-                                              benchmark::Counter::kIsRate);
+  state.counters["MP/s"] =
+      benchmark::Counter(static_cast<double>(kWidth) * kHeight * state.iterations() / 1e6, benchmark::Counter::kIsRate);
 }
 
 }  // namespace tintara::bench

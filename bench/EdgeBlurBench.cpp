@@ -23,7 +23,8 @@ void GaussBlur(benchmark::State& state, int pixel_type, int size) {
 const int registered = [] {
   for (const BenchFormat& f : Formats()) {
     for (const char* type : {"e2", "ep", "es"})
-      benchmark::RegisterBenchmark((std::string("SharpEdge/") + type + "/" + f.name).c_str(), SharpEdge, f.pixel_type, type);
+      benchmark::RegisterBenchmark((std::string("SharpEdge/") + type + "/" + f.name).c_str(), SharpEdge, f.pixel_type,
+                                   type);
     for (int size : {3, 11})
       benchmark::RegisterBenchmark((std::string("GaussBlur/") + std::to_string(size) + "/" + f.name).c_str(), GaussBlur,
                                    f.pixel_type, size);

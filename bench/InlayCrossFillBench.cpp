@@ -8,8 +8,8 @@ namespace tintara::bench {
 namespace {
 
 Value Mask(int pixel_type, int gyt, int et) {
-  return Env().Call("MaskMaker", {{"", Value::Clip(TestPicture(pixel_type))}, {"gyt", Value::Int(gyt)},
-                                  {"et", Value::Int(et)}});
+  return Env().Call("MaskMaker",
+                    {{"", Value::Clip(TestPicture(pixel_type))}, {"gyt", Value::Int(gyt)}, {"et", Value::Int(et)}});
 }
 
 void InlayStyle(benchmark::State& state, int pixel_type, const char* type) {

@@ -26,8 +26,10 @@ void MaskMaker(benchmark::State& state, int pixel_type) {
 }
 
 void EMarker(benchmark::State& state, int pixel_type, const char* type) {
-  Value clip = Env().Call("EMarker", {{"", Value::Clip(TestPicture(pixel_type))}, {"type", Value::String(type)},
-                                      {"rt", Value::Int(3)}, {"bt", Value::Int(3)}});
+  Value clip = Env().Call("EMarker", {{"", Value::Clip(TestPicture(pixel_type))},
+                                      {"type", Value::String(type)},
+                                      {"rt", Value::Int(3)},
+                                      {"bt", Value::Int(3)}});
   TimeFrames(state, clip.clip);
 }
 

@@ -27,8 +27,8 @@ void MorpherOnPicture(benchmark::State& state, int pixel_type, const char* type)
 const int registered = [] {
   for (const BenchFormat& f : Formats()) {
     for (const char* type : kMaskOperations)
-      benchmark::RegisterBenchmark((std::string("Morpher/") + type + "/" + f.name).c_str(), MorpherOnMask,
-                                   f.pixel_type, type);
+      benchmark::RegisterBenchmark((std::string("Morpher/") + type + "/" + f.name).c_str(), MorpherOnMask, f.pixel_type,
+                                   type);
     for (const char* type : kReliefOperations)
       benchmark::RegisterBenchmark((std::string("Morpher/") + type + "/" + f.name).c_str(), MorpherOnPicture,
                                    f.pixel_type, type);

@@ -117,8 +117,8 @@ void FloodFill(benchmark::State& state, int pixel_type, int connectivity) {
   cv::Mat work;
   for (auto _ : state) {
     zeros.copyTo(work);
-    cv::floodFill(work, cv::Point(kWidth / 2, kHeight / 2), cv::Scalar::all(128), nullptr, cv::Scalar(),
-                  cv::Scalar(), connectivity);
+    cv::floodFill(work, cv::Point(kWidth / 2, kHeight / 2), cv::Scalar::all(128), nullptr, cv::Scalar(), cv::Scalar(),
+                  connectivity);
     benchmark::DoNotOptimize(work.data);
   }
   ReportMegapixels(state);

@@ -45,8 +45,8 @@ PClip MaskMakerMask(const PClip& picture) {
 
 Value Call(const char* name, const PClip& picture, const PClip& mask, const std::vector<int>& values,
            std::vector<Argument> named = {}) {
-  std::vector<Argument> args = {{"", Value::Clip(picture)}, {"", Value::Clip(mask)}, {"", Value::Int(0)},
-                                {"", Value::Int(0)}};
+  std::vector<Argument> args = {
+      {"", Value::Clip(picture)}, {"", Value::Clip(mask)}, {"", Value::Int(0)}, {"", Value::Int(0)}};
   for (int v : values) args.push_back({"", Value::Int(v)});
   for (Argument& a : named) args.push_back(a);
   return Env().Call(name, args);
@@ -57,25 +57,29 @@ const std::vector<int> kSeeds = {640, 540, 0xFF0000, 360, 540, 0x0000FF, 840, 54
 
 void ColorDrops(benchmark::State& state, int pixel_type) {
   PClip picture = TestPicture(pixel_type);
-  TimeFrames(state, Call("ColorDrops", picture, MaskMakerMask(picture), kSeeds, {{"st", Value::Int(10)},
-                         {"pshow", Value::Bool(true)}}).clip);
+  TimeFrames(state, Call("ColorDrops", picture, MaskMakerMask(picture), kSeeds,
+                         {{"st", Value::Int(10)}, {"pshow", Value::Bool(true)}})
+                        .clip);
 }
 
 void ColorDropsWholeFrame(benchmark::State& state, int pixel_type) {
   TimeFrames(state, Call("ColorDrops", TestPicture(pixel_type), MaskOf(pixel_type, [](int, int) { return 0; }),
-                         {kWidth / 2, kHeight / 2, 0xFF0000}).clip);
+                         {kWidth / 2, kHeight / 2, 0xFF0000})
+                        .clip);
 }
 
 void ColorBrush(benchmark::State& state, int pixel_type) {
-  const std::vector<int> strokes = {100, 300, 1800, 800, 0xFF8000, 1700, 290, 200, 700, 0x0080FF,
-                                    960, 0, 1000, 1079, 0x00FF00};
+  const std::vector<int> strokes = {100, 300,      1800, 800, 0xFF8000, 1700, 290,     200,
+                                    700, 0x0080FF, 960,  0,   1000,     1079, 0x00FF00};
   TimeFrames(state, Call("ColorBrush", TestPicture(pixel_type), MaskOf(pixel_type, BarOfOnes), strokes,
-                         {{"lshow", Value::Bool(true)}, {"lcol", Value::Int(0xFFFFFF)}}).clip);
+                         {{"lshow", Value::Bool(true)}, {"lcol", Value::Int(0xFFFFFF)}})
+                        .clip);
 }
 
 void ColorBrushWholeFrame(benchmark::State& state, int pixel_type) {
   TimeFrames(state, Call("ColorBrush", TestPicture(pixel_type), MaskOf(pixel_type, [](int, int) { return 1; }),
-                         {0, 0, 1919, 1079, 0xFF0000}).clip);
+                         {0, 0, 1919, 1079, 0xFF0000})
+                        .clip);
 }
 
 void ColorLine(benchmark::State& state, int pixel_type) {
@@ -85,7 +89,8 @@ void ColorLine(benchmark::State& state, int pixel_type) {
 
 void ColorLineWholeFrame(benchmark::State& state, int pixel_type) {
   TimeFrames(state, Call("ColorLine", TestPicture(pixel_type), MaskOf(pixel_type, [](int, int) { return 0; }),
-                         {kWidth / 2, kHeight / 2, 0xFF0000}).clip);
+                         {kWidth / 2, kHeight / 2, 0xFF0000})
+                        .clip);
 }
 
 const int registered = [] {

@@ -18,7 +18,7 @@ struct CommandLine {
   bool version = false;
   int start = -1;  // -1: not given
   int end = -1;
-  int threads = 0;  // 0: one per core
+  int threads = 0;       // 0: one per core
   int stdin_frames = 0;  // the length of a stream on standard input; 0: not given
   std::vector<std::string> plugins;
 };

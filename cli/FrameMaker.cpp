@@ -13,8 +13,8 @@ FrameMaker::FrameMaker(Make make, int first, int last, int threads)
       for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
   } catch (const std::system_error& e) {
     Stop();  // the threads already started, so that none is left running
-    throw std::runtime_error("tintara: cannot start " + std::to_string(threads) + " threads to make frames: " +
-                             e.what() + " (try fewer with --threads)");
+    throw std::runtime_error("tintara: cannot start " + std::to_string(threads) +
+                             " threads to make frames: " + e.what() + " (try fewer with --threads)");
   }
 }
 
@@ -36,9 +36,7 @@ void FrameMaker::Work() {
     Made made;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] {
-        return stop_ || next_to_make_ > last_ || next_to_make_ < next_to_take_ + window_;
-      });
+      changed_.wait(lock, [this] { return stop_ || next_to_make_ > last_ || next_to_make_ < next_to_take_ + window_; });
       if (stop_ || next_to_make_ > last_) return;
       n = next_to_make_++;
       made.frame.bytes = SpareBuffer();

@@ -48,7 +48,7 @@ class FrameMaker {
     std::exception_ptr error;
   };
   void Work();
-  void Stop();  // ends and joins the threads
+  void Stop();                         // ends and joins the threads
   std::vector<uint8_t> SpareBuffer();  // called with the mutex held
 
   const Make make_;

@@ -38,7 +38,8 @@ class Sink {
       file_ = stdout;
     } else {
       if (inputs.Reads(name))
-        throw std::runtime_error("tintara: the output " + shown_ + " is a file the script reads; write to another file");
+        throw std::runtime_error("tintara: the output " + shown_ +
+                                 " is a file the script reads; write to another file");
       // Output folders are made as needed (out/frame%04d.png into a fresh checkout).
       const std::filesystem::path parent = std::filesystem::path(name).parent_path();
       std::error_code ignored;
@@ -130,9 +131,7 @@ void Encode(IScriptEnvironment* env, const PClip& clip, OutputKind kind, int n, 
         throw std::runtime_error("tintara: cannot encode frame " + std::to_string(n) + " as PNG: " + why);
       break;
     }
-    case OutputKind::None:
-      made.bytes.clear();
-      break;
+    case OutputKind::None: made.bytes.clear(); break;
   }
 }
 

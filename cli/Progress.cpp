@@ -4,7 +4,8 @@
 
 namespace tintara::cli {
 
-Progress::Progress(bool enabled, int total) : enabled_(enabled), total_(total), started_(Clock::now()), shown_(started_) {}
+Progress::Progress(bool enabled, int total)
+    : enabled_(enabled), total_(total), started_(Clock::now()), shown_(started_) {}
 
 void Progress::Update(int done) {
   if (!enabled_) return;
@@ -22,7 +23,8 @@ void Progress::Show(int done) {
   const double fps = seconds > 0 ? done / seconds : 0.0;
   if (total_ > 0) {
     const long left = fps > 0 ? static_cast<long>((total_ - done) / fps + 0.5) : 0;
-    std::fprintf(stderr, "\rtintara: %d/%d frames, %.1f fps, %ld:%02ld left   ", done, total_, fps, left / 60, left % 60);
+    std::fprintf(stderr, "\rtintara: %d/%d frames, %.1f fps, %ld:%02ld left   ", done, total_, fps, left / 60,
+                 left % 60);
   } else {
     std::fprintf(stderr, "\rtintara: %d frames, %.1f fps   ", done, fps);
   }

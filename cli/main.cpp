@@ -77,8 +77,10 @@ std::string FindModule() {
 void PrintInfo(const PClip& clip) {
   const VideoInfo& vi = clip->GetVideoInfo();
   std::printf("width: %d\nheight: %d\n", vi.width, vi.height);
-  if (LengthUnknown(clip)) std::printf("frames: unknown (read from a stream)\n");
-  else std::printf("frames: %d\n", vi.num_frames);
+  if (LengthUnknown(clip))
+    std::printf("frames: unknown (read from a stream)\n");
+  else
+    std::printf("frames: %d\n", vi.num_frames);
   const double fps = vi.fps_denominator ? static_cast<double>(vi.fps_numerator) / vi.fps_denominator : 0.0;
   std::printf("pixel type: %s\nframe rate: %u/%u (%.3f fps)\n", PixelTypeName(vi.pixel_type), vi.fps_numerator,
               vi.fps_denominator, fps);

@@ -53,12 +53,11 @@ bool SameName(const char* a, const char* b) {
 // lower case), for a host that shows the values a filter works with: 1 and *value for a number,
 // 2 and *same_as for "the value of that argument", 3, 4 or 5 for the clip's last frame, column or
 // row, 0 when not told (an unknown name, or a filter that does not say).
-extern "C" __attribute__((visibility("default"))) int TintaraIntDefault(const char* filter, const char* arg,
-                                                                       int* value, const char** same_as) {
+extern "C" __attribute__((visibility("default"))) int TintaraIntDefault(const char* filter, const char* arg, int* value,
+                                                                        const char** same_as) {
   for (int i = 0; i < tintara::kFilterCount; ++i) {
     const tintara::FilterRegistration& f = tintara::kFilters[i];
-    if (f.int_default && tintara::SameName(f.name, filter))
-      return static_cast<int>(f.int_default(arg, value, same_as));
+    if (f.int_default && tintara::SameName(f.name, filter)) return static_cast<int>(f.int_default(arg, value, same_as));
   }
   return 0;
 }

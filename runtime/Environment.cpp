@@ -122,8 +122,7 @@ std::vector<const Environment::Function*> Environment::Candidates(const std::str
   return out;
 }
 
-bool Environment::TryCall(const std::string& name, const std::vector<Argument>& args, Value* result,
-                          std::string* why) {
+bool Environment::TryCall(const std::string& name, const std::vector<Argument>& args, Value* result, std::string* why) {
   const std::vector<const Function*> candidates = Candidates(name);
   if (candidates.empty()) {
     *why = "Script error: There is no function named '" + name + "'.";
@@ -171,11 +170,9 @@ Value Environment::Apply(const Function& f, std::vector<Value>& bound) {
   // of its clips, so a clip whose length is a stand-in would give silently wrong frames.
   bool length_unknown = false;
   for (const Value& v : bound) length_unknown = length_unknown || (v.IsClip() && LengthUnknown(v.clip));
-  if (length_unknown && !f.builtin)
-    Fail(f.name + ": " + kLengthUnknownMessage);
+  if (length_unknown && !f.builtin) Fail(f.name + ": " + kLengthUnknownMessage);
   Value result = f.builtin ? f.builtin(*this, bound) : ApplyModule(f, bound);
-  if (result.IsClip() && result.clip)
-    result.clip = Cached(result.clip, length_unknown || LengthUnknown(result.clip));
+  if (result.IsClip() && result.clip) result.clip = Cached(result.clip, length_unknown || LengthUnknown(result.clip));
   if (observer_) observer_(f.name, f.parsed, bound, result);
   return result;
 }
@@ -198,8 +195,10 @@ AVSValue Environment::ToAVSValue(const Value& v) {
 Value Environment::FromAVSValue(const AVSValue& v) {
   switch (v.Type()) {
     case 'b': return Value::Bool(v.AsBool());
-    case 'i': case 'l': return Value::Int(v.AsInt());
-    case 'f': case 'd': return Value::Float(v.AsFloat());
+    case 'i':
+    case 'l': return Value::Int(v.AsInt());
+    case 'f':
+    case 'd': return Value::Float(v.AsFloat());
     case 's': return Value::String(v.AsString() ? v.AsString() : "");
     case 'c': return Value::Clip(v.AsClip());
     case 'a': {
@@ -435,8 +434,7 @@ void Environment::AtExit(ShutdownFunc function, void* user_data) {
 }
 
 void Environment::CheckVersion(int version) {
-  if (version > kInterfaceVersion)
-    ThrowError("Plugin was designed for a later version of Avisynth (%d)", version);
+  if (version > kInterfaceVersion) ThrowError("Plugin was designed for a later version of Avisynth (%d)", version);
 }
 
 PVideoFrame Environment::Subframe(PVideoFrame src, int rel_offset, int new_pitch, int new_row_size, int new_height) {
@@ -472,8 +470,8 @@ PVideoFrame Environment::SubframePlanar(PVideoFrame src, int rel_offset, int new
     offsetU = static_cast<int>(u);
     offsetV = static_cast<int>(v);
   }
-  return frames_.Share(src, start, new_pitch, new_row_size, new_height, offsetU, offsetV,
-                       planar ? new_pitchUV : 0, row_sizeUV, heightUV);
+  return frames_.Share(src, start, new_pitch, new_row_size, new_height, offsetU, offsetV, planar ? new_pitchUV : 0,
+                       row_sizeUV, heightUV);
 }
 
 int Environment::SetMemoryMax(int mem) {

@@ -23,10 +23,10 @@ namespace tintara {
 class Environment : public IScriptEnvironment {
  public:
   struct Options {
-    bool poison = false;          // fill new frames with a pattern (tests)
+    bool poison = false;  // fill new frames with a pattern (tests)
     uint8_t poison_value = 0xA5;
-    int cache_frames = 4;         // the most frames a clip keeps (it keeps what requests show it needs)
-    int stream_frames = 8;        // frames a source read from a stream keeps for late requests
+    int cache_frames = 4;   // the most frames a clip keeps (it keeps what requests show it needs)
+    int stream_frames = 8;  // frames a source read from a stream keeps for late requests
   };
 
   // A function the runtime itself provides; `args` are bound in signature order.
@@ -125,8 +125,8 @@ class Environment : public IScriptEnvironment {
     std::vector<Parameter> parsed;
     ApplyFunc apply = nullptr;  // a module's function
     void* user_data = nullptr;
-    Builtin builtin;            // or one of the runtime's or the script's
-    bool runtime = false;       // a runtime built-in: tried after the others
+    Builtin builtin;       // or one of the runtime's or the script's
+    bool runtime = false;  // a runtime built-in: tried after the others
   };
 
   std::vector<const Function*> Candidates(const std::string& name) const;
@@ -141,7 +141,7 @@ class Environment : public IScriptEnvironment {
   FramePool frames_;
   CallObserver observer_;  // set while no script runs
 
-  mutable std::mutex mutex_;  // guards everything below
+  mutable std::mutex mutex_;        // guards everything below
   std::deque<Function> functions_;  // never moves a function, which may be running while others are added
   std::unordered_set<std::string> strings_;
   std::vector<std::map<std::string, Value>> scopes_;  // [0] globals, [1] the script's top level

@@ -107,8 +107,8 @@ bool FramePool::CheckFormat(const VideoInfo& vi, std::string* error) {
   // Sizes, pitches and offsets are ints in the frame layout: refuse what they cannot hold.
   const long long row = static_cast<long long>(vi.width) * (t == VideoInfo::CS_BGR32 ? 4 : 3);
   if (row + 2 * kMinimumAlign > INT_MAX / 2 || (row + kMinimumAlign) * 2 * vi.height > INT_MAX / 2) {
-    *error = "NewVideoFrame: a frame of " + std::to_string(vi.width) + "x" + std::to_string(vi.height) +
-             " is too large";
+    *error =
+        "NewVideoFrame: a frame of " + std::to_string(vi.width) + "x" + std::to_string(vi.height) + " is too large";
     return false;
   }
   return true;
@@ -276,8 +276,7 @@ PVideoFrame FramePool::New(const VideoInfo& vi, int align, std::string* error) {
   return frame;
 }
 
-FramePool::Made FramePool::Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first,
-                                PVideoFrame* made) {
+FramePool::Made FramePool::Make(const PlaneGeometry& g, int pixel_type, int64_t unit, bool v_first, PVideoFrame* made) {
   std::lock_guard<std::mutex> lock(mutex_);
   const int64_t pitch = RoundUp(g.row_size, unit);
   int64_t pitchUV = 0;
@@ -327,14 +326,15 @@ PVideoFrame FramePool::Copy(const PVideoFrame& source) {
     if (plane != PLANAR_Y && source->GetPitch(plane) == 0) break;
     const BYTE* s = source->GetReadPtr(plane);
     BYTE* d = copy->GetWritePtr(plane);
-    for (int y = 0; y < rows; ++y) std::memcpy(d + static_cast<long>(y) * copy->GetPitch(plane),
-                                               s + static_cast<long>(y) * source->GetPitch(plane), bytes);
+    for (int y = 0; y < rows; ++y)
+      std::memcpy(d + static_cast<long>(y) * copy->GetPitch(plane), s + static_cast<long>(y) * source->GetPitch(plane),
+                  bytes);
   }
   return copy;
 }
 
-PVideoFrame FramePool::Share(const PVideoFrame& source, int offset, int pitch, int row_size, int height,
-                             int offsetU, int offsetV, int pitchUV, int row_sizeUV, int heightUV) {
+PVideoFrame FramePool::Share(const PVideoFrame& source, int offset, int pitch, int row_size, int height, int offsetU,
+                             int offsetV, int pitchUV, int row_sizeUV, int heightUV) {
   const auto* src = static_cast<const Frame*>(source.operator->());
   std::lock_guard<std::mutex> lock(mutex_);
   Buffer* buffer = src->Owner();

@@ -30,7 +30,7 @@ struct PlaneGeometry {
 class FramePool {
  public:
   struct Options {
-    bool poison = false;       // fill new frames with `poison_value` (tests)
+    bool poison = false;  // fill new frames with `poison_value` (tests)
     uint8_t poison_value = 0xA5;
     bool chroma_aligned = true;  // false: pitchUV = pitch / 2
   };
@@ -45,8 +45,8 @@ class FramePool {
   // A writable copy of `source` (V before U for planar frames, as AviSynth+'s copies).
   PVideoFrame Copy(const PVideoFrame& source);
   // A frame sharing `source`'s buffer with other offsets and pitches.
-  PVideoFrame Share(const PVideoFrame& source, int offset, int pitch, int row_size, int height,
-                    int offsetU, int offsetV, int pitchUV, int row_sizeUV, int heightUV);
+  PVideoFrame Share(const PVideoFrame& source, int offset, int pitch, int row_size, int height, int offsetU,
+                    int offsetV, int pitchUV, int row_sizeUV, int heightUV);
 
   void SetPoison(bool on, uint8_t value);
   // Switches chroma alignment and answers the state before, in one step.
@@ -78,15 +78,15 @@ class FramePool {
   std::mutex mutex_;
   Options options_;
   std::vector<Frame*> frames_;
-  std::vector<Buffer*> buffers_;   // referenced by some frame, the last handed out at the back
+  std::vector<Buffer*> buffers_;  // referenced by some frame, the last handed out at the back
   // Unused buffers kept for reuse, found by size (capacity, alignment, then when each became a
   // spare) and dropped by age, so that neither looks at every spare.
   std::map<std::tuple<size_t, size_t, uint64_t>, Buffer*> spares_;
   std::map<uint64_t, Buffer*> spares_by_age_;
-  uint64_t spared_ = 0;            // buffers made spares so far: orders them by when they were freed
-  size_t sweep_at_ = 0;            // frame objects at which the next full sweep runs
-  size_t swept_to_ = 0;            // where in `buffers_` the next partial sweep goes on
-  size_t most_in_use_ = 0;         // the most buffers referenced at once so far
+  uint64_t spared_ = 0;     // buffers made spares so far: orders them by when they were freed
+  size_t sweep_at_ = 0;     // frame objects at which the next full sweep runs
+  size_t swept_to_ = 0;     // where in `buffers_` the next partial sweep goes on
+  size_t most_in_use_ = 0;  // the most buffers referenced at once so far
 };
 
 PlaneGeometry GeometryOf(const VideoInfo& vi);

@@ -171,8 +171,10 @@ bool Bind(const std::vector<Parameter>& params, const std::vector<Argument>& arg
   std::vector<std::vector<Value>> groups(params.size());
   size_t next = 0;
   Walk(params, Positional(args), false, &next, [&](size_t p, const Value& v) {
-    if (params[p].many) groups[p].push_back(Converted(params[p].type, v));
-    else (*bound)[p] = Converted(params[p].type, v);
+    if (params[p].many)
+      groups[p].push_back(Converted(params[p].type, v));
+    else
+      (*bound)[p] = Converted(params[p].type, v);
   });
   for (size_t p = 0; p < params.size(); ++p)
     if (params[p].many && (!groups[p].empty() || p < next)) (*bound)[p] = Value::Array(std::move(groups[p]));
@@ -190,12 +192,14 @@ bool Bind(const std::vector<Parameter>& params, const std::vector<Argument>& arg
       return false;
     }
     std::vector<Value> group;
-    if (params[k].many && arg.value.kind == Value::Kind::Array) group = arg.value.array;
-    else group.push_back(arg.value);
+    if (params[k].many && arg.value.kind == Value::Kind::Array)
+      group = arg.value.array;
+    else
+      group.push_back(arg.value);
     for (Value& v : group) {
       if (!Accepts(params[k].type, v)) {
-        *why = "Script error: the named argument \"" + arg.name + "\" to " + function + " had the wrong type (passed '" +
-               PassedLetter(v) + "')";
+        *why = "Script error: the named argument \"" + arg.name + "\" to " + function +
+               " had the wrong type (passed '" + PassedLetter(v) + "')";
         return false;
       }
       v = Converted(params[k].type, v);

@@ -18,10 +18,10 @@
 namespace tintara {
 
 struct Parameter {
-  std::string name;      // empty for required parameters
+  std::string name;  // empty for required parameters
   char type = '.';
-  bool optional = false; // named; may also be given by position
-  bool many = false;     // `+` or `*`: gathers a run of values into one array
+  bool optional = false;      // named; may also be given by position
+  bool many = false;          // `+` or `*`: gathers a run of values into one array
   bool may_be_empty = false;  // `*`
 };
 

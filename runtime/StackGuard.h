@@ -10,8 +10,8 @@
 
 namespace tintara {
 
-// Stack kept free below the point of the check (a quarter of smaller stacks): enough for one filter's GetFrame, a new frame
-// and the unwinding of an error, sanitizer builds included.
+// Stack kept free below the point of the check (a quarter of smaller stacks): enough for one filter's GetFrame, a new
+// frame and the unwinding of an error, sanitizer builds included.
 constexpr size_t kStackMargin = 512 * 1024;
 
 // Throws the host's error (through `env`) when less than kStackMargin of the calling thread's

@@ -24,17 +24,50 @@ struct Value {
   std::vector<Value> array;
 
   Value() = default;
-  static Value Bool(bool b) { Value v; v.kind = Kind::Bool; v.boolean = b; return v; }
-  static Value Int(int i) { Value v; v.kind = Kind::Int; v.integer = i; return v; }
+  static Value Bool(bool b) {
+    Value v;
+    v.kind = Kind::Bool;
+    v.boolean = b;
+    return v;
+  }
+  static Value Int(int i) {
+    Value v;
+    v.kind = Kind::Int;
+    v.integer = i;
+    return v;
+  }
   // An Int when the value fits 32 bits, else a Long.
   static Value Integer(int64_t i) {
     if (i >= INT32_MIN && i <= INT32_MAX) return Int(static_cast<int>(i));
-    Value v; v.kind = Kind::Long; v.wide = i; return v;
+    Value v;
+    v.kind = Kind::Long;
+    v.wide = i;
+    return v;
   }
-  static Value Float(double f) { Value v; v.kind = Kind::Float; v.floating = f; return v; }
-  static Value String(std::string s) { Value v; v.kind = Kind::String; v.string = std::move(s); return v; }
-  static Value Clip(PClip c) { Value v; v.kind = Kind::Clip; v.clip = std::move(c); return v; }
-  static Value Array(std::vector<Value> a) { Value v; v.kind = Kind::Array; v.array = std::move(a); return v; }
+  static Value Float(double f) {
+    Value v;
+    v.kind = Kind::Float;
+    v.floating = f;
+    return v;
+  }
+  static Value String(std::string s) {
+    Value v;
+    v.kind = Kind::String;
+    v.string = std::move(s);
+    return v;
+  }
+  static Value Clip(PClip c) {
+    Value v;
+    v.kind = Kind::Clip;
+    v.clip = std::move(c);
+    return v;
+  }
+  static Value Array(std::vector<Value> a) {
+    Value v;
+    v.kind = Kind::Array;
+    v.array = std::move(a);
+    return v;
+  }
 
   bool Defined() const { return kind != Kind::Void; }
   bool IsClip() const { return kind == Kind::Clip; }

@@ -58,8 +58,9 @@ bool ReadTarget(const Session* session, const httplib::Request& req, bool with_p
   if (!with_point) return true;
   if (!ParseIndex(req.get_param_value("x"), vi.width - 1, &t->x) ||
       !ParseIndex(req.get_param_value("y"), vi.height - 1, &t->y)) {
-    Refuse(res, 400, "the point must lie in the frame: x 0 to " + std::to_string(vi.width - 1) + ", y 0 to " +
-                         std::to_string(vi.height - 1));
+    Refuse(res, 400,
+           "the point must lie in the frame: x 0 to " + std::to_string(vi.width - 1) + ", y 0 to " +
+               std::to_string(vi.height - 1));
     return false;
   }
   return true;
@@ -71,7 +72,8 @@ std::shared_ptr<const ShownFrame> FrameOf(const Session& session, const Target& 
                                           bool* cached) {
   try {
     try {
-      return session.Frames().Get(t.clip->name, t.n, [&] { return MakeShownFrame(session.Env(), t.clip->clip, t.n); }, cached);
+      return session.Frames().Get(
+          t.clip->name, t.n, [&] { return MakeShownFrame(session.Env(), t.clip->clip, t.n); }, cached);
     } catch (const AvisynthError& e) {
       throw std::runtime_error(e.msg ? e.msg : "unknown error");
     }

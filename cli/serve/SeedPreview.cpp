@@ -24,7 +24,8 @@ SeedRegion Preview(const ShownFrame& frame, int x, int y) {
   // A line is thin: around a point on one, most samples differ from the point's.
   int same = 0, all = 0;
   for (int r = std::max(0, r0 - kLineReach); r <= std::min(H - 1, r0 + kLineReach); ++r)
-    for (int c = std::max(0, x - kLineReach); c <= std::min(W - 1, x + kLineReach); ++c, ++all) same += samples.At(c, r) == m;
+    for (int c = std::max(0, x - kLineReach); c <= std::min(W - 1, x + kLineReach); ++c, ++all)
+      same += samples.At(c, r) == m;
   region.on_line = 2 * same < all;
   region.fills = m != kFilledMark;
   if (!region.fills) return region;

@@ -10,12 +10,12 @@
 namespace tintara::serve {
 
 struct SeedRegion {
-  int sample = 0;          // the mask sample under the point
-  bool fills = true;       // false on 128, which a seed fills only with wshed=true
-  bool on_line = false;    // the point is on a thin line of the mask (an outline)
-  long long size = 0;      // pixels filled
-  double share = 0;        // of the frame's pixels
-  std::vector<int> runs;   // picture row, first and last column of each run filled
+  int sample = 0;         // the mask sample under the point
+  bool fills = true;      // false on 128, which a seed fills only with wshed=true
+  bool on_line = false;   // the point is on a thin line of the mask (an outline)
+  long long size = 0;     // pixels filled
+  double share = 0;       // of the frame's pixels
+  std::vector<int> runs;  // picture row, first and last column of each run filled
 };
 
 // The region a seed at (x, y) (top row 0, inside the frame) fills in `frame`.

@@ -75,7 +75,8 @@ int ServeMain(int argc, const char* const* argv, const std::string& module) {
     } else if (arg == "--open") {
       open = true;
     } else if (arg == "--port") {
-      if (!ParsePort(value, &options.port)) return Bad("option '--port' needs a number from 0 to 65535, not '" + value + "'");
+      if (!ParsePort(value, &options.port))
+        return Bad("option '--port' needs a number from 0 to 65535, not '" + value + "'");
     } else if (arg == "--listen") {
       if (value.empty()) return Bad("option '--listen' needs an address");
       options.listen = value;

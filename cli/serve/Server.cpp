@@ -130,7 +130,8 @@ void Server::Routes() {
       // take only JSON, which a browser sends cross-origin only after asking (and being denied).
       const std::string origin = req.get_header_value("Origin");
       const std::string prefix = "http://";
-      if (!origin.empty() && (origin.compare(0, prefix.size(), prefix) != 0 || !HostAllowed(origin.substr(prefix.size())))) {
+      if (!origin.empty() &&
+          (origin.compare(0, prefix.size(), prefix) != 0 || !HostAllowed(origin.substr(prefix.size())))) {
         Refuse(res, 403, "changes are taken only from this server's own page");
         return handled;
       }
@@ -156,7 +157,7 @@ void Server::Routes() {
   http_->Post("/api/save", [this](const httplib::Request& q, httplib::Response& s) { Save(q, s); });
   http_->set_error_handler([](const httplib::Request& req, httplib::Response& res) {
     if (res.body.empty()) {
-      const std::string message = res.status == 404 ? "nothing is served at " + req.path
+      const std::string message = res.status == 404   ? "nothing is served at " + req.path
                                   : res.status == 413 ? "the request is too large"
                                                       : "bad request";
       res.set_content(json{{"error", message}}.dump(), "application/json");

@@ -48,8 +48,8 @@ class Server {
 
  private:
   struct Current {
-    std::shared_ptr<const Session> good;   // the last run that gave clips
-    std::shared_ptr<const Session> last;   // the last run, failed or not
+    std::shared_ptr<const Session> good;  // the last run that gave clips
+    std::shared_ptr<const Session> last;  // the last run, failed or not
     long generation = 0;
   };
 

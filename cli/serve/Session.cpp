@@ -53,14 +53,15 @@ void Session::Fail(const std::string& message, int line, int column, const std::
   // The script's text is the one this run read; an imported file is read again as it is now,
   // which is what the run just read.
   std::string text;
-  if (!files_.empty() && files_[0].path == file) text = files_[0].content;
-  else if (!ReadWholeFile(file, &text)) text.clear();
+  if (!files_.empty() && files_[0].path == file)
+    text = files_[0].content;
+  else if (!ReadWholeFile(file, &text))
+    text.clear();
   failure_.line_text = LineOf(text, line);
 }
 
 std::shared_ptr<const Session> Session::Run(const std::string& path, const std::string& module,
-                                            const std::map<std::string, double>& overrides,
-                                            const Session* last_good) {
+                                            const std::map<std::string, double>& overrides, const Session* last_good) {
   std::shared_ptr<Session> s(new Session());
   s->env_ = std::make_unique<Environment>();
   std::string text;

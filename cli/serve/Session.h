@@ -46,8 +46,7 @@ class Session {
   // Runs the script at `path`, loading `module` (none when empty), with the given slider
   // values by label. Never throws for a script's own failure: see Failed().
   static std::shared_ptr<const Session> Run(const std::string& path, const std::string& module,
-                                            const std::map<std::string, double>& overrides,
-                                            const Session* last_good);
+                                            const std::map<std::string, double>& overrides, const Session* last_good);
   ~Session();
 
   bool Failed() const { return !failure_.message.empty(); }

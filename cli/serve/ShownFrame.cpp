@@ -74,8 +74,7 @@ std::vector<std::pair<std::string, int>> PixelBytes(const ShownFrame& frame, int
   const int r = MemoryRow(format, frame.vi.height, y);
   const BYTE* row = f->GetReadPtr() + static_cast<long>(r) * f->GetPitch();
   switch (format) {
-    case PixelFormat::RGB24:
-      return {{"B", row[3 * x]}, {"G", row[3 * x + 1]}, {"R", row[3 * x + 2]}};
+    case PixelFormat::RGB24: return {{"B", row[3 * x]}, {"G", row[3 * x + 1]}, {"R", row[3 * x + 2]}};
     case PixelFormat::RGB32:
       return {{"B", row[4 * x]}, {"G", row[4 * x + 1]}, {"R", row[4 * x + 2]}, {"A", row[4 * x + 3]}};
     case PixelFormat::YUY2: {
@@ -90,8 +89,7 @@ std::vector<std::pair<std::string, int>> PixelBytes(const ShownFrame& frame, int
               {"U", f->GetReadPtr(PLANAR_U)[chroma * f->GetPitch(PLANAR_U) + x / 2]},
               {"V", f->GetReadPtr(PLANAR_V)[chroma * f->GetPitch(PLANAR_V) + x / 2]}};
     }
-    default:
-      return {};
+    default: return {};
   }
 }
 

@@ -93,8 +93,9 @@ bool WriteBack(const Session& session, std::string* message) {
     }
     files += (files.empty() ? "" : ", ") + file->path;
   }
-  *message = changed.empty() ? "nothing to save: the script already has these values"
-                             : "saved " + std::to_string(count) + " slider value" + (count == 1 ? "" : "s") + " to " + files;
+  *message = changed.empty()
+                 ? "nothing to save: the script already has these values"
+                 : "saved " + std::to_string(count) + " slider value" + (count == 1 ? "" : "s") + " to " + files;
   return true;
 }
 

@@ -14,8 +14,19 @@ namespace tintara {
 namespace {
 
 enum {
-  kTemplate, kLength, kWidth, kHeight, kPixelType, kFps, kFpsDenominator, kAudioRate, kStereo, kSixteenBit,
-  kColor, kColorYuv, kClip
+  kTemplate,
+  kLength,
+  kWidth,
+  kHeight,
+  kPixelType,
+  kFps,
+  kFpsDenominator,
+  kAudioRate,
+  kStereo,
+  kSixteenBit,
+  kColor,
+  kColorYuv,
+  kClip
 };
 
 // A float rate without a denominator: fps and a denominator of 1 are doubled together while
@@ -49,10 +60,12 @@ Value BlankClipFunction(Environment& env, std::vector<Value>& args) {
   if (args[kHeight].Defined()) vi.height = args[kHeight].integer;
   if (args[kPixelType].Defined()) {
     vi.pixel_type = PixelTypeNamed(args[kPixelType].string);
-    if (vi.pixel_type == 0) FailUnknownPixelType(env, name, args[kPixelType].string,
-        "BlankClip: pixel_type must be \"RGB32\", \"RGB24\", \"YV12\", \"YV24\", \"YV16\", \"Y8\", \n"
-        "\"YUV420P?\",\"YUV422P?\",\"YUV444P?\",\"Y?\",\n\"RGB48\",\"RGB64\",\"RGBP\",\"RGBP?\",\n"
-        "\"YV411\" or \"YUY2\"");
+    if (vi.pixel_type == 0)
+      FailUnknownPixelType(
+          env, name, args[kPixelType].string,
+          "BlankClip: pixel_type must be \"RGB32\", \"RGB24\", \"YV12\", \"YV24\", \"YV16\", \"Y8\", \n"
+          "\"YUV420P?\",\"YUV422P?\",\"YUV444P?\",\"Y?\",\n\"RGB48\",\"RGB64\",\"RGBP\",\"RGBP?\",\n"
+          "\"YV411\" or \"YUY2\"");
   }
   if (args[kFps].Defined()) {
     const double fps = args[kFps].AsFloat();
@@ -70,15 +83,19 @@ Value BlankClipFunction(Environment& env, std::vector<Value>& args) {
   }
   if (vi.num_frames < 0) env.Fail("BlankClip: length cannot be negative");
   // The messages of AviSynth+'s frame allocator, which refuses these sizes.
-  if (vi.IsPlanar() && (vi.width & 1)) env.Fail("Filter Error: Attempted to request a planar frame that wasn't mod2 in width!");
-  if (vi.IsPlanar() && (vi.height & 1)) env.Fail("Filter Error: Attempted to request a planar frame that wasn't mod2 in height!");
-  if (vi.IsYUY2() && (vi.width & 1)) env.Fail("Filter Error: Attempted to request an YUY2 frame that wasn't mod2 in width.");
+  if (vi.IsPlanar() && (vi.width & 1))
+    env.Fail("Filter Error: Attempted to request a planar frame that wasn't mod2 in width!");
+  if (vi.IsPlanar() && (vi.height & 1))
+    env.Fail("Filter Error: Attempted to request a planar frame that wasn't mod2 in height!");
+  if (vi.IsYUY2() && (vi.width & 1))
+    env.Fail("Filter Error: Attempted to request an YUY2 frame that wasn't mod2 in width.");
   const FillColour colour = FillColourOf(env, name, vi.pixel_type, args[kColor], args[kColorYuv]);
   CheckClipFormat(env, name, vi);
   return Value::Clip(PClip(new StillClip(vi, [colour](const PVideoFrame& frame, const VideoInfo& vi) {
     for (int p = 0; p < PlaneCount(vi); ++p) {
       const PlaneRows<BYTE> rows = WriteRows(frame, vi, p);
-      for (int y = 0; y < rows.rows; ++y) PaintRow(rows.Row(y), p == 0 ? vi.width : vi.width / 2, vi.pixel_type, p, colour);
+      for (int y = 0; y < rows.rows; ++y)
+        PaintRow(rows.Row(y), p == 0 ? vi.width : vi.width / 2, vi.pixel_type, p, colour);
     }
   })));
 }

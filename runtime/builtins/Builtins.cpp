@@ -26,8 +26,10 @@ Environment::Builtin Conversion(int pixel_type, const std::string& function, std
                          (SameNameIgnoringCase(v.string, "MPEG2") || SameNameIgnoringCase(v.string, "left"))) ||
                         (name == "chromaresample" && SameNameIgnoringCase(v.string, "bicubic"));
       if (!fine)
-        env.Fail(function + ": tintara converts only with the defaults (matrix \"Rec601\", interlaced=false, chroma "
-                            "placement \"MPEG2\", chromaresample \"bicubic\"); leave out " + name);
+        env.Fail(function +
+                 ": tintara converts only with the defaults (matrix \"Rec601\", interlaced=false, chroma "
+                 "placement \"MPEG2\", chromaresample \"bicubic\"); leave out " +
+                 name);
     }
     // ConvertToRGB leaves either RGB as it is.
     const VideoInfo& vi = args[0].clip->GetVideoInfo();
@@ -48,15 +50,16 @@ void RegisterBuiltins(Environment& env) {
   env.AddBuiltin("ImageSource", "s[start]i[end]i[pixel_type]s[fps]f", ImageSourceFunction);
 
   const std::string to_rgb = "c[matrix]s[interlaced]b[ChromaInPlacement]s[chromaresample]s[param1]f[param2]f[param3]f";
-  const std::vector<std::string> rgb_names = {"matrix", "interlaced", "ChromaInPlacement", "chromaresample",
-                                              "param1", "param2", "param3"};
+  const std::vector<std::string> rgb_names = {"matrix", "interlaced", "ChromaInPlacement", "chromaresample", "param1",
+                                              "param2", "param3"};
   const std::string to_yuy2 = "c[interlaced]b[matrix]s[ChromaInPlacement]s[chromaresample]s[param1]f[param2]f[param3]f";
-  const std::vector<std::string> yuy2_names = {"interlaced", "matrix", "ChromaInPlacement", "chromaresample",
-                                               "param1", "param2", "param3"};
+  const std::vector<std::string> yuy2_names = {"interlaced", "matrix", "ChromaInPlacement", "chromaresample", "param1",
+                                               "param2",     "param3"};
   const std::string to_420 =
       "c[interlaced]b[matrix]s[ChromaInPlacement]s[chromaresample]s[ChromaOutPlacement]s[param1]f[param2]f[param3]f";
-  const std::vector<std::string> names_420 = {"interlaced", "matrix", "ChromaInPlacement", "chromaresample",
-                                              "ChromaOutPlacement", "param1", "param2", "param3"};
+  const std::vector<std::string> names_420 = {
+      "interlaced", "matrix", "ChromaInPlacement", "chromaresample", "ChromaOutPlacement", "param1",
+      "param2",     "param3"};
   env.AddBuiltin("ConvertToRGB", to_rgb, Conversion(VideoInfo::CS_BGR32, "ConvertToRGB", rgb_names));
   env.AddBuiltin("ConvertToRGB24", to_rgb, Conversion(VideoInfo::CS_BGR24, "ConvertToRGB24", rgb_names));
   env.AddBuiltin("ConvertToRGB32", to_rgb, Conversion(VideoInfo::CS_BGR32, "ConvertToRGB32", rgb_names));
@@ -80,15 +83,15 @@ void RegisterBuiltins(Environment& env) {
 
   env.AddBuiltin("Crop", "ciiii[align]b", CropFunction);
   env.AddBuiltin("CropBottom", "ci", CropBottomFunction);
-  env.AddBuiltin("AddBorders", "ciiii[color]i[color_yuv]i[resample]s[param1]f[param2]f[param3]f[r]i", AddBordersFunction);
+  env.AddBuiltin("AddBorders", "ciiii[color]i[color_yuv]i[resample]s[param1]f[param2]f[param3]f[r]i",
+                 AddBordersFunction);
   env.AddBuiltin("FlipVertical", "c", FlipVerticalFunction);
   env.AddBuiltin("FlipHorizontal", "c", FlipHorizontalFunction);
   env.AddBuiltin("StackHorizontal", "cc+", StackHorizontalFunction);
   env.AddBuiltin("StackVertical", "cc+", StackVerticalFunction);
 
-  env.AddBuiltin("Width", "c", [](Environment&, std::vector<Value>& args) {
-    return Value::Int(args[0].clip->GetVideoInfo().width);
-  });
+  env.AddBuiltin("Width", "c",
+                 [](Environment&, std::vector<Value>& args) { return Value::Int(args[0].clip->GetVideoInfo().width); });
   env.AddBuiltin("Height", "c", [](Environment&, std::vector<Value>& args) {
     return Value::Int(args[0].clip->GetVideoInfo().height);
   });

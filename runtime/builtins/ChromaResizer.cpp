@@ -27,9 +27,9 @@ int Rounded(double cumulative) { return static_cast<int>(cumulative * 16384 + 0.
 inline BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
 bool SameTaps(const ResizeProgram& p, int i, int j) {
-  return p.count[i] == p.count[j] && std::equal(&p.coefficients[p.first_coefficient[i]],
-                                                &p.coefficients[p.first_coefficient[i]] + p.count[i],
-                                                &p.coefficients[p.first_coefficient[j]]);
+  return p.count[i] == p.count[j] &&
+         std::equal(&p.coefficients[p.first_coefficient[i]], &p.coefficients[p.first_coefficient[i]] + p.count[i],
+                    &p.coefficients[p.first_coefficient[j]]);
 }
 
 // The longest run of outputs whose taps repeat those `period` outputs before them.
@@ -40,7 +40,8 @@ void FindInterior(ResizeProgram* p, int n, int t) {
   int best_begin = 0, best_end = 0;
   for (int begin = 0; begin < t;) {
     int end = begin + p->period;
-    while (end < t && SameTaps(*p, end, end - p->period) && p->start[end] == p->start[end - p->period] + p->stride) ++end;
+    while (end < t && SameTaps(*p, end, end - p->period) && p->start[end] == p->start[end - p->period] + p->stride)
+      ++end;
     if (end - begin > best_end - best_begin) best_begin = begin, best_end = std::min(end, t);
     begin = end - p->period + 1;
   }
@@ -175,7 +176,8 @@ void ResizePlane(const BytePlane& src, const ResizeProgram& h, const ResizeProgr
   // Per-thread scratch: a frame's work allocates nothing once the sizes are known.
   thread_local std::vector<BYTE> across, phases;
   if (across.size() < static_cast<size_t>(width) * src.rows) across.resize(static_cast<size_t>(width) * src.rows);
-  if (phases.size() < static_cast<size_t>(src.width) + h.stride) phases.resize(static_cast<size_t>(src.width) + h.stride);
+  if (phases.size() < static_cast<size_t>(src.width) + h.stride)
+    phases.resize(static_cast<size_t>(src.width) + h.stride);
   Vectorised([&] {
     for (int y = 0; y < src.rows; ++y)
       ResizeRow(h, src.data + y * src.pitch, src.width, &across[static_cast<size_t>(y) * width], phases.data());

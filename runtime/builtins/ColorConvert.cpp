@@ -5,10 +5,10 @@
 #include <type_traits>
 #include <vector>
 
+#include "filters/common/Vectorised.h"
 #include "runtime/builtins/ChromaResizer.h"
 #include "runtime/builtins/Formats.h"
 #include "runtime/builtins/FrameRows.h"
-#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -38,7 +38,8 @@ Coefficients MakeCoefficients() {
   Coefficients c{};
   double m = 32768.0;
   c.yb = Round(sy * kb * m / srgb), c.yg = Round(sy * kg * m / srgb), c.yr = Round(sy * kr * m / srgb);
-  c.ub = Round(suv * m / srgb), c.ug = Round(suv * kg / (kb - 1) * m / srgb), c.ur = Round(suv * kr / (kb - 1) * m / srgb);
+  c.ub = Round(suv * m / srgb), c.ug = Round(suv * kg / (kb - 1) * m / srgb),
+  c.ur = Round(suv * kr / (kb - 1) * m / srgb);
   c.vb = Round(suv * kb / (kr - 1) * m / srgb), c.vg = Round(suv * kg / (kr - 1) * m / srgb), c.vr = c.ub;
 
   const double dku = 112 / (255.5 * (1 - kb)) * 32768, dkv = 112 / (255.5 * (1 - kr)) * 32768;
@@ -108,7 +109,8 @@ inline void RgbSpanToYuv444(const BYTE* __restrict in, BYTE* __restrict y, BYTE*
 template <int Bytes>
 void RgbRowToYuv444(const BYTE* in, BYTE* y, BYTE* u, BYTE* v, int w) {
   const Coefficients k = K();
-  InBlocks(0, w, [&](int x, auto n) { RgbSpanToYuv444<Bytes, decltype(n)::value>(in + x * Bytes, y + x, u + x, v + x, k); });
+  InBlocks(0, w,
+           [&](int x, auto n) { RgbSpanToYuv444<Bytes, decltype(n)::value>(in + x * Bytes, y + x, u + x, v + x, k); });
 }
 
 // Each pair's chroma comes from a 1-2-1 window of pixels centred on its even pixel, the first
@@ -163,7 +165,8 @@ template <int Bytes>
 void Yuy2RowToRgb(const BYTE* in, BYTE* out, int w) {
   const Coefficients k = K();
   const int last = w / 2 - 1;
-  InBlocks(0, last, [&](int q, auto n) { Yuy2SpanToRgb<Bytes, decltype(n)::value>(in + 4 * q, out + 2 * q * Bytes, k); });
+  InBlocks(0, last,
+           [&](int q, auto n) { Yuy2SpanToRgb<Bytes, decltype(n)::value>(in + 4 * q, out + 2 * q * Bytes, k); });
   const BYTE* p = in + 4 * last;
   PutYuy2Rgb<Bytes>(out + 2 * last * Bytes, p[0], 2 * (p[1] - 128), 2 * (p[3] - 128), k);
   PutYuy2Rgb<Bytes>(out + (2 * last + 1) * Bytes, p[2], 2 * (p[1] - 128), 2 * (p[3] - 128), k);
@@ -185,7 +188,8 @@ inline void Yuv444SpanToRgb(const BYTE* __restrict y, const BYTE* __restrict u, 
 template <int Bytes>
 void Yuv444RowToRgb(const BYTE* y, const BYTE* u, const BYTE* v, BYTE* out, int w) {
   const Coefficients k = K();
-  InBlocks(0, w, [&](int x, auto n) { Yuv444SpanToRgb<Bytes, decltype(n)::value>(y + x, u + x, v + x, out + x * Bytes, k); });
+  InBlocks(0, w,
+           [&](int x, auto n) { Yuv444SpanToRgb<Bytes, decltype(n)::value>(y + x, u + x, v + x, out + x * Bytes, k); });
 }
 
 // About 3/4 of `cur` and 1/4 of `other`, in two rounded halvings.
@@ -249,7 +253,8 @@ class Conversion {
     BYTE* u = Scratch(0, static_cast<size_t>(w) * h);
     BYTE* v = Scratch(1, static_cast<size_t>(w) * h);
     Vectorised([&] {
-      for (int y = 0; y < h; ++y) RgbRowToYuv444<Bytes>(s.Row(y), luma.Row(y), u + static_cast<size_t>(y) * w, v + static_cast<size_t>(y) * w, w);
+      for (int y = 0; y < h; ++y)
+        RgbRowToYuv444<Bytes>(s.Row(y), luma.Row(y), u + static_cast<size_t>(y) * w, v + static_cast<size_t>(y) * w, w);
     });
     for (int p = 1; p <= 2; ++p) {
       const PlaneRows<BYTE> out = WriteRows(dst, c.to_, p);
@@ -307,7 +312,8 @@ class Conversion {
   // side. The first two and last two rows take their chroma row as it is.
   static void P420ToYuy2(const Conversion& c, const PVideoFrame& src, const PVideoFrame& dst) {
     const int w = c.from_.width, h = c.from_.height;
-    const PlaneRows<const BYTE> luma = ReadRows(src, c.from_, 0), u = ReadRows(src, c.from_, 1), v = ReadRows(src, c.from_, 2);
+    const PlaneRows<const BYTE> luma = ReadRows(src, c.from_, 0), u = ReadRows(src, c.from_, 1),
+                                v = ReadRows(src, c.from_, 2);
     const PlaneRows<BYTE> d = WriteRows(dst, c.to_);
     for (int y = 0; y < h; ++y) {
       const int cy = y / 2;
@@ -343,7 +349,8 @@ Routine Conversion::Pick(int from, int to) {
   const bool in24 = from == VideoInfo::CS_BGR24;
   if (IsRgbType(to)) {
     const bool out24 = to == VideoInfo::CS_BGR24;
-    if (IsRgbType(from)) return in24 ? (out24 ? RgbToRgb<3, 3> : RgbToRgb<3, 4>) : (out24 ? RgbToRgb<4, 3> : RgbToRgb<4, 4>);
+    if (IsRgbType(from))
+      return in24 ? (out24 ? RgbToRgb<3, 3> : RgbToRgb<3, 4>) : (out24 ? RgbToRgb<4, 3> : RgbToRgb<4, 4>);
     if (from == VideoInfo::CS_YUY2) return out24 ? Yuy2ToRgb<3> : Yuy2ToRgb<4>;
     return out24 ? P420ToRgb<3> : P420ToRgb<4>;
   }

@@ -164,7 +164,8 @@ Value LoopFunction(Environment& env, std::vector<Value>& args) {
   VideoInfo vi = args[0].clip->GetVideoInfo();
   const int times = args[1].Defined() ? args[1].integer : -1;
   const int start = std::max(0, std::min(args[2].Defined() ? args[2].integer : 0, vi.num_frames - 1));
-  const int end = std::max(start, std::min(args[3].Defined() ? args[3].integer : kEndlessLoopFrames, vi.num_frames - 1));
+  const int end =
+      std::max(start, std::min(args[3].Defined() ? args[3].integer : kEndlessLoopFrames, vi.num_frames - 1));
   const int segment = end - start + 1;
   // Endless: the frames before the segment, then the segment for ever; what follows it never
   // shows.
@@ -259,7 +260,8 @@ Value AssumeFpsFloatFunction(Environment& env, std::vector<Value>& args) {
   const double fps = args[1].AsFloat();
   if (!(fps > 0)) env.Fail("AssumeFPS: FPS must be greater then 0.\n");
   unsigned num, den;
-  if (!FloatFrameRate(fps, &num, &den)) env.Fail("AssumeFPS: " + std::to_string(fps) + " frames per second is beyond what 32-bit numbers can hold");
+  if (!FloatFrameRate(fps, &num, &den))
+    env.Fail("AssumeFPS: " + std::to_string(fps) + " frames per second is beyond what 32-bit numbers can hold");
   return WithRate(env, args[0].clip, num, den);
 }
 
@@ -268,12 +270,23 @@ Value AssumeFpsPresetFunction(Environment& env, std::vector<Value>& args) {
     const char* name;
     unsigned num, den;
   } kPresets[] = {
-      {"ntsc_film", 24000, 1001},       {"drop24", 24000, 1001},          {"ntsc_video", 30000, 1001},
-      {"drop30", 30000, 1001},          {"ntsc_double", 60000, 1001},     {"drop60", 60000, 1001},
-      {"ntsc_quad", 120000, 1001},      {"drop120", 120000, 1001},        {"ntsc_round_film", 2997, 125},
-      {"ntsc_round_video", 2997, 100},  {"ntsc_round_double", 2997, 50}, {"ntsc_round_quad", 2997, 25},
-      {"film", 24, 1},                  {"pal_film", 25, 1},              {"pal_video", 25, 1},
-      {"pal_double", 50, 1},            {"pal_quad", 100, 1},
+      {"ntsc_film", 24000, 1001},
+      {"drop24", 24000, 1001},
+      {"ntsc_video", 30000, 1001},
+      {"drop30", 30000, 1001},
+      {"ntsc_double", 60000, 1001},
+      {"drop60", 60000, 1001},
+      {"ntsc_quad", 120000, 1001},
+      {"drop120", 120000, 1001},
+      {"ntsc_round_film", 2997, 125},
+      {"ntsc_round_video", 2997, 100},
+      {"ntsc_round_double", 2997, 50},
+      {"ntsc_round_quad", 2997, 25},
+      {"film", 24, 1},
+      {"pal_film", 25, 1},
+      {"pal_video", 25, 1},
+      {"pal_double", 50, 1},
+      {"pal_quad", 100, 1},
   };
   for (const auto& p : kPresets)
     if (SameNameIgnoringCase(args[1].string, p.name)) return WithRate(env, args[0].clip, p.num, p.den);

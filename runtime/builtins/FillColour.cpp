@@ -51,9 +51,7 @@ void PaintRow(BYTE* row, int pixels, int pixel_type, int plane_index, const Fill
     case VideoInfo::CS_YUY2:
       for (int x = 0; x < pixels; x += 2, row += 4) std::memcpy(row, colour.bytes, 4);
       break;
-    default:
-      std::memset(row, colour.bytes[plane_index], static_cast<size_t>(pixels));
-      break;
+    default: std::memset(row, colour.bytes[plane_index], static_cast<size_t>(pixels)); break;
   }
 }
 

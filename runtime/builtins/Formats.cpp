@@ -37,7 +37,8 @@ void FailUnknownPixelType(Environment& env, const std::string& function, const s
                (n.size() > 1 && n[0] == 'Y' && std::isdigit(static_cast<unsigned char>(n[1])));
   for (const char* f : kOtherFormats) other = other || n == f;
   if (other)
-    env.Fail(function + ": pixel_type \"" + name + "\" is a format tintara does not have; use RGB24, RGB32, YUY2, YV12 or I420");
+    env.Fail(function + ": pixel_type \"" + name +
+             "\" is a format tintara does not have; use RGB24, RGB32, YUY2, YV12 or I420");
   env.Fail(message);
 }
 
@@ -55,8 +56,7 @@ const char* PixelTypeName(int pixel_type) {
 int PixelTypeArgument(Environment& env, const std::string& function, const Value& arg, int fallback) {
   if (!arg.Defined()) return fallback;
   const int t = PixelTypeNamed(arg.string);
-  if (t == 0)
-    env.Fail(function + ": unknown pixel_type \"" + arg.string + "\"; use RGB24, RGB32, YUY2, YV12 or I420");
+  if (t == 0) env.Fail(function + ": unknown pixel_type \"" + arg.string + "\"; use RGB24, RGB32, YUY2, YV12 or I420");
   return t;
 }
 

@@ -23,7 +23,8 @@ int PixelTypeArgument(Environment& env, const std::string& function, const Value
 
 // YV12 and I420 hold the same samples and count as one format wherever clips must match.
 inline bool SameFormat(int a, int b) {
-  return a == b || ((a == VideoInfo::CS_YV12 || a == VideoInfo::CS_I420) && (b == VideoInfo::CS_YV12 || b == VideoInfo::CS_I420));
+  return a == b ||
+         ((a == VideoInfo::CS_YV12 || a == VideoInfo::CS_I420) && (b == VideoInfo::CS_YV12 || b == VideoInfo::CS_I420));
 }
 bool SameNameIgnoringCase(const std::string& a, const std::string& b);
 

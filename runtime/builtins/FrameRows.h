@@ -9,9 +9,9 @@ namespace tintara {
 
 template <typename Byte>
 struct PlaneRows {
-  Byte* top;   // first byte of the top picture row
-  long step;   // from one picture row to the next (negative for RGB)
-  int bytes;   // bytes in a row
+  Byte* top;  // first byte of the top picture row
+  long step;  // from one picture row to the next (negative for RGB)
+  int bytes;  // bytes in a row
   int rows;
   Byte* Row(int y) const { return top + y * step; }
 };

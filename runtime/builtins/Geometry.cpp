@@ -151,7 +151,8 @@ Value CropFunction(Environment& env, std::vector<Value>& args) {
 
 Value CropBottomFunction(Environment& env, std::vector<Value>& args) {
   const VideoInfo& vi = args[0].clip->GetVideoInfo();
-  return Crop(env, args[0].clip, 0, 0, vi.width, static_cast<int>(std::max<long long>(INT_MIN, static_cast<long long>(vi.height) - args[1].integer)));
+  return Crop(env, args[0].clip, 0, 0, vi.width,
+              static_cast<int>(std::max<long long>(INT_MIN, static_cast<long long>(vi.height) - args[1].integer)));
 }
 
 Value AddBordersFunction(Environment& env, std::vector<Value>& args) {
@@ -173,7 +174,8 @@ Value AddBordersFunction(Environment& env, std::vector<Value>& args) {
     env.Fail("AddBorders: r (blurring the border's edge) is not supported; leave it 0");
   const FillColour colour = FillColourOf(env, name, in.pixel_type, args[5], args[6]);
   VideoInfo vi = in;
-  const long long w = static_cast<long long>(in.width) + left + right, h = static_cast<long long>(in.height) + top + bottom;
+  const long long w = static_cast<long long>(in.width) + left + right,
+                  h = static_cast<long long>(in.height) + top + bottom;
   if (w > INT_MAX / 4 || h > INT_MAX / 4) env.Fail(name + ": the picture with its borders is too large");
   vi.width = static_cast<int>(w);
   vi.height = static_cast<int>(h);
@@ -204,7 +206,8 @@ Value FlipVerticalFunction(Environment&, std::vector<Value>& args) {
     for (int p = 0; p < PlaneCount(vi); ++p) {
       const PlaneRows<const BYTE> from = ReadRows(src, vi, p);
       const PlaneRows<BYTE> to = WriteRows(dst, vi, p);
-      for (int r = 0; r < to.rows; ++r) std::memcpy(to.Row(r), from.Row(to.rows - 1 - r), static_cast<size_t>(to.bytes));
+      for (int r = 0; r < to.rows; ++r)
+        std::memcpy(to.Row(r), from.Row(to.rows - 1 - r), static_cast<size_t>(to.bytes));
     }
   });
 }
@@ -212,7 +215,10 @@ Value FlipVerticalFunction(Environment&, std::vector<Value>& args) {
 Value FlipHorizontalFunction(Environment&, std::vector<Value>& args) {
   const VideoInfo& vi = args[0].clip->GetVideoInfo();
   using Mirror = void (*)(const BYTE*, BYTE*, int);
-  const Mirror mirror = vi.IsRGB24() ? MirrorPixels<3> : vi.IsRGB32() ? MirrorPixels<4> : vi.IsYUY2() ? MirrorYuy2 : MirrorPixels<1>;
+  const Mirror mirror = vi.IsRGB24()   ? MirrorPixels<3>
+                        : vi.IsRGB32() ? MirrorPixels<4>
+                        : vi.IsYUY2()  ? MirrorYuy2
+                                       : MirrorPixels<1>;
   return Reshaped(args[0].clip, vi, [vi, mirror](const PVideoFrame& src, const PVideoFrame& dst) {
     for (int p = 0; p < PlaneCount(vi); ++p) {
       const PlaneRows<const BYTE> from = ReadRows(src, vi, p);

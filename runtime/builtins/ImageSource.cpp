@@ -94,8 +94,8 @@ Value ImageSourceFunction(Environment& env, std::vector<Value>& args) {
 
   int width = 0, height = 0;
   if (!io::PngSize(first, &width, &height, &why)) env.Fail(kName + ": cannot read " + Quoted(first) + ": " + why);
-  VideoInfo vi = VideoInfoOf(PixelTypeArgument(env, kName, args[kPixelType], VideoInfo::CS_BGR24), width, height,
-                             end - start + 1);
+  VideoInfo vi =
+      VideoInfoOf(PixelTypeArgument(env, kName, args[kPixelType], VideoInfo::CS_BGR24), width, height, end - start + 1);
   if (args[kFps].Defined()) SetFrameRate(env, kName, args[kFps].AsFloat(), &vi);
   CheckClipFormat(env, kName + ": " + Quoted(first), vi);
 

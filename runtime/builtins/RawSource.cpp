@@ -39,8 +39,10 @@ struct Decoding {
 
 PVideoFrame Decode(IScriptEnvironment* env, const Decoding& d, const uint8_t* data) {
   PVideoFrame f = env->NewVideoFrame(d.vi);
-  if (d.luma_only) io::LoadLumaOnly(data, d.vi, f);
-  else io::LoadFrame(data, d.vi, d.layout, f);
+  if (d.luma_only)
+    io::LoadLumaOnly(data, d.vi, f);
+  else
+    io::LoadFrame(data, d.vi, d.layout, f);
   return f;
 }
 
@@ -53,8 +55,8 @@ class FileClip : public IClip {
 
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override {
     n = std::max(0, std::min(n, d_.vi.num_frames - 1));
-    const int64_t offset = offsets_.empty() ? static_cast<int64_t>(n) * static_cast<int64_t>(d_.bytes)
-                                            : offsets_[static_cast<size_t>(n)];
+    const int64_t offset =
+        offsets_.empty() ? static_cast<int64_t>(n) * static_cast<int64_t>(d_.bytes) : offsets_[static_cast<size_t>(n)];
     std::vector<uint8_t> data(d_.bytes);
     size_t done = 0;
     while (done < data.size()) {
@@ -98,9 +100,10 @@ class StreamClip : public IClip {
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override {
     std::lock_guard<std::mutex> lock(mutex_);
     if (n < first_kept_)
-      env->ThrowError("RawSource: frame %d of %s was asked for after it had been passed; a stream is read once, "
-                      "front to back",
-                      n, shown_.c_str());
+      env->ThrowError(
+          "RawSource: frame %d of %s was asked for after it had been passed; a stream is read once, "
+          "front to back",
+          n, shown_.c_str());
     while (next_ <= n) ReadNext(env);
     return kept_[static_cast<size_t>(n - first_kept_)];
   }
@@ -335,7 +338,8 @@ Value OpenStream(Environment& env, const std::vector<Value>& args, Descriptor& f
                  std::to_string(io::kY4mMaxHeader) + " bytes");
       io::Y4mFormat format;
       std::string why;
-      if (!io::ParseY4mHeader(line, &format, &why)) env.Fail(kName + ": " + shown + " is not a valid Y4M stream: " + why);
+      if (!io::ParseY4mHeader(line, &format, &why))
+        env.Fail(kName + ": " + shown + " is not a valid Y4M stream: " + why);
       d = FromY4m(env, args, format, shown);
     } else {
       d = FromArguments(env, args, shown);

@@ -88,7 +88,8 @@ void LoadFrame(const uint8_t* in, const VideoInfo& vi, FileLayout layout, const 
   if (Planar(vi)) {
     for (int plane : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
       const int rows = plane == PLANAR_Y ? h : h / 2, bytes = plane == PLANAR_Y ? w : w / 2;
-      for (int y = 0; y < rows; ++y, in += bytes) std::memcpy(WriteRow(frame, plane, y), in, static_cast<size_t>(bytes));
+      for (int y = 0; y < rows; ++y, in += bytes)
+        std::memcpy(WriteRow(frame, plane, y), in, static_cast<size_t>(bytes));
     }
     return;
   }

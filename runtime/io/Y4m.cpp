@@ -80,8 +80,7 @@ bool ParseY4mHeader(const std::string& line, Y4mFormat* format, std::string* why
           return false;
         }
         break;
-      default:
-        break;  // interlacing, aspect ratio, extensions: nothing a frame's bytes depend on
+      default: break;  // interlacing, aspect ratio, extensions: nothing a frame's bytes depend on
     }
   }
   if (!have_width || !have_height) {

@@ -1,8 +1,8 @@
 #include "runtime/script/Evaluator.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <exception>
 #include <fstream>
 #include <memory>
@@ -125,8 +125,7 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
       Value v = Eval(p, s.value);
       *where = s.where;
       switch (s.kind) {
-        case Statement::Kind::Return:
-          return v;
+        case Statement::Kind::Return: return v;
         case Statement::Kind::Assignment:
           Assign(p.Text(s.variable), v, false);
           result = Value();
@@ -146,8 +145,10 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   }
 
   void Assign(const std::string& name, const Value& v, bool global) {
-    if (global) env_.SetGlobalVariable(name, v);
-    else env_.SetVariable(name, v);
+    if (global)
+      env_.SetGlobalVariable(name, v);
+    else
+      env_.SetVariable(name, v);
     if (depth_ > 0) return;
     std::string key = name;
     for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -212,8 +213,9 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
           const Value v = Eval(p, p.Operand(n, i).node);
           const bool last = i == n.count - 1;
           if (!v.IsBool())
-            Fail(p, std::string("Evaluate: ") + (last ? "right" : "left") + " operand of " + (is_or ? "||" : "&&") +
-                        " must be boolean (true/false)",
+            Fail(p,
+                 std::string("Evaluate: ") + (last ? "right" : "left") + " operand of " + (is_or ? "||" : "&&") +
+                     " must be boolean (true/false)",
                  p.Operand(n, last ? i : i + 1).where);
           if (v.boolean == is_or || last) return v;
         }
@@ -404,9 +406,9 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   std::vector<std::shared_ptr<const Program>> programs_;
   std::vector<std::string> files_;
   std::vector<Slider> sliders_;
-  std::vector<std::string> assigned_;  // top-level variables in order of first assignment
+  std::vector<std::string> assigned_;              // top-level variables in order of first assignment
   std::unordered_set<std::string> assigned_keys_;  // the same in lower case
-  int depth_ = 0;                      // script functions running
+  int depth_ = 0;                                  // script functions running
 };
 
 }  // namespace

@@ -22,8 +22,8 @@ struct RunOptions {
 };
 
 struct Result {
-  Value value;      // Void when the script gives nothing
-  Position where;   // the statement the value comes from
+  Value value;     // Void when the script gives nothing
+  Position where;  // the statement the value comes from
   // Each top-level variable (`last` included) with its final value, in order of first assignment.
   std::vector<std::pair<std::string, Value>> variables;
   std::vector<std::string> files;  // the script, then each file it imported, as opened

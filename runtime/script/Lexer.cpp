@@ -250,8 +250,8 @@ Token Lexer::String() {
 Token Lexer::SliderValue() {
   const Position where = Here();
   auto fail = [&]() {
-    throw ScriptError("Script error: a slider is written [<\"label\", min, max, default>], as in [<\"grey\", 0, 255, 60>]",
-                      where);
+    throw ScriptError(
+        "Script error: a slider is written [<\"label\", min, max, default>], as in [<\"grey\", 0, 255, 60>]", where);
   };
   Advance();
   Advance();
@@ -329,9 +329,9 @@ Token Lexer::Symbol() {
   const char c = s_[i_];
   if (std::string("=+-*/%(),.!?:<>{}").find(c) == std::string::npos) {
     const unsigned char byte = static_cast<unsigned char>(c);
-    const std::string shown = std::isprint(byte) ? std::string(1, c)
-                                                 : std::string("\\x") + "0123456789abcdef"[byte >> 4] +
-                                                       "0123456789abcdef"[byte & 15];
+    const std::string shown = std::isprint(byte)
+                                  ? std::string(1, c)
+                                  : std::string("\\x") + "0123456789abcdef"[byte >> 4] + "0123456789abcdef"[byte & 15];
     throw ScriptError("Script error: unexpected character '" + shown + "'", Here());
   }
   t.text = std::string(1, c);

@@ -29,8 +29,8 @@ struct Token {
 
 // Settings for sliders by label, and the sliders met.
 struct SliderRun {
-  std::string file;                       // the name sliders record as their file
-  std::map<std::string, double> settings; // a value for a label replaces its default
+  std::string file;                        // the name sliders record as their file
+  std::map<std::string, double> settings;  // a value for a label replaces its default
   std::vector<Slider> met;
 };
 

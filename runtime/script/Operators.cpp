@@ -111,10 +111,14 @@ bool ApplyUnary(Op op, const Value& a, Value* result, std::string* why) {
 bool ApplyComparison(Op op, const Value& a, const Value& b, bool* holds, std::string* why) {
   if (op == Op::Equal || op == Op::NotEqual) {
     bool same;
-    if (IsNumber(a) && IsNumber(b)) same = CompareNumbers(a, b) == 0;
-    else if (a.IsString() && b.IsString()) same = CompareWithoutCase(a.string, b.string) == 0;
-    else if (a.IsBool() && b.IsBool()) same = a.boolean == b.boolean;
-    else if (a.IsClip() && b.IsClip()) same = a.clip.get() == b.clip.get();
+    if (IsNumber(a) && IsNumber(b))
+      same = CompareNumbers(a, b) == 0;
+    else if (a.IsString() && b.IsString())
+      same = CompareWithoutCase(a.string, b.string) == 0;
+    else if (a.IsBool() && b.IsBool())
+      same = a.boolean == b.boolean;
+    else if (a.IsClip() && b.IsClip())
+      same = a.clip.get() == b.clip.get();
     else {
       *why = "Evaluate: operands of `==' and `!=' must be comparable";
       return false;
@@ -123,8 +127,10 @@ bool ApplyComparison(Op op, const Value& a, const Value& b, bool* holds, std::st
     return true;
   }
   int order;
-  if (IsNumber(a) && IsNumber(b)) order = CompareNumbers(a, b);
-  else if (a.IsString() && b.IsString()) order = CompareWithoutCase(a.string, b.string);
+  if (IsNumber(a) && IsNumber(b))
+    order = CompareNumbers(a, b);
+  else if (a.IsString() && b.IsString())
+    order = CompareWithoutCase(a.string, b.string);
   else {
     *why = "Evaluate: operands of `<' and friends must be string or numeric";
     return false;

@@ -22,8 +22,8 @@ bool Before(Position a, Position b) { return a.line < b.line || (a.line == b.lin
 
 // The parameter types of user functions and their signature letters.
 bool TypeLetter(const std::string& word, char* letter) {
-  static const std::pair<const char*, char> kTypes[] = {{"val", '.'},    {"bool", 'b'}, {"int", 'i'},
-                                                        {"float", 'f'},  {"string", 's'}, {"clip", 'c'}};
+  static const std::pair<const char*, char> kTypes[] = {{"val", '.'},   {"bool", 'b'},   {"int", 'i'},
+                                                        {"float", 'f'}, {"string", 's'}, {"clip", 'c'}};
   for (const auto& type : kTypes)
     if (SameWord(word, type.first)) {
       *letter = type.second;
@@ -123,7 +123,8 @@ class Parser {
     }
     if (s.kind == Statement::Kind::Assignment || s.kind == Statement::Kind::Global) {
       if (IsKeyword(first.text))
-        throw ScriptError("Script error: '" + first.text + "' is a reserved word and cannot be assigned to", first.where);
+        throw ScriptError("Script error: '" + first.text + "' is a reserved word and cannot be assigned to",
+                          first.where);
       s.variable = Intern(first.text);
       Next();
       Next();
@@ -144,7 +145,8 @@ class Parser {
     FunctionDefinition f;
     const Token name = Next();
     if (name.kind != Token::Kind::Identifier || IsKeyword(name.text))
-      throw ScriptError("Script error: expected a function name after 'function', found " + name.Describe(), name.where);
+      throw ScriptError("Script error: expected a function name after 'function', found " + name.Describe(),
+                        name.where);
     f.name = name.text;
     f.where = name.where;
     Expect("(", "after the function name " + f.name);
@@ -229,9 +231,9 @@ class Parser {
   struct Level {
     Level(Parser* p, Position where) : parser(p) {
       if (++parser->nesting_ > kMaxDepth || StackNearlyFull())
-        throw ScriptError("Script error: the expression is nested too deeply (more than " +
-                              std::to_string(kMaxDepth) + " levels)",
-                          where);
+        throw ScriptError(
+            "Script error: the expression is nested too deeply (more than " + std::to_string(kMaxDepth) + " levels)",
+            where);
     }
     ~Level() { --parser->nesting_; }
     Parser* parser;
@@ -261,10 +263,9 @@ class Parser {
   static Op OperatorOf(Node::Kind kind, const Token& t) {
     if (t.kind != Token::Kind::Symbol) return Op::None;
     static const std::pair<const char*, Op> kSum[] = {{"+", Op::Add}, {"-", Op::Subtract}, {"++", Op::Splice}};
-    static const std::pair<const char*, Op> kProduct[] = {
-        {"*", Op::Multiply}, {"/", Op::Divide}, {"%", Op::Remainder}};
+    static const std::pair<const char*, Op> kProduct[] = {{"*", Op::Multiply}, {"/", Op::Divide}, {"%", Op::Remainder}};
     static const std::pair<const char*, Op> kCompare[] = {
-        {"==", Op::Equal}, {"!=", Op::NotEqual}, {"<>", Op::NotEqual},   {"<", Op::Less},
+        {"==", Op::Equal},  {"!=", Op::NotEqual},  {"<>", Op::NotEqual},    {"<", Op::Less},
         {">", Op::Greater}, {"<=", Op::LessEqual}, {">=", Op::GreaterEqual}};
     auto find = [&t](const auto& table) {
       for (const auto& entry : table)
@@ -351,8 +352,7 @@ class Parser {
           Next();
           return Emit(n);
         }
-        if (SameWord(t.text, "return"))
-          throw ScriptError("Script error: 'return' may only begin a statement", t.where);
+        if (SameWord(t.text, "return")) throw ScriptError("Script error: 'return' may only begin a statement", t.where);
         Next();
         return ParseCall(t, false);
       }
@@ -366,8 +366,7 @@ class Parser {
           return inner;
         }
         break;
-      default:
-        break;
+      default: break;
     }
     throw ScriptError("Script error: expected a value (a number, a string, a name or '('), found " + t.Describe(),
                       t.where);

@@ -44,8 +44,10 @@ void RunWithLargeStack(const std::function<void()>& work) {
               pthread_create(&thread, &attr, RunWork, const_cast<std::function<void()>*>(&work)) == 0;
     pthread_attr_destroy(&attr);
   }
-  if (started) pthread_join(thread, nullptr);
-  else work();
+  if (started)
+    pthread_join(thread, nullptr);
+  else
+    work();
 }
 
 bool StackNearlyFull(bool calls) {

@@ -57,37 +57,52 @@ using NodeId = int32_t;
 // Operators of the runs: which one joins an operand to the one before it.
 enum class Op : uint8_t {
   None,
-  Add, Subtract, Splice,            // + - ++
-  Multiply, Divide, Remainder,      // * / %
-  Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual,
-  And, Or,                          // && ||
-  Not, Negate,                      // unary ! -
+  Add,
+  Subtract,
+  Splice,  // + - ++
+  Multiply,
+  Divide,
+  Remainder,  // * / %
+  Equal,
+  NotEqual,
+  Less,
+  Greater,
+  LessEqual,
+  GreaterEqual,
+  And,
+  Or,  // && ||
+  Not,
+  Negate,  // unary ! -
 };
 
 struct Node {
   enum class Kind : uint8_t {
-    Int, Float, String, Bool,  // literals
-    Name,      // `name`: a variable, else a call without arguments
-    Call,      // `name(arguments)`; in a chain, the clip before the dot is the first argument
-    Named,     // an argument `name = value`: one operand
-    Chain,     // operand 0, then method calls applied in turn: `c.Trim(0, 9).FlipVertical`
-    Unary,     // `op` applied to one operand
-    Sum,       // + - ++ run, grouped from the right
-    Product,   // * / % run, grouped from the left
-    Compare,   // a run of comparisons: each pair in turn, all must hold
-    And, Or,   // && or || run, short-circuit
-    Ternary,   // condition ? a : b
+    Int,
+    Float,
+    String,
+    Bool,     // literals
+    Name,     // `name`: a variable, else a call without arguments
+    Call,     // `name(arguments)`; in a chain, the clip before the dot is the first argument
+    Named,    // an argument `name = value`: one operand
+    Chain,    // operand 0, then method calls applied in turn: `c.Trim(0, 9).FlipVertical`
+    Unary,    // `op` applied to one operand
+    Sum,      // + - ++ run, grouped from the right
+    Product,  // * / % run, grouped from the left
+    Compare,  // a run of comparisons: each pair in turn, all must hold
+    And,
+    Or,       // && or || run, short-circuit
+    Ternary,  // condition ? a : b
   };
 
   Kind kind = Kind::Int;
   Op op = Op::None;
   bool boolean = false;
-  Position where;               // the name of a call, the operator, the first character of a literal
-  int32_t first = 0;            // operands: links [first, first + count) of the program
+  Position where;     // the name of a call, the operator, the first character of a literal
+  int32_t first = 0;  // operands: links [first, first + count) of the program
   int32_t count = 0;
   union {
-    int64_t integer = 0;        // Int; for Name, Call, Named and String: index in the text table
-    double floating;            // Float
+    int64_t integer = 0;  // Int; for Name, Call, Named and String: index in the text table
+    double floating;      // Float
   };
 };
 
@@ -110,8 +125,8 @@ struct Statement {
 struct FunctionDefinition {
   struct Parameter {
     std::string name;
-    char type = '.';         // the signature letter
-    bool optional = false;   // written with its name quoted
+    char type = '.';        // the signature letter
+    bool optional = false;  // written with its name quoted
   };
   std::string name;
   Position where;

@@ -27,8 +27,7 @@ int CliTest::Shell(const std::string& command) {
 Outcome CliTest::Tintara(const std::string& args, const std::string& stdin_file) {
   Outcome o;
   const std::string in = stdin_file.empty() ? "/dev/null" : "'" + stdin_file + "'";
-  o.status = Shell(std::string("'") + TINTARA_BINARY_DIR + "/bin/tintara' " + args + " <" + in +
-                   " >.stdout 2>.stderr");
+  o.status = Shell(std::string("'") + TINTARA_BINARY_DIR + "/bin/tintara' " + args + " <" + in + " >.stdout 2>.stderr");
   o.out = Get(".stdout");
   o.err = Get(".stderr");
   return o;

@@ -8,18 +8,17 @@ namespace tintara::testing {
 namespace {
 
 struct RawFormat {
-  const char* type;     // pixel_type
-  const char* ffmpeg;   // ffmpeg's rawvideo name
-  size_t bytes;         // one 16x8 frame
+  const char* type;    // pixel_type
+  const char* ffmpeg;  // ffmpeg's rawvideo name
+  size_t bytes;        // one 16x8 frame
 };
 const RawFormat kFormats[] = {
-    {"RGB24", "bgr24", 16 * 8 * 3}, {"RGB32", "bgra", 16 * 8 * 4},      {"YUY2", "yuyv422", 16 * 8 * 2},
+    {"RGB24", "bgr24", 16 * 8 * 3},      {"RGB32", "bgra", 16 * 8 * 4},       {"YUY2", "yuyv422", 16 * 8 * 2},
     {"YV12", "yuv420p", 16 * 8 * 3 / 2}, {"I420", "yuv420p", 16 * 8 * 3 / 2},
 };
 
 std::string Source(const std::string& file, const std::string& type, int width = 16) {
-  return "RawSource(\"" + file + "\", width=" + std::to_string(width) + ", height=8, pixel_type=\"" + type +
-         "\")\n";
+  return "RawSource(\"" + file + "\", width=" + std::to_string(width) + ", height=8, pixel_type=\"" + type + "\")\n";
 }
 
 class Command : public CliTest {};
@@ -73,8 +72,8 @@ TEST_F(Command, FfmpegDecodesOurY4mAndWeReadFfmpegs) {
   ASSERT_TRUE(HaveFfmpeg()) << "ffmpeg is missing: scripts/install-deps installs it";
   const struct {
     const char* type;
-    const char* raw;   // layout of our raw frames
-    const char* y4m;   // the layout ffmpeg writes into a Y4M for it
+    const char* raw;  // layout of our raw frames
+    const char* y4m;  // the layout ffmpeg writes into a Y4M for it
   } cases[] = {{"YV12", "yuv420p", "yuv420p"}, {"I420", "yuv420p", "yuv420p"}, {"YUY2", "yuyv422", "yuv422p"}};
   for (const auto& c : cases) {
     const size_t bytes = std::string(c.type) == "YUY2" ? 256 : 192;
@@ -155,13 +154,14 @@ TEST_F(Command, StartAndEndChooseAnInclusiveRange) {
   EXPECT_EQ(Get("out.raw"), frames.substr(5 * 192));
   const Outcome beyond = Tintara("--start 6 range.avs out.raw");
   EXPECT_EQ(beyond.status, 2);
-  EXPECT_EQ(beyond.err, "tintara: --start 6 is beyond the clip's last frame 5\nTry 'tintara --help' for more information.\n");
+  EXPECT_EQ(beyond.err,
+            "tintara: --start 6 is beyond the clip's last frame 5\nTry 'tintara --help' for more information.\n");
 }
 
 TEST_F(Command, ThreadsChangeNothingInTheOutput) {
   Put("in.raw", Pattern(24 * 16 * 8 * 3 / 2, 11));
-  Put("mask.avs", Source("in.raw", "YV12") +
-                      "MaskMaker(gyt=40, et=200, lx=0, ty=0, rx=8, by=5, elx=6, ety=2, erx=15, eby=7)\n");
+  Put("mask.avs",
+      Source("in.raw", "YV12") + "MaskMaker(gyt=40, et=200, lx=0, ty=0, rx=8, by=5, elx=6, ety=2, erx=15, eby=7)\n");
   ASSERT_EQ(Tintara("--threads 1 mask.avs one.y4m").status, 0);
   ASSERT_EQ(Tintara("--threads 2 mask.avs two.y4m").status, 0);
   ASSERT_EQ(Tintara("--threads 5 mask.avs five.y4m").status, 0);
@@ -219,14 +219,17 @@ TEST_F(Command, ScriptErrorsPrintTheMessageThenThePosition) {
     const char* script;
     const char* err;
   } cases[] = {
-      {"a = 1\nb = (a + 1\n", "Script error: expected ')' to close the parenthesis, found the end of the script\n"
-                               "(s.avs, line 3, column 1)\n"},
-      {"a = 1\nb = (a + \n", "Script error: expected a value (a number, a string, a name or '('), found the end of "
-                             "the script\n(s.avs, line 3, column 1)\n"},
+      {"a = 1\nb = (a + 1\n",
+       "Script error: expected ')' to close the parenthesis, found the end of the script\n"
+       "(s.avs, line 3, column 1)\n"},
+      {"a = 1\nb = (a + \n",
+       "Script error: expected a value (a number, a string, a name or '('), found the end of "
+       "the script\n(s.avs, line 3, column 1)\n"},
       {"c = BlankClip(width=64, height=48)\n# mask\nc.MaskMaker(lx=-1)",
        "MaskMaker:window left x lx must be 0 and 60\n(s.avs, line 3, column 3)\n"},
-      {"BlankClip(width=100000, height=100000)", "BlankClip: a frame of 100000x100000 is too large\n"
-                                                 "(s.avs, line 1, column 1)\n"},
+      {"BlankClip(width=100000, height=100000)",
+       "BlankClip: a frame of 100000x100000 is too large\n"
+       "(s.avs, line 1, column 1)\n"},
       {"x = 3", "Script error: the script returns no clip\n(s.avs, line 1, column 1)\n"},
       {"\n\nBlankClip(pixel_type=\"RGB24\")",
        "Y4M holds only YUV frames, and the script returns an RGB24 clip: convert it (ConvertToYV12() or "
@@ -262,8 +265,9 @@ TEST_F(Command, BadCommandLinesExitWithTwo) {
       {"--start x ok.avs", "tintara: option '--start' needs a frame number (0 or more), not 'x'"},
       {"ok.avs --end", "tintara: option '--end' needs a value"},
       {"--start 3 --end 2 ok.avs", "tintara: --end 2 is before --start 3"},
-      {"ok.avs out.mp4", "tintara: cannot tell the output format of \"out.mp4\": use - (Y4M to standard output), a "
-                         ".y4m or .raw file, or a PNG pattern such as out/frame%04d.png"},
+      {"ok.avs out.mp4",
+       "tintara: cannot tell the output format of \"out.mp4\": use - (Y4M to standard output), a "
+       ".y4m or .raw file, or a PNG pattern such as out/frame%04d.png"},
       {"ok.avs out.png", "tintara: a PNG output needs a frame number in its name, as in out/frame%04d.png"},
       {"--quiet=yes ok.avs", "tintara: option '--quiet' takes no value"},
   };

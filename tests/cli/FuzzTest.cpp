@@ -51,9 +51,10 @@ std::string ErrorOf(const std::string& source) {
 }
 
 std::string Mutate(std::string s, Random& random) {
-  static const char* const pieces[] = {"(", ")", ",", ".", "=", "+", "-", "*", "/", "%", "\\", "\n", "\"", "$",
-                                       "0", "-2147483648", "2147483647", "99999999999", "x", "last", "1.5",
-                                       "#", "MaskMaker", "Trim", "$FFFFFFFF", "width=", "()", "\\\n"};
+  static const char* const pieces[] = {"(", ")",           ",",          ".",           "=",      "+",    "-",
+                                       "*", "/",           "%",          "\\",          "\n",     "\"",   "$",
+                                       "0", "-2147483648", "2147483647", "99999999999", "x",      "last", "1.5",
+                                       "#", "MaskMaker",   "Trim",       "$FFFFFFFF",   "width=", "()",   "\\\n"};
   const int edits = 1 + static_cast<int>(random.Below(3));
   for (int i = 0; i < edits && !s.empty(); ++i) {
     const size_t at = random.Below(static_cast<unsigned>(s.size()));

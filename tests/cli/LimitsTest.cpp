@@ -84,8 +84,9 @@ TEST_F(Limits, ChainsLongerThanTheStackAreAnErrorInProcessAndRunInTheCommand) {
 
 // The README's colouring script: the filters' frame ranges end at the clip's last frame.
 std::string Colouring(const std::string& source) {
-  return source + "\nmask = MaskMaker(gyt=0, et=60).Morpher(type=\"close\")\n"
-                  "ColorDrops(last, mask, 0, FrameCount - 1, 6, 3, $E04020)\n";
+  return source +
+         "\nmask = MaskMaker(gyt=0, et=60).Morpher(type=\"close\")\n"
+         "ColorDrops(last, mask, 0, FrameCount - 1, 6, 3, $E04020)\n";
 }
 
 TEST_F(Limits, PipedStreamsGiveTheFramesOfFilesOrClearErrors) {
@@ -116,14 +117,16 @@ TEST_F(Limits, PipedStreamsGiveTheFramesOfFilesOrClearErrors) {
        "MaskMaker: the length of its clip is unknown (it is read from a stream); give the stream's frame count, as in "
        "RawSource(\"-\", frames=N) or tintara --stdin-frames N\n(stream.avs, line 2, column 8)\n"},
       {"--stdin-frames 6 stream.avs out.y4m", "in.y4m", 1,
-       "RawSource: standard input ended after 5 frames, but its length was given as 6\n(stream.avs, line 1, column 1)\n"},
+       "RawSource: standard input ended after 5 frames, but its length was given as 6\n(stream.avs, line 1, column "
+       "1)\n"},
       {"--stdin-frames 4 stream.avs out.y4m", "in.y4m", 1,
        "RawSource: standard input holds more than the 4 frames given as its length\n"
        "(stream.avs, line 1, column 1)\n"},
       {"--start 10 plain.avs out.y4m", "in.y4m", 2,
        "tintara: --start 10 is beyond the clip's last frame: its stream ended before that frame\n"
        "Try 'tintara --help' for more information.\n"},
-      {"plain.avs out.y4m", "header.y4m", 1, "RawSource: standard input holds no frames\n(plain.avs, line 1, column 1)\n"},
+      {"plain.avs out.y4m", "header.y4m", 1,
+       "RawSource: standard input holds no frames\n(plain.avs, line 1, column 1)\n"},
       {"plain.avs out.y4m", "long-frame-line.y4m", 1,
        "RawSource: standard input is not a valid Y4M stream: the FRAME line of frame 0 has no end within 4096 "
        "bytes\n(plain.avs, line 1, column 1)\n"},
@@ -174,7 +177,8 @@ TEST_F(Limits, OutputsNeverOverwriteWhatTheScriptReads) {
   for (const auto& c : cases) {
     const Outcome o = Tintara(c.args, c.input);
     EXPECT_EQ(o.status, 1) << c.args;
-    EXPECT_EQ(o.err, std::string("tintara: the output ") + c.output + " is a file the script reads; write to another file\n")
+    EXPECT_EQ(o.err,
+              std::string("tintara: the output ") + c.output + " is a file the script reads; write to another file\n")
         << c.args;
   }
   EXPECT_EQ(Get("in.y4m"), y4m);

@@ -20,8 +20,10 @@ class Input {
   Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
   int Int() {
-    static const int special[] = {0, 1, -1, 2, 3, 4, 5, 7, 8, 16, 100, 127, 128, 129, 254, 255, 256, 1000, 32767, 65535,
-                                  -2, -100, -255, -256, INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1, 0xFFFFFF};
+    static const int special[] = {
+        0,       1,   -1,  2,    3,     4,     5,  7,    8,    16,   100,       127,       128,           129,
+        254,     255, 256, 1000, 32767, 65535, -2, -100, -255, -256, INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1,
+        0xFFFFFF};
     const uint8_t kind = Byte();
     if (kind < 160) return special[kind % (sizeof special / sizeof special[0])];
     int v = 0;
@@ -48,7 +50,8 @@ Environment& Env() {
   return *env;
 }
 
-const int kTypes[] = {VideoInfo::CS_BGR24, VideoInfo::CS_BGR32, VideoInfo::CS_YUY2, VideoInfo::CS_YV12, VideoInfo::CS_I420};
+const int kTypes[] = {VideoInfo::CS_BGR24, VideoInfo::CS_BGR32, VideoInfo::CS_YUY2, VideoInfo::CS_YV12,
+                      VideoInfo::CS_I420};
 
 PClip MakeClip(Input& in, int pixel_type, int width, int height, int frames) {
   const VideoInfo vi = VideoInfoOf(pixel_type, width, height, frames);
@@ -61,7 +64,9 @@ PClip MakeClip(Input& in, int pixel_type, int width, int height, int frames) {
       BYTE* p = f->GetWritePtr(plane);
       for (int y = 0; y < f->GetHeight(plane); ++y)
         for (int x = 0; x < f->GetRowSize(plane); ++x) {
-          const int v = style % 4 == 0 ? 128 : style % 4 == 1 ? ((x / 3 + y / 2 + n) % 2) * 255 : (x * 37 + y * 11 + n * style) & 255;
+          const int v = style % 4 == 0   ? 128
+                        : style % 4 == 1 ? ((x / 3 + y / 2 + n) % 2) * 255
+                                         : (x * 37 + y * 11 + n * style) & 255;
           p[static_cast<long>(y) * f->GetPitch(plane) + x] = static_cast<BYTE>(v);
         }
     }
@@ -77,11 +82,11 @@ Value ValueFor(Input& in, char type, const std::vector<PClip>& clips) {
     case 'f': return in.Byte() % 2 ? Value::Float(in.Int() / 16.0) : Value::Int(in.Int());
     case 'b': return Value::Bool(in.Byte() & 1);
     case 's': {
-      static const char* words[] = {"", "c1", "c2", "c3", "a1", "e1", "e2", "el", "ep", "es", "epl", "esl",
-                                    "erode", "dilate", "close", "open", "thin", "salt", "pepper", "vale", "ridge",
-                                    "rorv", "flood", "drain", "ford", "mask", "nomask", "hint", "left", "right",
-                                    "vint", "above", "below", "join", "diff", "curve", "rect", "circle", "ellipse",
-                                    "aANDb", "aORb", "aNOTb", "AND", "%s%n%d", "x"};
+      static const char* words[] = {
+          "",      "c1",     "c2",      "c3",    "a1",   "e1",    "e2",     "el",     "ep",    "es",   "epl",   "esl",
+          "erode", "dilate", "close",   "open",  "thin", "salt",  "pepper", "vale",   "ridge", "rorv", "flood", "drain",
+          "ford",  "mask",   "nomask",  "hint",  "left", "right", "vint",   "above",  "below", "join", "diff",  "curve",
+          "rect",  "circle", "ellipse", "aANDb", "aORb", "aNOTb", "AND",    "%s%n%d", "x"};
       return Value::String(words[in.Byte() % (sizeof words / sizeof words[0])]);
     }
   }
@@ -152,7 +157,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int plane : {PLANAR_Y, PLANAR_U, PLANAR_V}) {
         if (plane != PLANAR_Y && f->GetPitch(PLANAR_U) == 0) break;
         for (int y = 0; y < f->GetHeight(plane); ++y)
-          for (int x = 0; x < f->GetRowSize(plane); ++x) sum += f->GetReadPtr(plane)[static_cast<long>(y) * f->GetPitch(plane) + x];
+          for (int x = 0; x < f->GetRowSize(plane); ++x)
+            sum += f->GetReadPtr(plane)[static_cast<long>(y) * f->GetPitch(plane) + x];
       }
       if (sum == 0xFFFFFFFFu) std::memset(&sum, 0, sizeof sum);
     }

@@ -100,8 +100,8 @@ TEST(HostLayout, MissingArgumentsFallBackToDefaults) {
   AVSValue items[2] = {AVSValue(5), AVSValue()};
   AVSValue args(items, 2);
   EXPECT_EQ(args[0].AsInt(1), 5);
-  EXPECT_EQ(args[1].AsInt(7), 7);   // void element
-  EXPECT_EQ(args[9].AsInt(7), 7);   // past the end: the array itself, not an int
+  EXPECT_EQ(args[1].AsInt(7), 7);  // void element
+  EXPECT_EQ(args[9].AsInt(7), 7);  // past the end: the array itself, not an int
   EXPECT_EQ(args[-1].AsString("d"), std::string("d"));
   EXPECT_EQ(AVSValue(3).AsFloat(1.0), 3.0);  // an int is a float
   EXPECT_FALSE(AVSValue(3).IsString());
@@ -150,12 +150,29 @@ TEST(HostLayout, VirtualFunctionsSitInTheHostsSlots) {
   EXPECT_EQ(SlotOf(&IClip::GetVideoInfo), 5);
   using E = IScriptEnvironment;
   const long slots[] = {
-      SlotOf(&E::GetCPUFlags),  SlotOf(&E::SaveString),    SlotOf(&E::Sprintf),        SlotOf(&E::VSprintf),
-      SlotOf(&E::ThrowError),   SlotOf(&E::AddFunction),   SlotOf(&E::FunctionExists), SlotOf(&E::Invoke),
-      SlotOf(&E::GetVar),       SlotOf(&E::SetVar),        SlotOf(&E::SetGlobalVar),   SlotOf(&E::PushContext),
-      SlotOf(&E::PopContext),   SlotOf(&E::NewVideoFrame), SlotOf(&E::MakeWritable),   SlotOf(&E::BitBlt),
-      SlotOf(&E::AtExit),       SlotOf(&E::CheckVersion),  SlotOf(&E::Subframe),       SlotOf(&E::SetMemoryMax),
-      SlotOf(&E::SetWorkingDir), SlotOf(&E::ManageCache),  SlotOf(&E::PlanarChromaAlignment),
+      SlotOf(&E::GetCPUFlags),
+      SlotOf(&E::SaveString),
+      SlotOf(&E::Sprintf),
+      SlotOf(&E::VSprintf),
+      SlotOf(&E::ThrowError),
+      SlotOf(&E::AddFunction),
+      SlotOf(&E::FunctionExists),
+      SlotOf(&E::Invoke),
+      SlotOf(&E::GetVar),
+      SlotOf(&E::SetVar),
+      SlotOf(&E::SetGlobalVar),
+      SlotOf(&E::PushContext),
+      SlotOf(&E::PopContext),
+      SlotOf(&E::NewVideoFrame),
+      SlotOf(&E::MakeWritable),
+      SlotOf(&E::BitBlt),
+      SlotOf(&E::AtExit),
+      SlotOf(&E::CheckVersion),
+      SlotOf(&E::Subframe),
+      SlotOf(&E::SetMemoryMax),
+      SlotOf(&E::SetWorkingDir),
+      SlotOf(&E::ManageCache),
+      SlotOf(&E::PlanarChromaAlignment),
       SlotOf(&E::SubframePlanar),
   };
   for (int i = 0; i < 24; ++i) EXPECT_EQ(slots[i], i + 2) << i;  // 0 and 1: the destructor
@@ -179,12 +196,18 @@ TEST(HostLayout, OnlyTheFourChromaSelectorsAddressChroma) {
     int offset;
   };
   const Case cases[] = {
-      {DEFAULT_PLANE, f->GetOffset()},     {PLANAR_Y, f->GetOffset()},
-      {PLANAR_U, f->GetOffset(PLANAR_U)},  {PLANAR_V, f->GetOffset(PLANAR_V)},
-      {PLANAR_ALIGNED, f->GetOffset()},    {PLANAR_Y_ALIGNED, f->GetOffset()},
-      {PLANAR_U_ALIGNED, f->GetOffset(PLANAR_U)}, {PLANAR_V_ALIGNED, f->GetOffset(PLANAR_V)},
-      {PLANAR_Y | PLANAR_U, f->GetOffset()}, {PLANAR_U | PLANAR_V, f->GetOffset()},
-      {PLANAR_Y | PLANAR_V, f->GetOffset()}, {16 | PLANAR_U, f->GetOffset()},
+      {DEFAULT_PLANE, f->GetOffset()},
+      {PLANAR_Y, f->GetOffset()},
+      {PLANAR_U, f->GetOffset(PLANAR_U)},
+      {PLANAR_V, f->GetOffset(PLANAR_V)},
+      {PLANAR_ALIGNED, f->GetOffset()},
+      {PLANAR_Y_ALIGNED, f->GetOffset()},
+      {PLANAR_U_ALIGNED, f->GetOffset(PLANAR_U)},
+      {PLANAR_V_ALIGNED, f->GetOffset(PLANAR_V)},
+      {PLANAR_Y | PLANAR_U, f->GetOffset()},
+      {PLANAR_U | PLANAR_V, f->GetOffset()},
+      {PLANAR_Y | PLANAR_V, f->GetOffset()},
+      {16 | PLANAR_U, f->GetOffset()},
       {-1, f->GetOffset()},
   };
   ASSERT_NE(f->GetOffset(PLANAR_U), f->GetOffset());

@@ -98,7 +98,8 @@ TEST_P(SampleCallsInAllFormats, HostileFrameNumbersAreHandledSafely) {
     EXPECT_EQ(Bytes(cached->GetFrame(-1000, &host.Env())), Bytes(cached->GetFrame(0, &host.Env())));
     EXPECT_EQ(Bytes(cached->GetFrame(1 << 30, &host.Env())), Bytes(cached->GetFrame(kFrames - 1, &host.Env())));
     const PClip filter = Uncached(cached);
-    for (int n : {-1000, -1, kFrames, 1 << 30, INT32_MIN, INT32_MAX}) EXPECT_TRUE(filter->GetFrame(n, &host.Env())) << n;
+    for (int n : {-1000, -1, kFrames, 1 << 30, INT32_MIN, INT32_MAX})
+      EXPECT_TRUE(filter->GetFrame(n, &host.Env())) << n;
   }
 }
 

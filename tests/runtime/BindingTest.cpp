@@ -31,8 +31,14 @@ TEST(Binding, PositionalValuesFillOptionalParametersInOrderAfterAGroup) {
   PClip none;
   // The group takes the run of ints; the bool after it goes to the optional `shift`.
   auto b = BindOrFail("cciii+[shift]b[st]i",
-                      {Pos(Value::Clip(none)), Pos(Value::Clip(none)), Pos(Value::Int(1)), Pos(Value::Int(2)),
-                       Pos(Value::Int(3)), Pos(Value::Int(4)), Pos(Value::Bool(true)), {"ST", Value::Int(9)}},
+                      {Pos(Value::Clip(none)),
+                       Pos(Value::Clip(none)),
+                       Pos(Value::Int(1)),
+                       Pos(Value::Int(2)),
+                       Pos(Value::Int(3)),
+                       Pos(Value::Int(4)),
+                       Pos(Value::Bool(true)),
+                       {"ST", Value::Int(9)}},
                       &why);
   ASSERT_EQ(b.size(), 7u) << why;
   ASSERT_EQ(b[4].kind, Value::Kind::Array);
@@ -85,14 +91,16 @@ TEST(Binding, RefusalsUseTheHostsMessages) {
   EXPECT_EQ(why, "does not fit: 3 arguments are given, more than it takes");
   EXPECT_TRUE(BindOrFail("ci+", {Pos(clip)}, &why).empty());
   EXPECT_EQ(why, "does not fit: argument 2 (an int) is missing");
-  EXPECT_TRUE(BindOrFail("cciii+[movex]i", {Pos(clip), Pos(clip), Pos(Value::Int(0)), Pos(Value::Int(5)),
-                                           Pos(Value::Int(10)), Pos(Value::Float(1.5))},
+  EXPECT_TRUE(BindOrFail("cciii+[movex]i",
+                         {Pos(clip), Pos(clip), Pos(Value::Int(0)), Pos(Value::Int(5)), Pos(Value::Int(10)),
+                          Pos(Value::Float(1.5))},
                          &why)
                   .empty());
   EXPECT_EQ(why, "does not fit: argument 6 is a float where an int is expected");
   EXPECT_TRUE(BindOrFail("c[color]i", {Pos(clip), Pos(Value::String("$D03020"))}, &why).empty());
-  EXPECT_EQ(why, "does not fit: argument 2 is the string \"$D03020\" where an int is expected; colours are ints "
-                 "written $RRGGBB, without quotes");
+  EXPECT_EQ(why,
+            "does not fit: argument 2 is the string \"$D03020\" where an int is expected; colours are ints "
+            "written $RRGGBB, without quotes");
 }
 
 TEST(Binding, MalformedSignaturesAreRefused) {

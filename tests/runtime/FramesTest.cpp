@@ -253,8 +253,7 @@ TEST(Frames, SubframeWithNegativePitchStaysInsideTheBuffer) {
   PVideoFrame p = env.NewVideoFrame(VideoInfoOf(VideoInfo::CS_YV12, 64, 8, 1));
   const int pitchUV = p->GetPitch(PLANAR_U);
   // Chroma rows run from the buffer's start backwards.
-  EXPECT_THROW(env.SubframePlanar(p, 0, p->GetPitch(), 64, 8, -p->GetOffset(PLANAR_U), 0, -pitchUV),
-               AvisynthError);
+  EXPECT_THROW(env.SubframePlanar(p, 0, p->GetPitch(), 64, 8, -p->GetOffset(PLANAR_U), 0, -pitchUV), AvisynthError);
   PVideoFrame up = env.SubframePlanar(p, 0, p->GetPitch(), 64, 8, 3 * pitchUV, 3 * pitchUV, -pitchUV);
   EXPECT_EQ(up->GetReadPtr(PLANAR_U) + 3L * up->GetPitch(PLANAR_U), p->GetReadPtr(PLANAR_U));
 }

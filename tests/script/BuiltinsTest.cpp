@@ -61,7 +61,7 @@ TEST(FillColour, ColoursBecomeAviSynthsYuv) {
   const struct {
     int r, g, b, y, u, v;
   } cases[] = {
-      {0, 0, 0, 16, 128, 128},   {255, 255, 255, 235, 128, 128}, {255, 0, 0, 81, 91, 240},   {0, 255, 0, 145, 54, 34},
+      {0, 0, 0, 16, 128, 128},   {255, 255, 255, 235, 128, 128}, {255, 0, 0, 81, 91, 240},    {0, 255, 0, 145, 54, 34},
       {0, 0, 255, 41, 240, 110}, {128, 128, 128, 126, 128, 128}, {255, 255, 0, 210, 16, 146},
   };
   for (const auto& c : cases) {
@@ -139,8 +139,9 @@ TEST_F(Builtins, StackHorizontalPlacesClipsLeftToRightIncludingChroma) {
 
 TEST_F(Builtins, ConversionsKeepPictureRowsInPlace) {
   // Red above blue in RGB; every path through the formats must keep red on top.
-  const std::string card = "card = StackVertical(BlankClip(width=2, height=2, color=$FF0000), "
-                           "BlankClip(width=2, height=2, color=$0000FF))\n";
+  const std::string card =
+      "card = StackVertical(BlankClip(width=2, height=2, color=$FF0000), "
+      "BlankClip(width=2, height=2, color=$0000FF))\n";
   const char* paths[] = {"card.ConvertToYV12", "card.ConvertToYUY2", "card.ConvertToRGB24.ConvertToI420",
                          "card.ConvertToYUY2.ConvertToYV12", "card.ConvertToYV12.ConvertToYUY2"};
   for (const char* path : paths) {
@@ -170,11 +171,13 @@ TEST_F(Builtins, RawSourceReadsFramesAndNamesTheFileInItsErrors) {
   EXPECT_EQ(p.Get(0, 0, 2), 3);
   EXPECT_EQ(p.Get(0, 1, 2), 0);
 
-  EXPECT_EQ(ErrorOf("RawSource(\"" + raw + "\", width=3, height=2, pixel_type=\"RGB24\")"),
-            "RawSource: the size of \"" + raw + "\" (24 bytes) is not a whole number of 3x2 RGB24 frames (18 bytes each)");
+  EXPECT_EQ(
+      ErrorOf("RawSource(\"" + raw + "\", width=3, height=2, pixel_type=\"RGB24\")"),
+      "RawSource: the size of \"" + raw + "\" (24 bytes) is not a whole number of 3x2 RGB24 frames (18 bytes each)");
   EXPECT_EQ(ErrorOf("RawSource(\"" + raw + "\")"),
-            "RawSource: \"" + raw + "\" has no Y4M header, so it is read as headerless raw frames: give its width= "
-            "and height= (and pixel_type=, YV12 when not given)");
+            "RawSource: \"" + raw +
+                "\" has no Y4M header, so it is read as headerless raw frames: give its width= "
+                "and height= (and pixel_type=, YV12 when not given)");
   EXPECT_EQ(ErrorOf("RawSource(\"" + dir_ + "/none.raw\", width=2, height=2)"),
             "RawSource: cannot open \"" + dir_ + "/none.raw\": No such file or directory");
   const std::string empty = File("empty.raw", "");
@@ -200,10 +203,12 @@ TEST_F(Builtins, RawSourceReadsY4mAndRefusesBrokenOnes) {
             "RawSource: \"" + bad + "\" is not a valid Y4M file: frame 0 does not start with a FRAME line");
   const std::string c444 = File("c444.y4m", "YUV4MPEG2 W4 H2 C444\n");
   EXPECT_EQ(ErrorOf("RawSource(\"" + c444 + "\")"),
-            "RawSource: \"" + c444 + "\" is not a valid Y4M file: its colour space C444 is not one of 420jpeg, "
-            "420paldv, 420mpeg2, 420, 422 or mono");
+            "RawSource: \"" + c444 +
+                "\" is not a valid Y4M file: its colour space C444 is not one of 420jpeg, "
+                "420paldv, 420mpeg2, 420, 422 or mono");
   const std::string odd = File("odd.y4m", "YUV4MPEG2 W5 H2\nFRAME\n" + std::string(11, 'x'));
-  EXPECT_EQ(ErrorOf("RawSource(\"" + odd + "\")"), "RawSource: \"" + odd + "\": YV12 and I420 frames need an even width");
+  EXPECT_EQ(ErrorOf("RawSource(\"" + odd + "\")"),
+            "RawSource: \"" + odd + "\": YV12 and I420 frames need an even width");
   EXPECT_EQ(ErrorOf("RawSource(\"" + good + "\", pixel_type=\"YUY2\")"),
             "RawSource: \"" + good + "\" holds 4:2:0 or grey frames, which are read as YV12 or I420, not YUY2");
 }
@@ -233,8 +238,9 @@ TEST_F(Builtins, ImageSourceChecksEveryPictureOfTheSequence) {
   EXPECT_EQ(ErrorOf("ImageSource(\"" + dir_ + "/p%s.png\")"),
             "ImageSource: \"" + dir_ + "/p%s.png\" has a % that is not %d, %0Nd or %%");
   File("text.png", "not a picture");
-  EXPECT_NE(ErrorOf("ImageSource(\"" + dir_ + "/text.png\")").find("ImageSource: cannot read \"" + dir_ + "/text.png\": "),
-            std::string::npos);
+  EXPECT_NE(
+      ErrorOf("ImageSource(\"" + dir_ + "/text.png\")").find("ImageSource: cannot read \"" + dir_ + "/text.png\": "),
+      std::string::npos);
 }
 
 TEST(FrameName, PatternsNumberFramesLikePrintf) {

@@ -48,28 +48,59 @@ TEST_F(Conversion, EveryPairGivesAviSynthsBytes) {
        Join({Repeat({16, 16, 235, 235, 81, 81}, 2), {128, 128, 101}, {128, 129, 209}})},
       {kRgb24, 4, 1, Join({black, black, white, white}), "ConvertToYUY2", {16, 128, 16, 128, 235, 128, 235, 128}},
       {kRgb24, 4, 1, Join({red, green, blue, white}), "ConvertToYUY2", {81, 81, 144, 189, 41, 165, 235, 95}},
-      {kRgb32, 4, 1, Join({red, {9}, green, {9}, black, {9}, black, {9}}), "ConvertToYUY2",
+      {kRgb32,
+       4,
+       1,
+       Join({red, {9}, green, {9}, black, {9}, black, {9}}),
+       "ConvertToYUY2",
        {81, 81, 144, 189, 16, 110, 16, 105}},
       {kRgb24, 4, 1, Join({red, green, white, black}), "ConvertToYUY2", {81, 81, 144, 189, 235, 109, 16, 104}},
       {kRgb24, 1, 1, {10, 20, 30}, "ConvertToRGB32", {10, 20, 30, 255}},
       {kRgb24, 3, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9}, "ConvertToRGB32", {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255}},
       {kRgb32, 1, 1, {10, 20, 30, 40}, "ConvertToRGB24", {10, 20, 30}},
-      {kYuy2, 4, 1, {16, 128, 235, 128, 81, 90, 145, 240}, "ConvertToRGB24",
+      {kYuy2,
+       4,
+       1,
+       {16, 128, 235, 128, 81, 90, 145, 240},
+       "ConvertToRGB24",
        {0, 0, 0, 217, 217, 255, 0, 0, 255, 74, 74, 255}},
-      {kYuy2, 4, 1, {126, 128, 126, 128, 126, 240, 126, 16}, "ConvertToRGB24",
+      {kYuy2,
+       4,
+       1,
+       {126, 128, 126, 128, 126, 240, 126, 16},
+       "ConvertToRGB24",
        {128, 128, 128, 242, 152, 39, 255, 176, 0, 255, 176, 0}},
       {kYuy2, 2, 1, {126, 54, 200, 34}, "ConvertToRGB32", {0, 234, 0, 255, 65, 255, 64, 255}},
       {kYuy2, 2, 1, {255, 255, 0, 0}, "ConvertToRGB24", {255, 255, 74, 238, 36, 0}},
       {kYuy2, 2, 2, {50, 100, 60, 150, 70, 201, 80, 51}, "ConvertToYV12", {50, 60, 70, 80, 151, 101}},
       {kYv12, 2, 2, {16, 235, 126, 81, 90, 240}, "ConvertToRGB24", {0, 0, 179, 179, 179, 255, 52, 52, 255, 0, 0, 255}},
-      {kI420, 2, 2, {16, 235, 126, 81, 90, 240}, "ConvertToRGB", {0, 0, 179, 255, 179, 179, 255, 255, 52, 52, 255, 255, 0, 0, 255, 255}},
-      {kYv12, 4, 2, {16, 60, 120, 235, 16, 60, 120, 235, 90, 200, 240, 60}, "ConvertToRGB24",
+      {kI420,
+       2,
+       2,
+       {16, 235, 126, 81, 90, 240},
+       "ConvertToRGB",
+       {0, 0, 179, 255, 179, 179, 255, 255, 52, 52, 255, 255, 0, 0, 255, 255}},
+      {kYv12,
+       4,
+       2,
+       {16, 60, 120, 235, 16, 60, 120, 235, 90, 200, 240, 60},
+       "ConvertToRGB24",
        Repeat({0, 0, 163, 86, 27, 87, 255, 143, 29, 255, 255, 137}, 2)},
-      {kYv12, 4, 4, Join({Repeat({126}, 16), {16, 240, 240, 16}, Repeat({128}, 4)}), "ConvertToRGB24",
-       {0, 170, 128, 128, 128, 128, 255, 87, 128, 255, 79, 128,  23, 149, 128, 128, 128, 128, 233, 108, 128, 254, 104, 128,
-        233, 108, 128, 128, 128, 128, 23, 149, 128, 3, 153, 128, 255, 87, 128, 128, 128, 128, 0, 170, 128, 0, 178, 128}},
-      {kYv12, 2, 6, Join({Repeat({100}, 12), {60, 120, 200}, {40, 128, 220}}), "ConvertToYUY2",
-       {100, 60, 100, 40, 100, 60, 100, 40, 100, 105, 100, 106, 100, 140, 100, 151, 100, 200, 100, 220, 100, 200, 100, 220}},
+      {kYv12,
+       4,
+       4,
+       Join({Repeat({126}, 16), {16, 240, 240, 16}, Repeat({128}, 4)}),
+       "ConvertToRGB24",
+       {0,   170, 128, 128, 128, 128, 255, 87,  128, 255, 79,  128, 23,  149, 128, 128,
+        128, 128, 233, 108, 128, 254, 104, 128, 233, 108, 128, 128, 128, 128, 23,  149,
+        128, 3,   153, 128, 255, 87,  128, 128, 128, 128, 0,   170, 128, 0,   178, 128}},
+      {kYv12,
+       2,
+       6,
+       Join({Repeat({100}, 12), {60, 120, 200}, {40, 128, 220}}),
+       "ConvertToYUY2",
+       {100, 60,  100, 40,  100, 60,  100, 40,  100, 105, 100, 106,
+        100, 140, 100, 151, 100, 200, 100, 220, 100, 200, 100, 220}},
       {kYv12, 2, 2, {1, 2, 3, 4, 5, 6}, "ConvertToI420", {1, 2, 3, 4, 5, 6}},
   };
   for (const auto& c : cases) {
@@ -104,7 +135,9 @@ TEST_F(Conversion, CallsKeepOrPickTheFormatAsAviSynthDoes) {
 }
 
 TEST_F(Conversion, RefusedSizesAndArgumentsGiveTheirMessages) {
-  const auto blank = [this](int type, int w, int h) { return FromBytes(type, w, h, std::vector<int>(io::FrameBytes(VideoInfoOf(type, w, h, 1)))); };
+  const auto blank = [this](int type, int w, int h) {
+    return FromBytes(type, w, h, std::vector<int>(io::FrameBytes(VideoInfoOf(type, w, h, 1))));
+  };
   EXPECT_EQ(ErrorOf("ConvertToYUY2", {Arg(blank(kRgb24, 3, 2))}), "ConvertToYUY2: Image width must be even. Use Crop!");
   EXPECT_EQ(ErrorOf("ConvertToYV12", {Arg(blank(kRgb32, 3, 3))}), "Convert: Cannot convert if width isn't mod2!");
   EXPECT_EQ(ErrorOf("ConvertToYV12", {Arg(blank(kRgb24, 4, 3))}), "Convert: Cannot convert if height isn't mod2!");
@@ -167,7 +200,8 @@ std::string Program(const ResizeProgram& p) {
   std::string s;
   for (size_t i = 0; i < p.start.size(); ++i) {
     s += (i ? "; " : "") + std::to_string(p.start[i]) + ":";
-    for (int k = 0; k < p.count[i]; ++k) s += (k ? "," : "") + std::to_string(p.coefficients[p.first_coefficient[i] + k]);
+    for (int k = 0; k < p.count[i]; ++k)
+      s += (k ? "," : "") + std::to_string(p.coefficients[p.first_coefficient[i] + k]);
   }
   return s;
 }

@@ -29,12 +29,21 @@ TEST_F(Editing, TrimFormsClampAsAviSynthDoes) {
     std::vector<Argument> args;
     std::vector<int> frames;
   } cases[] = {
-      {{Arg(2), Arg(5)}, Range(2, 5)},   {{Arg(2), Arg(0)}, Range(2, 9)},  {{Arg(2), Arg(-3)}, {2, 3, 4}},
-      {{Arg(-3), Arg(4)}, Range(0, 4)},  {{Arg(-5), Arg(-2)}, {0, 1}},     {{Arg(12), Arg(15)}, {9}},
-      {{Arg(7), Arg(3)}, {7}},           {{Arg(3), Arg(20)}, Range(3, 9)}, {{Arg(0), Arg(-1)}, {0}},
-      {{Arg(9), Arg(-2147483647)}, {9}}, {{Arg(3), Named("length", 4)}, Range(3, 6)},
-      {{Arg(8), Named("length", 5)}, {8, 9}}, {{Arg(3), Named("length", 0)}, {}},
-      {{Arg(3), Named("end", 5)}, Range(3, 5)}, {{Arg(3), Named("end", 50)}, Range(3, 9)},
+      {{Arg(2), Arg(5)}, Range(2, 5)},
+      {{Arg(2), Arg(0)}, Range(2, 9)},
+      {{Arg(2), Arg(-3)}, {2, 3, 4}},
+      {{Arg(-3), Arg(4)}, Range(0, 4)},
+      {{Arg(-5), Arg(-2)}, {0, 1}},
+      {{Arg(12), Arg(15)}, {9}},
+      {{Arg(7), Arg(3)}, {7}},
+      {{Arg(3), Arg(20)}, Range(3, 9)},
+      {{Arg(0), Arg(-1)}, {0}},
+      {{Arg(9), Arg(-2147483647)}, {9}},
+      {{Arg(3), Named("length", 4)}, Range(3, 6)},
+      {{Arg(8), Named("length", 5)}, {8, 9}},
+      {{Arg(3), Named("length", 0)}, {}},
+      {{Arg(3), Named("end", 5)}, Range(3, 5)},
+      {{Arg(3), Named("end", 50)}, Range(3, 9)},
   };
   for (const auto& c : cases) {
     std::vector<Argument> args{Arg(ten_)};
@@ -59,7 +68,8 @@ TEST_F(Editing, ReverseAndLoopRenumberFrames) {
       {2, 8, 10000000, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 8, 9}},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(Frames("Loop", {Arg(ten_), Named("times", c.times), Named("start", c.start), Named("end", c.end)}), c.frames)
+    EXPECT_EQ(Frames("Loop", {Arg(ten_), Named("times", c.times), Named("start", c.start), Named("end", c.end)}),
+              c.frames)
         << c.times << "," << c.start << "," << c.end;
   // For ever: exactly ten million frames, the segment repeating and what follows never shown.
   const PClip endless = Call("Loop", {Arg(ten_), Named("start", 2), Named("end", 4)});
@@ -105,9 +115,8 @@ TEST_F(Editing, AssumeFpsPicksAviSynthsFractions) {
     double fps;
     unsigned num, den;
   } floats[] = {
-      {29.97, 2997, 100},         {23.976, 2997, 125},       {59.94, 2997, 50}, {29.97003, 30000, 1001},
-      {24.5, 49, 2},              {14.985, 2997, 200},       {11.988, 2997, 250}, {1.0 / 3, 1, 3},
-      {120000.0 / 1001, 120000, 1001}, {25.0, 25, 1},
+      {29.97, 2997, 100},  {23.976, 2997, 125}, {59.94, 2997, 50}, {29.97003, 30000, 1001},         {24.5, 49, 2},
+      {14.985, 2997, 200}, {11.988, 2997, 250}, {1.0 / 3, 1, 3},   {120000.0 / 1001, 120000, 1001}, {25.0, 25, 1},
   };
   for (const auto& f : floats) {
     unsigned num = 0, den = 0;
@@ -122,7 +131,8 @@ TEST_F(Editing, AssumeFpsPicksAviSynthsFractions) {
   const auto rate = [this](std::vector<Argument> args) {
     args.insert(args.begin(), Arg(ten_));
     const PClip c = Call("AssumeFPS", args);
-    return c ? std::to_string(c->GetVideoInfo().fps_numerator) + "/" + std::to_string(c->GetVideoInfo().fps_denominator) : "";
+    return c ? std::to_string(c->GetVideoInfo().fps_numerator) + "/" + std::to_string(c->GetVideoInfo().fps_denominator)
+             : "";
   };
   EXPECT_EQ(rate({Arg(50), Arg(2)}), "25/1");
   EXPECT_EQ(rate({Arg(0)}), "0/1");
@@ -152,7 +162,8 @@ TEST_F(Editing, SplicesJoinFramesAndCheckWhatMustMatch) {
   const PClip yv12 = blank("YV12", 4, 2, 25);
   EXPECT_EQ(ErrorOf("UnalignedSplice", {Arg(yv12), Arg(blank("YV12", 4, 4, 25))}), "Splice: Frame sizes don't match");
   EXPECT_EQ(ErrorOf("UnalignedSplice", {Arg(yv12), Arg(blank("YUY2", 4, 2, 25))}), "Splice: Video formats don't match");
-  EXPECT_EQ(ErrorOf("AlignedSplice", {Arg(yv12), Arg(blank("YV12", 4, 2, 30))}), "Splice: Video framerate doesn't match");
+  EXPECT_EQ(ErrorOf("AlignedSplice", {Arg(yv12), Arg(blank("YV12", 4, 2, 30))}),
+            "Splice: Video framerate doesn't match");
   // YV12 and I420 are one format; rates within a millionth match; the first clip's rate stays.
   const PClip mixed = Call("UnalignedSplice", {Arg(yv12), Arg(blank("I420", 4, 2, 25.0000001))});
   EXPECT_EQ(mixed->GetVideoInfo().pixel_type, VideoInfo::CS_YV12);

@@ -111,17 +111,20 @@ TEST_F(ScriptRun, ModuleFiltersTakeOptionalValuesByPosition) {
   const Value v = Run(clips + "b.Shift(c, 0, 59, \"circle\", 320, 240, 100, 100, 40)");
   ASSERT_TRUE(v.IsClip());
   EXPECT_EQ(v.clip->GetVideoInfo().num_frames, 60);
-  EXPECT_EQ(ErrorOf(clips + "b.Shift(c, 0, 59, \"circle\", 320, 240, 100, 100, 40, true, 1)"),
-            "Script error: Invalid arguments to function 'Shift'.\nHint: 12 arguments are given, more than it takes. @3:3");
+  EXPECT_EQ(
+      ErrorOf(clips + "b.Shift(c, 0, 59, \"circle\", 320, 240, 100, 100, 40, true, 1)"),
+      "Script error: Invalid arguments to function 'Shift'.\nHint: 12 arguments are given, more than it takes. @3:3");
   EXPECT_EQ(ErrorOf(clips + "ColorDrops(b, c, 0, 5, 10, 10, 1.5)"),
             "Script error: Invalid arguments to function 'ColorDrops'.\nHint: argument 7 is a float where an int is "
             "expected. @3:1");
-  EXPECT_EQ(ErrorOf(clips + "b.MaskMaker(0, 5, \"a1\", \"$D03020\")"),
-            "Script error: Invalid arguments to function 'MaskMaker'.\nHint: argument 5 is the string \"$D03020\" where "
-            "an int is expected; colours are ints written $RRGGBB, without quotes. @3:3");
+  EXPECT_EQ(
+      ErrorOf(clips + "b.MaskMaker(0, 5, \"a1\", \"$D03020\")"),
+      "Script error: Invalid arguments to function 'MaskMaker'.\nHint: argument 5 is the string \"$D03020\" where "
+      "an int is expected; colours are ints written $RRGGBB, without quotes. @3:3");
   // A colour written with '#' comments out the rest of its line.
-  const std::string hint = "\nHint: '#' starts a comment, so a colour written #RRGGBB ends the line there; colours are "
-                           "ints written $RRGGBB.";
+  const std::string hint =
+      "\nHint: '#' starts a comment, so a colour written #RRGGBB ends the line there; colours are "
+      "ints written $RRGGBB.";
   EXPECT_EQ(ErrorOf(clips + "b.Inlay(c #D03020, c\n  )"),
             "Script error: Invalid arguments to function 'Inlay'." + hint + " @3:3");
   EXPECT_EQ(ErrorOf(clips + "b.Inlay(c, c, #D03020)\nc"),
@@ -146,11 +149,13 @@ TEST_F(ScriptRun, PlusGroupsGatherClipsAndIntsPassForFloats) {
 
 TEST_F(ScriptRun, ImplicitLastIsTriedWhenTheCallAloneDoesNotMatch) {
   // Without `last` the clip is missing; with `last` the hint is about the argument given.
-  EXPECT_EQ(ErrorOf("Trim(0, 3)"),
-            "Script error: Invalid arguments to function 'Trim'.\nHint: argument 1 is an int where a clip is expected. @1:1");
-  EXPECT_EQ(ErrorOf("BlankClip()\nTrim(0, \"x\")"),
-            "Script error: Invalid arguments to function 'Trim'.\nHint: argument 3 is a string where an int is expected. "
-            "@2:1");
+  EXPECT_EQ(
+      ErrorOf("Trim(0, 3)"),
+      "Script error: Invalid arguments to function 'Trim'.\nHint: argument 1 is an int where a clip is expected. @1:1");
+  EXPECT_EQ(
+      ErrorOf("BlankClip()\nTrim(0, \"x\")"),
+      "Script error: Invalid arguments to function 'Trim'.\nHint: argument 3 is a string where an int is expected. "
+      "@2:1");
   // Not for the method form: `x.k` is k(x) only.
   EXPECT_EQ(ErrorOf("BlankClip()\nx = 1\nx.ConvertToYV12").substr(0, 60),
             "Script error: Invalid arguments to function 'ConvertToYV12'.");
@@ -166,8 +171,7 @@ TEST_F(ScriptRun, ModuleErrorsCarryTheCallPosition) {
 }
 
 TEST_F(ScriptRun, BuiltinErrorsCarryTheCallPosition) {
-  EXPECT_EQ(ErrorOf("BlankClip(width=100000, height=100000)"),
-            "BlankClip: a frame of 100000x100000 is too large @1:1");
+  EXPECT_EQ(ErrorOf("BlankClip(width=100000, height=100000)"), "BlankClip: a frame of 100000x100000 is too large @1:1");
   EXPECT_EQ(ErrorOf("x = 1\nBlankClip(width=7, pixel_type=\"YV12\")"),
             "Filter Error: Attempted to request a planar frame that wasn't mod2 in width! @2:1");
   EXPECT_EQ(ErrorOf("BlankClip(pixel_type=\"RGB\")"),
@@ -178,7 +182,8 @@ TEST_F(ScriptRun, BuiltinErrorsCarryTheCallPosition) {
   EXPECT_EQ(ErrorOf("BlankClip(width=33).ConvertToYUY2"), "ConvertToYUY2: Image width must be even. Use Crop! @1:21");
   EXPECT_EQ(ErrorOf("a = BlankClip(height=10)\nb = BlankClip(height=12)\nStackHorizontal(a, b)"),
             "StackHorizontal: image heights don't match @3:1");
-  EXPECT_EQ(ErrorOf("a = BlankClip()\nStackVertical(a, a.ConvertToYUY2)"), "StackVertical: image formats don't match @2:1");
+  EXPECT_EQ(ErrorOf("a = BlankClip()\nStackVertical(a, a.ConvertToYUY2)"),
+            "StackVertical: image formats don't match @2:1");
 }
 
 TEST_F(ScriptRun, ErrorsWhileMakingFramesCarryThePositionOfTheClipThatFailed) {
@@ -208,7 +213,8 @@ TEST_F(ScriptRun, ErrorsWhileMakingFramesCarryThePositionOfTheClipThatFailed) {
 }
 
 TEST_F(ScriptRun, SlidersStandForTheirSettingAndPointAtTheirDefaultText) {
-  const std::string text = "a = [<\"grey\", 0, 255, 60>] + 1\nb = [< \"gain\" ,-1.5, 2 , -0.25 >]\nc = [<\"n\", -10, 10, -3>]";
+  const std::string text =
+      "a = [<\"grey\", 0, 255, 60>] + 1\nb = [< \"gain\" ,-1.5, 2 , -0.25 >]\nc = [<\"n\", -10, 10, -3>]";
   RunOptions options;
   options.path = "page.avs";
   Result r = RunScript(Fresh(), text, options);

@@ -34,9 +34,9 @@ class Geometry : public BuiltinsFixture {
 TEST_F(Geometry, ColorBarsDrawsAviSynthsBars) {
   const std::vector<int> rgb = BytesOf(Bars(7, 4, "RGB24"));
   EXPECT_EQ(Row(rgb, 21, 0), (std::vector<int>{0xb4, 0xb4, 0xb4, 0x10, 0xb4, 0xb4, 0xb4, 0xb4, 0x10, 0x10, 0xb4,
-                                                  0x10, 0xb4, 0x10, 0xb4, 0x10, 0x10, 0xb4, 0xb4, 0x10, 0x10}));
+                                               0x10, 0xb4, 0x10, 0xb4, 0x10, 0x10, 0xb4, 0xb4, 0x10, 0x10}));
   EXPECT_EQ(Row(rgb, 21, 3), (std::vector<int>{0x6a, 0x46, 0x10, 0xeb, 0xeb, 0xeb, 0xeb, 0xeb, 0xeb, 0x76, 0x10,
-                                                  0x48, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10}));
+                                               0x48, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10}));
   const std::vector<int> yuy2 = BytesOf(Bars(14, 8, "YUY2"));
   const std::vector<int> top{0xb4, 0x80, 0xb4, 0x80, 0xa2, 0x2c, 0xa2, 0x8e, 0x83, 0x9c, 0x83, 0x2c, 0x70, 0x48,
                              0x70, 0x3a, 0x54, 0xb8, 0x54, 0xc6, 0x41, 0x64, 0x41, 0xd4, 0x23, 0xd4, 0x23, 0x72};
@@ -46,14 +46,17 @@ TEST_F(Geometry, ColorBarsDrawsAviSynthsBars) {
   EXPECT_EQ(Row(yuy2, 28, 6), bottom);
   EXPECT_EQ(Row(yuy2, 28, 7), bottom);
   const std::vector<int> yv12 = BytesOf(Bars(8, 8, "YV12"));
-  for (int y = 0; y < 6; ++y) EXPECT_EQ(Row(yv12, 8, y), (std::vector<int>{0xb4, 0xb4, 0x83, 0x83, 0x54, 0x54, 0x23, 0x23}));
+  for (int y = 0; y < 6; ++y)
+    EXPECT_EQ(Row(yv12, 8, y), (std::vector<int>{0xb4, 0xb4, 0x83, 0x83, 0x54, 0x54, 0x23, 0x23}));
   EXPECT_EQ(Row(yv12, 8, 7), std::vector<int>(8, 0x10));
   EXPECT_EQ(std::vector<int>(yv12.begin() + 64, yv12.end()),
-            (std::vector<int>{0x80, 0x9c, 0xb8, 0xd4, 0x80, 0x9c, 0xb8, 0xd4, 0x80, 0x9c, 0xb8, 0xd4, 0x9e, 0xae, 0x80, 0x80,
-                              0x80, 0x2c, 0xc6, 0x72, 0x80, 0x2c, 0xc6, 0x72, 0x80, 0x2c, 0xc6, 0x72, 0x5f, 0x95, 0x80, 0x80}));
+            (std::vector<int>{0x80, 0x9c, 0xb8, 0xd4, 0x80, 0x9c, 0xb8, 0xd4, 0x80, 0x9c, 0xb8,
+                              0xd4, 0x9e, 0xae, 0x80, 0x80, 0x80, 0x2c, 0xc6, 0x72, 0x80, 0x2c,
+                              0xc6, 0x72, 0x80, 0x2c, 0xc6, 0x72, 0x5f, 0x95, 0x80, 0x80}));
   // Width 1: the green bar on top (alpha 0), the +Q bar at the bottom.
   const std::vector<int> one = BytesOf(Bars(1, 4, "RGB32"));
-  EXPECT_EQ(one, (std::vector<int>{0x10, 0xb4, 0x10, 0, 0x10, 0xb4, 0x10, 0, 0x10, 0xb4, 0x10, 0, 0x76, 0x10, 0x48, 0}));
+  EXPECT_EQ(one,
+            (std::vector<int>{0x10, 0xb4, 0x10, 0, 0x10, 0xb4, 0x10, 0, 0x10, 0xb4, 0x10, 0, 0x76, 0x10, 0x48, 0}));
 }
 
 // Bars are cut on the format's coarsest columns and bands on its chroma rows, so 640x480 YV12
@@ -77,8 +80,10 @@ TEST_F(Geometry, ColorBarsBandsAndBarEndsFollowTheFormatsGrid) {
     const int row = type[0] == 'R' ? 24 : type[1] == 'U' ? 16 : 8;
     std::string s;
     for (int y = 0; y < h; ++y)
-      s += Row(b, row, y) == Row(tall, row, 0) ? 't' : Row(b, row, y) == Row(tall, row, 28) ? 'm'
-           : Row(b, row, y) == Row(tall, row, 39) ? 'b' : '?';
+      s += Row(b, row, y) == Row(tall, row, 0)    ? 't'
+           : Row(b, row, y) == Row(tall, row, 28) ? 'm'
+           : Row(b, row, y) == Row(tall, row, 39) ? 'b'
+                                                  : '?';
     return s;
   };
   EXPECT_EQ(bands("RGB24", 10), "tttttttmbb");
@@ -88,7 +93,8 @@ TEST_F(Geometry, ColorBarsBandsAndBarEndsFollowTheFormatsGrid) {
   EXPECT_EQ(bands("RGB24", 3), "ttm");
   EXPECT_EQ(ErrorOf("ColorBars", {Named("pixel_type", "I420")}), "ColorBars: this pixel_type not supported");
   EXPECT_EQ(ErrorOf("ColorBars", {Named("pixel_type", "RGB")}), "ColorBars: this pixel_type not supported");
-  EXPECT_EQ(ErrorOf("ColorBars", {Named("width", 7), Named("pixel_type", "yuy2")}), "ColorBars: YUY2 width must be even!");
+  EXPECT_EQ(ErrorOf("ColorBars", {Named("width", 7), Named("pixel_type", "yuy2")}),
+            "ColorBars: YUY2 width must be even!");
   EXPECT_EQ(ErrorOf("ColorBars", {Named("height", 5), Named("pixel_type", "YV12")}),
             "ColorBars: for 4:2:0 both height and width must be even!");
 }
@@ -96,7 +102,8 @@ TEST_F(Geometry, ColorBarsBandsAndBarEndsFollowTheFormatsGrid) {
 TEST_F(Geometry, BlankClipArgumentsFollowAviSynth) {
   const auto rate = [this](std::vector<Argument> args) {
     const PClip c = Call("BlankClip", args);
-    return c ? std::to_string(c->GetVideoInfo().fps_numerator) + "/" + std::to_string(c->GetVideoInfo().fps_denominator) : "";
+    return c ? std::to_string(c->GetVideoInfo().fps_numerator) + "/" + std::to_string(c->GetVideoInfo().fps_denominator)
+             : "";
   };
   EXPECT_EQ(rate({}), "24/1");
   EXPECT_EQ(rate({Named("fps", 25)}), "25/1");
@@ -112,10 +119,12 @@ TEST_F(Geometry, BlankClipArgumentsFollowAviSynth) {
   EXPECT_EQ(copy->GetVideoInfo().fps_denominator, 1001u);
   EXPECT_EQ(copy->GetVideoInfo().num_frames, 3);
   EXPECT_EQ(Call("BlankClip", {Argument{"clip", Value::Clip(bars)}})->GetVideoInfo().num_frames, 107892);
-  EXPECT_EQ(ErrorOf("BlankClip", {Arg(bars), Argument{"clip", Value::Clip(bars)}}), "BlankClip: Only 1 Template clip allowed.");
+  EXPECT_EQ(ErrorOf("BlankClip", {Arg(bars), Argument{"clip", Value::Clip(bars)}}),
+            "BlankClip: Only 1 Template clip allowed.");
   EXPECT_EQ(Call("BlankClip", {Named("length", 0)})->GetVideoInfo().num_frames, 0);
   // Colours: RGB32 keeps the alpha byte, YUV ignores it; color_yuv is YUV's own.
-  EXPECT_EQ(BytesOf(Call("BlankClip", {Named("width", 1), Named("height", 1), Named("color", static_cast<int>(0xFF102030u))})),
+  EXPECT_EQ(BytesOf(Call("BlankClip",
+                         {Named("width", 1), Named("height", 1), Named("color", static_cast<int>(0xFF102030u))})),
             (std::vector<int>{0x30, 0x20, 0x10, 0xff}));
   EXPECT_EQ(BytesOf(Call("BlankClip", {Named("width", 2), Named("height", 1), Named("pixel_type", "YUY2"),
                                        Named("color", 0x7FFF0000)})),
@@ -174,7 +183,8 @@ TEST_F(Geometry, CropCutsInPictureRowsAndChecksInAviSynthsOrder) {
 }
 
 TEST_F(Geometry, AddBordersPaintsEachFormatsColourBytes) {
-  const PClip white = Call("BlankClip", {Named("width", 2), Named("height", 2), Named("pixel_type", "YV12"), Named("color", 0xFFFFFF)});
+  const PClip white =
+      Call("BlankClip", {Named("width", 2), Named("height", 2), Named("pixel_type", "YV12"), Named("color", 0xFFFFFF)});
   std::vector<int> luma(36, 0x10);
   for (int i : {14, 15, 20, 21}) luma[i] = 0xeb;
   luma.insert(luma.end(), 18, 0x80);
@@ -185,7 +195,8 @@ TEST_F(Geometry, AddBordersPaintsEachFormatsColourBytes) {
             (std::vector<int>{0x30, 0x20, 0x10, 0x40, 0x30, 0x20, 0x10, 0x40, 1, 2, 3, 4, 0x30, 0x20, 0x10, 0x40}));
   // YUY2 ignores the alpha byte (AviSynth+ adds it into the chroma bytes); odd top is fine.
   const PClip pair = FromBytes(kYuy2, 2, 1, {50, 60, 70, 80});
-  EXPECT_EQ(BytesOf(Call("AddBorders", {Arg(pair), Arg(2), Arg(1), Arg(0), Arg(0), Named("color", static_cast<int>(0xFF000000))})),
+  EXPECT_EQ(BytesOf(Call("AddBorders",
+                         {Arg(pair), Arg(2), Arg(1), Arg(0), Arg(0), Named("color", static_cast<int>(0xFF000000))})),
             (std::vector<int>{16, 128, 16, 128, 16, 128, 16, 128, 16, 128, 16, 128, 50, 60, 70, 80}));
   EXPECT_EQ(BytesOf(Call("AddBorders", {Arg(pair), Arg(0), Arg(0), Arg(2), Arg(0), Named("color_yuv", 0x123456)})),
             (std::vector<int>{50, 60, 70, 80, 0x12, 0x34, 0x12, 0x56}));
@@ -211,11 +222,25 @@ TEST_F(Geometry, FlipsMoveWholePixelsAndKeepYuy2ChromaWithItsPair) {
     int type, w, h;
     std::vector<int> in, horizontal, vertical;
   } cases[] = {
-      {kRgb24, 2, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, {4, 5, 6, 1, 2, 3, 10, 11, 12, 7, 8, 9}, {7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}},
+      {kRgb24,
+       2,
+       2,
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+       {4, 5, 6, 1, 2, 3, 10, 11, 12, 7, 8, 9},
+       {7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}},
       {kRgb32, 2, 1, {1, 2, 3, 4, 5, 6, 7, 8}, {5, 6, 7, 8, 1, 2, 3, 4}, {1, 2, 3, 4, 5, 6, 7, 8}},
-      {kYuy2, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, {7, 6, 5, 8, 3, 2, 1, 4, 15, 14, 13, 16, 11, 10, 9, 12},
+      {kYuy2,
+       4,
+       2,
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+       {7, 6, 5, 8, 3, 2, 1, 4, 15, 14, 13, 16, 11, 10, 9, 12},
        {9, 10, 11, 12, 13, 14, 15, 16, 1, 2, 3, 4, 5, 6, 7, 8}},
-      {kYv12, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, {4, 3, 2, 1, 8, 7, 6, 5, 10, 9, 12, 11}, {5, 6, 7, 8, 1, 2, 3, 4, 9, 10, 11, 12}},
+      {kYv12,
+       4,
+       2,
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+       {4, 3, 2, 1, 8, 7, 6, 5, 10, 9, 12, 11},
+       {5, 6, 7, 8, 1, 2, 3, 4, 9, 10, 11, 12}},
   };
   for (const auto& c : cases) {
     const PClip in = FromBytes(c.type, c.w, c.h, c.in);
@@ -229,7 +254,8 @@ TEST_F(Geometry, StacksMatchFormatsAsOneAndRunToTheLongestClip) {
   const PClip side = Call("StackHorizontal", {Arg(b), Arg(a)});
   EXPECT_EQ(side->GetVideoInfo().pixel_type, kI420);
   EXPECT_EQ(BytesOf(side), (std::vector<int>{7, 8, 1, 2, 9, 10, 3, 4, 11, 5, 12, 6}));
-  EXPECT_EQ(BytesOf(Call("StackVertical", {Arg(a), Arg(b)})), (std::vector<int>{1, 2, 3, 4, 7, 8, 9, 10, 5, 11, 6, 12}));
+  EXPECT_EQ(BytesOf(Call("StackVertical", {Arg(a), Arg(b)})),
+            (std::vector<int>{1, 2, 3, 4, 7, 8, 9, 10, 5, 11, 6, 12}));
   const PClip three = Call("StackVertical", {Arg(Numbered(3)), Arg(Numbered(5, 30))});
   EXPECT_EQ(three->GetVideoInfo().num_frames, 5);
   EXPECT_EQ(three->GetVideoInfo().fps_numerator, 25u);

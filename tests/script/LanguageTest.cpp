@@ -30,7 +30,7 @@ TEST_F(ScriptRun, OperatorsGroupAsTheHostGroupsThem) {
       {"\"abc\" == \"ABC\"", true},
       {"\"a\" < \"B\"", true},
       {"\"_\" < \"A\"", true},
-      {"true || 1", true},            // the right side is never evaluated
+      {"true || 1", true},  // the right side is never evaluated
       {"false && 1", false},
       {"false || false || true", true},
       {"3 > 2 ? true : false", true},
@@ -71,7 +71,8 @@ TEST_F(ScriptRun, ScriptFunctionsBindLikeTheHostsFunctions) {
   EXPECT_EQ(ErrorOf("function h(clip c, int a) { a }\nh(BlankClip(), a=1)").substr(0, 48),
             "Script error: Invalid arguments to function 'h'.");
   // The later of two definitions is tried first; a function may be called before its definition.
-  EXPECT_EQ(IntOf("x = BlankClip().f(2)\nfunction f(clip c, int \"a\") { 1 }\nfunction f(clip c, int \"b\") { b }\nx"), 2);
+  EXPECT_EQ(IntOf("x = BlankClip().f(2)\nfunction f(clip c, int \"a\") { 1 }\nfunction f(clip c, int \"b\") { b }\nx"),
+            2);
   // A float parameter given an int receives a float.
   EXPECT_EQ(Run("function half(float x) { x / 2 }\nhalf(3)").floating, 1.5);
   // Optional parameters left out are defined but empty; names never assigned are unknown.

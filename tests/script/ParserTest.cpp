@@ -138,12 +138,15 @@ TEST(ScriptParser, CommentsBlankLinesAndContinuedLines) {
 }
 
 TEST(ScriptParser, SyntaxErrorsSayWhatWasExpectedAndWhere) {
-  EXPECT_EQ(ParseError("a = 1 +\n"), "Script error: expected a value (a number, a string, a name or '('), found the "
-                                      "end of the line @1:8");
-  EXPECT_EQ(ParseError("x = f(1, 2\n"), "Script error: expected ')' after the arguments of f, found the end of the "
-                                         "script @2:1");
-  EXPECT_EQ(ParseError("b = (1 + 2\n"), "Script error: expected ')' to close the parenthesis, found the end of the "
-                                         "script @2:1");
+  EXPECT_EQ(ParseError("a = 1 +\n"),
+            "Script error: expected a value (a number, a string, a name or '('), found the "
+            "end of the line @1:8");
+  EXPECT_EQ(ParseError("x = f(1, 2\n"),
+            "Script error: expected ')' after the arguments of f, found the end of the "
+            "script @2:1");
+  EXPECT_EQ(ParseError("b = (1 + 2\n"),
+            "Script error: expected ')' to close the parenthesis, found the end of the "
+            "script @2:1");
   EXPECT_EQ(ParseError("\n\n  c.3"), "Script error: expected a function name after '.', found the number 3 @3:5");
   EXPECT_EQ(ParseError("a = 1 2"), "Script error: expected the end of the line, found the number 2 @1:7");
   EXPECT_EQ(ParseError("f(a b)"), "Script error: expected ')' after the arguments of f, found 'b' @1:5");

@@ -143,7 +143,8 @@ TEST_F(ServeTest, PixelBytesAreTheClipsOwnInEachFormat) {
         expected = {{"Y", at(row + 2 * x)}, {"U", at(row + 4 * (x / 2) + 1)}, {"V", at(row + 4 * (x / 2) + 3)}};
       } else {
         const size_t chroma = static_cast<size_t>(y / 2) * (W / 2) + x / 2;
-        expected = {{"Y", at(static_cast<size_t>(y) * W + x)}, {"U", at(W * H + chroma)},
+        expected = {{"Y", at(static_cast<size_t>(y) * W + x)},
+                    {"U", at(W * H + chroma)},
                     {"V", at(W * H + W * H / 4 + chroma)}};
       }
       EXPECT_EQ(readout(clip, x, y), expected) << x << ", " << y;
@@ -277,7 +278,8 @@ TEST_F(ServeTest, RefusesWhatItDoesNotServe) {
   Serve(kQuadrants);
   // Another host name: a page elsewhere reaching this server through DNS rebinding.
   const std::string port = std::to_string(port_);
-  for (const std::string& h : {std::string("evil.example"), "evil.example:" + port, "localhost.evil.example:" + port, std::string("127.0.0.1:1")}) {
+  for (const std::string& h : {std::string("evil.example"), "evil.example:" + port, "localhost.evil.example:" + port,
+                               std::string("127.0.0.1:1")}) {
     const auto r = client_->Get("/api/state", {{"Host", h}});
     ASSERT_TRUE(r);
     EXPECT_EQ(r->status, 403) << h;
