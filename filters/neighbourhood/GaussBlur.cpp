@@ -46,13 +46,6 @@ Samples WriteSamples(const PVideoFrame& f, int plane, int offset, int step, int 
   return {f->GetWritePtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
 }
 
-void CopyPlane(const PVideoFrame& out, const PVideoFrame& src, int plane) {
-  for (int y = 0; y < src->GetHeight(plane); ++y)
-    std::memcpy(out->GetWritePtr(plane) + static_cast<long>(y) * out->GetPitch(plane),
-                src->GetReadPtr(plane) + static_cast<long>(y) * src->GetPitch(plane),
-                static_cast<size_t>(src->GetRowSize(plane)));
-}
-
 // Results are computed in blocks of kBlock samples; the last block of a row is moved back to end
 // at the row's end (recomputing a few samples it shares with the block before), so every sample
 // goes through the vector loop and none through a scalar remainder. Rows narrower than a block
@@ -249,7 +242,7 @@ void BlurPlaneWith(const ConstSamples& in, const Samples& out, const SplitWeight
   const size_t row_bytes = static_cast<size_t>(width);
   std::vector<BYTE> ring(row_bytes * Size), gathered(Step == 1 ? 0 : row_bytes), result(Step == 1 ? 0 : row_bytes);
   std::vector<BYTE> padded(Tap == kYuy2Row ? row_bytes + 4 * h : 0);
-  Vectorised([&] {
+  {
     const LoopWeights<Size, Unit> w(k);
     const BYTE* rows[Size];
     for (int y = 0; y < height; ++y) {
@@ -274,7 +267,7 @@ void BlurPlaneWith(const ConstSamples& in, const Samples& out, const SplitWeight
         ScatterSamples<Step>(result.data(), out.Row(out_y), width);
       }
     }
-  });
+  }
 }
 
 template <int Step, int Tap, int Size>
@@ -296,16 +289,56 @@ void BlurPlane(const ConstSamples& in, const Samples& out, const GaussBlur::Kern
   BlurPlaneWith<Step, Tap, Size, false>(in, out, k);
 }
 
-using PlaneBlur = void (*)(const ConstSamples&, const Samples&, const GaussBlur::Kernel&);
+}  // namespace
 
+// One pass over a frame: the samples `offset` and `step` bytes into the rows of `plane`, of
+// pixels `pixel_bytes` wide, blurred or copied by `run`.
+struct GaussBlur::PlanePass {
+  void (*run)(const ConstSamples& in, const Samples& out, const Kernel& kernel);
+  int plane, offset, step, pixel_bytes;
+};
+
+namespace {
+
+using Pass = GaussBlur::PlanePass;
+using PlaneRoutine = decltype(Pass::run);
+
+// A plane left as it is: its rows copied whole.
+void CopyPlane(const ConstSamples& in, const Samples& out, const GaussBlur::Kernel&) {
+  for (int y = 0; y < in.height; ++y) std::memcpy(out.Row(y), in.Row(y), static_cast<size_t>(in.width));
+}
+
+// The copy of BlurPlane for the kernel size and this process's CPU level.
 template <int Step, int Tap>
-PlaneBlur BlurFor(int size) {
+PlaneRoutine BlurFor(int size) {
   switch (size) {
-    case 3: return BlurPlane<Step, Tap, 3>;
-    case 5: return BlurPlane<Step, Tap, 5>;
-    case 7: return BlurPlane<Step, Tap, 7>;
-    case 9: return BlurPlane<Step, Tap, 9>;
-    default: return BlurPlane<Step, Tap, 11>;
+    case 3: return ForLevel<&BlurPlane<Step, Tap, 3>>();
+    case 5: return ForLevel<&BlurPlane<Step, Tap, 5>>();
+    case 7: return ForLevel<&BlurPlane<Step, Tap, 7>>();
+    case 9: return ForLevel<&BlurPlane<Step, Tap, 9>>();
+    default: return ForLevel<&BlurPlane<Step, Tap, 11>>();
+  }
+}
+
+// The passes that make a frame. Contiguous samples blur from the source into the new frame;
+// samples between other bytes (YUY2 planes on their own) blur in place in a copy. A YUV plane
+// not asked for is copied.
+std::vector<Pass> PassesFor(PixelFormat format, int size, bool u, bool v) {
+  switch (format) {
+    case PixelFormat::RGB24: return {Pass{BlurFor<1, 3>(size), PLANAR_Y, 0, 1, 3}};
+    case PixelFormat::RGB32: return {Pass{BlurFor<1, 4>(size), PLANAR_Y, 0, 1, 4}};
+    case PixelFormat::YUY2: {
+      if (u && v) return {Pass{BlurFor<1, kYuy2Row>(size), PLANAR_Y, 0, 1, 2}};
+      std::vector<Pass> passes{{CopyPlane, PLANAR_Y, 0, 1, 1}, {BlurFor<2, 1>(size), PLANAR_Y, 0, 2, 2}};
+      if (u) passes.push_back({BlurFor<4, 1>(size), PLANAR_Y, 1, 4, 4});  // one U per pixel pair
+      if (v) passes.push_back({BlurFor<4, 1>(size), PLANAR_Y, 3, 4, 4});
+      return passes;
+    }
+    default: {
+      const PlaneRoutine blur = BlurFor<1, 1>(size);
+      return {{blur, PLANAR_Y, 0, 1, 1}, {u ? blur : CopyPlane, PLANAR_U, 0, 1, 1},
+              {v ? blur : CopyPlane, PLANAR_V, 0, 1, 1}};
+    }
   }
 }
 
@@ -338,41 +371,18 @@ GaussBlur::Kernel GaussBlur::KernelFor(int size, double sd) {
 }
 
 GaussBlur::GaussBlur(const GaussBlurArgs& args)
-    : GenericVideoFilter(args.clip), arg(args), kernel(KernelFor(args.size, args.sd)), format(FormatOf(vi)) {}
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      kernel(KernelFor(args.size, args.sd)),
+      passes(PassesFor(FormatOf(vi), args.size, args.u, args.v)) {}
 
 PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
   const PVideoFrame src = child->GetFrame(n, env);
   PVideoFrame out = env->NewVideoFrame(vi);
-  // Contiguous planes blur from the source into the new frame; planes of samples between other
-  // bytes blur in place in a copy.
-  auto blur = [&](PlaneBlur plane_blur, int plane, int offset, int step, int pixel_bytes) {
-    plane_blur(ReadSamples(step == 1 ? src : out, plane, offset, step, pixel_bytes),
-               WriteSamples(out, plane, offset, step, pixel_bytes), kernel);
-  };
-  switch (format) {
-    case PixelFormat::RGB24: blur(BlurFor<1, 3>(arg.size), PLANAR_Y, 0, 1, 3); break;
-    case PixelFormat::RGB32: blur(BlurFor<1, 4>(arg.size), PLANAR_Y, 0, 1, 4); break;
-    case PixelFormat::YUY2:
-      if (arg.u && arg.v) {
-        blur(BlurFor<1, kYuy2Row>(arg.size), PLANAR_Y, 0, 1, 2);
-        break;
-      }
-      CopyPlane(out, src, PLANAR_Y);
-      blur(BlurFor<2, 1>(arg.size), PLANAR_Y, 0, 2, 2);
-      if (arg.u) blur(BlurFor<4, 1>(arg.size), PLANAR_Y, 1, 4, 4);  // one U per pixel pair
-      if (arg.v) blur(BlurFor<4, 1>(arg.size), PLANAR_Y, 3, 4, 4);
-      break;
-    default:
-      blur(BlurFor<1, 1>(arg.size), PLANAR_Y, 0, 1, 1);
-      if (arg.u)
-        blur(BlurFor<1, 1>(arg.size), PLANAR_U, 0, 1, 1);
-      else
-        CopyPlane(out, src, PLANAR_U);
-      if (arg.v)
-        blur(BlurFor<1, 1>(arg.size), PLANAR_V, 0, 1, 1);
-      else
-        CopyPlane(out, src, PLANAR_V);
-      break;
+  for (const PlanePass& p : passes) {
+    const PVideoFrame& from = p.step == 1 ? src : out;
+    p.run(ReadSamples(from, p.plane, p.offset, p.step, p.pixel_bytes),
+          WriteSamples(out, p.plane, p.offset, p.step, p.pixel_bytes), kernel);
   }
   return out;
 }
