@@ -25,7 +25,7 @@ class Pallet : public GenericVideoFilter {
 
  private:
   const PalletArgs arg;
-  static constexpr int margin = 2;  // undrawn strip around each box
+  static constexpr int margin = 2;    // undrawn strip around each box
   int box_width = 0, box_height = 0;  // as drawn: YUY2 boxes start at a pixel pair
 
   // Draws the chart over a source frame into a new one, for the clip's format.

@@ -336,7 +336,8 @@ std::vector<Pass> PassesFor(PixelFormat format, int size, bool u, bool v) {
     }
     default: {
       const PlaneRoutine blur = BlurFor<1, 1>(size);
-      return {{blur, PLANAR_Y, 0, 1, 1}, {u ? blur : CopyPlane, PLANAR_U, 0, 1, 1},
+      return {{blur, PLANAR_Y, 0, 1, 1},
+              {u ? blur : CopyPlane, PLANAR_U, 0, 1, 1},
               {v ? blur : CopyPlane, PLANAR_V, 0, 1, 1}};
     }
   }
