@@ -36,14 +36,11 @@ struct SamplesIn {
 using Samples = SamplesIn<BYTE>;
 using ConstSamples = SamplesIn<const BYTE>;
 
-ConstSamples ReadSamples(const PVideoFrame& f, int plane, int offset, int step, int pixel_bytes) {
-  const int pixels = f->GetRowSize(plane) / pixel_bytes;
-  return {f->GetReadPtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
-}
-
-Samples WriteSamples(const PVideoFrame& f, int plane, int offset, int step, int pixel_bytes) {
-  const int pixels = f->GetRowSize(plane) / pixel_bytes;
-  return {f->GetWritePtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
+// The samples `offset` and `step` bytes into the rows of a plane of `pixel_bytes`-byte pixels.
+template <typename Byte>
+SamplesIn<Byte> SamplesOf(const PlaneOf<Byte>& p, int offset, int step, int pixel_bytes) {
+  const int pixels = p.row_size / pixel_bytes;
+  return {p.data + offset, p.pitch, pixels * pixel_bytes / step, p.height};
 }
 
 // Results are computed in blocks of kBlock samples; the last block of a row is moved back to end
@@ -242,30 +239,28 @@ void BlurPlaneWith(const ConstSamples& in, const Samples& out, const SplitWeight
   const size_t row_bytes = static_cast<size_t>(width);
   std::vector<BYTE> ring(row_bytes * Size), gathered(Step == 1 ? 0 : row_bytes), result(Step == 1 ? 0 : row_bytes);
   std::vector<BYTE> padded(Tap == kYuy2Row ? row_bytes + 4 * h : 0);
-  {
-    const LoopWeights<Size, Unit> w(k);
-    const BYTE* rows[Size];
-    for (int y = 0; y < height; ++y) {
-      const BYTE* row = in.Row(y);
-      if constexpr (Step != 1) {
-        GatherSamples<Step>(row, gathered.data(), width);
-        row = gathered.data();
-      }
-      BYTE* across = ring.data() + (y % Size) * row_bytes;
-      if constexpr (Tap == kYuy2Row) {
-        BlurYuy2RowAcross<Size, Unit>(row, across, padded.data(), width, w);
-      } else {
-        BlurRowAcross<Tap, Size, Unit>(row, across, width, w);
-      }
-      const int out_y = y - h;
-      if (out_y < h) continue;
-      for (int j = 0; j < Size; ++j) rows[j] = ring.data() + ((out_y - h + j) % Size) * row_bytes;
-      if constexpr (Step == 1) {
-        BlurRowDown<Size, Unit>(rows, out.Row(out_y), width, w);
-      } else {
-        BlurRowDown<Size, Unit>(rows, result.data(), width, w);
-        ScatterSamples<Step>(result.data(), out.Row(out_y), width);
-      }
+  const LoopWeights<Size, Unit> w(k);
+  const BYTE* rows[Size];
+  for (int y = 0; y < height; ++y) {
+    const BYTE* row = in.Row(y);
+    if constexpr (Step != 1) {
+      GatherSamples<Step>(row, gathered.data(), width);
+      row = gathered.data();
+    }
+    BYTE* across = ring.data() + (y % Size) * row_bytes;
+    if constexpr (Tap == kYuy2Row) {
+      BlurYuy2RowAcross<Size, Unit>(row, across, padded.data(), width, w);
+    } else {
+      BlurRowAcross<Tap, Size, Unit>(row, across, width, w);
+    }
+    const int out_y = y - h;
+    if (out_y < h) continue;
+    for (int j = 0; j < Size; ++j) rows[j] = ring.data() + ((out_y - h + j) % Size) * row_bytes;
+    if constexpr (Step == 1) {
+      BlurRowDown<Size, Unit>(rows, out.Row(out_y), width, w);
+    } else {
+      BlurRowDown<Size, Unit>(rows, result.data(), width, w);
+      ScatterSamples<Step>(result.data(), out.Row(out_y), width);
     }
   }
 }
@@ -382,8 +377,8 @@ PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame out = env->NewVideoFrame(vi);
   for (const PlanePass& p : passes) {
     const PVideoFrame& from = p.step == 1 ? src : out;
-    p.run(ReadSamples(from, p.plane, p.offset, p.step, p.pixel_bytes),
-          WriteSamples(out, p.plane, p.offset, p.step, p.pixel_bytes), kernel);
+    p.run(SamplesOf(ReadPlane(from, p.plane), p.offset, p.step, p.pixel_bytes),
+          SamplesOf(WritePlane(out, p.plane), p.offset, p.step, p.pixel_bytes), kernel);
   }
   return out;
 }

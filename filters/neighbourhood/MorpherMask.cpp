@@ -141,26 +141,6 @@ namespace morpher {
 
 namespace {
 
-// A result row written over `count` pixels of an output row, greyed as the window's inside is:
-// RGB copies the sample into green and red, YUY2 sets each pixel's own chroma byte to 128,
-// planar writes the sample (its chroma is greyed per plane afterwards).
-template <PixelFormat F>
-inline void PutGreyed(const BYTE* __restrict row, BYTE* __restrict dst, int count) {
-  if constexpr (IsRGB(F)) {
-    PutGreyRgb<BytesPerPixel(F)>(row, dst, count);
-  } else if constexpr (F == PixelFormat::YUY2) {
-    PutNeutralYuy2(row, dst, count);
-  } else {
-    ScatterSamples<1>(row, dst, count);
-  }
-}
-
-// Planar chroma of the drawn rectangle: neutral (RGB and YUY2 were greyed with the rows).
-template <PixelFormat F>
-void GreyChroma(const FramePlanes<BYTE>& o, const PictureRect& drawn) {
-  if constexpr (IsPlanar(F)) GreyOut<F>(o, drawn);
-}
-
 // Copies src into out except the drawn rectangle, whose pixels the mask operations write whole
 // (every byte, planar chroma by the grey-out).
 template <PixelFormat F>
@@ -175,8 +155,9 @@ void CopyAroundGreyed(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>&
   }
 }
 
-// A result row over `count` pixels from column x0 of memory row m, greyed; the fourth byte of
-// RGB32 is the source's.
+// A result row over `count` pixels from column x0 of memory row m, greyed as the window's inside
+// is: RGB copies the sample into green and red (the fourth byte of RGB32 is the source's), YUY2
+// sets each pixel's own chroma byte to 128, planar writes the sample.
 template <PixelFormat F>
 inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, int x0, int m,
                           int count) {
@@ -184,8 +165,10 @@ inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, con
   BYTE* d = o.y.Row(m) + x0 * step;
   if constexpr (IsRGB(F)) {
     PutGreyRgbFrom<step>(row, s.y.Row(m) + x0 * step, d, count);
+  } else if constexpr (F == PixelFormat::YUY2) {
+    PutNeutralYuy2(row, d, count);
   } else {
-    PutGreyed<F>(row, d, count);
+    ScatterSamples<1>(row, d, count);
   }
 }
 
@@ -306,7 +289,7 @@ void Erode(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) 
   } else {
     ErodeWordsIn<F>(o, s, w, job.mark);
   }
-  GreyChroma<F>(o, job.Drawn());
+  if constexpr (IsPlanar(F)) GreyOut<F>(o, job.Drawn());  // RGB and YUY2 were greyed with the rows
 }
 
 // Closing: erosion of job.mark, then of job.back, the first pass's rows feeding the second as
@@ -344,7 +327,7 @@ void Close(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) 
   };
   for (int j = 0; j < height; ++j)
     first_pass.Push(InputRow<step>(first_pass, s.y.Row(rows.first + j) + w.x0 * step, width), into_second);
-  GreyChroma<F>(o, job.Drawn());
+  if constexpr (IsPlanar(F)) GreyOut<F>(o, job.Drawn());  // RGB and YUY2 were greyed with the rows
 }
 
 // Whether a mark pixel on the mask's edge turns to background: it has a background 4-neighbour,
@@ -431,28 +414,18 @@ inline void DotRow(const BYTE* __restrict n, const BYTE* __restrict p, const BYT
   }
 }
 
-// Salt removes 255 dots on 0, pepper 0 holes in 255: rows y0+1 .. y1-2 and columns x0+1 .. x1-2
-// of the drawn rectangle get the result (bytes 0..2 of an RGB pixel, the sample of a YUV one);
-// then its outline, and on YUV neutral chroma. The rest is the source's.
+// Salt removes 255 dots on 0, pepper 0 holes in 255, inside the drawn rectangle: bytes 0..2 of
+// an RGB pixel, the sample of a YUV one.
 template <PixelFormat F, bool Salt>
 void IsolatedDots(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
   constexpr int step = BytesPerPixel(F);
-  CopyFrame(out, src, F);
-  const PictureRect r = job.Drawn();
-  const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int count = r.x1 - r.x0 - 2;
-  std::vector<BYTE> dots(static_cast<size_t>(count > 0 ? count : 1));
-  ForInnerRows<F>(ReadPlane(src), r, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
-    DotRow<Salt>(up, mid, down, dots.data(), count);
-    BYTE* d = PictureRow<F>(o.y, y) + (r.x0 + 1) * step;
+  RemakeInside<F>(out, src, job, DotRow<Salt>, [](const BYTE* dots, BYTE* dst, int count) {
     if constexpr (IsRGB(F)) {
-      PutGreyRgb<step>(dots.data(), d, count);
+      PutGreyRgb<step>(dots, dst, count);
     } else {
-      ScatterSamples<step>(dots.data(), d, count);
+      ScatterSamples<step>(dots, dst, count);
     }
   });
-  Outline<F>(o.y, r);
-  if constexpr (!IsRGB(F)) GreyOut<F>(o, r);
 }
 
 // The copy of Kernel for this process's CPU level; RGB24 erosions, which gather and spread

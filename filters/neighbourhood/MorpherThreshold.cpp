@@ -2,7 +2,6 @@
 // its sample against the thresholds and against its four direct neighbours.
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "filters/common/ForFormat.h"
 #include "filters/common/SampleRows.h"
@@ -64,24 +63,17 @@ inline void PutMarks(const BYTE* __restrict marks, BYTE* __restrict dst, int cou
   }
 }
 
-// Rows y0+1 .. y1-2 and columns x0+1 .. x1-2 of the drawn rectangle get the mark or background
-// value (every byte of an RGB pixel, the sample of a YUV one); then its outline, and on YUV
-// neutral chroma. The rest is the source's.
+// The inside of the drawn rectangle gets the mark or background value (every byte of an RGB
+// pixel, the sample of a YUV one).
 template <PixelFormat F, Operation Op>
 void Relief(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
-  constexpr int step = BytesPerPixel(F);
-  CopyFrame(out, src, F);
-  const PictureRect r = job.Drawn();
-  const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int count = r.x1 - r.x0 - 2;
-  std::vector<BYTE> marks(static_cast<size_t>(count > 0 ? count : 1));
   const int16_t lt = ThresholdForSamples(job.lt), ut = ThresholdForSamples(job.ut);
-  ForInnerRows<F>(ReadPlane(src), r, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
-    MarkRow<Op>(up, mid, down, marks.data(), count, lt, ut, job.mark, job.back);
-    PutMarks<F>(marks.data(), PictureRow<F>(o.y, y) + (r.x0 + 1) * step, count);
-  });
-  Outline<F>(o.y, r);
-  if constexpr (!IsRGB(F)) GreyOut<F>(o, r);
+  RemakeInside<F>(
+      out, src, job,
+      [&](const BYTE* up, const BYTE* mid, const BYTE* down, BYTE* marks, int count) {
+        MarkRow<Op>(up, mid, down, marks, count, lt, ut, job.mark, job.back);
+      },
+      PutMarks<F>);
 }
 
 template <Operation Op>

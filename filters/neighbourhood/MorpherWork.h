@@ -1,6 +1,6 @@
 // Morpher's per-frame work, shared by its source files: the frame's window and thresholds, the
-// routines' type, the gathered rows of the window, and the two finishing steps (grey-out and
-// outline).
+// routines' type, the two finishing steps (grey-out and outline) and the frame made by the
+// operations on the window's inside.
 #pragma once
 
 #include <cstring>
@@ -89,21 +89,33 @@ void Outline(const Plane& p, const PictureRect& r) {
   });
 }
 
-// Calls row(y, up, mid, down) for picture rows y = y0+1 .. y1-2 of r with the samples of its
-// columns of rows y-1, y and y+1 gathered into contiguous rows (column x at x - x0): each row is
-// gathered once, into a ring of three.
-template <PixelFormat F, typename RowFn>
-void ForInnerRows(const ConstPlane& sp, const PictureRect& r, const RowFn& row) {
+// The operations on the inside of the drawn rectangle (dot removal and relief): `out` becomes
+// `src` with rows y0+1 .. y1-2, columns x0+1 .. x1-2 of the rectangle remade row by row, then its
+// outline, and on YUV neutral chroma. make(up, mid, down, result, count) judges a row from the
+// samples of the rectangle's columns in the three picture rows around it (gathered once each,
+// into a ring of three; column x at x - x0); put(result, dst, count) writes it into the frame.
+template <PixelFormat F, typename Make, typename Put>
+void RemakeInside(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, const Make& make,
+                  const Put& put) {
   constexpr int step = BytesPerPixel(F);
-  const int width = r.x1 - r.x0;
-  if (width < 3 || r.y1 - r.y0 < 3) return;
-  const size_t row_bytes = static_cast<size_t>(width);
-  std::vector<BYTE> rows(row_bytes * 3);
-  auto ring = [&](int y) { return rows.data() + (y % 3) * row_bytes; };
-  for (int y = r.y0; y < r.y1; ++y) {
-    GatherSamples<step>(PictureRow<F>(sp, y) + r.x0 * step, ring(y), width);
-    if (y >= r.y0 + 2) row(y - 1, ring(y - 2), ring(y - 1), ring(y));
+  CopyFrame(out, src, F);
+  const PictureRect r = job.Drawn();
+  const ConstPlane sp = ReadPlane(src);
+  const FramePlanes<BYTE> o = WritePlanes(out, F);
+  const int width = r.x1 - r.x0, count = width - 2;
+  if (width >= 3 && r.y1 - r.y0 >= 3) {
+    const size_t row_bytes = static_cast<size_t>(width);
+    std::vector<BYTE> rows(row_bytes * 3), result(static_cast<size_t>(count));
+    auto ring = [&](int y) { return rows.data() + (y % 3) * row_bytes; };
+    for (int y = r.y0; y < r.y1; ++y) {
+      GatherSamples<step>(PictureRow<F>(sp, y) + r.x0 * step, ring(y), width);
+      if (y < r.y0 + 2) continue;
+      make(ring(y - 2), ring(y - 1), ring(y), result.data(), count);
+      put(result.data(), PictureRow<F>(o.y, y - 1) + (r.x0 + 1) * step, count);
+    }
   }
+  Outline<F>(o.y, r);
+  if constexpr (!IsRGB(F)) GreyOut<F>(o, r);
 }
 
 }  // namespace tintara::morpher
