@@ -131,14 +131,9 @@ inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int w
   constexpr int h = Size / 2;
   const int lead = std::min(h * Tap, width), tail = std::max(width - h * Tap, lead);
   for (int i = 0; i < lead; ++i) out[i] = in[i];
-  if (tail - lead < kBlock) {
-    WeighAcross<Tap, Size, Unit>(in + lead, out + lead, tail - lead, w);
-  } else {
-    for (int at = lead; at < tail; at += kBlock) {
-      const int from = std::min(at, tail - kBlock);
-      WeighAcross<Tap, Size, Unit>(in + from, out + from, kBlock, w);
-    }
-  }
+  ForBlocks<kBlock>(
+      tail - lead, [&](int i) { WeighAcross<Tap, Size, Unit>(in + lead + i, out + lead + i, kBlock, w); },
+      [&] { WeighAcross<Tap, Size, Unit>(in + lead, out + lead, tail - lead, w); });
   for (int i = tail; i < width; ++i) out[i] = in[i];
 }
 
@@ -219,11 +214,9 @@ inline void WeighDown(const BYTE* const* rows, BYTE* __restrict out, int at, int
 // Row y blurred down from the rows y - h .. y + h of the ring.
 template <int Size, bool Unit>
 inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width, const LoopWeights<Size, Unit>& w) {
-  if (width < kBlock) {
-    WeighDown<Size, Unit>(rows, out, 0, width, w);
-    return;
-  }
-  for (int at = 0; at < width; at += kBlock) WeighDown<Size, Unit>(rows, out, std::min(at, width - kBlock), kBlock, w);
+  ForBlocks<kBlock>(
+      width, [&](int i) { WeighDown<Size, Unit>(rows, out, i, kBlock, w); },
+      [&] { WeighDown<Size, Unit>(rows, out, 0, width, w); });
 }
 
 // Blurs `in` into `out` (the same plane, or for Step 1 another frame's), streamed: each row is

@@ -17,30 +17,23 @@ namespace tintara {
 
 namespace {
 
-// Rows are judged in runs of kBlock samples, the last run moved back to end where the row does
-// (so it repeats part of the run before it, harmless as no output feeds an input): each run
-// compiles to whole vectors, with no sample-by-sample leftover. Rows shorter than a run go one
-// sample at a time.
-
-// The start of the run after the one at `start`, moved back to end at `end`; -1 after the last.
-inline int NextRun(int start, int end) {
-  if (start == end - kBlock) return -1;
-  return start + kBlock > end - kBlock ? end - kBlock : start + kBlock;
+// Calls judge(first, count) over samples 1..width-2 of a row in blocks of kBlock (ForBlocks):
+// each block compiles to whole vectors, with no sample-by-sample leftover, and the last one
+// overlaps the one before it, harmless as no output feeds an input.
+template <typename Judge>
+inline void ForInnerSamples(int width, const Judge& judge) {
+  ForBlocks<kBlock>(
+      width - 2, [&](int i) { judge(1 + i, kBlock); }, [&] { judge(1, width - 2); });
 }
 
 // Marks in `clear` the samples 1..width-2 of a row none of whose three horizontal neighbours
 // (itself included) holds `other`.
 inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int width, BYTE other) {
-  if (width - 2 < kBlock) {
-    for (int i = 1; i < width - 1; ++i)
-      clear[i] = ((row[i - 1] != other) & (row[i] != other) & (row[i + 1] != other)) ? 0xFF : 0;
-    return;
-  }
-  for (int start = 1; start >= 0; start = NextRun(start, width - 1)) {
-    const BYTE* __restrict r = row + start;
-    BYTE* __restrict c = clear + start;
-    for (int k = 0; k < kBlock; ++k) c[k] = ((r[k - 1] != other) & (r[k] != other) & (r[k + 1] != other)) ? 0xFF : 0;
-  }
+  ForInnerSamples(width, [&](int at, int count) {
+    const BYTE* __restrict r = row + at;
+    BYTE* __restrict c = clear + at;
+    for (int k = 0; k < count; ++k) c[k] = ((r[k - 1] != other) & (r[k] != other) & (r[k + 1] != other)) ? 0xFF : 0;
+  });
 }
 
 // The result row: 128 at both ends; inside, `value` where the sample holds it and the three
@@ -48,19 +41,14 @@ inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int
 inline void ErodeRow(const BYTE* __restrict mid, const BYTE* __restrict up, const BYTE* __restrict here,
                      const BYTE* __restrict down, BYTE* __restrict out, int width, BYTE value, BYTE other) {
   out[0] = 128;
-  if (width - 2 < kBlock) {
-    for (int i = 1; i < width - 1; ++i)
-      out[i] = ((mid[i] == value) & ((up[i] & here[i] & down[i]) != 0)) ? value : other;
-  } else {
-    for (int start = 1; start >= 0; start = NextRun(start, width - 1)) {
-      const BYTE* __restrict m = mid + start;
-      const BYTE* __restrict a = up + start;
-      const BYTE* __restrict h = here + start;
-      const BYTE* __restrict d = down + start;
-      BYTE* __restrict o = out + start;
-      for (int k = 0; k < kBlock; ++k) o[k] = ((m[k] == value) & ((a[k] & h[k] & d[k]) != 0)) ? value : other;
-    }
-  }
+  ForInnerSamples(width, [&](int at, int count) {
+    const BYTE* __restrict m = mid + at;
+    const BYTE* __restrict a = up + at;
+    const BYTE* __restrict h = here + at;
+    const BYTE* __restrict d = down + at;
+    BYTE* __restrict o = out + at;
+    for (int k = 0; k < count; ++k) o[k] = ((m[k] == value) & ((a[k] & h[k] & d[k]) != 0)) ? value : other;
+  });
   out[width - 1] = 128;
 }
 
@@ -265,7 +253,7 @@ void Erode(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) 
   constexpr int step = BytesPerPixel(F);
   const FramePlanes<const BYTE> s = ReadPlanes(src, F);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const PictureRect& w = job.window;
+  const PictureRect w = job.window;
   const int width = w.x1 - w.x0, height = w.y1 - w.y0;
   CopyAroundGreyed<F>(o, s, job.Drawn());
   if constexpr (IsPlanar(F)) {
@@ -300,7 +288,7 @@ void Close(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) 
   constexpr int step = BytesPerPixel(F);
   const FramePlanes<const BYTE> s = ReadPlanes(src, F);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const PictureRect& w = job.window;
+  const PictureRect w = job.window;
   const int width = w.x1 - w.x0, height = w.y1 - w.y0;
   CopyAroundGreyed<F>(o, s, job.Drawn());
   ErosionRows first_pass(width, height, job.mark);
@@ -382,7 +370,7 @@ template <PixelFormat F>
 void Thin(const PVideoFrame& frame, const PVideoFrame&, const FrameJob& job) {
   constexpr int step = BytesPerPixel(F);
   const FramePlanes<BYTE> f = WritePlanes(frame, F);
-  const PictureRect& w = job.window;
+  const PictureRect w = job.window;
   const int width = w.x1 - w.x0, height = w.y1 - w.y0;
   const size_t row_bytes = static_cast<size_t>(width);
   std::vector<BYTE> samples(row_bytes * static_cast<size_t>(height)), turns(row_bytes);

@@ -14,7 +14,9 @@
 
 namespace tintara::morpher {
 
-// What one output frame is made with: the window and thresholds at this frame.
+// What one output frame is made with: the window and thresholds at this frame. Routines copy
+// what their loops use, as byte stores into a frame could be taken to change a job they reach
+// through a reference.
 struct FrameJob {
   // The script's window at this frame, at least three pixels wide and high and inside the frame.
   PictureRect window;
