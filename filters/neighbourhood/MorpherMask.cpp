@@ -17,23 +17,30 @@ namespace tintara {
 
 namespace {
 
-// Calls judge(first, count) over samples 1..width-2 of a row in blocks of kBlock (ForBlocks):
-// each block compiles to whole vectors, with no sample-by-sample leftover, and the last one
-// overlaps the one before it, harmless as no output feeds an input.
-template <typename Judge>
-inline void ForInnerSamples(int width, const Judge& judge) {
-  ForBlocks<kBlock>(
-      width - 2, [&](int i) { judge(1 + i, kBlock); }, [&] { judge(1, width - 2); });
+// Rows are judged in runs of kBlock samples, the last run moved back to end where the row does
+// (so it repeats part of the run before it, harmless as no output feeds an input): each run
+// compiles to whole vectors, with no sample-by-sample leftover. Rows shorter than a run go one
+// sample at a time.
+
+// The start of the run after the one at `start`, moved back to end at `end`; -1 after the last.
+inline int NextRun(int start, int end) {
+  if (start == end - kBlock) return -1;
+  return start + kBlock > end - kBlock ? end - kBlock : start + kBlock;
 }
 
 // Marks in `clear` the samples 1..width-2 of a row none of whose three horizontal neighbours
 // (itself included) holds `other`.
 inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int width, BYTE other) {
-  ForInnerSamples(width, [&](int at, int count) {
-    const BYTE* __restrict r = row + at;
-    BYTE* __restrict c = clear + at;
-    for (int k = 0; k < count; ++k) c[k] = ((r[k - 1] != other) & (r[k] != other) & (r[k + 1] != other)) ? 0xFF : 0;
-  });
+  if (width - 2 < kBlock) {
+    for (int i = 1; i < width - 1; ++i)
+      clear[i] = ((row[i - 1] != other) & (row[i] != other) & (row[i + 1] != other)) ? 0xFF : 0;
+    return;
+  }
+  for (int start = 1; start >= 0; start = NextRun(start, width - 1)) {
+    const BYTE* __restrict r = row + start;
+    BYTE* __restrict c = clear + start;
+    for (int k = 0; k < kBlock; ++k) c[k] = ((r[k - 1] != other) & (r[k] != other) & (r[k + 1] != other)) ? 0xFF : 0;
+  }
 }
 
 // The result row: 128 at both ends; inside, `value` where the sample holds it and the three
@@ -41,14 +48,19 @@ inline void ClearOfOther(const BYTE* __restrict row, BYTE* __restrict clear, int
 inline void ErodeRow(const BYTE* __restrict mid, const BYTE* __restrict up, const BYTE* __restrict here,
                      const BYTE* __restrict down, BYTE* __restrict out, int width, BYTE value, BYTE other) {
   out[0] = 128;
-  ForInnerSamples(width, [&](int at, int count) {
-    const BYTE* __restrict m = mid + at;
-    const BYTE* __restrict a = up + at;
-    const BYTE* __restrict h = here + at;
-    const BYTE* __restrict d = down + at;
-    BYTE* __restrict o = out + at;
-    for (int k = 0; k < count; ++k) o[k] = ((m[k] == value) & ((a[k] & h[k] & d[k]) != 0)) ? value : other;
-  });
+  if (width - 2 < kBlock) {
+    for (int i = 1; i < width - 1; ++i)
+      out[i] = ((mid[i] == value) & ((up[i] & here[i] & down[i]) != 0)) ? value : other;
+  } else {
+    for (int start = 1; start >= 0; start = NextRun(start, width - 1)) {
+      const BYTE* __restrict m = mid + start;
+      const BYTE* __restrict a = up + start;
+      const BYTE* __restrict h = here + start;
+      const BYTE* __restrict d = down + start;
+      BYTE* __restrict o = out + start;
+      for (int k = 0; k < kBlock; ++k) o[k] = ((m[k] == value) & ((a[k] & h[k] & d[k]) != 0)) ? value : other;
+    }
+  }
   out[width - 1] = 128;
 }
 
