@@ -15,7 +15,7 @@
 namespace tintara {
 
 // Ordered: each level's instructions include those of the levels before it. Avx512Vbmi adds
-// AVX-512 byte permutes, used only by the loops that move bytes three apart (VectorisedVbmi.h).
+// AVX-512 byte permutes, used only by the loops that move bytes three apart (ForLevelVbmi).
 enum class VectorLevel { Baseline, Avx2, Avx512, Avx512Vbmi };
 
 constexpr const char* kLevelNames[] = {"baseline", "avx2", "avx512", "avx512vbmi"};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "filters/common/ArgTable.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
@@ -24,8 +25,9 @@ constexpr ArgRow<A> kArgs[] = {
     Int("vbox", &A::vbox, 25),
 };
 
-// The geometry and values of one frame's chart.
-struct Chart {
+}  // namespace
+
+struct PalletChart {
   int hbox, vbox;
   int bw, bh, m;           // box width and height, margin
   std::vector<BYTE> ramp;  // ramp value at each column offset inside a box (0 .. bw - 1)
@@ -37,6 +39,10 @@ struct Chart {
   BYTE ColumnValue(int h) const { return static_cast<BYTE>((h * 256) / hbox); }
   BYTE RowValue(int v) const { return static_cast<BYTE>((v * 256) / vbox); }
 };
+
+namespace {
+
+using Chart = PalletChart;
 
 // The chart writes the same bytes into every drawn row of a box row, so a frame is built row by
 // row from row-long templates: `hole` is 0 where the chart writes a byte and 255 where the source
@@ -117,7 +123,10 @@ void BuildChromaRow(RowTemplate* t, const Chart& c, bool u_plane) {
 }
 
 template <PixelFormat F>
-void DrawChart(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, int height, const Chart& c) {
+void DrawChart(const PVideoFrame& out, const PVideoFrame& src, const Chart& c) {
+  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
+  const FramePlanes<BYTE> o = WritePlanes(out, F);
+  const int height = o.y.height;
   // The box row picture row y is drawn in, or -1 in margins and below the last box row.
   auto box_row = [&](int y) {
     const int v = y / c.bh;
@@ -152,8 +161,10 @@ void DrawChart(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, int
 }  // namespace
 
 Pallet::Pallet(const PalletArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip), arg(args), format(FormatOf(vi)) {
-  if (format == PixelFormat::Other) env->ThrowError("Pallet: This color format is not supported here");
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      draw(ChooseForFormat(FormatOf(vi), [](auto f) { return ForLevel<&DrawChart<decltype(f)::value>>(); })) {
+  if (!draw) env->ThrowError("Pallet: This color format is not supported here");
   if (arg.hbox == 0 || arg.vbox == 0) env->ThrowError("Pallet: hbox and vbox must be at least 1");
   box_width = vi.width / arg.hbox;
   if (box_width - 2 < 8) env->ThrowError("Pallet:Too many h boxes");
@@ -161,6 +172,7 @@ Pallet::Pallet(const PalletArgs& args, IScriptEnvironment* env)
     env->ThrowError("Pallet: for this range of green or y values in a pallet box, number of hboxes are too many ");
   box_height = vi.height / arg.vbox;
   if (box_height - 2 < 8) env->ThrowError("Pallet:too many vboxes");
+  if (FormatOf(vi) == PixelFormat::YUY2) box_width &= ~1;
 }
 
 PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
@@ -179,7 +191,7 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   Chart c;
   c.hbox = arg.hbox;
   c.vbox = arg.vbox;
-  c.bw = format == PixelFormat::YUY2 ? box_width & ~1 : box_width;
+  c.bw = box_width;
   c.bh = box_height;
   c.m = margin;
   // Column offset k of a box: its numerator counts from -m, so the first drawn column (k = m)
@@ -188,16 +200,7 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   const int64_t inner = c.bw - 2 * c.m;
   for (int k = c.m; k < c.bw - c.m; ++k) c.ramp[k] = static_cast<BYTE>(base + (int64_t{k + c.m} * span) / inner);
 
-  const FramePlanes<const BYTE> s = ReadPlanes(src, format);
-  const FramePlanes<BYTE> o = WritePlanes(frame, format);
-  Vectorised([&] {
-    switch (format) {
-      case PixelFormat::RGB24: DrawChart<PixelFormat::RGB24>(s, o, vi.height, c); break;
-      case PixelFormat::RGB32: DrawChart<PixelFormat::RGB32>(s, o, vi.height, c); break;
-      case PixelFormat::YUY2: DrawChart<PixelFormat::YUY2>(s, o, vi.height, c); break;
-      default: DrawChart<PixelFormat::YV12>(s, o, vi.height, c); break;
-    }
-  });
+  draw(frame, src, c);
   return frame;
 }
 

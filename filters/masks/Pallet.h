@@ -15,6 +15,9 @@ struct PalletArgs {
   int hbox = 0, vbox = 0;
 };
 
+// The chart of one frame: box geometry and the ramp.
+struct PalletChart;
+
 class Pallet : public GenericVideoFilter {
  public:
   Pallet(const PalletArgs& args, IScriptEnvironment* env);
@@ -22,10 +25,11 @@ class Pallet : public GenericVideoFilter {
 
  private:
   const PalletArgs arg;
-  static constexpr int margin = 2;  // undrawn strip around each box
-  int box_width = 0, box_height = 0;
+  static constexpr int margin = 2;    // undrawn strip around each box
+  int box_width = 0, box_height = 0;  // as drawn: YUY2 boxes start at a pixel pair
 
-  PixelFormat format;
+  // Draws the chart over a source frame into a new one, for the clip's format.
+  void (*draw)(const PVideoFrame& out, const PVideoFrame& src, const PalletChart& chart);
 };
 
 const char* PalletSignature();

@@ -36,21 +36,11 @@ struct SamplesIn {
 using Samples = SamplesIn<BYTE>;
 using ConstSamples = SamplesIn<const BYTE>;
 
-ConstSamples ReadSamples(const PVideoFrame& f, int plane, int offset, int step, int pixel_bytes) {
-  const int pixels = f->GetRowSize(plane) / pixel_bytes;
-  return {f->GetReadPtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
-}
-
-Samples WriteSamples(const PVideoFrame& f, int plane, int offset, int step, int pixel_bytes) {
-  const int pixels = f->GetRowSize(plane) / pixel_bytes;
-  return {f->GetWritePtr(plane) + offset, f->GetPitch(plane), pixels * pixel_bytes / step, f->GetHeight(plane)};
-}
-
-void CopyPlane(const PVideoFrame& out, const PVideoFrame& src, int plane) {
-  for (int y = 0; y < src->GetHeight(plane); ++y)
-    std::memcpy(out->GetWritePtr(plane) + static_cast<long>(y) * out->GetPitch(plane),
-                src->GetReadPtr(plane) + static_cast<long>(y) * src->GetPitch(plane),
-                static_cast<size_t>(src->GetRowSize(plane)));
+// The samples `offset` and `step` bytes into the rows of a plane of `pixel_bytes`-byte pixels.
+template <typename Byte>
+SamplesIn<Byte> SamplesOf(const PlaneOf<Byte>& p, int offset, int step, int pixel_bytes) {
+  const int pixels = p.row_size / pixel_bytes;
+  return {p.data + offset, p.pitch, pixels * pixel_bytes / step, p.height};
 }
 
 // Results are computed in blocks of kBlock samples; the last block of a row is moved back to end
@@ -141,14 +131,9 @@ inline void BlurRowAcross(const BYTE* __restrict in, BYTE* __restrict out, int w
   constexpr int h = Size / 2;
   const int lead = std::min(h * Tap, width), tail = std::max(width - h * Tap, lead);
   for (int i = 0; i < lead; ++i) out[i] = in[i];
-  if (tail - lead < kBlock) {
-    WeighAcross<Tap, Size, Unit>(in + lead, out + lead, tail - lead, w);
-  } else {
-    for (int at = lead; at < tail; at += kBlock) {
-      const int from = std::min(at, tail - kBlock);
-      WeighAcross<Tap, Size, Unit>(in + from, out + from, kBlock, w);
-    }
-  }
+  ForBlocks<kBlock>(
+      tail - lead, [&](int i) { WeighAcross<Tap, Size, Unit>(in + lead + i, out + lead + i, kBlock, w); },
+      [&] { WeighAcross<Tap, Size, Unit>(in + lead, out + lead, tail - lead, w); });
   for (int i = tail; i < width; ++i) out[i] = in[i];
 }
 
@@ -229,11 +214,9 @@ inline void WeighDown(const BYTE* const* rows, BYTE* __restrict out, int at, int
 // Row y blurred down from the rows y - h .. y + h of the ring.
 template <int Size, bool Unit>
 inline void BlurRowDown(const BYTE* const* rows, BYTE* __restrict out, int width, const LoopWeights<Size, Unit>& w) {
-  if (width < kBlock) {
-    WeighDown<Size, Unit>(rows, out, 0, width, w);
-    return;
-  }
-  for (int at = 0; at < width; at += kBlock) WeighDown<Size, Unit>(rows, out, std::min(at, width - kBlock), kBlock, w);
+  ForBlocks<kBlock>(
+      width, [&](int i) { WeighDown<Size, Unit>(rows, out, i, kBlock, w); },
+      [&] { WeighDown<Size, Unit>(rows, out, 0, width, w); });
 }
 
 // Blurs `in` into `out` (the same plane, or for Step 1 another frame's), streamed: each row is
@@ -249,32 +232,30 @@ void BlurPlaneWith(const ConstSamples& in, const Samples& out, const SplitWeight
   const size_t row_bytes = static_cast<size_t>(width);
   std::vector<BYTE> ring(row_bytes * Size), gathered(Step == 1 ? 0 : row_bytes), result(Step == 1 ? 0 : row_bytes);
   std::vector<BYTE> padded(Tap == kYuy2Row ? row_bytes + 4 * h : 0);
-  Vectorised([&] {
-    const LoopWeights<Size, Unit> w(k);
-    const BYTE* rows[Size];
-    for (int y = 0; y < height; ++y) {
-      const BYTE* row = in.Row(y);
-      if constexpr (Step != 1) {
-        GatherSamples<Step>(row, gathered.data(), width);
-        row = gathered.data();
-      }
-      BYTE* across = ring.data() + (y % Size) * row_bytes;
-      if constexpr (Tap == kYuy2Row) {
-        BlurYuy2RowAcross<Size, Unit>(row, across, padded.data(), width, w);
-      } else {
-        BlurRowAcross<Tap, Size, Unit>(row, across, width, w);
-      }
-      const int out_y = y - h;
-      if (out_y < h) continue;
-      for (int j = 0; j < Size; ++j) rows[j] = ring.data() + ((out_y - h + j) % Size) * row_bytes;
-      if constexpr (Step == 1) {
-        BlurRowDown<Size, Unit>(rows, out.Row(out_y), width, w);
-      } else {
-        BlurRowDown<Size, Unit>(rows, result.data(), width, w);
-        ScatterSamples<Step>(result.data(), out.Row(out_y), width);
-      }
+  const LoopWeights<Size, Unit> w(k);
+  const BYTE* rows[Size];
+  for (int y = 0; y < height; ++y) {
+    const BYTE* row = in.Row(y);
+    if constexpr (Step != 1) {
+      GatherSamples<Step>(row, gathered.data(), width);
+      row = gathered.data();
     }
-  });
+    BYTE* across = ring.data() + (y % Size) * row_bytes;
+    if constexpr (Tap == kYuy2Row) {
+      BlurYuy2RowAcross<Size, Unit>(row, across, padded.data(), width, w);
+    } else {
+      BlurRowAcross<Tap, Size, Unit>(row, across, width, w);
+    }
+    const int out_y = y - h;
+    if (out_y < h) continue;
+    for (int j = 0; j < Size; ++j) rows[j] = ring.data() + ((out_y - h + j) % Size) * row_bytes;
+    if constexpr (Step == 1) {
+      BlurRowDown<Size, Unit>(rows, out.Row(out_y), width, w);
+    } else {
+      BlurRowDown<Size, Unit>(rows, result.data(), width, w);
+      ScatterSamples<Step>(result.data(), out.Row(out_y), width);
+    }
+  }
 }
 
 template <int Step, int Tap, int Size>
@@ -296,16 +277,57 @@ void BlurPlane(const ConstSamples& in, const Samples& out, const GaussBlur::Kern
   BlurPlaneWith<Step, Tap, Size, false>(in, out, k);
 }
 
-using PlaneBlur = void (*)(const ConstSamples&, const Samples&, const GaussBlur::Kernel&);
+}  // namespace
 
+// One pass over a frame: the samples `offset` and `step` bytes into the rows of `plane`, of
+// pixels `pixel_bytes` wide, blurred or copied by `run`.
+struct GaussBlur::PlanePass {
+  void (*run)(const ConstSamples& in, const Samples& out, const Kernel& kernel);
+  int plane, offset, step, pixel_bytes;
+};
+
+namespace {
+
+using Pass = GaussBlur::PlanePass;
+using PlaneRoutine = decltype(Pass::run);
+
+// A plane left as it is: its rows copied whole.
+void CopyPlane(const ConstSamples& in, const Samples& out, const GaussBlur::Kernel&) {
+  for (int y = 0; y < in.height; ++y) std::memcpy(out.Row(y), in.Row(y), static_cast<size_t>(in.width));
+}
+
+// The copy of BlurPlane for the kernel size and this process's CPU level.
 template <int Step, int Tap>
-PlaneBlur BlurFor(int size) {
+PlaneRoutine BlurFor(int size) {
   switch (size) {
-    case 3: return BlurPlane<Step, Tap, 3>;
-    case 5: return BlurPlane<Step, Tap, 5>;
-    case 7: return BlurPlane<Step, Tap, 7>;
-    case 9: return BlurPlane<Step, Tap, 9>;
-    default: return BlurPlane<Step, Tap, 11>;
+    case 3: return ForLevel<&BlurPlane<Step, Tap, 3>>();
+    case 5: return ForLevel<&BlurPlane<Step, Tap, 5>>();
+    case 7: return ForLevel<&BlurPlane<Step, Tap, 7>>();
+    case 9: return ForLevel<&BlurPlane<Step, Tap, 9>>();
+    default: return ForLevel<&BlurPlane<Step, Tap, 11>>();
+  }
+}
+
+// The passes that make a frame. Contiguous samples blur from the source into the new frame;
+// samples between other bytes (YUY2 planes on their own) blur in place in a copy. A YUV plane
+// not asked for is copied.
+std::vector<Pass> PassesFor(PixelFormat format, int size, bool u, bool v) {
+  switch (format) {
+    case PixelFormat::RGB24: return {Pass{BlurFor<1, 3>(size), PLANAR_Y, 0, 1, 3}};
+    case PixelFormat::RGB32: return {Pass{BlurFor<1, 4>(size), PLANAR_Y, 0, 1, 4}};
+    case PixelFormat::YUY2: {
+      if (u && v) return {Pass{BlurFor<1, kYuy2Row>(size), PLANAR_Y, 0, 1, 2}};
+      std::vector<Pass> passes{{CopyPlane, PLANAR_Y, 0, 1, 1}, {BlurFor<2, 1>(size), PLANAR_Y, 0, 2, 2}};
+      if (u) passes.push_back({BlurFor<4, 1>(size), PLANAR_Y, 1, 4, 4});  // one U per pixel pair
+      if (v) passes.push_back({BlurFor<4, 1>(size), PLANAR_Y, 3, 4, 4});
+      return passes;
+    }
+    default: {
+      const PlaneRoutine blur = BlurFor<1, 1>(size);
+      return {{blur, PLANAR_Y, 0, 1, 1},
+              {u ? blur : CopyPlane, PLANAR_U, 0, 1, 1},
+              {v ? blur : CopyPlane, PLANAR_V, 0, 1, 1}};
+    }
   }
 }
 
@@ -338,41 +360,18 @@ GaussBlur::Kernel GaussBlur::KernelFor(int size, double sd) {
 }
 
 GaussBlur::GaussBlur(const GaussBlurArgs& args)
-    : GenericVideoFilter(args.clip), arg(args), kernel(KernelFor(args.size, args.sd)), format(FormatOf(vi)) {}
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      kernel(KernelFor(args.size, args.sd)),
+      passes(PassesFor(FormatOf(vi), args.size, args.u, args.v)) {}
 
 PVideoFrame GaussBlur::GetFrame(int n, IScriptEnvironment* env) {
   const PVideoFrame src = child->GetFrame(n, env);
   PVideoFrame out = env->NewVideoFrame(vi);
-  // Contiguous planes blur from the source into the new frame; planes of samples between other
-  // bytes blur in place in a copy.
-  auto blur = [&](PlaneBlur plane_blur, int plane, int offset, int step, int pixel_bytes) {
-    plane_blur(ReadSamples(step == 1 ? src : out, plane, offset, step, pixel_bytes),
-               WriteSamples(out, plane, offset, step, pixel_bytes), kernel);
-  };
-  switch (format) {
-    case PixelFormat::RGB24: blur(BlurFor<1, 3>(arg.size), PLANAR_Y, 0, 1, 3); break;
-    case PixelFormat::RGB32: blur(BlurFor<1, 4>(arg.size), PLANAR_Y, 0, 1, 4); break;
-    case PixelFormat::YUY2:
-      if (arg.u && arg.v) {
-        blur(BlurFor<1, kYuy2Row>(arg.size), PLANAR_Y, 0, 1, 2);
-        break;
-      }
-      CopyPlane(out, src, PLANAR_Y);
-      blur(BlurFor<2, 1>(arg.size), PLANAR_Y, 0, 2, 2);
-      if (arg.u) blur(BlurFor<4, 1>(arg.size), PLANAR_Y, 1, 4, 4);  // one U per pixel pair
-      if (arg.v) blur(BlurFor<4, 1>(arg.size), PLANAR_Y, 3, 4, 4);
-      break;
-    default:
-      blur(BlurFor<1, 1>(arg.size), PLANAR_Y, 0, 1, 1);
-      if (arg.u)
-        blur(BlurFor<1, 1>(arg.size), PLANAR_U, 0, 1, 1);
-      else
-        CopyPlane(out, src, PLANAR_U);
-      if (arg.v)
-        blur(BlurFor<1, 1>(arg.size), PLANAR_V, 0, 1, 1);
-      else
-        CopyPlane(out, src, PLANAR_V);
-      break;
+  for (const PlanePass& p : passes) {
+    const PVideoFrame& from = p.step == 1 ? src : out;
+    p.run(SamplesOf(ReadPlane(from, p.plane), p.offset, p.step, p.pixel_bytes),
+          SamplesOf(WritePlane(out, p.plane), p.offset, p.step, p.pixel_bytes), kernel);
   }
   return out;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "filters/common/Format.h"
 #include "host/avisynth.h"
@@ -29,10 +30,12 @@ class GaussBlur : public GenericVideoFilter {
   // The weights for an odd `size` of 3..11 and a standard deviation `sd` >= 0.
   static Kernel KernelFor(int size, double sd);
 
+  struct PlanePass;  // a plane blurred or copied, by the routine picked for it
+
  private:
   const GaussBlurArgs arg;
   const Kernel kernel;
-  PixelFormat format;
+  const std::vector<PlanePass> passes;  // in order; chosen by format, size, u and v
 };
 
 const char* GaussBlurSignature();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "filters/common/ArgTable.h"
+#include "filters/common/Geometry.h"
 #include "filters/common/Motion.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
@@ -61,9 +62,16 @@ bool UsesThresholds(Morpher::Operation o) { return o >= Morpher::Operation::Vale
 
 }  // namespace
 
-Morpher::Morpher(const MorpherArgs& args)
-    : GenericVideoFilter(args.clip), arg(args), operation(Operation::Close), format(FormatOf(vi)) {
+Morpher::Morpher(const MorpherArgs& args) : GenericVideoFilter(args.clip), arg(args) {
+  Operation operation = Operation::Close;
   FindOperation(arg.type, &operation);
+  in_place = operation == Operation::Thin;
+  // Dilation and opening are erosion and closing of the background.
+  const bool of_background = operation == Operation::Dilate || operation == Operation::Open;
+  mark = arg.white != of_background ? 255 : 0;
+  back = static_cast<BYTE>(255 - mark);
+  routine = UsesThresholds(operation) ? morpher::ReliefRoutine(FormatOf(vi), operation)
+                                      : morpher::MaskRoutine(FormatOf(vi), operation);
 }
 
 PVideoFrame Morpher::GetFrame(int n, IScriptEnvironment* env) {
@@ -72,49 +80,19 @@ PVideoFrame Morpher::GetFrame(int n, IScriptEnvironment* env) {
   // Outside test mode the end window and thresholds are reached on frame ef itself, so the
   // fraction is (n - sf) / (ef - sf); a one-frame range (divisor 0) uses the start values.
   if (!arg.test) step.d = arg.ef - arg.sf;
-  // Test mode takes its fraction from n; a host asking for a frame below 0 gets the start values
-  // rather than a window extrapolated out of the frame.
-  if (step.i < 0) step.i = 0;
+  const morpher::FrameJob job{
+      WindowRectAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step, vi.width, vi.height),
+      Lerp(arg.lt, arg.flt, step.i, step.d), Lerp(arg.ut, arg.fut, step.i, step.d), mark, back};
 
   PVideoFrame src = child->GetFrame(step.source, env);
-  morpher::FrameJob job;
-  job.format = format;
-  job.w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
-  job.lt = Lerp(arg.lt, arg.flt, step.i, step.d);
-  job.ut = Lerp(arg.ut, arg.fut, step.i, step.d);
-  job.markval = arg.white ? 255 : 0;
-  job.backval = arg.white ? 0 : 255;
-
-  switch (operation) {
-    case Operation::Erode:
-    case Operation::Dilate: {
-      PVideoFrame out = env->NewVideoFrame(vi, 16);
-      morpher::ErodeOrDilate(out, src, job, operation == Operation::Erode ? job.markval : job.backval);
-      return out;
-    }
-    case Operation::Close:
-    case Operation::Open: {
-      PVideoFrame out = env->NewVideoFrame(vi, 16);
-      const bool close = operation == Operation::Close;
-      morpher::CloseOrOpen(out, src, job, close ? job.markval : job.backval, close ? job.backval : job.markval);
-      return out;
-    }
-    case Operation::Thin:
-      env->MakeWritable(&src);
-      morpher::Thin(src, job);
-      return src;
-    case Operation::Salt:
-    case Operation::Pepper: {
-      PVideoFrame out = env->NewVideoFrame(vi, 16);
-      morpher::IsolatedDots(out, src, job, operation == Operation::Salt);
-      return out;
-    }
-    default: {
-      PVideoFrame out = env->NewVideoFrame(vi, 16);
-      morpher::Relief(out, src, job, operation);
-      return out;
-    }
+  if (in_place) {
+    env->MakeWritable(&src);
+    routine(src, src, job);
+    return src;
   }
+  PVideoFrame out = env->NewVideoFrame(vi, 16);
+  routine(out, src, job);
+  return out;
 }
 
 const char* MorpherSignature() { return SignatureText<kArgs>(); }

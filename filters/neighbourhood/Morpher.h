@@ -21,6 +21,10 @@ struct MorpherArgs {
   int flt = 0, fut = 0;
 };
 
+namespace morpher {
+struct FrameJob;
+}
+
 class Morpher : public GenericVideoFilter {
  public:
   // The thirteen values of `type`.
@@ -31,9 +35,10 @@ class Morpher : public GenericVideoFilter {
 
  private:
   const MorpherArgs arg;
-
-  Operation operation;
-  PixelFormat format;
+  bool in_place = false;      // thinning changes the source frame itself
+  BYTE mark = 255, back = 0;  // the kept value and the other (see FrameJob)
+  // Makes the frame, for the clip's format, the operation and the CPU level.
+  void (*routine)(const PVideoFrame& out, const PVideoFrame& src, const morpher::FrameJob& job) = nullptr;
 };
 
 const char* MorpherSignature();

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "filters/common/Blocks.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/SampleRows.h"
 #include "filters/common/Surround.h"
 #include "filters/common/Vectorised.h"
-#include "filters/common/VectorisedVbmi.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
 namespace tintara {
@@ -141,63 +141,45 @@ namespace morpher {
 
 namespace {
 
-// A result row written over `count` pixels of an output row, greyed as the window's inside is:
-// RGB copies the sample into green and red, YUY2 sets each pixel's own chroma byte to 128,
-// planar writes the sample (its chroma is greyed per plane afterwards).
-template <PixelFormat F>
-inline void PutGreyed(const BYTE* __restrict row, BYTE* __restrict dst, int count) {
-  if constexpr (IsRGB(F)) {
-    PutGreyRgb<BytesPerPixel(F)>(row, dst, count);
-  } else if constexpr (F == PixelFormat::YUY2) {
-    PutNeutralYuy2(row, dst, count);
-  } else {
-    ScatterSamples<1>(row, dst, count);
-  }
-}
-
-// Planar chroma of the window's inside: neutral (RGB and YUY2 were greyed with the rows).
-template <PixelFormat F>
-void GreyChroma(const FramePlanes<BYTE>& o, const Window& w) {
-  if constexpr (IsPlanar(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
-}
-
-// Copies src into out except [lx, rx) x [ty, by), whose pixels the mask operations write whole
+// Copies src into out except the drawn rectangle, whose pixels the mask operations write whole
 // (every byte, planar chroma by the grey-out).
 template <PixelFormat F>
-void CopyAroundGreyed(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const Window& w) {
+void CopyAroundGreyed(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const PictureRect& drawn) {
   constexpr int step = BytesPerPixel(F);
-  const int top = MemoryRow(F, s.y.height, w.ty), bottom = MemoryRow(F, s.y.height, w.by - 1);
-  CopyAround(o.y, s.y, {std::min(top, bottom), std::max(top, bottom) + 1, w.lx * step, w.rx * step});
+  const MemoryRows rows = MemoryRowsOf(F, s.y.height, drawn);
+  CopyAround(o.y, s.y, {rows.first, rows.first + rows.count, drawn.x0 * step, drawn.x1 * step});
   if constexpr (IsPlanar(F)) {
-    const ByteRect chroma{w.ty / 2, w.by / 2, w.lx / 2, w.rx / 2};
+    const ByteRect chroma{drawn.y0 / 2, drawn.y1 / 2, drawn.x0 / 2, drawn.x1 / 2};
     CopyAround(o.u, s.u, chroma);
     CopyAround(o.v, s.v, chroma);
   }
 }
 
-// A result row over `count` pixels of memory row m, greyed; the fourth byte of RGB32 is the
-// source's.
+// A result row over `count` pixels from column x0 of memory row m, greyed as the window's inside
+// is: RGB copies the sample into green and red (the fourth byte of RGB32 is the source's), YUY2
+// sets each pixel's own chroma byte to 128, planar writes the sample.
 template <PixelFormat F>
-inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o,
-                          const Window& w, int m, int count) {
+inline void PutGreyedFrom(const BYTE* row, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, int x0, int m,
+                          int count) {
   constexpr int step = BytesPerPixel(F);
-  BYTE* d = o.y.Row(m) + w.lx * step;
+  BYTE* d = o.y.Row(m) + x0 * step;
   if constexpr (IsRGB(F)) {
-    PutGreyRgbFrom<step>(row, s.y.Row(m) + w.lx * step, d, count);
+    PutGreyRgbFrom<step>(row, s.y.Row(m) + x0 * step, d, count);
+  } else if constexpr (F == PixelFormat::YUY2) {
+    PutNeutralYuy2(row, d, count);
   } else {
-    PutGreyed<F>(row, d, count);
+    ScatterSamples<1>(row, d, count);
   }
 }
 
-// The rectangle's rows are taken in rising memory order (RGB is stored bottom-up, so picture row
-// by comes first there): the 3x3 tests read the same whatever the direction, and rising
-// addresses keep the frames streaming from memory. The memory row of the rectangle's j-th row
-// in that order, and the memory row of picture row by, which the greyed rows leave out.
-struct MemoryRows {
-  int first, by;
-  MemoryRows(PixelFormat f, int height, const Window& w)
-      : first(std::min(MemoryRow(f, height, w.ty), MemoryRow(f, height, w.by))), by(MemoryRow(f, height, w.by)) {}
-};
+// The window's rows are taken in rising memory order (MemoryRowsOf): the 3x3 tests read the same
+// whatever the direction, and rising addresses keep the frames streaming from memory. RGB is
+// stored bottom-up, so there the window's last picture row, which the mask operations leave as
+// the source's, comes first; this is its index in that order.
+template <PixelFormat F>
+int LastPictureRowIndex(const MemoryRows& rows) {
+  return IsRGB(F) ? 0 : rows.count - 1;
+}
 
 // RGB32 and YUY2 pixels as words (RGB32 a 32-bit word, YUY2 a 16-bit sample-chroma pair, the
 // sample in the low byte): each result word is made straight in the frame row, greyed, with no
@@ -245,114 +227,107 @@ inline void EdgeWordRow(const BYTE* __restrict src, BYTE* __restrict out, int wi
   for (int i = 0; i < width - 1; ++i) PutLane<Lane>(out, i, GreyWord<Lane>(LaneAt<Lane>(src, i), 128));
 }
 
-// One erode or dilate pass of an RGB32 or YUY2 frame: each input row's samples gathered once and
-// tested three wide once, the result words written into the frame. Input rows are picture rows
-// ty .. by, pixels lx .. rx; result rows ty .. by-1, pixels lx .. rx-1 are written.
+// One erode pass of an RGB32 or YUY2 frame: each input row's samples gathered once and tested
+// three wide once, the result words written into the frame. Every row and pixel of the window is
+// read; those of the drawn rectangle are written.
 template <PixelFormat F>
-void ErodeWordsIn(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const Window& w, BYTE value) {
+void ErodeWordsIn(const FramePlanes<BYTE>& o, const FramePlanes<const BYTE>& s, const PictureRect& w, BYTE value) {
   static_assert(F == PixelFormat::RGB32 || F == PixelFormat::YUY2, "pixels of one word");
   using Lane = std::conditional_t<F == PixelFormat::RGB32, uint32_t, uint16_t>;
   const BYTE other = value == 255 ? 0 : 255;
-  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  const int width = w.x1 - w.x0, height = w.y1 - w.y0;
   const size_t lanes = static_cast<size_t>(width);
   // The last three rows' samples and clear bytes.
   std::vector<BYTE> samples(3 * lanes), clear(3 * lanes);
   auto sample_ring = [&](int j) { return samples.data() + static_cast<size_t>(j % 3) * lanes; };
   auto ring = [&](int j) { return clear.data() + static_cast<size_t>(j % 3) * lanes; };
-  // Rows in rising memory order (MemoryRows); of the two edge rows, picture row by is left as the
-  // source's and picture row ty becomes 128.
-  const MemoryRows rows(F, s.y.height, w);
-  const bool upwards = rows.first == rows.by;
-  auto in = [&](int j) { return s.y.Row(rows.first + j) + w.lx * sizeof(Lane); };
-  auto out = [&](int j) { return o.y.Row(rows.first + j) + w.lx * sizeof(Lane); };
-  Vectorised([&] {
-    if (!upwards) EdgeWordRow<Lane>(in(0), out(0), width);
-    for (int j = 0; j < height; ++j) {
-      GatherSamples<sizeof(Lane)>(in(j), sample_ring(j), width);
-      ClearOfOther(sample_ring(j), ring(j), width, other);
-      if (j >= 2)
-        ErodeWordRow<Lane>(sample_ring(j - 1), in(j - 1), ring(j - 2), ring(j - 1), ring(j), out(j - 1), width, value,
-                           other);
-    }
-    if (upwards) EdgeWordRow<Lane>(in(height - 1), out(height - 1), width);
-  });
-}
-
-template <PixelFormat F>
-void ErodeOrDilateIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int value) {
-  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
-  const FramePlanes<BYTE> o = WritePlanes(out, F);
-  CopyAroundGreyed<F>(o, s, w);
-  if constexpr (IsPlanar(F)) {
-    // Rows ty .. by-1 are made in the output frame itself; column rx, which the pass makes 128,
-    // gets the source's sample back.
-    const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
-    ErosionRows pass(width, height, static_cast<BYTE>(value));
-    const auto target = [&](int r) { return w.ty + r < w.by ? o.y.Row(w.ty + r) + w.lx : nullptr; };
-    Vectorised([&] {
-      for (int j = 0; j < height; ++j)
-        pass.PushInto(s.y.Row(w.ty + j) + w.lx, target, [&](int r, const BYTE*) {
-          if (w.ty + r < w.by) o.y.Row(w.ty + r)[w.rx] = s.y.Row(w.ty + r)[w.rx];
-        });
-    });
-  } else if constexpr (F == PixelFormat::RGB24) {
-    // Samples three bytes apart: gathered into a row, the pass's result rows greyed into the frame.
-    constexpr int step = BytesPerPixel(F);
-    const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
-    ErosionRows pass(width, height, static_cast<BYTE>(value));
-    const MemoryRows rows(F, s.y.height, w);
-    VectorisedVbmi([&] {
-      for (int j = 0; j < height; ++j)
-        pass.Push(InputRow<step>(pass, s.y.Row(rows.first + j) + w.lx * step, width), [&](int r, const BYTE* row) {
-          if (rows.first + r != rows.by) PutGreyedFrom<F>(row, s, o, w, rows.first + r, width - 1);
-        });
-    });
-  } else {
-    ErodeWordsIn<F>(o, s, w, static_cast<BYTE>(value));
+  // Rows in rising memory order; of the two edge rows, the last picture row is left as the
+  // source's and the first becomes 128.
+  const MemoryRows rows = MemoryRowsOf(F, s.y.height, w);
+  const int top = IsRGB(F) ? height - 1 : 0;
+  auto in = [&](int j) { return s.y.Row(rows.first + j) + w.x0 * sizeof(Lane); };
+  auto out = [&](int j) { return o.y.Row(rows.first + j) + w.x0 * sizeof(Lane); };
+  if (top == 0) EdgeWordRow<Lane>(in(0), out(0), width);
+  for (int j = 0; j < height; ++j) {
+    GatherSamples<sizeof(Lane)>(in(j), sample_ring(j), width);
+    ClearOfOther(sample_ring(j), ring(j), width, other);
+    if (j >= 2)
+      ErodeWordRow<Lane>(sample_ring(j - 1), in(j - 1), ring(j - 2), ring(j - 1), ring(j), out(j - 1), width, value,
+                         other);
   }
-  GreyChroma<F>(o, w);
+  if (top != 0) EdgeWordRow<Lane>(in(top), out(top), width);
 }
 
-// Two passes, the first's rows feeding the second as they come. The whole rectangle gets the
-// second pass's samples (its edge 128); [lx, rx) x [ty, by) is greyed; the rest is the source's.
+// Erosion of job.mark: a sample keeps it only when none of its eight neighbours holds the other
+// value. The window's first row and column become 128, its last ones stay the source's.
 template <PixelFormat F>
-void CloseOrOpenIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, int first, int second) {
+void Erode(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
   constexpr int step = BytesPerPixel(F);
   const FramePlanes<const BYTE> s = ReadPlanes(src, F);
   const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
-  CopyAroundGreyed<F>(o, s, w);
-  ErosionRows first_pass(width, height, static_cast<BYTE>(first));
-  ErosionRows second_pass(width, height, static_cast<BYTE>(second));
-  const MemoryRows rows(F, s.y.height, w);
-  const auto passes = [&] {
-    const auto put = [&](int r, const BYTE* row) {
-      const int m = rows.first + r;
-      if (m != rows.by) {
-        PutGreyedFrom<F>(row, s, o, w, m, width - 1);
-        o.y.Row(m)[w.rx * step] = row[width - 1];
-      } else {
-        ScatterSamples<step>(row, o.y.Row(m) + w.lx * step, width);
-      }
-    };
-    // Planar: the second pass makes every row of the rectangle in the output frame itself.
-    const auto into_second = [&](int, const BYTE* row) {
-      if constexpr (IsPlanar(F)) {
-        second_pass.PushInto(
-            row, [&](int r) { return o.y.Row(rows.first + r) + w.lx; }, [](int, const BYTE*) {});
-      } else {
-        second_pass.Push(row, put);
-      }
-    };
+  const PictureRect w = job.window;
+  const int width = w.x1 - w.x0, height = w.y1 - w.y0;
+  CopyAroundGreyed<F>(o, s, job.Drawn());
+  if constexpr (IsPlanar(F)) {
+    // Rows y0 .. y1-2 are made in the output frame itself; the last column, which the pass makes
+    // 128, gets the source's sample back.
+    ErosionRows pass(width, height, job.mark);
+    const auto target = [&](int r) { return r < height - 1 ? o.y.Row(w.y0 + r) + w.x0 : nullptr; };
     for (int j = 0; j < height; ++j)
-      first_pass.Push(InputRow<step>(first_pass, s.y.Row(rows.first + j) + w.lx * step, width), into_second);
-  };
-  if constexpr (F == PixelFormat::RGB24) {
-    VectorisedVbmi(passes);
+      pass.PushInto(s.y.Row(w.y0 + j) + w.x0, target, [&](int r, const BYTE*) {
+        if (r < height - 1) o.y.Row(w.y0 + r)[w.x1 - 1] = s.y.Row(w.y0 + r)[w.x1 - 1];
+      });
+  } else if constexpr (F == PixelFormat::RGB24) {
+    // Samples three bytes apart: gathered into a row, the pass's result rows greyed into the frame.
+    ErosionRows pass(width, height, job.mark);
+    const MemoryRows rows = MemoryRowsOf(F, s.y.height, w);
+    const int last = LastPictureRowIndex<F>(rows);
+    for (int j = 0; j < height; ++j)
+      pass.Push(InputRow<step>(pass, s.y.Row(rows.first + j) + w.x0 * step, width), [&](int r, const BYTE* row) {
+        if (r != last) PutGreyedFrom<F>(row, s, o, w.x0, rows.first + r, width - 1);
+      });
   } else {
-    Vectorised(passes);
+    ErodeWordsIn<F>(o, s, w, job.mark);
   }
-  GreyChroma<F>(o, w);
+  if constexpr (IsPlanar(F)) GreyOut<F>(o, job.Drawn());  // RGB and YUY2 were greyed with the rows
+}
+
+// Closing: erosion of job.mark, then of job.back, the first pass's rows feeding the second as
+// they come. The whole window gets the second pass's samples (its edge 128); the drawn rectangle
+// is greyed; the rest is the source's.
+template <PixelFormat F>
+void Close(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
+  constexpr int step = BytesPerPixel(F);
+  const FramePlanes<const BYTE> s = ReadPlanes(src, F);
+  const FramePlanes<BYTE> o = WritePlanes(out, F);
+  const PictureRect w = job.window;
+  const int width = w.x1 - w.x0, height = w.y1 - w.y0;
+  CopyAroundGreyed<F>(o, s, job.Drawn());
+  ErosionRows first_pass(width, height, job.mark);
+  ErosionRows second_pass(width, height, job.back);
+  const MemoryRows rows = MemoryRowsOf(F, s.y.height, w);
+  const int last = LastPictureRowIndex<F>(rows);
+  const auto put = [&](int r, const BYTE* row) {
+    const int m = rows.first + r;
+    if (r != last) {
+      PutGreyedFrom<F>(row, s, o, w.x0, m, width - 1);
+      o.y.Row(m)[(w.x1 - 1) * step] = row[width - 1];
+    } else {
+      ScatterSamples<step>(row, o.y.Row(m) + w.x0 * step, width);
+    }
+  };
+  // Planar: the second pass makes every row of the window in the output frame itself.
+  const auto into_second = [&](int, const BYTE* row) {
+    if constexpr (IsPlanar(F)) {
+      second_pass.PushInto(
+          row, [&](int r) { return o.y.Row(rows.first + r) + w.x0; }, [](int, const BYTE*) {});
+    } else {
+      second_pass.Push(row, put);
+    }
+  };
+  for (int j = 0; j < height; ++j)
+    first_pass.Push(InputRow<step>(first_pass, s.y.Row(rows.first + j) + w.x0 * step, width), into_second);
+  if constexpr (IsPlanar(F)) GreyOut<F>(o, job.Drawn());  // RGB and YUY2 were greyed with the rows
 }
 
 // Whether a mark pixel on the mask's edge turns to background: it has a background 4-neighbour,
@@ -401,24 +376,26 @@ inline void ThinRow(const BYTE* __restrict n, BYTE* __restrict p, const BYTE* __
 }
 
 // Six passes in place, each seeing the changes it has already made, over the window's samples
-// copied into contiguous rows (columns lx .. rx, rows ty .. by) and copied back after.
+// copied into contiguous rows and copied back after (all but its edge rows and columns); then
+// the drawn rectangle greyed and outlined. `frame` is the source, made writable.
 template <PixelFormat F>
-void ThinIn(const PVideoFrame& frame, const Window& w, BYTE mark, BYTE back) {
+void Thin(const PVideoFrame& frame, const PVideoFrame&, const FrameJob& job) {
   constexpr int step = BytesPerPixel(F);
   const FramePlanes<BYTE> f = WritePlanes(frame, F);
-  const int width = w.rx - w.lx + 1, height = w.by - w.ty + 1;
+  const PictureRect w = job.window;
+  const int width = w.x1 - w.x0, height = w.y1 - w.y0;
   const size_t row_bytes = static_cast<size_t>(width);
   std::vector<BYTE> samples(row_bytes * static_cast<size_t>(height)), turns(row_bytes);
-  auto row = [&](int r) { return samples.data() + static_cast<size_t>(r) * row_bytes; };
-  Vectorised([&] {
-    for (int r = 0; r < height; ++r) GatherSamples<step>(PictureRow<F>(f.y, w.ty + r) + w.lx * step, row(r), width);
-    for (int pass = 0; pass < 6; ++pass)
-      for (int r = 1; r < height - 1; ++r) ThinRow(row(r - 1), row(r), row(r + 1), turns.data(), width, mark, back);
-    for (int r = 1; r < height - 1; ++r)
-      ScatterSamples<step>(row(r) + 1, PictureRow<F>(f.y, w.ty + r) + (w.lx + 1) * step, width - 2);
-  });
-  GreyOut<F>(f, w.lx, w.rx, w.ty, w.by);
-  Outline<F>(f.y, w);
+  auto row = [&](int y) { return samples.data() + static_cast<size_t>(y - w.y0) * row_bytes; };
+  ForMemoryRows<F>(f.y.height, w, [&](int m, int y) { GatherSamples<step>(f.y.Row(m) + w.x0 * step, row(y), width); });
+  for (int pass = 0; pass < 6; ++pass)
+    for (int y = w.y0 + 1; y < w.y1 - 1; ++y)
+      ThinRow(row(y - 1), row(y), row(y + 1), turns.data(), width, job.mark, job.back);
+  const PictureRect inside{w.x0 + 1, w.x1 - 1, w.y0 + 1, w.y1 - 1};
+  ForMemoryRows<F>(f.y.height, inside,
+                   [&](int m, int y) { ScatterSamples<step>(row(y) + 1, f.y.Row(m) + inside.x0 * step, width - 2); });
+  GreyOut<F>(f, job.Drawn());
+  Outline<F>(f.y, job.Drawn());
 }
 
 // A pixel's code weighs its raw sample and its neighbours' by powers of two: 255 is a 255 dot
@@ -437,47 +414,44 @@ inline void DotRow(const BYTE* __restrict n, const BYTE* __restrict p, const BYT
   }
 }
 
-// Rows ty+1 .. by-2 and columns lx+1 .. rx-2 get the result (bytes 0..2 of an RGB pixel, the
-// sample of a YUV one); then the outline, and on YUV neutral chroma.
-template <PixelFormat F>
-void IsolatedDotsIn(const PVideoFrame& out, const PVideoFrame& src, const Window& w, bool salt) {
+// Salt removes 255 dots on 0, pepper 0 holes in 255, inside the drawn rectangle: bytes 0..2 of
+// an RGB pixel, the sample of a YUV one.
+template <PixelFormat F, bool Salt>
+void IsolatedDots(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
   constexpr int step = BytesPerPixel(F);
-  const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int count = w.rx - w.lx - 2;
-  std::vector<BYTE> dots(static_cast<size_t>(count > 0 ? count : 1));
-  ForInnerRows<F>(ReadPlane(src), w, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
-    if (salt)
-      DotRow<true>(up, mid, down, dots.data(), count);
-    else
-      DotRow<false>(up, mid, down, dots.data(), count);
-    BYTE* d = PictureRow<F>(o.y, y) + (w.lx + 1) * step;
+  RemakeInside<F>(out, src, job, DotRow<Salt>, [](const BYTE* dots, BYTE* dst, int count) {
     if constexpr (IsRGB(F)) {
-      PutGreyRgb<step>(dots.data(), d, count);
+      PutGreyRgb<step>(dots, dst, count);
     } else {
-      ScatterSamples<step>(dots.data(), d, count);
+      ScatterSamples<step>(dots, dst, count);
     }
   });
-  Outline<F>(o.y, w);
-  if constexpr (!IsRGB(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
+}
+
+// The copy of Kernel for this process's CPU level; RGB24 erosions, which gather and spread
+// samples three bytes apart, also have one for AVX-512 byte permutes.
+template <PixelFormat F, auto Kernel>
+Routine Pick() {
+  if constexpr (F == PixelFormat::RGB24) return ForLevelVbmi<Kernel>();
+  return ForLevel<Kernel>();
 }
 
 }  // namespace
 
-void ErodeOrDilate(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int value) {
-  ForFormat(job.format, [&](auto f) { ErodeOrDilateIn<f.value>(out, src, job.w, value); });
-}
-
-void CloseOrOpen(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int first, int second) {
-  ForFormat(job.format, [&](auto f) { CloseOrOpenIn<f.value>(out, src, job.w, first, second); });
-}
-
-void Thin(const PVideoFrame& frame, const FrameJob& job) {
-  ForFormat(job.format, [&](auto f) { ThinIn<f.value>(frame, job.w, job.markval, job.backval); });
-}
-
-void IsolatedDots(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, bool salt) {
-  CopyFrame(out, src, job.format);
-  ForFormat(job.format, [&](auto f) { IsolatedDotsIn<f.value>(out, src, job.w, salt); });
+Routine MaskRoutine(PixelFormat format, Morpher::Operation operation) {
+  using Operation = Morpher::Operation;
+  return ChooseForFormat(format, [operation](auto f) -> Routine {
+    constexpr PixelFormat F = decltype(f)::value;
+    switch (operation) {
+      case Operation::Erode:
+      case Operation::Dilate: return Pick<F, &Erode<F>>();
+      case Operation::Close:
+      case Operation::Open: return Pick<F, &Close<F>>();
+      case Operation::Thin: return ForLevel<&Thin<F>>();
+      case Operation::Salt: return ForLevel<&IsolatedDots<F, true>>();
+      default: return ForLevel<&IsolatedDots<F, false>>();
+    }
+  });
 }
 
 }  // namespace morpher

@@ -2,9 +2,10 @@
 // its sample against the thresholds and against its four direct neighbours.
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
+#include "filters/common/ForFormat.h"
 #include "filters/common/SampleRows.h"
+#include "filters/common/Vectorised.h"
 #include "filters/neighbourhood/MorpherWork.h"
 
 namespace tintara::morpher {
@@ -39,7 +40,7 @@ bool Marks(int16_t P, int16_t N, int16_t S, int16_t W, int16_t E, int16_t lt, in
   return false;
 }
 
-// One row of marks for samples 1..count of `mid` (gathered rows, the window's columns lx..rx-1).
+// One row of marks for samples 1..count of `mid` (gathered rows, the drawn rectangle's columns).
 template <Operation Op>
 inline void MarkRow(const BYTE* __restrict up, const BYTE* __restrict mid, const BYTE* __restrict down,
                     BYTE* __restrict out, int count, int16_t lt, int16_t ut, BYTE mark, BYTE back) {
@@ -62,40 +63,34 @@ inline void PutMarks(const BYTE* __restrict marks, BYTE* __restrict dst, int cou
   }
 }
 
-// Rows ty+1 .. by-2 and columns lx+1 .. rx-2 get the mark or background value (every byte of an
-// RGB pixel, the sample of a YUV one); then the outline, and on YUV neutral chroma.
+// The inside of the drawn rectangle gets the mark or background value (every byte of an RGB
+// pixel, the sample of a YUV one).
 template <PixelFormat F, Operation Op>
-void ReliefIn(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
-  constexpr int step = BytesPerPixel(F);
-  const Window& w = job.w;
-  const FramePlanes<BYTE> o = WritePlanes(out, F);
-  const int count = w.rx - w.lx - 2;
-  std::vector<BYTE> marks(static_cast<size_t>(count > 0 ? count : 1));
+void Relief(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
   const int16_t lt = ThresholdForSamples(job.lt), ut = ThresholdForSamples(job.ut);
-  ForInnerRows<F>(ReadPlane(src), w, [&](int y, const BYTE* up, const BYTE* mid, const BYTE* down) {
-    MarkRow<Op>(up, mid, down, marks.data(), count, lt, ut, job.markval, job.backval);
-    PutMarks<F>(marks.data(), PictureRow<F>(o.y, y) + (w.lx + 1) * step, count);
-  });
-  Outline<F>(o.y, w);
-  if constexpr (!IsRGB(F)) GreyOut<F>(o, w.lx, w.rx, w.ty, w.by);
+  RemakeInside<F>(
+      out, src, job,
+      [&](const BYTE* up, const BYTE* mid, const BYTE* down, BYTE* marks, int count) {
+        MarkRow<Op>(up, mid, down, marks, count, lt, ut, job.mark, job.back);
+      },
+      PutMarks<F>);
 }
 
 template <Operation Op>
-void ReliefFor(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job) {
-  ForFormat(job.format, [&](auto f) { ReliefIn<f.value, Op>(out, src, job); });
+Routine ReliefFor(PixelFormat format) {
+  return ChooseForFormat(format, [](auto f) { return ForLevel<&Relief<decltype(f)::value, Op>>(); });
 }
 
 }  // namespace
 
-void Relief(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, Operation operation) {
-  CopyFrame(out, src, job.format);
+Routine ReliefRoutine(PixelFormat format, Operation operation) {
   switch (operation) {
-    case Operation::Vale: ReliefFor<Operation::Vale>(out, src, job); break;
-    case Operation::Ridge: ReliefFor<Operation::Ridge>(out, src, job); break;
-    case Operation::Rorv: ReliefFor<Operation::Rorv>(out, src, job); break;
-    case Operation::Flood: ReliefFor<Operation::Flood>(out, src, job); break;
-    case Operation::Drain: ReliefFor<Operation::Drain>(out, src, job); break;
-    default: ReliefFor<Operation::Ford>(out, src, job); break;
+    case Operation::Vale: return ReliefFor<Operation::Vale>(format);
+    case Operation::Ridge: return ReliefFor<Operation::Ridge>(format);
+    case Operation::Rorv: return ReliefFor<Operation::Rorv>(format);
+    case Operation::Flood: return ReliefFor<Operation::Flood>(format);
+    case Operation::Drain: return ReliefFor<Operation::Drain>(format);
+    default: return ReliefFor<Operation::Ford>(format);
   }
 }
 

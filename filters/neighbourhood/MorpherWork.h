@@ -1,27 +1,42 @@
 // Morpher's per-frame work, shared by its source files: the frame's window and thresholds, the
-// per-format kernels' row access, and the two finishing steps (grey-out and outline).
+// routines' type, the two finishing steps (grey-out and outline) and the frame made by the
+// operations on the window's inside.
 #pragma once
 
 #include <cstring>
 #include <initializer_list>
 #include <vector>
 
-#include "filters/common/ForFormat.h"
 #include "filters/common/Format.h"
-#include "filters/common/Motion.h"
+#include "filters/common/Geometry.h"
 #include "filters/common/SampleRows.h"
-#include "filters/common/Vectorised.h"
 #include "filters/neighbourhood/Morpher.h"
 
 namespace tintara::morpher {
 
-// What one output frame is made with: the window and thresholds at this frame.
+// What one output frame is made with: the window and thresholds at this frame. Routines copy
+// what their loops use, as byte stores into a frame could be taken to change a job they reach
+// through a reference.
 struct FrameJob {
-  PixelFormat format = PixelFormat::YV12;
-  Window w;  // inclusive; at least three pixels wide and high, inside the frame
+  // The script's window at this frame, at least three pixels wide and high and inside the frame.
+  PictureRect window;
   int lt = 0, ut = 255;
-  BYTE markval = 255, backval = 0;
+  // The kept and the other value: mark and background, exchanged for dilate and open (which
+  // erode and close the background).
+  BYTE mark = 255, back = 0;
+
+  // What the operations write: the window less its last column and row, which the mask
+  // operations read as neighbours and leave as the source's.
+  PictureRect Drawn() const { return {window.x0, window.x1 - 1, window.y0, window.y1 - 1}; }
 };
+
+// Makes one frame: `out` starts as a new frame, except for thinning, which works in the source
+// frame itself (made writable, and passed as both).
+using Routine = void (*)(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job);
+
+// The routine for the format and operation, in the copy for this process's CPU level.
+Routine MaskRoutine(PixelFormat format, Morpher::Operation operation);    // erode .. pepper
+Routine ReliefRoutine(PixelFormat format, Morpher::Operation operation);  // vale .. ford
 
 // Picture row y of the plane holding the samples (RGB rows are stored bottom-up).
 template <PixelFormat F, typename Byte>
@@ -29,9 +44,9 @@ Byte* PictureRow(const PlaneOf<Byte>& p, int y) {
   return p.Row(MemoryRow(F, p.height, y));
 }
 
-// Grey-out of [x0, x1) x [y0, y1): RGB copies the sample into green and red (the fourth byte of
-// RGB32 stays), YUY2 sets each pixel's own chroma byte to 128 (so an odd edge greys half a pair),
-// planar sets U and V to 128 at chroma positions x0/2 .. x1/2-1, y0/2 .. y1/2-1.
+// Grey-out of r: RGB copies the sample into green and red (the fourth byte of RGB32 stays), YUY2
+// sets each pixel's own chroma byte to 128 (so an odd edge greys half a pair), planar sets U and
+// V to 128 at chroma positions x0/2 .. x1/2-1, y0/2 .. y1/2-1.
 template <int Step>
 inline void GreyRgbRow(BYTE* __restrict p, int count) {
   for (int i = 0; i < count; ++i) p[i * Step + 1] = p[i * Step + 2] = p[i * Step];
@@ -42,65 +57,67 @@ inline void NeutralYuy2Row(BYTE* __restrict p, int count) {
 }
 
 template <PixelFormat F>
-void GreyOut(const FramePlanes<BYTE>& o, int x0, int x1, int y0, int y1) {
+void GreyOut(const FramePlanes<BYTE>& o, const PictureRect& r) {
   constexpr int step = BytesPerPixel(F);
-  if constexpr (IsRGB(F)) {
-    Vectorised([&] {
-      for (int y = y0; y < y1; ++y) GreyRgbRow<step>(PictureRow<F>(o.y, y) + x0 * step, x1 - x0);
-    });
-  } else if constexpr (F == PixelFormat::YUY2) {
-    Vectorised([&] {
-      for (int y = y0; y < y1; ++y) NeutralYuy2Row(o.y.Row(y) + x0 * 2 + 1, x1 - x0);
-    });
+  if constexpr (IsPlanar(F)) {
+    const size_t count = static_cast<size_t>(r.x1 / 2 - r.x0 / 2);
+    for (int cy = r.y0 / 2; cy < r.y1 / 2; ++cy) {
+      std::memset(o.u.Row(cy) + r.x0 / 2, 128, count);
+      std::memset(o.v.Row(cy) + r.x0 / 2, 128, count);
+    }
   } else {
-    const size_t count = static_cast<size_t>(x1 / 2 - x0 / 2);
-    for (int cy = y0 / 2; cy < y1 / 2; ++cy) {
-      std::memset(o.u.Row(cy) + x0 / 2, 128, count);
-      std::memset(o.v.Row(cy) + x0 / 2, 128, count);
-    }
+    ForMemoryRows<F>(o.y.height, r, [&](int m, int) {
+      BYTE* p = o.y.Row(m) + r.x0 * step;
+      if constexpr (IsRGB(F)) {
+        GreyRgbRow<step>(p, r.x1 - r.x0);
+      } else {
+        NeutralYuy2Row(p + 1, r.x1 - r.x0);
+      }
+    });
   }
 }
 
-// The outline of [lx, rx) x [ty, by): sample 128 on rows ty and by-1 and columns lx and rx-1.
+// The outline of r: sample 128 on its first and last rows and columns.
 template <PixelFormat F>
-void Outline(const Plane& p, const Window& w) {
+void Outline(const Plane& p, const PictureRect& r) {
   constexpr int step = BytesPerPixel(F);
-  for (int y : {w.ty, w.by - 1}) {
-    BYTE* s = PictureRow<F>(p, y) + w.lx * step;
-    for (int x = w.lx; x < w.rx; ++x, s += step) *s = 128;
+  for (int y : {r.y0, r.y1 - 1}) {
+    BYTE* s = PictureRow<F>(p, y) + r.x0 * step;
+    for (int x = r.x0; x < r.x1; ++x, s += step) *s = 128;
   }
-  for (int y = w.ty; y < w.by; ++y) {
-    BYTE* row = PictureRow<F>(p, y);
-    row[w.lx * step] = 128;
-    row[(w.rx - 1) * step] = 128;
-  }
-}
-
-// Calls row(y, up, mid, down) for picture rows y = ty+1 .. by-2 with the samples of columns
-// lx .. rx-1 of rows y-1, y and y+1 gathered into contiguous rows (column x at x - lx): each
-// row is gathered once, into a ring of three.
-template <PixelFormat F, typename RowFn>
-void ForInnerRows(const ConstPlane& sp, const Window& w, const RowFn& row) {
-  constexpr int step = BytesPerPixel(F);
-  const int width = w.rx - w.lx;
-  if (width < 3 || w.by - w.ty < 3) return;
-  const size_t row_bytes = static_cast<size_t>(width);
-  std::vector<BYTE> rows(row_bytes * 3);
-  auto ring = [&](int y) { return rows.data() + (y % 3) * row_bytes; };
-  Vectorised([&] {
-    for (int y = w.ty; y <= w.by - 1; ++y) {
-      GatherSamples<step>(PictureRow<F>(sp, y) + w.lx * step, ring(y), width);
-      if (y >= w.ty + 2) row(y - 1, ring(y - 2), ring(y - 1), ring(y));
-    }
+  ForMemoryRows<F>(p.height, r, [&](int m, int) {
+    p.Row(m)[r.x0 * step] = 128;
+    p.Row(m)[(r.x1 - 1) * step] = 128;
   });
 }
 
-// The operations. Those given `out` write a new frame that starts as a copy of `src`; those
-// given `frame` change it in place (it must be writable).
-void ErodeOrDilate(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int value);
-void CloseOrOpen(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, int first, int second);
-void Thin(const PVideoFrame& frame, const FrameJob& job);
-void IsolatedDots(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, bool salt);
-void Relief(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, Morpher::Operation operation);
+// The operations on the inside of the drawn rectangle (dot removal and relief): `out` becomes
+// `src` with rows y0+1 .. y1-2, columns x0+1 .. x1-2 of the rectangle remade row by row, then its
+// outline, and on YUV neutral chroma. make(up, mid, down, result, count) judges a row from the
+// samples of the rectangle's columns in the three picture rows around it (gathered once each,
+// into a ring of three; column x at x - x0); put(result, dst, count) writes it into the frame.
+template <PixelFormat F, typename Make, typename Put>
+void RemakeInside(const PVideoFrame& out, const PVideoFrame& src, const FrameJob& job, const Make& make,
+                  const Put& put) {
+  constexpr int step = BytesPerPixel(F);
+  CopyFrame(out, src, F);
+  const PictureRect r = job.Drawn();
+  const ConstPlane sp = ReadPlane(src);
+  const FramePlanes<BYTE> o = WritePlanes(out, F);
+  const int width = r.x1 - r.x0, count = width - 2;
+  if (width >= 3 && r.y1 - r.y0 >= 3) {
+    const size_t row_bytes = static_cast<size_t>(width);
+    std::vector<BYTE> rows(row_bytes * 3), result(static_cast<size_t>(count));
+    auto ring = [&](int y) { return rows.data() + (y % 3) * row_bytes; };
+    for (int y = r.y0; y < r.y1; ++y) {
+      GatherSamples<step>(PictureRow<F>(sp, y) + r.x0 * step, ring(y), width);
+      if (y < r.y0 + 2) continue;
+      make(ring(y - 2), ring(y - 1), ring(y), result.data(), count);
+      put(result.data(), PictureRow<F>(o.y, y - 1) + (r.x0 + 1) * step, count);
+    }
+  }
+  Outline<F>(o.y, r);
+  if constexpr (!IsRGB(F)) GreyOut<F>(o, r);
+}
 
 }  // namespace tintara::morpher
