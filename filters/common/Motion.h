@@ -51,13 +51,4 @@ inline Window WindowAt(const Window& start, const Window& end, const FrameStep& 
           Lerp(start.by, end.by, s.i, s.d)};
 }
 
-// The window cut to a width x height frame; false when nothing of it is left.
-inline bool ClipWindow(Window* w, int width, int height) {
-  if (w->lx < 0) w->lx = 0;
-  if (w->ty < 0) w->ty = 0;
-  if (w->rx > width - 1) w->rx = width - 1;
-  if (w->by > height - 1) w->by = height - 1;
-  return w->lx <= w->rx && w->ty <= w->by;
-}
-
 }  // namespace tintara
