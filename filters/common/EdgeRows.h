@@ -185,9 +185,10 @@ inline void WritePixels(const BYTE* __restrict v, int a, int b, BYTE* __restrict
   }
 }
 
-// YUY2: the chroma byte (2x + 1) of columns c0..c1 in the window's first and last rows, and of
-// columns c0..x0 and x1-1..c1 in the rows between; with the window's inner pixels written by
-// WritePixels this sets every chroma byte of columns c0..c1 over the window's rows to 128.
+// YUY2: the chroma byte (2x + 1) of columns c0..c1 in the window's first and last rows, and in
+// the rows between of the columns from c0 to the window's first and from its last to c1; with
+// the window's inner pixels written by WritePixels this sets every chroma byte of columns c0..c1
+// over the window's rows to 128.
 inline void NeutralYuy2Border(const Plane& p, const PictureRect& w, int c0, int c1) {
   for (int y = w.y0; y < w.y1; ++y) {
     BYTE* row = p.Row(y);

@@ -122,7 +122,7 @@ struct StretchDown {
 // pixel's bytes.
 template <int Step, int Changed, class Change>
 inline void PixelRun(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
-                      const Change& change) {
+                     const Change& change) {
   for (int i = 0; i < count; ++i) {
     const bool sel = r[i * Step] == selected;
     for (int b = 0; b < Step; ++b) {
@@ -136,7 +136,7 @@ inline void PixelRun(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* 
 // 16-bit lanes without separating the bytes; the chroma byte is copied.
 template <class Change>
 inline void Yuy2Run(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
-                     const Change& change) {
+                    const Change& change) {
   for (int i = 0; i < count; ++i) {
     uint16_t w, ref;
     std::memcpy(&w, in + 2 * i, 2);
@@ -152,7 +152,7 @@ inline void Yuy2Run(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* _
 // byte's test.
 template <class Change>
 inline void ChangeLumaRun(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                           BYTE selected, const Change& change) {
+                          BYTE selected, const Change& change) {
   for (int i = 0; i < count; ++i) {
     const BYTE v = in[i];
     const BYTE mask = static_cast<BYTE>(-static_cast<int>(r[i] == selected));
@@ -161,8 +161,8 @@ inline void ChangeLumaRun(const BYTE* __restrict in, BYTE* __restrict o, const B
 }
 
 template <PixelFormat F, RegionChange C>
-inline void ChangeRun(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                       BYTE selected, int st) {
+inline void ChangeRun(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
+                      int st) {
   constexpr int step = BytesPerPixel(F);
   if constexpr (C == RegionChange::Percent) {
     auto stretch = [&](const auto& change) {
@@ -213,7 +213,8 @@ void ApplyRuns(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out,
 
 RegionRoutine RoutineFor(PixelFormat format, RegionChange change) {
   if (change == RegionChange::Add)
-    return ChooseForFormat(format, [](auto f) { return ForLevel<&ApplyRuns<decltype(f)::value, RegionChange::Add>>(); });
+    return ChooseForFormat(format,
+                           [](auto f) { return ForLevel<&ApplyRuns<decltype(f)::value, RegionChange::Add>>(); });
   return ChooseForFormat(format,
                          [](auto f) { return ForLevel<&ApplyRuns<decltype(f)::value, RegionChange::Percent>>(); });
 }

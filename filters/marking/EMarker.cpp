@@ -128,6 +128,8 @@ struct GradientAndLaplacian {
 
 #undef EDGE_TAPS
 
+// Column ranges a..b below are half-open (a..b-1), as in EdgeRows.h.
+
 // hit[a..b] |= the channel's hits at columns a..b of its rows up (previous memory row), own and
 // down (next memory row), neighbours h columns apart; with kFirst hit[a..b] = the hits.
 template <class Op, int h, bool kFirst = false>

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "filters/common/ArgTable.h"
+#include "filters/common/Blocks.h"
 #include "filters/common/ForFormat.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
@@ -158,7 +159,7 @@ inline void MarkPlanarRow(const BYTE* __restrict in, const BYTE* __restrict u, c
 // across pairs); then each pair is a 32-bit word of those tests, and its votes are summed,
 // compared and turned into output bytes with shifts inside the word. Rows go in chunks of the
 // pattern's length.
-constexpr int kMarkChunk = 768;  // a multiple of 4 and of the widest vector
+constexpr int kMarkChunk = 12 * kBlock;  // a multiple of 4 and of the widest vector
 
 struct ByteBounds {
   BYTE lo[kMarkChunk], span[kMarkChunk], on[kMarkChunk];

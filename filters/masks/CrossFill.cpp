@@ -241,7 +241,8 @@ WindowBytes PaintedBytes(const PictureRect& s, int height) {
 // go through Paint itself.
 template <PixelFormat F, Logic L, bool Table>
 void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const Painter<F>& painter,
-                   const ConstPlane& a, const ConstPlane& b, const PictureRect& s, int height, const RowPaint<Table>& rule) {
+                   const ConstPlane& a, const ConstPlane& b, const PictureRect& s, int height,
+                   const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
   const Rgb24Lanes lanes(ClampOrder::Once, r.offset, r.kV, r.kG, r.kU);
   // YUY2's selections of one row's pairs, with four zero bytes on either side.
@@ -340,7 +341,8 @@ CrossFill::Routine RoutineFor(PixelFormat format, Logic logic, bool shift, int s
   const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
   auto with = [&](auto logic_tag) -> CrossFill::Routine {
     constexpr Logic L = decltype(logic_tag)::value;
-    if (table) return ChooseForFormat(format, [](auto f) { return ForLevel<&PaintFrame<decltype(f)::value, L, true>>(); });
+    if (table)
+      return ChooseForFormat(format, [](auto f) { return ForLevel<&PaintFrame<decltype(f)::value, L, true>>(); });
     return ChooseForFormat(format, [](auto f) { return ForLevel<&PaintFrame<decltype(f)::value, L, false>>(); });
   };
   switch (logic) {
@@ -367,8 +369,8 @@ bool BadWindow(int lx, int ty, int rx, int by, int W, int H) {
 CrossFill::CrossFill(const CrossFillArgs& args)
     : GenericVideoFilter(args.clip),
       arg(args),
-      paint{FillColourOf(args.color), Brightness(args.shift, args.st), args.st,
-            MarkValuesOf(args.white).mark, MarkValuesOf(args.white).back},
+      paint{FillColourOf(args.color), Brightness(args.shift, args.st), args.st, MarkValuesOf(args.white).mark,
+            MarkValuesOf(args.white).back},
       format(FormatOf(vi)),
       routine(RoutineFor(format, LogicOf(args.type), args.shift, args.st)) {}
 

@@ -54,6 +54,8 @@ constexpr ArgRow<A> kArgs[] = {
 // The operators: "e2", "ep" (Prewitt) and "es" (Sobel).
 enum class Operator { E2, Prewitt, Sobel };
 
+// Column ranges a..b below are half-open (a..b-1), as in EdgeRows.h.
+
 // The magnitudes of columns a..b, low 8 bits kept (large magnitudes wrap rather than clip). The
 // rows are the samples of the pixels' own memory row and of the next and previous memory rows;
 // the e2 operator is not symmetric in them, so it depends on the row order of the format.
@@ -93,8 +95,8 @@ inline bool Crest(BYTE v, BYTE w, BYTE e, BYTE a, BYTE b) {
 // `markval` on the crests in lt..ut (g the row of G, next and prev the G rows of the next and
 // previous memory rows); `backval` elsewhere.
 template <bool kCrest>
-void MarkValuesOf(const BYTE* __restrict g, const BYTE* __restrict next, const BYTE* __restrict prev,
-                  const BYTE* __restrict coloured, int a, int b, const SharpEdgeRule& r, BYTE* __restrict m) {
+void WriteMRow(const BYTE* __restrict g, const BYTE* __restrict next, const BYTE* __restrict prev,
+               const BYTE* __restrict coloured, int a, int b, const SharpEdgeRule& r, BYTE* __restrict m) {
   const BYTE paint = r.v.col, mark = r.v.mark, back = r.v.back, lt = r.lt, ut = r.ut;
   for (int x = a; x < b; ++x) {
     BYTE hit = 0;
@@ -164,14 +166,14 @@ void EdgeImage(const FramePlanes<const BYTE>& src, const Plane& out, const Pictu
   };
 
   if (r.gradient) {
-    for (int m = m_lo; m <= m_hi; ++m) {
+    ForMemoryRows<F>(height, w, [&](int m, int) {
       if constexpr (IsPlanar(F)) {  // straight into the frame
         g_row(m, out.Row(m), &coloured_rows[0]);
       } else {
         g_row(m, &g_rows[0], &coloured_rows[0]);
         WritePixels<F>(&g_rows[0], w.x0, w.x1, out.Row(m));
       }
-    }
+    });
     return;
   }
   auto held = [&](int m) {
@@ -183,19 +185,18 @@ void EdgeImage(const FramePlanes<const BYTE>& src, const Plane& out, const Pictu
     }
     return slot;
   };
-  for (int m = m_lo + 1; m < m_hi; ++m) {
+  ForMemoryRows<F>(height, {a, b, w.y0 + 1, w.y1 - 1}, [&](int m, int y) {
     const BYTE* prev = &g_rows[static_cast<size_t>(held(m - 1)) * width];
     const BYTE* next = &g_rows[static_cast<size_t>(held(m + 1)) * width];
     const int slot = held(m);
     const BYTE* g = &g_rows[static_cast<size_t>(slot) * width];
     const BYTE* coloured = &coloured_rows[static_cast<size_t>(slot) * width];
-    const int y = IsRGB(F) ? height - 1 - m : m;
     const int crest_end = r.marking && y < w.y1 - 2 ? w.x1 - 2 : a;
     BYTE* const m_row = IsPlanar(F) ? out.Row(m) : &value[0];  // planar: straight into the frame
-    MarkValuesOf<true>(g, next, prev, coloured, a, crest_end, r, m_row);
-    MarkValuesOf<false>(g, next, prev, coloured, std::max(a, crest_end), b, r, m_row);
+    WriteMRow<true>(g, next, prev, coloured, a, crest_end, r, m_row);
+    WriteMRow<false>(g, next, prev, coloured, std::max(a, crest_end), b, r, m_row);
     if constexpr (!IsPlanar(F)) WritePixels<F>(&value[0], a, b, out.Row(m));
-  }
+  });
 }
 
 // One frame: the bytes around the window prepared, the window's G or M written, and the window
