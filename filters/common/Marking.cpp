@@ -41,20 +41,23 @@ void NeutralWindowChroma(const FramePlanes<BYTE>& o, PixelFormat format, const P
   }
 }
 
-void DrawWindowEdge(const Plane& p, PixelFormat format, const PictureRect& w, bool all_bytes) {
+void DrawWindowEdge(const Plane& plane, PixelFormat format, const PictureRect& w, bool all_bytes) {
   const int step = BytesPerPixel(format);
   const int bytes = IsRGB(format) && all_bytes ? step : 1;
+  // Copies, so the compiler need not read them again after every byte stored.
+  const Plane p = plane;
+  const int left = w.x0, right = w.x1 - 1, top = w.y0, bottom = w.y1 - 1;
   auto mark = [&](int x, int y) {
     BYTE* px = p.Row(MemoryRow(format, p.height, y)) + static_cast<long>(x) * step;
     for (int b = 0; b < bytes; ++b) px[b] = 128;
   };
-  for (int y = w.y0; y < w.y1; ++y) {
-    mark(w.x0, y);
-    mark(w.x1 - 1, y);
+  for (int y = top; y <= bottom; ++y) {
+    mark(left, y);
+    mark(right, y);
   }
-  for (int x = w.x0; x < w.x1; ++x) {
-    mark(x, w.y0);
-    mark(x, w.y1 - 1);
+  for (int x = left; x <= right; ++x) {
+    mark(x, top);
+    mark(x, bottom);
   }
 }
 

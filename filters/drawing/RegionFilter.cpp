@@ -65,12 +65,15 @@ std::vector<RowRun> RoundRuns(int x, int y, int w, int h, int W, int H) {
   for (int64_t j = j0; j <= j1; ++j) across[j - j0] = static_cast<double>(j) * j / ww;
   for (int64_t i = i0; i <= i1; ++i) {
     const double down = static_cast<double>(i) * i / hh;
-    RowRun& run = runs[static_cast<size_t>(y + i)];
+    int64_t first = 0, last = -1;
+    bool found = false;
     for (int64_t j = j0; j <= j1; ++j) {
       if (across[j - j0] + down > 1) continue;
-      if (run.x0 >= run.x1) run.x0 = static_cast<int>(x + j);
-      run.x1 = static_cast<int>(x + j + 1);
+      if (!found) first = j;
+      found = true;
+      last = j;
     }
+    if (found) runs[static_cast<size_t>(y + i)] = {static_cast<int>(x + first), static_cast<int>(x + last + 1)};
   }
   return runs;
 }
