@@ -222,10 +222,7 @@ RegionRoutine RoutineFor(PixelFormat format, RegionChange change) {
                          [](auto f) { return ForLevel<&ApplyRuns<decltype(f)::value, RegionChange::Percent>>(); });
 }
 
-}  // namespace
-
-const char* RegionSignature() { return SignatureText<kArgs>(); }
-
+// Reads the arguments and runs the checks made before the filter is built, in order.
 RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env) {
   RegionArgs a = ReadArgs(kArgs, args);
   const int N = a.clip->GetVideoInfo().num_frames;
@@ -248,10 +245,20 @@ RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IS
   return a;
 }
 
+}  // namespace
+
+const char* RegionSignature() { return SignatureText<kArgs>(); }
+
+AVSValue CreateRegionFilter(const AVSValue& args, const RegionFilterText& text, RegionChange change,
+                            IScriptEnvironment* env) {
+  return Created(new RegionFilter(ReadRegionArgs(args, text, env), text, change, env), args);
+}
+
 RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change,
                            IScriptEnvironment* env)
     : GenericVideoFilter(a.clip), arg(a), format(FormatOf(vi)), routine(RoutineFor(format, change)) {
   const int W = vi.width, H = vi.height;
+  int x, y, w, h;
   if (arg.shape == Shape::Rect) {
     x = OrDefault(a.x, 0);
     y = OrDefault(a.y, 0);

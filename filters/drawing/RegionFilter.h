@@ -44,8 +44,9 @@ struct RegionArgs {
 
 const char* RegionSignature();
 
-// Reads the arguments of the shared signature and runs the creation checks in order.
-RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env);
+// Reads the arguments of the shared signature, runs a twin's checks in order and builds it.
+AVSValue CreateRegionFilter(const AVSValue& args, const RegionFilterText& text, RegionChange change,
+                            IScriptEnvironment* env);
 
 // The region's columns x0..x1-1 in one picture row; none where x0 >= x1.
 struct RowRun {
@@ -59,16 +60,12 @@ using RegionRoutine = void (*)(const FramePlanes<const BYTE>& src, const FramePl
 
 class RegionFilter : public GenericVideoFilter {
  public:
-  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
-
- protected:
   // Fills the shape defaults, runs the constructor checks in order and lays out the region.
   RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change, IScriptEnvironment* env);
-
-  const RegionArgs arg;
-  int x, y, w, h;  // after the shape defaults
+  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
+  const RegionArgs arg;
   PixelFormat format;
   RegionRoutine routine;       // for the format, the change and this CPU level
   std::vector<RowRun> region;  // per picture row, cut to the frame
