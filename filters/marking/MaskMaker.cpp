@@ -106,12 +106,12 @@ struct PixelRule {
 
 // Row kernels over the window's pixels, on pointers that cannot alias, as plain loops the
 // compiler vectorises. RGB tests green, blue, red (bytes 1, 0, 2) and writes every byte.
-template <int Bpp, class Rule>
-inline void MarkRgbRow(const BYTE* __restrict in, BYTE* __restrict out, int n, const Rule& r) {
+template <class Rule>
+inline void MarkRgb24Row(const BYTE* __restrict in, BYTE* __restrict out, int n, const Rule& r) {
   for (int x = 0; x < n; ++x) {
-    const BYTE* p = in + x * Bpp;
+    const BYTE* p = in + x * 3;
     const BYTE v = r.Decide(!(p[0] == p[1] && p[1] == p[2]), p[1], p[0], p[2]);
-    for (int b = 0; b < Bpp; ++b) out[x * Bpp + b] = v;
+    for (int b = 0; b < 3; ++b) out[x * 3 + b] = v;
   }
 }
 
@@ -309,8 +309,8 @@ void MarkWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, co
       BYTE* out = o.y.Row(m);
       if constexpr (F == PixelFormat::RGB32) {
         MarkRgb32Row(in + w.x0 * 4, out + w.x0 * 4, w.x1 - w.x0, r);
-      } else if constexpr (IsRGB(F)) {
-        MarkRgbRow<3>(in + w.x0 * 3, out + w.x0 * 3, w.x1 - w.x0, r);
+      } else if constexpr (F == PixelFormat::RGB24) {
+        MarkRgb24Row(in + w.x0 * 3, out + w.x0 * 3, w.x1 - w.x0, r);
       } else {
         const BYTE* us = s.u.Row(y / 2);
         const BYTE* vs = s.v.Row(y / 2);
