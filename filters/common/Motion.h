@@ -41,7 +41,8 @@ inline FrameStep StepFor(int n, int sf, int ef, bool test) {
   return s;
 }
 
-// An inclusive window in picture coordinates.
+// A window as scripts give it: inclusive edges in picture coordinates. Pixel code works in the
+// half-open PictureRect that WindowRectAt (Geometry.h) makes of it.
 struct Window {
   int lx = 0, ty = 0, rx = 0, by = 0;
 };
