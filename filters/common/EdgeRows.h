@@ -1,8 +1,9 @@
 // Row machinery of the edge filters (EMarker, SharpEdge): channel rows split out of packed
 // pixels and kept for the three memory rows a 3x3 operator reads, the gradients both filters
 // use, flags of pixels that carry colour, and the writing of one value per pixel. The loops run
-// over contiguous arrays without branches so that the compiler vectorises them (the callers run
-// them inside `Vectorised`); flags are bytes 0 or 0xFF, so selects are masks.
+// over contiguous arrays without branches so that the compiler vectorises them (inside the
+// callers' CPU-level copies); flags are bytes 0 or 0xFF, so selects are masks. Column ranges
+// a..b are half-open: a..b-1.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 
 #include "filters/common/ByteLanes.h"
 #include "filters/common/Format.h"
-#include "filters/common/Motion.h"
+#include "filters/common/Geometry.h"
 
 namespace tintara {
 
@@ -43,7 +44,7 @@ class ChannelRing {
 template <int kStep>
 inline void SplitPixels(const BYTE* __restrict row, int a, int b, BYTE* __restrict c0, BYTE* __restrict c1,
                         BYTE* __restrict c2) {
-  for (int x = a; x <= b; ++x) {
+  for (int x = a; x < b; ++x) {
     c0[x] = row[kStep * x];
     c1[x] = row[kStep * x + 1];
     c2[x] = row[kStep * x + 2];
@@ -53,13 +54,13 @@ inline void SplitPixels(const BYTE* __restrict row, int a, int b, BYTE* __restri
 // Byte 0 of the kStep-byte pixels a..b of a packed row (the sample of an RGB or YUY2 pixel).
 template <int kStep>
 inline void SplitSamples(const BYTE* __restrict row, int a, int b, BYTE* __restrict out) {
-  for (int x = a; x <= b; ++x) out[x] = row[kStep * x];
+  for (int x = a; x < b; ++x) out[x] = row[kStep * x];
 }
 
 // YUY2 pairs pa..pb: the Y of both pixels into y at 2p and 2p + 1, U and V into u, v at p.
 inline void SplitPairs(const BYTE* __restrict row, int pa, int pb, BYTE* __restrict y, BYTE* __restrict u,
                        BYTE* __restrict v) {
-  for (int p = pa; p <= pb; ++p) {
+  for (int p = pa; p < pb; ++p) {
     y[2 * p] = row[4 * p];
     u[p] = row[4 * p + 1];
     y[2 * p + 1] = row[4 * p + 2];
@@ -70,17 +71,17 @@ inline void SplitPairs(const BYTE* __restrict row, int pa, int pb, BYTE* __restr
 // RGB pixels a..b whose bytes 0, 1, 2 are not all equal.
 inline void RgbColouredRow(const BYTE* __restrict c0, const BYTE* __restrict c1, const BYTE* __restrict c2, int a,
                            int b, BYTE* __restrict out) {
-  for (int x = a; x <= b; ++x) out[x] = ((c0[x] == c1[x]) & (c1[x] == c2[x])) ? 0 : 0xFF;
+  for (int x = a; x < b; ++x) out[x] = ((c0[x] == c1[x]) & (c1[x] == c2[x])) ? 0 : 0xFF;
 }
 
 // Chroma samples a..b whose U and V both differ from 128.
 inline void ChromaColouredRow(const BYTE* __restrict u, const BYTE* __restrict v, int a, int b, BYTE* __restrict out) {
-  for (int x = a; x <= b; ++x) out[x] = ((u[x] != 128) & (v[x] != 128)) ? 0xFF : 0;
+  for (int x = a; x < b; ++x) out[x] = ((u[x] != 128) & (v[x] != 128)) ? 0xFF : 0;
 }
 
 // YUY2 pairs pa..pb of a packed row whose U and V both differ from 128.
 inline void Yuy2ColouredPairs(const BYTE* __restrict row, int pa, int pb, BYTE* __restrict out) {
-  for (int p = pa; p <= pb; ++p) out[p] = ((row[4 * p + 1] != 128) & (row[4 * p + 3] != 128)) ? 0xFF : 0;
+  for (int p = pa; p < pb; ++p) out[p] = ((row[4 * p + 1] != 128) & (row[4 * p + 3] != 128)) ? 0xFF : 0;
 }
 
 // Pixel columns a..b from chroma columns: out[x] = in[x / 2], masked by `odd` at odd x; with
@@ -88,17 +89,16 @@ inline void Yuy2ColouredPairs(const BYTE* __restrict row, int pa, int pb, BYTE* 
 template <bool kOr>
 inline void ExpandPairs(const BYTE* __restrict in, int a, int b, BYTE odd, BYTE* __restrict out) {
   auto put = [&](int x, BYTE v) { out[x] = kOr ? static_cast<BYTE>(out[x] | v) : v; };
-  if (a > b) return;
+  if (a >= b) return;
   if (a & 1) {
     put(a, static_cast<BYTE>(in[a / 2] & odd));
     ++a;
   }
-  if ((b & 1) == 0 && b >= a) {
-    put(b, in[b / 2]);
+  if ((b & 1) && b > a) {  // the last column is even: it starts a pair
+    put(b - 1, in[(b - 1) / 2]);
     --b;
   }
-  if (a > b) return;
-  for (int p = a / 2; p <= b / 2; ++p) {
+  for (int p = a / 2; p < b / 2; ++p) {
     const BYTE v = in[p];
     put(2 * p, v);
     put(2 * p + 1, static_cast<BYTE>(v & odd));
@@ -107,7 +107,7 @@ inline void ExpandPairs(const BYTE* __restrict in, int a, int b, BYTE odd, BYTE*
 
 // flags[a..b] |= more[a..b].
 inline void OrFlags(const BYTE* __restrict more, int a, int b, BYTE* __restrict flags) {
-  for (int x = a; x <= b; ++x) flags[x] |= more[x];
+  for (int x = a; x < b; ++x) flags[x] |= more[x];
 }
 
 // The Prewitt and the Sobel gradients gx, gy on a 3x3 neighbourhood: u* the previous memory
@@ -169,33 +169,34 @@ inline int FloorSqrt(int s) {
 template <PixelFormat F>
 inline void WritePixels(const BYTE* __restrict v, int a, int b, BYTE* __restrict out) {
   if constexpr (F == PixelFormat::RGB32) {
-    for (int x = a; x <= b; ++x) {
+    for (int x = a; x < b; ++x) {
       const uint32_t word = v[x] * 0x01010101u;
       std::memcpy(out + 4 * x, &word, 4);
     }
   } else if constexpr (F == PixelFormat::RGB24) {
-    for (int x = a; x <= b; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = v[x];
+    for (int x = a; x < b; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = v[x];
   } else if constexpr (F == PixelFormat::YUY2) {
-    for (int x = a; x <= b; ++x) {
+    for (int x = a; x < b; ++x) {
       out[2 * x] = v[x];
       out[2 * x + 1] = 128;
     }
   } else {
-    if (a <= b) std::memcpy(out + a, v + a, static_cast<size_t>(b - a + 1));
+    if (a < b) std::memcpy(out + a, v + a, static_cast<size_t>(b - a));
   }
 }
 
-// YUY2: the chroma byte (2x + 1) of columns c0..c1 in the window's rows T and B, and of columns
-// c0..L and R..c1 in the rows between; with the window's inner pixels written by WritePixels
-// this sets every chroma byte of columns c0..c1 over rows T..B to 128.
-inline void NeutralYuy2Border(const Plane& p, const Window& w, int c0, int c1) {
-  for (int y = w.ty; y <= w.by; ++y) {
+// YUY2: the chroma byte (2x + 1) of columns c0..c1 in the window's first and last rows, and in
+// the rows between of the columns from c0 to the window's first and from its last to c1; with
+// the window's inner pixels written by WritePixels this sets every chroma byte of columns c0..c1
+// over the window's rows to 128.
+inline void NeutralYuy2Border(const Plane& p, const PictureRect& w, int c0, int c1) {
+  for (int y = w.y0; y < w.y1; ++y) {
     BYTE* row = p.Row(y);
-    const bool whole = y == w.ty || y == w.by;
-    const int left_end = whole ? c1 : w.lx;
-    for (int x = c0; x <= left_end; ++x) row[2 * x + 1] = 128;
+    const bool whole = y == w.y0 || y == w.y1 - 1;
+    const int left_end = whole ? c1 : w.x0 + 1;
+    for (int x = c0; x < left_end; ++x) row[2 * x + 1] = 128;
     if (!whole)
-      for (int x = w.rx; x <= c1; ++x) row[2 * x + 1] = 128;
+      for (int x = w.x1 - 1; x < c1; ++x) row[2 * x + 1] = 128;
   }
 }
 

@@ -7,87 +7,57 @@
 
 namespace tintara {
 
-void PrepareMarkOutput(const PVideoFrame& out, const PVideoFrame& src, PixelFormat format, bool test) {
-  if (!test) {
-    CopyFrame(out, src, format);
-    return;
-  }
-  const FramePlanes<BYTE> o = WritePlanes(out, format);
-  for (int y = 0; y < o.y.height; ++y) {
-    BYTE* row = o.y.Row(y);
-    if (format == PixelFormat::YUY2) {
-      for (int x = 0; x < o.y.row_size; x += 2) {
-        row[x] = 0;
-        row[x + 1] = 128;
-      }
-    } else {
-      std::memset(row, 0, static_cast<size_t>(o.y.row_size));
-    }
-  }
-  if (o.planar)
-    for (const Plane* p : {&o.u, &o.v})
-      for (int y = 0; y < p->height; ++y) std::memset(p->Row(y), 128, static_cast<size_t>(p->row_size));
-}
-
-void PrepareMarkSurround(const PVideoFrame& out, const PVideoFrame& src, PixelFormat format, bool test,
-                         const Window& w) {
-  const FramePlanes<BYTE> o = WritePlanes(out, format);
-  const int bpp = BytesPerPixel(format);
-  ByteRect luma{w.ty, w.by + 1, w.lx * bpp, (w.rx + 1) * bpp};
-  if (IsRGB(format)) {
-    luma.r0 = MemoryRow(format, o.y.height, w.by);
-    luma.r1 = MemoryRow(format, o.y.height, w.ty) + 1;
-  } else if (format == PixelFormat::YUY2) {
-    luma.b1 = 2 * w.rx + 2;
-  }
-  const ByteRect chroma{w.ty / 2, w.by / 2 + 1, w.lx / 2, w.rx / 2 + 1};
-  if (test) {
-    FillAround(o.y, 0, format == PixelFormat::YUY2 ? 128 : 0, luma);
+void PrepareMarkSurround(const MarkFrame& f, PixelFormat format) {
+  const FramePlanes<BYTE>& o = f.out;
+  const WindowBytes inside = WindowBytesOf(format, o.y.height, f.window);
+  if (f.test) {
+    FillAround(o.y, 0, format == PixelFormat::YUY2 ? 128 : 0, inside.main);
     if (o.planar)
-      for (const Plane* p : {&o.u, &o.v}) FillAround(*p, 128, 128, chroma);
+      for (const Plane* p : {&o.u, &o.v}) FillAround(*p, 128, 128, inside.chroma);
     return;
   }
-  const FramePlanes<const BYTE> s = ReadPlanes(src, format);
-  CopyAround(o.y, s.y, luma);
+  CopyAround(o.y, f.src.y, inside.main);
   if (o.planar) {
-    CopyAround(o.u, s.u, chroma);
-    CopyAround(o.v, s.v, chroma);
+    CopyAround(o.u, f.src.u, inside.chroma);
+    CopyAround(o.v, f.src.v, inside.chroma);
   }
 }
 
-void NeutralWindowChroma(const PVideoFrame& out, PixelFormat format, const Window& w) {
-  const FramePlanes<BYTE> o = WritePlanes(out, format);
+void NeutralWindowChroma(const FramePlanes<BYTE>& o, PixelFormat format, const PictureRect& w) {
   if (format == PixelFormat::YUY2) {
-    const int first = w.lx & ~1, last = w.rx & ~1;  // pairs by their even column
-    for (int y = w.ty; y <= w.by; ++y) {
+    const int first = w.x0 & ~1, end = ((w.x1 - 1) & ~1) + 2;  // pairs by their even column
+    for (int y = w.y0; y < w.y1; ++y) {
       BYTE* row = o.y.Row(y);
-      for (int x = first; x <= last; x += 2) {
+      for (int x = first; x < end; x += 2) {
         row[2 * x + 1] = 128;
         row[2 * x + 3] = 128;
       }
     }
   } else if (o.planar) {
-    const int count = w.rx / 2 - w.lx / 2 + 1;
+    const WindowBytes inside = WindowBytesOf(format, o.y.height, w);
+    const ByteRect& c = inside.chroma;
     for (const Plane* p : {&o.u, &o.v})
-      for (int y = w.ty / 2; y <= w.by / 2; ++y) std::memset(p->Row(y) + w.lx / 2, 128, static_cast<size_t>(count));
+      for (int y = c.r0; y < c.r1; ++y) std::memset(p->Row(y) + c.b0, 128, static_cast<size_t>(c.b1 - c.b0));
   }
 }
 
-void DrawWindowEdge(const PVideoFrame& out, PixelFormat format, const Window& w, bool all_bytes) {
-  const Plane p = WritePlane(out);
+void DrawWindowEdge(const Plane& plane, PixelFormat format, const PictureRect& w, bool all_bytes) {
   const int step = BytesPerPixel(format);
   const int bytes = IsRGB(format) && all_bytes ? step : 1;
+  // Copies, so the compiler need not read them again after every byte stored.
+  const Plane p = plane;
+  const int left = w.x0, right = w.x1 - 1, top = w.y0, bottom = w.y1 - 1;
   auto mark = [&](int x, int y) {
     BYTE* px = p.Row(MemoryRow(format, p.height, y)) + static_cast<long>(x) * step;
     for (int b = 0; b < bytes; ++b) px[b] = 128;
   };
-  for (int y = w.ty; y <= w.by; ++y) {
-    mark(w.lx, y);
-    mark(w.rx, y);
+  for (int y = top; y <= bottom; ++y) {
+    mark(left, y);
+    mark(right, y);
   }
-  for (int x = w.lx; x <= w.rx; ++x) {
-    mark(x, w.ty);
-    mark(x, w.by);
+  for (int x = left; x <= right; ++x) {
+    mark(x, top);
+    mark(x, bottom);
   }
 }
 

@@ -1,42 +1,52 @@
-// The output layout shared by the marking filters (MaskMaker, EMarker): outside the window the
-// source (or black in test mode), inside it grey-scale values with neutral chroma, and the
-// window's edge drawn in grey.
+// The output layout shared by the marking filters (MaskMaker, EMarker, SharpEdge): outside the
+// window the source (or black in test mode), inside it grey-scale values with neutral chroma,
+// and the window's edge drawn in grey.
 #pragma once
 
 #include "filters/common/Format.h"
-#include "filters/common/Motion.h"
+#include "filters/common/Geometry.h"
 
 namespace tintara {
 
-// The mark and background values of the polarity flag `white`.
+// The values a marking filter writes: `mark` on marked pixels and `back` elsewhere (255 and 0,
+// or with `white` off 0 and 255), and with `xcol` the low eight bits of `col` on pixels that
+// already carry colour.
 struct MarkValues {
-  int markval = 255, backval = 0;
-  explicit MarkValues(bool white) : markval(white ? 255 : 0), backval(white ? 0 : 255) {}
+  BYTE mark = 255, back = 0;
+  bool xcol = false;
+  BYTE col = 0;
+};
+inline MarkValues MarkValuesOf(bool white, bool xcol = false, int col = 0) {
+  return {static_cast<BYTE>(white ? 255 : 0), static_cast<BYTE>(white ? 0 : 255), xcol, static_cast<BYTE>(col)};
+}
+
+// One frame of a marking filter: the source, the new frame and this frame's window, cut to the
+// frame (empty when nothing of it is left).
+struct MarkFrame {
+  FramePlanes<const BYTE> src;
+  FramePlanes<BYTE> out;
+  PictureRect window;
+  bool test;  // outside the window black rather than the source
 };
 
-// Fills the whole output before the window is written: a copy of the source normally, black
-// (RGB 0, YUV luma 0 with chroma 128) in test mode, where everything outside the window is black.
-void PrepareMarkOutput(const PVideoFrame& out, const PVideoFrame& src, PixelFormat format, bool test);
+// Fills the output around the bytes that marking the window and NeutralWindowChroma write, so
+// that no byte is written twice: a copy of the source, or in test mode black (RGB 0, YUV luma 0
+// with chroma 128). Inside are RGB the window's pixels; YUY2 bytes 2x0..2x1-1 of its rows (the
+// Y of pixel x1 keeps the fill); planar the window's luma and the chroma NeutralWindowChroma
+// sets. The caller then writes every one of those bytes. An empty window: the whole frame.
+void PrepareMarkSurround(const MarkFrame& f, PixelFormat format);
 
-// The same, but only around the bytes that marking the window `w` (clipped to the frame) and
-// NeutralWindowChroma write, so that no byte is written twice: RGB the window's pixels; YUY2
-// bytes 2L..2R+1 of rows T..B (the Y of pixel R+1 keeps the fill); planar the window's luma and
-// the chroma NeutralWindowChroma sets. The caller then writes every one of those bytes.
-void PrepareMarkSurround(const PVideoFrame& out, const PVideoFrame& src, PixelFormat format, bool test,
-                         const Window& w);
+// Sets the chroma the window touches to 128: YUY2 every pair of columns whose even column is
+// x0 & ~1 .. (x1 - 1) & ~1 in the window's rows, planar the chroma samples under the window. RGB
+// has no chroma: nothing.
+void NeutralWindowChroma(const FramePlanes<BYTE>& out, PixelFormat format, const PictureRect& w);
 
-// Sets the chroma the window touches to 128: YUY2 every pair of columns L..R (L and R even) in
-// rows T..B, planar chroma rows T/2..B/2 and columns L/2..R/2. RGB has no chroma: nothing.
-void NeutralWindowChroma(const PVideoFrame& out, PixelFormat format, const Window& w);
+// Draws the window's edge (its first and last columns over its rows, its first and last rows
+// over its columns) with 128 in the first byte of each edge pixel (RGB byte 0, YUY2 Y, planar
+// Y); with `all_bytes` an RGB edge pixel gets 128 in every byte.
+void DrawWindowEdge(const Plane& out, PixelFormat format, const PictureRect& w, bool all_bytes);
 
-// Draws the window's edge (columns L and R over rows T..B, rows T and B over columns L..R) with
-// 128 in the first byte of each edge pixel (RGB byte 0, YUY2 Y, planar Y); with `all_bytes` an
-// RGB edge pixel gets 128 in every byte.
-void DrawWindowEdge(const PVideoFrame& out, PixelFormat format, const Window& w, bool all_bytes);
-
-// Whether a pixel already carries colour: RGB bytes not all equal; YUV when both chroma
-// samples of the pixel differ from 128.
-inline bool RgbColoured(const BYTE* p) { return !(p[0] == p[1] && p[1] == p[2]); }
+// Whether a YUV pixel already carries colour: both its chroma samples differ from 128.
 inline bool ChromaColoured(int u, int v) { return u != 128 && v != 128; }
 
 }  // namespace tintara

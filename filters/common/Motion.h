@@ -41,7 +41,8 @@ inline FrameStep StepFor(int n, int sf, int ef, bool test) {
   return s;
 }
 
-// An inclusive window in picture coordinates.
+// A window as scripts give it: inclusive edges in picture coordinates. Pixel code works in the
+// half-open PictureRect that WindowRectAt (Geometry.h) makes of it.
 struct Window {
   int lx = 0, ty = 0, rx = 0, by = 0;
 };
@@ -49,15 +50,6 @@ struct Window {
 inline Window WindowAt(const Window& start, const Window& end, const FrameStep& s) {
   return {Lerp(start.lx, end.lx, s.i, s.d), Lerp(start.ty, end.ty, s.i, s.d), Lerp(start.rx, end.rx, s.i, s.d),
           Lerp(start.by, end.by, s.i, s.d)};
-}
-
-// The window cut to a width x height frame; false when nothing of it is left.
-inline bool ClipWindow(Window* w, int width, int height) {
-  if (w->lx < 0) w->lx = 0;
-  if (w->ty < 0) w->ty = 0;
-  if (w->rx > width - 1) w->rx = width - 1;
-  if (w->by > height - 1) w->by = height - 1;
-  return w->lx <= w->rx && w->ty <= w->by;
 }
 
 }  // namespace tintara

@@ -23,6 +23,14 @@ void ForEachOutside(int height, int row_size, const ByteRect& inside, const Part
 
 }  // namespace
 
+WindowBytes WindowBytesOf(PixelFormat f, int height, const PictureRect& r) {
+  if (r.Empty()) return {};
+  const int bpp = BytesPerPixel(f);
+  const MemoryRows rows = MemoryRowsOf(f, height, r);
+  return {{rows.first, rows.first + rows.count, r.x0 * bpp, r.x1 * bpp},
+          {r.y0 / 2, (r.y1 - 1) / 2 + 1, r.x0 / 2, (r.x1 - 1) / 2 + 1}};
+}
+
 void CopyAround(const Plane& dst, const ConstPlane& src, const ByteRect& inside) {
   ForEachOutside(dst.height, dst.row_size, inside, [&](int r, int b0, int b1) {
     std::memcpy(dst.Row(r) + b0, src.Row(r) + b0, static_cast<size_t>(b1 - b0));

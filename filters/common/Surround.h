@@ -3,6 +3,7 @@
 #pragma once
 
 #include "filters/common/Format.h"
+#include "filters/common/Geometry.h"
 
 namespace tintara {
 
@@ -11,6 +12,13 @@ namespace tintara {
 struct ByteRect {
   int r0 = 0, r1 = 0, b0 = 0, b1 = 0;
 };
+
+// The bytes a window's pixels cover in a frame of `height` rows: `main` in the first plane (RGB
+// rows bottom-up), `chroma` the planar chroma samples under it; both empty for an empty window.
+struct WindowBytes {
+  ByteRect main, chroma;
+};
+WindowBytes WindowBytesOf(PixelFormat f, int height, const PictureRect& r);
 
 // Copies `src` into `dst` (same geometry) everywhere outside `inside`.
 void CopyAround(const Plane& dst, const ConstPlane& src, const ByteRect& inside);

@@ -7,6 +7,7 @@
 
 #include "filters/common/ArgTable.h"
 #include "filters/common/ForFormat.h"
+#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -240,7 +241,7 @@ DrawLines::DrawLines(const DrawLinesArgs& args, Line line_)
       count(static_cast<int>(args.values.size())),
       line(line_),
       format(FormatOf(vi)),
-      draw(ChooseForFormat(format, [](auto f) { return &Draw<decltype(f)::value>; })) {
+      draw(ChooseForFormat(format, [](auto f) { return ForLevel<&Draw<decltype(f)::value>>(); })) {
   std::copy(args.values.begin(), args.values.end(), points.begin());
 }
 

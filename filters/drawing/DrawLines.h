@@ -45,7 +45,7 @@ class DrawLines : public GenericVideoFilter {
   const Line line;                       // of arg.line
 
   PixelFormat format;
-  Routine draw;  // for the format
+  Routine draw;  // for the format and this CPU level
 };
 
 const char* DrawLinesSignature();

@@ -9,6 +9,7 @@
 #include "filters/common/ArgTable.h"
 #include "filters/common/ByteLanes.h"
 #include "filters/common/ForFormat.h"
+#include "filters/common/Geometry.h"
 #include "filters/common/Vectorised.h"
 
 namespace tintara {
@@ -36,15 +37,14 @@ constexpr ArgRow<A> kArgs[] = {
 
 int OrDefault(int value, int fallback) { return value == kAbsent ? fallback : value; }
 
-std::vector<Span> RectSpans(int x, int y, int w, int h, int W, int H) {
-  std::vector<Span> spans;
+std::vector<RowRun> RectRuns(int x, int y, int w, int h, int W, int H) {
+  std::vector<RowRun> runs(static_cast<size_t>(H));
   const int first = std::max(x, 0);
-  const int64_t last = std::min<int64_t>(int64_t{x} + w - 1, W - 1);
-  if (first > last) return spans;
-  const int64_t bottom = std::min<int64_t>(int64_t{y} + h - 1, H - 1);
-  for (int64_t r = std::max(y, 0); r <= bottom; ++r)
-    spans.push_back({static_cast<int>(r), first, static_cast<int>(last)});
-  return spans;
+  const int64_t end = std::min<int64_t>(int64_t{x} + w, W);
+  if (first >= end) return runs;
+  const int64_t bottom = std::min<int64_t>(int64_t{y} + h, H);
+  for (int64_t r = std::max(y, 0); r < bottom; ++r) runs[static_cast<size_t>(r)] = {first, static_cast<int>(end)};
+  return runs;
 }
 
 // Circle and ellipse: row offsets i and column offsets j both run over -w .. w-1, and
@@ -53,14 +53,14 @@ std::vector<Span> RectSpans(int x, int y, int w, int h, int W, int H) {
 // Offsets landing outside the frame are dropped before the loops (an ellipse flatter than it is
 // wide, or one defaulted to a negative half-axis, reaches one row beyond the frame). Within a
 // row the sum only grows with |j|, so the selected columns form one run.
-std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
-  std::vector<Span> spans;
+std::vector<RowRun> RoundRuns(int x, int y, int w, int h, int W, int H) {
+  std::vector<RowRun> runs(static_cast<size_t>(H));
   const double ww = static_cast<double>(w) * w, hh = static_cast<double>(h) * h;
   const int64_t i0 = std::max<int64_t>(-int64_t{w}, -int64_t{y});
   const int64_t i1 = std::min<int64_t>(int64_t{w} - 1, int64_t{H} - 1 - y);
   const int64_t j0 = std::max<int64_t>(-int64_t{w}, -int64_t{x});
   const int64_t j1 = std::min<int64_t>(int64_t{w} - 1, int64_t{W} - 1 - x);
-  if (j0 > j1) return spans;
+  if (j0 > j1) return runs;
   std::vector<double> across(static_cast<size_t>(j1 - j0 + 1));
   for (int64_t j = j0; j <= j1; ++j) across[j - j0] = static_cast<double>(j) * j / ww;
   for (int64_t i = i0; i <= i1; ++i) {
@@ -73,12 +73,12 @@ std::vector<Span> RoundSpans(int x, int y, int w, int h, int W, int H) {
       found = true;
       last = j;
     }
-    if (found) spans.push_back({static_cast<int>(y + i), static_cast<int>(x + first), static_cast<int>(x + last)});
+    if (found) runs[static_cast<size_t>(y + i)] = {static_cast<int>(x + first), static_cast<int>(x + last + 1)};
   }
-  return spans;
+  return runs;
 }
 
-// One span, from the source row into the new frame's row: each pixel the reference selects gets
+// One run, from the source row into the new frame's row: each pixel the reference selects gets
 // the change in every byte of an RGB pixel or its luma byte, the other bytes are copied. The
 // reference sample is the pixel's first byte (RGB), its Y byte (YUY2) or its luma sample, read at
 // the same position with the reference's own pitch.
@@ -102,7 +102,7 @@ struct ShiftBytes {
 // is at most 255 * 200 and its quotient by 100 is an unsigned 16-bit division by a constant,
 // which vectorises as a multiply. A stretch up (st >= 0) adds the quotient and can only pass
 // 255; a stretch down (st >= -100) subtracts the quotient of v * -st, at most v, and stays in
-// 0..255: one kernel for each sign, picked per span, so neither carries a sign or both bounds.
+// 0..255: one kernel for each sign, picked per run, so neither carries a sign or both bounds.
 struct StretchUp {
   explicit StretchUp(int st) : magnitude(static_cast<uint16_t>(st)) {}
   BYTE Of(BYTE v) const {
@@ -124,8 +124,8 @@ struct StretchDown {
 // RGB (either change) and planar luma (stretch): pixel by pixel, the reference test kept for the
 // pixel's bytes.
 template <int Step, int Changed, class Change>
-inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
-                      const Change& change) {
+inline void PixelRun(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
+                     const Change& change) {
   for (int i = 0; i < count; ++i) {
     const bool sel = r[i * Step] == selected;
     for (int b = 0; b < Step; ++b) {
@@ -138,8 +138,8 @@ inline void PixelSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE*
 // YUY2: each pixel as a 16-bit word, its Y byte low and its chroma byte high, so the loop runs in
 // 16-bit lanes without separating the bytes; the chroma byte is copied.
 template <class Change>
-inline void Yuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
-                     const Change& change) {
+inline void Yuy2Run(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
+                    const Change& change) {
   for (int i = 0; i < count; ++i) {
     uint16_t w, ref;
     std::memcpy(&w, in + 2 * i, 2);
@@ -154,8 +154,8 @@ inline void Yuy2Span(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* 
 // Planar luma, a shift: byte lanes throughout, each byte kept or changed by its reference
 // byte's test.
 template <class Change>
-inline void ChangeLumaSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                           BYTE selected, const Change& change) {
+inline void ChangeLumaRun(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
+                          BYTE selected, const Change& change) {
   for (int i = 0; i < count; ++i) {
     const BYTE v = in[i];
     const BYTE mask = static_cast<BYTE>(-static_cast<int>(r[i] == selected));
@@ -164,52 +164,46 @@ inline void ChangeLumaSpan(const BYTE* __restrict in, BYTE* __restrict o, const 
 }
 
 template <PixelFormat F, RegionChange C>
-inline void ChangeSpan(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count,
-                       BYTE selected, int st) {
+inline void ChangeRun(const BYTE* __restrict in, BYTE* __restrict o, const BYTE* __restrict r, int count, BYTE selected,
+                      int st) {
   constexpr int step = BytesPerPixel(F);
   if constexpr (C == RegionChange::Percent) {
     auto stretch = [&](const auto& change) {
       if constexpr (F == PixelFormat::YUY2)
-        Yuy2Span(in, o, r, count, selected, change);
+        Yuy2Run(in, o, r, count, selected, change);
       else
-        PixelSpan<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, change);
+        PixelRun<step, IsRGB(F) ? step : 1>(in, o, r, count, selected, change);
     };
     if (st >= 0)
       stretch(StretchUp(st));
     else
       stretch(StretchDown(st));
   } else if constexpr (IsPlanar(F)) {
-    ChangeLumaSpan(in, o, r, count, selected, ShiftBytes(st));
+    ChangeLumaRun(in, o, r, count, selected, ShiftBytes(st));
   } else if constexpr (IsRGB(F)) {
-    PixelSpan<step, step>(in, o, r, count, selected, ShiftBytes(st));
+    PixelRun<step, step>(in, o, r, count, selected, ShiftBytes(st));
   } else {
-    Yuy2Span(in, o, r, count, selected, ShiftBytes(st));
+    Yuy2Run(in, o, r, count, selected, ShiftBytes(st));
   }
 }
 
-// The whole frame in one pass: rows of the region are copied up to their span, changed along it
-// and copied after it; the other rows (and planar chroma) are copied. `row_spans[y]` is the index
-// of picture row y's span, or -1.
+// The whole frame in one pass: each row of the region is copied up to its run, changed along
+// it and copied after it (rows without a run are copied whole), and planar chroma is copied.
 template <PixelFormat F, RegionChange C>
-void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref, int height,
-                const std::vector<Span>& spans, const std::vector<int>& row_spans, BYTE selected, int st) {
+void ApplyRuns(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref,
+               const std::vector<RowRun>& region, BYTE selected, int st) {
   constexpr int step = BytesPerPixel(F);
+  const int height = out.y.height;
   const size_t row_size = static_cast<size_t>(out.y.row_size);
-  Vectorised([&] {
-    for (int m = 0; m < height; ++m) {
-      const BYTE* in = src.y.Row(m);
-      BYTE* o = out.y.Row(m);
-      const int k = row_spans[static_cast<size_t>(MemoryRow(F, height, m))];
-      if (k < 0) {
-        std::memcpy(o, in, row_size);
-        continue;
-      }
-      const Span& s = spans[static_cast<size_t>(k)];
-      const size_t b0 = static_cast<size_t>(s.first) * step, b1 = static_cast<size_t>(s.last + 1) * step;
-      std::memcpy(o, in, b0);
-      ChangeSpan<F, C>(in + b0, o + b0, ref.Row(m) + b0, s.last - s.first + 1, selected, st);
-      std::memcpy(o + b1, in + b1, row_size - b1);
-    }
+  const PictureRect frame{0, out.y.row_size / step, 0, height};
+  ForMemoryRows<F>(height, frame, [&](int m, int y) {
+    const BYTE* in = src.y.Row(m);
+    BYTE* o = out.y.Row(m);
+    const RowRun& run = region[static_cast<size_t>(y)];  // {0, 0} where the row has none
+    const size_t b0 = static_cast<size_t>(run.x0) * step, b1 = static_cast<size_t>(run.x1) * step;
+    std::memcpy(o, in, b0);
+    ChangeRun<F, C>(in + b0, o + b0, ref.Row(m) + b0, run.x1 - run.x0, selected, st);
+    std::memcpy(o + b1, in + b1, row_size - b1);
   });
   if constexpr (IsPlanar(F)) {
     for (int c = 0; c < 2; ++c) {
@@ -220,16 +214,15 @@ void ApplySpans(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out
   }
 }
 
-SpanRoutine SpanRoutineFor(PixelFormat format, RegionChange change) {
+RegionRoutine RoutineFor(PixelFormat format, RegionChange change) {
   if (change == RegionChange::Add)
-    return ChooseForFormat(format, [](auto f) { return &ApplySpans<decltype(f)::value, RegionChange::Add>; });
-  return ChooseForFormat(format, [](auto f) { return &ApplySpans<decltype(f)::value, RegionChange::Percent>; });
+    return ChooseForFormat(format,
+                           [](auto f) { return ForLevel<&ApplyRuns<decltype(f)::value, RegionChange::Add>>(); });
+  return ChooseForFormat(format,
+                         [](auto f) { return ForLevel<&ApplyRuns<decltype(f)::value, RegionChange::Percent>>(); });
 }
 
-}  // namespace
-
-const char* RegionSignature() { return SignatureText<kArgs>(); }
-
+// Reads the arguments and runs the checks made before the filter is built, in order.
 RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env) {
   RegionArgs a = ReadArgs(kArgs, args);
   const int N = a.clip->GetVideoInfo().num_frames;
@@ -252,10 +245,20 @@ RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IS
   return a;
 }
 
+}  // namespace
+
+const char* RegionSignature() { return SignatureText<kArgs>(); }
+
+AVSValue CreateRegionFilter(const AVSValue& args, const RegionFilterText& text, RegionChange change,
+                            IScriptEnvironment* env) {
+  return Created(new RegionFilter(ReadRegionArgs(args, text, env), text, change, env), args);
+}
+
 RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change,
                            IScriptEnvironment* env)
-    : GenericVideoFilter(a.clip), arg(a), format(FormatOf(vi)), routine(SpanRoutineFor(format, change)) {
+    : GenericVideoFilter(a.clip), arg(a), format(FormatOf(vi)), routine(RoutineFor(format, change)) {
   const int W = vi.width, H = vi.height;
+  int x, y, w, h;
   if (arg.shape == Shape::Rect) {
     x = OrDefault(a.x, 0);
     y = OrDefault(a.y, 0);
@@ -278,19 +281,17 @@ RegionFilter::RegionFilter(const RegionArgs& a, const RegionFilterText& text, Re
   switch (arg.shape) {
     case Shape::Rect:
       if (right >= W || bottom >= H) env->ThrowError("%s", text.rect_out);
-      spans = RectSpans(x, y, w, h, W, H);
+      region = RectRuns(x, y, w, h, W, H);
       break;
     case Shape::Circle:
       if (right >= W || bottom > H || x <= w || y <= w) env->ThrowError("%s", text.circle_out);
-      spans = RoundSpans(x, y, w, h, W, H);
+      region = RoundRuns(x, y, w, h, W, H);
       break;
     case Shape::Ellipse:
       if (right >= W || bottom > H || x <= w || y <= h) env->ThrowError("%s", text.ellipse_out);
-      spans = RoundSpans(x, y, w, h, W, H);
+      region = RoundRuns(x, y, w, h, W, H);
       break;
   }
-  row_spans.assign(static_cast<size_t>(H), -1);
-  for (size_t k = 0; k < spans.size(); ++k) row_spans[static_cast<size_t>(spans[k].row)] = static_cast<int>(k);
 }
 
 PVideoFrame RegionFilter::GetFrame(int n, IScriptEnvironment* env) {
@@ -300,8 +301,7 @@ PVideoFrame RegionFilter::GetFrame(int n, IScriptEnvironment* env) {
   // A new frame written in one pass, rather than a writable copy changed afterwards.
   PVideoFrame frame = env->NewVideoFrame(vi);
   const BYTE selected = arg.white ? 255 : 0;
-  routine(ReadPlanes(src, format), WritePlanes(frame, format), ReadPlane(ref), vi.height, spans, row_spans, selected,
-          arg.st);
+  routine(ReadPlanes(src, format), WritePlanes(frame, format), ReadPlane(ref), region, selected, arg.st);
   return frame;
 }
 

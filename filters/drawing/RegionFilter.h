@@ -44,36 +44,31 @@ struct RegionArgs {
 
 const char* RegionSignature();
 
-// Reads the arguments of the shared signature and runs the creation checks in order.
-RegionArgs ReadRegionArgs(const AVSValue& args, const RegionFilterText& text, IScriptEnvironment* env);
+// Reads the arguments of the shared signature, runs a twin's checks in order and builds it.
+AVSValue CreateRegionFilter(const AVSValue& args, const RegionFilterText& text, RegionChange change,
+                            IScriptEnvironment* env);
 
-// A run of region columns first..last (inclusive, picture coordinates) in one picture row.
-struct Span {
-  int row, first, last;
+// The region's columns x0..x1-1 in one picture row; none where x0 >= x1.
+struct RowRun {
+  int x0 = 0, x1 = 0;
 };
 
-// The per-format routine that writes one frame: the spans changed from the source where the
-// reference selects them, every other byte copied.
-using SpanRoutine = void (*)(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref,
-                             int height, const std::vector<Span>& spans, const std::vector<int>& row_spans,
-                             BYTE selected, int st);
+// The per-format routine that writes one frame: the region's runs (one per picture row) changed
+// from the source where the reference selects them, every other byte copied.
+using RegionRoutine = void (*)(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const ConstPlane& ref,
+                               const std::vector<RowRun>& region, BYTE selected, int st);
 
 class RegionFilter : public GenericVideoFilter {
  public:
-  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
-
- protected:
   // Fills the shape defaults, runs the constructor checks in order and lays out the region.
   RegionFilter(const RegionArgs& a, const RegionFilterText& text, RegionChange change, IScriptEnvironment* env);
-
-  const RegionArgs arg;
-  int x, y, w, h;  // after the shape defaults
+  PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
+  const RegionArgs arg;
   PixelFormat format;
-  SpanRoutine routine;         // for the format and the change
-  std::vector<Span> spans;     // the region, cut to the frame
-  std::vector<int> row_spans;  // per picture row, the index of its span or -1
+  RegionRoutine routine;       // for the format, the change and this CPU level
+  std::vector<RowRun> region;  // per picture row, cut to the frame
 };
 
 }  // namespace tintara

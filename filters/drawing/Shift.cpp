@@ -1,7 +1,5 @@
 #include "filters/drawing/Shift.h"
 
-#include "filters/common/ArgTable.h"
-
 namespace tintara {
 
 namespace {
@@ -25,12 +23,8 @@ const RegionFilterText kShiftText = {
 
 }  // namespace
 
-Shift::Shift(const RegionArgs& args, IScriptEnvironment* env)
-    : RegionFilter(args, kShiftText, RegionChange::Add, env) {}
-
 AVSValue CreateShift(AVSValue args, void*, IScriptEnvironment* env) {
-  const RegionArgs a = ReadRegionArgs(args, kShiftText, env);
-  return Created(new Shift(a, env), args);
+  return CreateRegionFilter(args, kShiftText, RegionChange::Add, env);
 }
 
 }  // namespace tintara

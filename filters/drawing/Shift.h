@@ -6,11 +6,6 @@
 
 namespace tintara {
 
-class Shift : public RegionFilter {
- public:
-  Shift(const RegionArgs& args, IScriptEnvironment* env);
-};
-
 AVSValue CreateShift(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

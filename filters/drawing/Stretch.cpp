@@ -1,7 +1,5 @@
 #include "filters/drawing/Stretch.h"
 
-#include "filters/common/ArgTable.h"
-
 namespace tintara {
 
 namespace {
@@ -24,12 +22,8 @@ const RegionFilterText kStretchText = {
 
 }  // namespace
 
-Stretch::Stretch(const RegionArgs& args, IScriptEnvironment* env)
-    : RegionFilter(args, kStretchText, RegionChange::Percent, env) {}
-
 AVSValue CreateStretch(AVSValue args, void*, IScriptEnvironment* env) {
-  const RegionArgs a = ReadRegionArgs(args, kStretchText, env);
-  return Created(new Stretch(a, env), args);
+  return CreateRegionFilter(args, kStretchText, RegionChange::Percent, env);
 }
 
 }  // namespace tintara

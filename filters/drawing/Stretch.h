@@ -6,11 +6,6 @@
 
 namespace tintara {
 
-class Stretch : public RegionFilter {
- public:
-  Stretch(const RegionArgs& args, IScriptEnvironment* env);
-};
-
 AVSValue CreateStretch(AVSValue args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace tintara

@@ -8,6 +8,7 @@
 
 #include "filters/common/ArgTable.h"
 #include "filters/common/EdgeRows.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
 #include "filters/common/Vectorised.h"
@@ -25,8 +26,7 @@ struct EMarkerLimit {
 // the values written.
 struct EMarkerRule {
   EMarkerLimit k[3];
-  bool xcol = false;
-  BYTE col = 0, mark = 0, back = 0;
+  MarkValues v;
 };
 
 namespace {
@@ -128,12 +128,14 @@ struct GradientAndLaplacian {
 
 #undef EDGE_TAPS
 
+// Column ranges a..b below are half-open (a..b-1), as in EdgeRows.h.
+
 // hit[a..b] |= the channel's hits at columns a..b of its rows up (previous memory row), own and
 // down (next memory row), neighbours h columns apart; with kFirst hit[a..b] = the hits.
 template <class Op, int h, bool kFirst = false>
 void OrHits(const BYTE* __restrict up, const BYTE* __restrict own, const BYTE* __restrict down, int a, int b,
             EMarkerLimit k, BYTE* __restrict hit) {
-  for (int x = a; x <= b; ++x) {
+  for (int x = a; x < b; ++x) {
     const BYTE v =
         Op::Hit(up[x - h], up[x], up[x + h], own[x - h], own[x], own[x + h], down[x - h], down[x], down[x + h], k);
     hit[x] = kFirst ? v : static_cast<BYTE>(hit[x] | v);
@@ -146,7 +148,7 @@ void FirstHits(const BYTE* up, const BYTE* own, const BYTE* down, int a, int b, 
   if (k.t != 0)
     OrHits<Op, 1, true>(up, own, down, a, b, k, hit);
   else
-    std::memset(hit + a, 0, static_cast<size_t>(b - a + 1));
+    std::memset(hit + a, 0, static_cast<size_t>(b - a));
 }
 
 // The rows of one frame's interior: the hits of every channel collected per pixel, then each
@@ -157,42 +159,40 @@ struct Rows {
 };
 
 // value[a..b]: `col` on coloured pixels, else the mark where a channel hit, else the background.
-inline void Values(const BYTE* __restrict hit, const BYTE* __restrict coloured, int a, int b, const EMarkerRule& r,
+inline void Values(const BYTE* __restrict hit, const BYTE* __restrict coloured, int a, int b, const MarkValues& v,
                    BYTE* __restrict value) {
-  const BYTE col = r.col, mark = r.mark, back = r.back;
-  for (int x = a; x <= b; ++x) value[x] = Select(coloured[x], col, Select(hit[x], mark, back));
+  const BYTE col = v.col, mark = v.mark, back = v.back;
+  for (int x = a; x < b; ++x) value[x] = Select(coloured[x], col, Select(hit[x], mark, back));
 }
+
+// The kernels below mark the window's interior `in` (the window less its edge) and take memory
+// rows in rising order, so the frames stream forwards.
 
 // RGB: channels bytes 0, 1, 2; every byte of the pixel gets the value. Bytes 1 and 2 of an
 // operator that looks two pixels aside are tested only where those pixels are in the frame.
 template <PixelFormat F, class Op>
-void MarkRgb(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const EMarkerRule& r) {
+void MarkRgb(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const PictureRect& in,
+             const EMarkerRule& r) {
   constexpr int kBpp = BytesPerPixel(F), far = Op::kFarRgb ? 2 : 1;
-  const int width = s.y.row_size / kBpp, height = s.y.height;
-  const int x0 = w.lx + 1, x1 = w.rx - 1;
-  if (x0 > x1) return;
-  const int f0 = std::max(x0, far), f1 = std::min(x1, width - 1 - far);
-  const int sa = std::max(0, x0 - far), sb = std::min(width - 1, x1 + far);
+  const int width = s.y.row_size / kBpp, a = in.x0, b = in.x1;
+  const int fa = std::max(a, far), fb = std::min(b, width - far);
+  const int sa = std::max(0, a - far), sb = std::min(width, b + far);
   ChannelRing ring(3, width);
   Rows rows(width);
-  Vectorised([&] {
-    auto split = [&](int m) {
-      if (ring.Take(m)) SplitPixels<kBpp>(s.y.Row(m), sa, sb, ring.At(m, 0), ring.At(m, 1), ring.At(m, 2));
-    };
-    // From the bottom picture row up: memory rows in rising order, so the frames stream forwards.
-    for (int y = w.by - 1; y > w.ty; --y) {
-      const int m = MemoryRow(F, height, y);
-      split(m - 1);
-      split(m);
-      split(m + 1);
-      FirstHits<Op>(ring.At(m - 1, 0), ring.At(m, 0), ring.At(m + 1, 0), x0, x1, r.k[0], &rows.hit[0]);
-      for (int c = 1; c < 3; ++c)
-        if (r.k[c].t != 0 && f0 <= f1)
-          OrHits<Op, far>(ring.At(m - 1, c), ring.At(m, c), ring.At(m + 1, c), f0, f1, r.k[c], &rows.hit[0]);
-      if (r.xcol) RgbColouredRow(ring.At(m, 0), ring.At(m, 1), ring.At(m, 2), x0, x1, &rows.coloured[0]);
-      Values(&rows.hit[0], &rows.coloured[0], x0, x1, r, &rows.value[0]);
-      WritePixels<F>(&rows.value[0], x0, x1, o.y.Row(m));
-    }
+  auto split = [&](int m) {
+    if (ring.Take(m)) SplitPixels<kBpp>(s.y.Row(m), sa, sb, ring.At(m, 0), ring.At(m, 1), ring.At(m, 2));
+  };
+  ForMemoryRows<F>(s.y.height, in, [&](int m, int) {
+    split(m - 1);
+    split(m);
+    split(m + 1);
+    FirstHits<Op>(ring.At(m - 1, 0), ring.At(m, 0), ring.At(m + 1, 0), a, b, r.k[0], &rows.hit[0]);
+    for (int c = 1; c < 3; ++c)
+      if (r.k[c].t != 0 && fa < fb)
+        OrHits<Op, far>(ring.At(m - 1, c), ring.At(m, c), ring.At(m + 1, c), fa, fb, r.k[c], &rows.hit[0]);
+    if (r.v.xcol) RgbColouredRow(ring.At(m, 0), ring.At(m, 1), ring.At(m, 2), a, b, &rows.coloured[0]);
+    Values(&rows.hit[0], &rows.coloured[0], a, b, r.v, &rows.value[0]);
+    WritePixels<F>(&rows.value[0], a, b, o.y.Row(m));
   });
 }
 
@@ -200,40 +200,37 @@ void MarkRgb(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const
 // so the first and the last pair of a row are not tested for chroma. The value goes to Y, 128 to
 // the pixel's chroma byte (the window's chroma is made neutral anyway).
 template <class Op>
-void MarkYuy2(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const EMarkerRule& r) {
-  const int width = s.y.row_size / 2, pairs = width / 2;
-  const int x0 = w.lx + 1, x1 = w.rx - 1;
-  if (x0 > x1) return;
-  const int lo = std::max(x0, 2), hi = std::min(x1, width - 3);  // chroma tested
-  const int pa = std::max(0, x0 / 2 - 1), pb = std::min(pairs - 1, x1 / 2 + 1);
-  const bool chroma_on = lo <= hi && (r.k[1].t != 0 || r.k[2].t != 0);
+void MarkYuy2(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const PictureRect& in,
+              const EMarkerRule& r) {
+  const int width = s.y.row_size / 2, a = in.x0, b = in.x1;
+  const int lo = std::max(a, 2), hi = std::min(b, width - 2);  // chroma tested
+  const int pa = std::max(0, a / 2 - 1), pb = std::min(width / 2, (b + 1) / 2 + 1);
+  const bool chroma_on = lo < hi && (r.k[1].t != 0 || r.k[2].t != 0);
   const BYTE odd = Op::kOddChroma ? 0xFF : 0;
   ChannelRing ring(3, width);
   Rows rows(width);
-  Vectorised([&] {
-    auto split = [&](int m) {
-      if (ring.Take(m)) SplitPairs(s.y.Row(m), pa, pb, ring.At(m, 0), ring.At(m, 1), ring.At(m, 2));
-    };
-    for (int y = w.ty + 1; y < w.by; ++y) {
-      split(y - 1);
-      split(y);
-      split(y + 1);
-      FirstHits<Op>(ring.At(y - 1, 0), ring.At(y, 0), ring.At(y + 1, 0), x0, x1, r.k[0], &rows.hit[0]);
-      if (chroma_on) {
-        std::memset(&rows.chroma_hit[lo / 2], 0, static_cast<size_t>(hi / 2 - lo / 2 + 1));
-        for (int c = 1; c < 3; ++c)
-          if (r.k[c].t != 0)
-            OrHits<Op, 1>(ring.At(y - 1, c), ring.At(y, c), ring.At(y + 1, c), lo / 2, hi / 2, r.k[c],
-                          &rows.chroma_hit[0]);
-        ExpandPairs<true>(&rows.chroma_hit[0], lo, hi, odd, &rows.hit[0]);
-      }
-      if (r.xcol) {
-        ChromaColouredRow(ring.At(y, 1), ring.At(y, 2), x0 / 2, x1 / 2, &rows.chroma[0]);
-        ExpandPairs<false>(&rows.chroma[0], x0, x1, 0xFF, &rows.coloured[0]);
-      }
-      Values(&rows.hit[0], &rows.coloured[0], x0, x1, r, &rows.value[0]);
-      WritePixels<PixelFormat::YUY2>(&rows.value[0], x0, x1, o.y.Row(y));
+  auto split = [&](int m) {
+    if (ring.Take(m)) SplitPairs(s.y.Row(m), pa, pb, ring.At(m, 0), ring.At(m, 1), ring.At(m, 2));
+  };
+  ForMemoryRows<PixelFormat::YUY2>(s.y.height, in, [&](int y, int) {
+    split(y - 1);
+    split(y);
+    split(y + 1);
+    FirstHits<Op>(ring.At(y - 1, 0), ring.At(y, 0), ring.At(y + 1, 0), a, b, r.k[0], &rows.hit[0]);
+    if (chroma_on) {
+      std::memset(&rows.chroma_hit[lo / 2], 0, static_cast<size_t>((hi + 1) / 2 - lo / 2));
+      for (int c = 1; c < 3; ++c)
+        if (r.k[c].t != 0)
+          OrHits<Op, 1>(ring.At(y - 1, c), ring.At(y, c), ring.At(y + 1, c), lo / 2, (hi + 1) / 2, r.k[c],
+                        &rows.chroma_hit[0]);
+      ExpandPairs<true>(&rows.chroma_hit[0], lo, hi, odd, &rows.hit[0]);
     }
+    if (r.v.xcol) {
+      ChromaColouredRow(ring.At(y, 1), ring.At(y, 2), a / 2, (b + 1) / 2, &rows.chroma[0]);
+      ExpandPairs<false>(&rows.chroma[0], a, b, 0xFF, &rows.coloured[0]);
+    }
+    Values(&rows.hit[0], &rows.coloured[0], a, b, r.v, &rows.value[0]);
+    WritePixels<PixelFormat::YUY2>(&rows.value[0], a, b, o.y.Row(y));
   });
 }
 
@@ -241,56 +238,71 @@ void MarkYuy2(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, cons
 // only two pixels in from every side of the frame. The value goes to Y. Two luma rows share a
 // chroma row: its hits and colours are made once for both.
 template <class Op>
-void MarkPlanar(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const EMarkerRule& r) {
-  const int width = s.y.row_size, height = s.y.height;
-  const int x0 = w.lx + 1, x1 = w.rx - 1;
-  if (x0 > x1) return;
+void MarkPlanar(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const PictureRect& in,
+                const EMarkerRule& r) {
+  const int width = s.y.row_size, height = s.y.height, a = in.x0, b = in.x1;
   // The chroma plane's own size bounds its neighbours too (equal to the above for even sizes).
-  const int lo = std::max(x0, 2), hi = std::min(x1, std::min(width - 3, 2 * s.u.row_size - 3));
-  const bool chroma_on = lo <= hi && (r.k[1].t != 0 || r.k[2].t != 0);
+  const int lo = std::max(a, 2), hi = std::min(b, std::min(width - 2, 2 * s.u.row_size - 2));
+  const bool chroma_on = lo < hi && (r.k[1].t != 0 || r.k[2].t != 0);
   Rows rows(width);
   std::vector<BYTE> chroma_pixels(static_cast<size_t>(width));  // the chroma hits by pixel column
-  Vectorised([&] {
-    int made = -1;  // the chroma row (times two, plus one when tested) the chroma arrays hold
-    for (int y = w.ty + 1; y < w.by; ++y) {
-      const int c = y / 2;
-      const bool chroma_row = y >= 2 && y < height - 2 && c + 1 < s.u.height;
-      const bool tested = chroma_on && chroma_row;
-      if (made != 2 * c + tested) {
-        made = 2 * c + tested;
-        if (tested) {
-          std::memset(&rows.chroma_hit[lo / 2], 0, static_cast<size_t>(hi / 2 - lo / 2 + 1));
-          const ConstPlane* planes[2] = {&s.u, &s.v};
-          for (int k = 1; k < 3; ++k) {
-            const ConstPlane& p = *planes[k - 1];
-            if (r.k[k].t != 0)
-              OrHits<Op, 1>(p.Row(c - 1), p.Row(c), p.Row(c + 1), lo / 2, hi / 2, r.k[k], &rows.chroma_hit[0]);
-          }
-          ExpandPairs<false>(&rows.chroma_hit[0], lo, hi, 0xFF, &chroma_pixels[0]);
+  int made = -1;  // the chroma row (times two, plus one when tested) the chroma arrays hold
+  ForMemoryRows<PixelFormat::YV12>(height, in, [&](int y, int) {
+    const int c = y / 2;
+    const bool chroma_row = y >= 2 && y < height - 2 && c + 1 < s.u.height;
+    const bool tested = chroma_on && chroma_row;
+    if (made != 2 * c + tested) {
+      made = 2 * c + tested;
+      if (tested) {
+        std::memset(&rows.chroma_hit[lo / 2], 0, static_cast<size_t>((hi + 1) / 2 - lo / 2));
+        const ConstPlane* planes[2] = {&s.u, &s.v};
+        for (int k = 1; k < 3; ++k) {
+          const ConstPlane& p = *planes[k - 1];
+          if (r.k[k].t != 0)
+            OrHits<Op, 1>(p.Row(c - 1), p.Row(c), p.Row(c + 1), lo / 2, (hi + 1) / 2, r.k[k], &rows.chroma_hit[0]);
         }
-        if (r.xcol) {
-          ChromaColouredRow(s.u.Row(c), s.v.Row(c), x0 / 2, x1 / 2, &rows.chroma[0]);
-          ExpandPairs<false>(&rows.chroma[0], x0, x1, 0xFF, &rows.coloured[0]);
-        }
+        ExpandPairs<false>(&rows.chroma_hit[0], lo, hi, 0xFF, &chroma_pixels[0]);
       }
-      FirstHits<Op>(s.y.Row(y - 1), s.y.Row(y), s.y.Row(y + 1), x0, x1, r.k[0], &rows.hit[0]);
-      if (tested) OrFlags(&chroma_pixels[0], lo, hi, &rows.hit[0]);
-      Values(&rows.hit[0], &rows.coloured[0], x0, x1, r, o.y.Row(y));
+      if (r.v.xcol) {
+        ChromaColouredRow(s.u.Row(c), s.v.Row(c), a / 2, (b + 1) / 2, &rows.chroma[0]);
+        ExpandPairs<false>(&rows.chroma[0], a, b, 0xFF, &rows.coloured[0]);
+      }
     }
+    FirstHits<Op>(s.y.Row(y - 1), s.y.Row(y), s.y.Row(y + 1), a, b, r.k[0], &rows.hit[0]);
+    if (tested) OrFlags(&chroma_pixels[0], lo, hi, &rows.hit[0]);
+    Values(&rows.hit[0], &rows.coloured[0], a, b, r.v, o.y.Row(y));
   });
 }
 
-template <class Op>
-EdgeRoutine RoutineFor(PixelFormat format) {
-  switch (format) {
-    case PixelFormat::RGB24: return &MarkRgb<PixelFormat::RGB24, Op>;
-    case PixelFormat::RGB32: return &MarkRgb<PixelFormat::RGB32, Op>;
-    case PixelFormat::YUY2: return &MarkYuy2<Op>;
-    default: return &MarkPlanar<Op>;
+// One frame: the bytes around the window prepared, its interior marked, its chroma made neutral
+// (the kernels wrote 128 into the chroma bytes of the inner YUY2 pixels) and its edge drawn.
+template <PixelFormat F, class Op>
+void MarkEdges(const MarkFrame& f, const EMarkerRule& r) {
+  PrepareMarkSurround(f, F);
+  const PictureRect& w = f.window;
+  if (w.Empty()) return;
+  const PictureRect in{w.x0 + 1, w.x1 - 1, w.y0 + 1, w.y1 - 1};
+  if (!in.Empty()) {
+    if constexpr (IsRGB(F))
+      MarkRgb<F, Op>(f.src, f.out, in, r);
+    else if constexpr (F == PixelFormat::YUY2)
+      MarkYuy2<Op>(f.src, f.out, in, r);
+    else
+      MarkPlanar<Op>(f.src, f.out, in, r);
   }
+  if constexpr (F == PixelFormat::YUY2)
+    NeutralYuy2Border(f.out.y, w, w.x0 & ~1, ((w.x1 - 1) & ~1) + 2);
+  else
+    NeutralWindowChroma(f.out, F, w);
+  DrawWindowEdge(f.out.y, F, w, true);
 }
 
-EdgeRoutine PickRoutine(PixelFormat format, EdgeOperator op) {
+template <class Op>
+auto RoutineFor(PixelFormat format) {
+  return ChooseForFormat(format, [](auto f) { return ForLevel<&MarkEdges<decltype(f)::value, Op>>(); });
+}
+
+auto PickRoutine(PixelFormat format, EdgeOperator op) {
   switch (op) {
     case EdgeOperator::E1: return RoutineFor<CentreLessMean>(format);
     case EdgeOperator::E2: return RoutineFor<CrossDifference>(format);
@@ -305,11 +317,7 @@ EdgeRoutine PickRoutine(PixelFormat format, EdgeOperator op) {
 }  // namespace
 
 EMarker::EMarker(const EMarkerArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip),
-      arg(args),
-      markval(MarkValues(args.white).markval),
-      backval(MarkValues(args.white).backval),
-      format(FormatOf(vi)) {
+    : GenericVideoFilter(args.clip), arg(args), format(FormatOf(vi)) {
   const std::string t = arg.type;
   const bool basic = t == "e1" || t == "e2" || t == "el" || t == "ep" || t == "es";
   if (format != PixelFormat::YUY2 && !basic)
@@ -326,11 +334,7 @@ EMarker::EMarker(const EMarkerArgs& args, IScriptEnvironment* env)
   routine = PickRoutine(format, op);
 }
 
-PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
-  const FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
-  if (!step.active) return child->GetFrame(n, env);
-  PVideoFrame src = child->GetFrame(step.source, env);
-
+EMarkerRule EMarker::RuleAt(const FrameStep& step) const {
   const int g = ThresholdAt(arg.gyt, arg.ft, step, arg.test), r = ThresholdAt(arg.rt, arg.fr, step, arg.test);
   const int b = ThresholdAt(arg.bt, arg.fb, step, arg.test), l = ThresholdAt(arg.lt, arg.fl, step, arg.test);
   const int order[3] = {IsRGB(format) ? r : g, IsRGB(format) ? g : r, b};  // channels in test order
@@ -342,26 +346,18 @@ PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
     rule.k[c] = {t, t * t, s};
   }
   if (op == EdgeOperator::EPL || op == EdgeOperator::ESL) rule.k[1] = rule.k[2] = {};  // Y only
-  rule.xcol = arg.xcol;
-  rule.col = static_cast<BYTE>(arg.col);  // its low eight bits
-  rule.mark = static_cast<BYTE>(markval);
-  rule.back = static_cast<BYTE>(backval);
+  rule.v = MarkValuesOf(arg.white, arg.xcol, arg.col);
+  return rule;
+}
 
-  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
+PVideoFrame EMarker::GetFrame(int n, IScriptEnvironment* env) {
+  const FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
+  if (!step.active) return child->GetFrame(n, env);
+  PVideoFrame src = child->GetFrame(step.source, env);
   PVideoFrame out = env->NewVideoFrame(vi);
-  if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, arg.test);
-    return out;
-  }
-  // Every byte of the window is written below: only the bytes around it are prepared.
-  PrepareMarkSurround(out, src, format, arg.test, w);
-  routine(ReadPlanes(src, format), WritePlanes(out, format), w, rule);
-  // The routine wrote 128 into the chroma bytes of the window's inner YUY2 pixels.
-  if (format == PixelFormat::YUY2)
-    NeutralYuy2Border(WritePlane(out), w, w.lx & ~1, (w.rx & ~1) + 1);
-  else
-    NeutralWindowChroma(out, format, w);
-  DrawWindowEdge(out, format, w, true);
+  const PictureRect window =
+      WindowRectAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step, vi.width, vi.height);
+  routine({ReadPlanes(src, format), WritePlanes(out, format), window, arg.test}, RuleAt(step));
   return out;
 }
 

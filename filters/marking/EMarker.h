@@ -14,8 +14,7 @@ namespace tintara {
 enum class EdgeOperator { E1, E2, EL, EP, ES, EPL, ESL };
 
 struct EMarkerRule;
-using EdgeRoutine = void (*)(const FramePlanes<const BYTE>& src, const FramePlanes<BYTE>& out, const Window& w,
-                             const EMarkerRule& rule);
+struct MarkFrame;
 
 // The arguments, in signature order.
 struct EMarkerArgs {
@@ -37,12 +36,14 @@ class EMarker : public GenericVideoFilter {
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
-  const EMarkerArgs arg;
-  const int markval, backval;
+  // The thresholds at step s, as the kernels test them.
+  EMarkerRule RuleAt(const FrameStep& s) const;
 
+  const EMarkerArgs arg;
   PixelFormat format;
   EdgeOperator op;
-  EdgeRoutine routine;  // the interior's kernel for this format and operator
+  // Marks one frame: the format's and the operator's kernels, for this CPU level.
+  void (*routine)(const MarkFrame& frame, const EMarkerRule& rule);
 };
 
 const char* EMarkerSignature();

@@ -8,12 +8,22 @@
 #include <vector>
 
 #include "filters/common/ArgTable.h"
+#include "filters/common/Blocks.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
 #include "filters/common/Vectorised.h"
 #include "filters/common/WindowArgs.h"
 
 namespace tintara {
+
+// One frame's thresholds and values: each channel's lower and (for the "c" types) upper
+// threshold at this step, the votes a pixel needs, and the values written.
+struct MaskRule {
+  int lower[3], upper[3];
+  BYTE needed;
+  MarkValues v;
+};
 
 namespace {
 
@@ -53,8 +63,8 @@ constexpr ArgRow<A> kArgs[] = {
 // channel says which, so the pixel loop only looks up.
 struct BandVotes {
   uint8_t table[3][256];
-  BandVotes(int t0, int t1, int t2) {
-    const int t[3] = {t0, t1, t2};
+  explicit BandVotes(const MaskRule& rule) {
+    const int* t = rule.lower;
     for (int c = 0; c < 3; ++c)
       for (int s = 0; s < 256; ++s) table[c][s] = t[c] != 0 && (s / t[c]) % 2 == 0;
   }
@@ -66,8 +76,8 @@ struct BandVotes {
 // the channel off; an inverted interval never votes.
 struct RangeVotes {
   BYTE lo[3], span[3], on[3];
-  RangeVotes(int l0, int u0, int l1, int u1, int l2, int u2) {
-    const int l[3] = {l0, l1, l2}, u[3] = {u0, u1, u2};
+  explicit RangeVotes(const MaskRule& rule) {
+    const int *l = rule.lower, *u = rule.upper;
     for (int c = 0; c < 3; ++c) {
       on[c] = u[c] != 0 && l[c] <= u[c];
       lo[c] = static_cast<BYTE>(on[c] ? l[c] : 0);
@@ -96,12 +106,12 @@ struct PixelRule {
 
 // Row kernels over the window's pixels, on pointers that cannot alias, as plain loops the
 // compiler vectorises. RGB tests green, blue, red (bytes 1, 0, 2) and writes every byte.
-template <int Bpp, class Rule>
-inline void MarkRgbRow(const BYTE* __restrict in, BYTE* __restrict out, int n, const Rule& r) {
+template <class Rule>
+inline void MarkRgb24Row(const BYTE* __restrict in, BYTE* __restrict out, int n, const Rule& r) {
   for (int x = 0; x < n; ++x) {
-    const BYTE* p = in + x * Bpp;
+    const BYTE* p = in + x * 3;
     const BYTE v = r.Decide(!(p[0] == p[1] && p[1] == p[2]), p[1], p[0], p[2]);
-    for (int b = 0; b < Bpp; ++b) out[x * Bpp + b] = v;
+    for (int b = 0; b < 3; ++b) out[x * 3 + b] = v;
   }
 }
 
@@ -149,7 +159,7 @@ inline void MarkPlanarRow(const BYTE* __restrict in, const BYTE* __restrict u, c
 // across pairs); then each pair is a 32-bit word of those tests, and its votes are summed,
 // compared and turned into output bytes with shifts inside the word. Rows go in chunks of the
 // pattern's length.
-constexpr int kMarkChunk = 768;  // a multiple of 4 and of the widest vector
+constexpr int kMarkChunk = 12 * kBlock;  // a multiple of 4 and of the widest vector
 
 struct ByteBounds {
   BYTE lo[kMarkChunk], span[kMarkChunk], on[kMarkChunk];
@@ -250,105 +260,105 @@ inline void MarkLumaRow(const BYTE* __restrict in, const BYTE* __restrict chroma
   }
 }
 
-template <PixelFormat F>
-void MarkPlanarWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w,
+void MarkPlanarWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const PictureRect& w,
                       const PixelRule<RangeVotes>& r) {
-  const int c0 = w.lx / 2, chroma_count = w.rx / 2 - c0 + 1, count = w.rx - w.lx + 1;
+  const int c0 = w.x0 / 2, chroma_count = (w.x1 + 1) / 2 - c0, count = w.x1 - w.x0;
   std::vector<BYTE> info(static_cast<size_t>(chroma_count)), wide(2 * static_cast<size_t>(chroma_count));
   const BYTE xcol = r.xcol ? 0xFF : 0;
   // Column x of the window reads wide[x - 2 * c0]: an odd left edge starts one in.
-  const BYTE* chroma = wide.data() + (w.lx & 1);
-  for (int y = w.ty; y <= w.by; ++y) {
-    if (y == w.ty || (y & 1) == 0) {
+  const BYTE* chroma = wide.data() + (w.x0 & 1);
+  for (int y = w.y0; y < w.y1; ++y) {
+    if (y == w.y0 || (y & 1) == 0) {
       ChromaInfo(s.u.Row(y / 2) + c0, s.v.Row(y / 2) + c0, info.data(), chroma_count, r.votes);
       Spread(info.data(), wide.data(), chroma_count);
     }
-    MarkLumaRow(s.y.Row(y) + w.lx, chroma, o.y.Row(y) + w.lx, count, r, xcol);
+    MarkLumaRow(s.y.Row(y) + w.x0, chroma, o.y.Row(y) + w.x0, count, r, xcol);
   }
 }
 
 // Writes the window's pixel values: RGB every byte; YUY2 the Y bytes and neutral chroma of the
-// window's pairs (all but the Y of pixel R+1, which is not in the window); planar Y.
+// window's pairs (all but the Y of pixel x1, which is not in the window); planar Y.
 template <PixelFormat F, class Rule>
-void MarkWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w, const Rule& rule) {
+void MarkWindow(const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const PictureRect& w, const Rule& rule) {
   const Rule r = rule;  // a local copy: the compiler then knows the output does not alias it
-  const int height = s.y.height;
   if constexpr (IsPlanar(F) && std::is_same_v<Rule, PixelRule<RangeVotes>>) {
-    MarkPlanarWindow<F>(s, o, w, r);
-    return;
-  }
-  if constexpr (F == PixelFormat::YUY2 && std::is_same_v<Rule, PixelRule<RangeVotes>>) {
-    const ByteBounds k(r.votes);
-    const WordDecision d(r.needed, r.mark, r.back, r.col, r.xcol, 0x00010001u);
-    for (int y = w.ty; y <= w.by; ++y) {
-      const BYTE* in = s.y.Row(y);
-      BYTE* out = o.y.Row(y);
-      MarkYuy2Words(in + 2 * w.lx, out + 2 * w.lx, (w.rx - w.lx) / 2, k, d);
-      const BYTE* p = in + 2 * w.rx;
-      out[2 * w.rx] = r.Decide(ChromaColoured(p[1], p[3]), p[0], p[1], p[3]);
-      out[2 * w.rx + 1] = 128;
-      out[2 * w.rx + 3] = 128;
-    }
-    return;
-  }
-  // RGB rows are visited bottom picture row first, so memory is read and written forwards.
-  for (int i = 0; i <= w.by - w.ty; ++i) {
-    const int y = IsRGB(F) ? w.by - i : w.ty + i;
-    const int m = MemoryRow(F, height, y);
-    const BYTE* in = s.y.Row(m);
-    BYTE* out = o.y.Row(m);
-    if constexpr (F == PixelFormat::RGB32) {
-      MarkRgb32Row(in + w.lx * 4, out + w.lx * 4, w.rx - w.lx + 1, r);
-    } else if constexpr (IsRGB(F)) {
-      constexpr int bpp = BytesPerPixel(F);
-      MarkRgbRow<bpp>(in + w.lx * bpp, out + w.lx * bpp, w.rx - w.lx + 1, r);
-    } else if constexpr (F == PixelFormat::YUY2) {
-      MarkYuy2Row(in + 2 * w.lx, out + 2 * w.lx, (w.rx - w.lx) / 2, r);
-      const BYTE* p = in + 2 * w.rx;
-      out[2 * w.rx] = r.Decide(ChromaColoured(p[1], p[3]), p[0], p[1], p[3]);
-      out[2 * w.rx + 1] = 128;
-      out[2 * w.rx + 3] = 128;
+    MarkPlanarWindow(s, o, w, r);
+  } else if constexpr (F == PixelFormat::YUY2) {
+    const int last = w.x1 - 1, pairs = (last - w.x0) / 2;
+    auto rows = [&](const auto& mark_pairs) {
+      for (int y = w.y0; y < w.y1; ++y) {
+        const BYTE* in = s.y.Row(y);
+        BYTE* out = o.y.Row(y);
+        mark_pairs(in + 2 * w.x0, out + 2 * w.x0);
+        const BYTE* p = in + 2 * last;
+        out[2 * last] = r.Decide(ChromaColoured(p[1], p[3]), p[0], p[1], p[3]);
+        out[2 * last + 1] = 128;
+        out[2 * last + 3] = 128;
+      }
+    };
+    if constexpr (std::is_same_v<Rule, PixelRule<RangeVotes>>) {
+      const ByteBounds k(r.votes);
+      const WordDecision d(r.needed, r.mark, r.back, r.col, r.xcol, 0x00010001u);
+      rows([&](const BYTE* in, BYTE* out) { MarkYuy2Words(in, out, pairs, k, d); });
     } else {
-      const BYTE* us = s.u.Row(y / 2);
-      const BYTE* vs = s.v.Row(y / 2);
-      auto single = [&](int x) {
-        out[x] = r.Decide(ChromaColoured(us[x / 2], vs[x / 2]), in[x], us[x / 2], vs[x / 2]);
-      };
-      int x = w.lx;
-      if (x & 1) single(x++);
-      const int pairs = (w.rx + 1 - x) / 2;
-      MarkPlanarRow(in + x, us + x / 2, vs + x / 2, out + x, pairs, r);
-      x += 2 * pairs;
-      if (x == w.rx) single(x);
+      rows([&](const BYTE* in, BYTE* out) { MarkYuy2Row(in, out, pairs, r); });
     }
+  } else {
+    ForMemoryRows<F>(s.y.height, w, [&](int m, int y) {
+      const BYTE* in = s.y.Row(m);
+      BYTE* out = o.y.Row(m);
+      if constexpr (F == PixelFormat::RGB32) {
+        MarkRgb32Row(in + w.x0 * 4, out + w.x0 * 4, w.x1 - w.x0, r);
+      } else if constexpr (F == PixelFormat::RGB24) {
+        MarkRgb24Row(in + w.x0 * 3, out + w.x0 * 3, w.x1 - w.x0, r);
+      } else {
+        const BYTE* us = s.u.Row(y / 2);
+        const BYTE* vs = s.v.Row(y / 2);
+        auto single = [&](int x) {
+          out[x] = r.Decide(ChromaColoured(us[x / 2], vs[x / 2]), in[x], us[x / 2], vs[x / 2]);
+        };
+        int x = w.x0;
+        if (x & 1) single(x++);
+        const int pairs = (w.x1 - x) / 2;
+        MarkPlanarRow(in + x, us + x / 2, vs + x / 2, out + x, pairs, r);
+        x += 2 * pairs;
+        if (x < w.x1) single(x);
+      }
+    });
   }
 }
 
+// One frame: the bytes around the window prepared, the window marked, its planar chroma made
+// neutral and its edge drawn. YUY2 windows start and end on the first pixel of a pair.
+template <PixelFormat F, class Votes>
+void MarkFrameWith(const MarkFrame& frame, const MaskRule& rule) {
+  MarkFrame f = frame;
+  PictureRect& w = f.window;
+  if constexpr (F == PixelFormat::YUY2) {
+    w.x0 &= ~1;
+    w.x1 = ((w.x1 - 1) & ~1) + 1;
+  }
+  PrepareMarkSurround(f, F);
+  if (w.Empty()) return;
+  const MarkValues& v = rule.v;
+  MarkWindow<F>(f.src, f.out, w, PixelRule<Votes>{Votes(rule), rule.needed, v.xcol, v.col, v.mark, v.back});
+  if constexpr (IsPlanar(F)) NeutralWindowChroma(f.out, F, w);
+  DrawWindowEdge(f.out.y, F, w, false);
+}
+
 template <class Votes>
-void MarkWith(PixelFormat format, const FramePlanes<const BYTE>& s, const FramePlanes<BYTE>& o, const Window& w,
-              const PixelRule<Votes>& rule) {
-  Vectorised([&] {
-    switch (format) {
-      case PixelFormat::RGB24: MarkWindow<PixelFormat::RGB24>(s, o, w, rule); break;
-      case PixelFormat::RGB32: MarkWindow<PixelFormat::RGB32>(s, o, w, rule); break;
-      case PixelFormat::YUY2: MarkWindow<PixelFormat::YUY2>(s, o, w, rule); break;
-      default: MarkWindow<PixelFormat::YV12>(s, o, w, rule); break;
-    }
-  });
+auto RoutineFor(PixelFormat format) {
+  return ChooseForFormat(format, [](auto f) { return ForLevel<&MarkFrameWith<decltype(f)::value, Votes>>(); });
 }
 
 }  // namespace
 
 MaskMaker::MaskMaker(const MaskMakerArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip),
-      arg(args),
-      markval(MarkValues(args.white).markval),
-      backval(MarkValues(args.white).backval),
-      format(FormatOf(vi)) {
+    : GenericVideoFilter(args.clip), arg(args), format(FormatOf(vi)) {
   const std::string t = arg.type;
   if (t != "c1" && t != "c2" && t != "c3" && t != "a1")
     env->ThrowError("MaskMaker:type valid options are a1, c1, c2, c3 only");
-  bands = t == "a1";
+  const bool bands = t == "a1";
   votes_needed = bands ? 1 : t[1] - '0';
   if (bands) {
     if (arg.gyt == 0 && arg.rt == 0 && arg.bt == 0)
@@ -357,40 +367,25 @@ MaskMaker::MaskMaker(const MaskMakerArgs& args, IScriptEnvironment* env)
              arg.fb > arg.febt) {
     env->ThrowError("MaskMaker: threshold intervals are less than zero.Invalid values");
   }
+  routine = bands ? RoutineFor<BandVotes>(format) : RoutineFor<RangeVotes>(format);
+}
+
+MaskRule MaskMaker::RuleAt(const FrameStep& step) const {
+  auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, arg.test); };
+  return {{now(arg.gyt, arg.ft), now(arg.rt, arg.fr), now(arg.bt, arg.fb)},
+          {now(arg.et, arg.fet), now(arg.ert, arg.fert), now(arg.ebt, arg.febt)},
+          static_cast<BYTE>(votes_needed),
+          MarkValuesOf(arg.white, arg.xcol, arg.col)};
 }
 
 PVideoFrame MaskMaker::GetFrame(int n, IScriptEnvironment* env) {
   const FrameStep step = StepFor(n, arg.sf, arg.ef, arg.test);
   if (!step.active) return child->GetFrame(n, env);
   PVideoFrame src = child->GetFrame(step.source, env);
-
-  auto now = [&](int start, int final_value) { return ThresholdAt(start, final_value, step, arg.test); };
-  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
-  if (format == PixelFormat::YUY2) {
-    w.lx &= ~1;
-    w.rx &= ~1;
-  }
   PVideoFrame out = env->NewVideoFrame(vi);
-  if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, arg.test);
-    return out;
-  }
-  PrepareMarkSurround(out, src, format, arg.test, w);
-
-  const FramePlanes<const BYTE> s = ReadPlanes(src, format);
-  const FramePlanes<BYTE> o = WritePlanes(out, format);
-  const BYTE needed = static_cast<BYTE>(votes_needed), c = static_cast<BYTE>(arg.col);
-  const BYTE mark = static_cast<BYTE>(markval), back = static_cast<BYTE>(backval);
-  if (bands) {
-    const BandVotes votes(now(arg.gyt, arg.ft), now(arg.rt, arg.fr), now(arg.bt, arg.fb));
-    MarkWith(format, s, o, w, PixelRule<BandVotes>{votes, needed, arg.xcol, c, mark, back});
-  } else {
-    const RangeVotes votes(now(arg.gyt, arg.ft), now(arg.et, arg.fet), now(arg.rt, arg.fr), now(arg.ert, arg.fert),
-                           now(arg.bt, arg.fb), now(arg.ebt, arg.febt));
-    MarkWith(format, s, o, w, PixelRule<RangeVotes>{votes, needed, arg.xcol, c, mark, back});
-  }
-  if (IsPlanar(format)) NeutralWindowChroma(out, format, w);
-  DrawWindowEdge(out, format, w, false);
+  const PictureRect window =
+      WindowRectAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step, vi.width, vi.height);
+  routine({ReadPlanes(src, format), WritePlanes(out, format), window, arg.test}, RuleAt(step));
   return out;
 }
 

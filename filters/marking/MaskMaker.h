@@ -9,6 +9,9 @@
 
 namespace tintara {
 
+struct MarkFrame;
+struct MaskRule;
+
 // The arguments, in signature order.
 struct MaskMakerArgs {
   PClip clip;
@@ -32,12 +35,14 @@ class MaskMaker : public GenericVideoFilter {
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
  private:
-  const MaskMakerArgs arg;
-  const int markval, backval;
+  // The thresholds and values at step s.
+  MaskRule RuleAt(const FrameStep& s) const;
 
+  const MaskMakerArgs arg;
   PixelFormat format;
-  bool bands;  // "a1"
   int votes_needed;
+  // Marks one frame: the routine for the format and the type's votes, for this CPU level.
+  void (*routine)(const MarkFrame& frame, const MaskRule& rule);
 };
 
 const char* MaskMakerSignature();

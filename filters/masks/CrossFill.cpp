@@ -60,6 +60,7 @@ template <PixelFormat F, Logic L>
 inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   // Written with differences rather than logical operators, which the compiler would turn into
   // branches, and kept in bytes, so the loops vectorise in byte lanes.
+  if constexpr (L == Logic::Nothing) return false;
   const BYTE am = static_cast<BYTE>(a ^ mark), bm = static_cast<BYTE>(b ^ mark);
   if constexpr (L == Logic::And) return static_cast<BYTE>(am | bm) == 0;
   if constexpr (L == Logic::Or) return std::min(am, bm) == 0;
@@ -69,8 +70,6 @@ inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
   }
   return static_cast<BYTE>(std::min(am, BYTE{1}) ^ std::min(bm, BYTE{1})) != 0;
 }
-
-using Span = PictureRect;
 
 // What the row loops need of the painting, as plain values: the fill colour, the brightness
 // rule (an offset added, which with st = 0 changes nothing, or the table of a stretch) and the
@@ -186,7 +185,7 @@ inline void PaintPlanarChroma(const BYTE* __restrict sel0, const BYTE* __restric
 // zeroed and every row writes the same window columns, so a cut-off column stays 0.
 template <Logic L, bool Table>
 void PaintPlanar(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const ConstPlane& a,
-                 const ConstPlane& b, const Span& s, const RowPaint<Table>& rule, BYTE* sel, bool keep_luma) {
+                 const ConstPlane& b, const PictureRect& s, const RowPaint<Table>& rule, BYTE* sel, bool keep_luma) {
   const RowPaint<Table> r = rule;
   const int c0 = s.x0 / 2, c1 = (s.x1 - 1) / 2 + 1, n = c1 - c0, first = 2 * c0;
   BYTE* const rows[2] = {sel, sel + 2 * n};
@@ -226,24 +225,13 @@ void PaintPlanar(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out
 }
 
 // The bytes of each plane the window's rows write: the new frame takes the source's bytes
-// everywhere else. YUY2 writes whole pairs (a pixel the window cuts off a pair is copied);
-// planar chroma the samples under the window.
-struct WindowBytes {
-  ByteRect main, chroma;
-};
+// everywhere else. YUY2 writes whole pairs (a pixel the window cuts off a pair is copied).
 template <PixelFormat F>
-WindowBytes WindowBytesOf(const Span& s, int height) {
-  WindowBytes w;
-  constexpr int bpp = BytesPerPixel(F);
-  w.main = {s.y0, s.y1, s.x0 * bpp, s.x1 * bpp};
-  if constexpr (IsRGB(F)) {
-    w.main.r0 = MemoryRow(F, height, s.y1 - 1);
-    w.main.r1 = MemoryRow(F, height, s.y0) + 1;
-  } else if constexpr (F == PixelFormat::YUY2) {
+WindowBytes PaintedBytes(const PictureRect& s, int height) {
+  WindowBytes w = WindowBytesOf(F, height, s);
+  if constexpr (F == PixelFormat::YUY2) {
     w.main.b0 = 4 * (s.x0 / 2);
-    w.main.b1 = 4 * ((s.x1 - 1) / 2) + 4;
-  } else {
-    w.chroma = {s.y0 / 2, (s.y1 - 1) / 2 + 1, s.x0 / 2, (s.x1 - 1) / 2 + 1};
+    w.main.b1 = 4 * ((s.x1 + 1) / 2);
   }
   return w;
 }
@@ -253,7 +241,8 @@ WindowBytes WindowBytesOf(const Span& s, int height) {
 // go through Paint itself.
 template <PixelFormat F, Logic L, bool Table>
 void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& out, const Painter<F>& painter,
-                   const ConstPlane& a, const ConstPlane& b, const Span& s, int height, const RowPaint<Table>& rule) {
+                   const ConstPlane& a, const ConstPlane& b, const PictureRect& s, int height,
+                   const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
   const Rgb24Lanes lanes(ClampOrder::Once, r.offset, r.kV, r.kG, r.kU);
   // YUY2's selections of one row's pairs, with four zero bytes on either side.
@@ -326,8 +315,8 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
 // One frame: the bytes around the window copied, the window painted where the masks select.
 template <PixelFormat F, Logic L, bool Table>
 void PaintFrame(const CrossFillFrame& f, const CrossFillPaint& p) {
-  const Span& s = f.window;
-  const WindowBytes bytes = WindowBytesOf<F>(s, f.height);
+  const PictureRect& s = f.window;
+  const WindowBytes bytes = PaintedBytes<F>(s, f.height);
   CopyAround(f.out.y, f.in.y, bytes.main);
   if constexpr (IsPlanar(F)) {
     CopyAround(f.out.u, f.in.u, bytes.chroma);
@@ -352,23 +341,19 @@ CrossFill::Routine RoutineFor(PixelFormat format, Logic logic, bool shift, int s
   const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
   auto with = [&](auto logic_tag) -> CrossFill::Routine {
     constexpr Logic L = decltype(logic_tag)::value;
-    if (table) return ChooseForFormat(format, [](auto f) { return ForLevel<&PaintFrame<decltype(f)::value, L, true>>(); });
+    if (table)
+      return ChooseForFormat(format, [](auto f) { return ForLevel<&PaintFrame<decltype(f)::value, L, true>>(); });
     return ChooseForFormat(format, [](auto f) { return ForLevel<&PaintFrame<decltype(f)::value, L, false>>(); });
   };
   switch (logic) {
     case Logic::And: return with(std::integral_constant<Logic, Logic::And>());
     case Logic::Or: return with(std::integral_constant<Logic, Logic::Or>());
     case Logic::Not: return with(std::integral_constant<Logic, Logic::Not>());
-    default: return nullptr;
-  }
-}
-
-// RGB32 clips leave CrossFill with the first byte of every window pixel cleared, whatever was
-// painted (the row loops clear it as they go; this is for a type that paints nothing).
-void ClearFirstBytes(const Plane& out, const Span& s, int height) {
-  for (int y = s.y0; y < s.y1; ++y) {
-    BYTE* row = out.Row(MemoryRow(PixelFormat::RGB32, height, y));
-    for (int x = s.x0; x < s.x1; ++x) row[4 * x] = 0;
+    default:
+      // Nothing is painted, but RGB32 clips still have the first byte of every window pixel
+      // cleared (the row loops clear it, painted or not).
+      if (format != PixelFormat::RGB32) return nullptr;
+      return ForLevel<&PaintFrame<PixelFormat::RGB32, Logic::Nothing, false>>();
   }
 }
 
@@ -384,11 +369,10 @@ bool BadWindow(int lx, int ty, int rx, int by, int W, int H) {
 CrossFill::CrossFill(const CrossFillArgs& args)
     : GenericVideoFilter(args.clip),
       arg(args),
-      paint{FillColourOf(args.color), Brightness(args.shift, args.st), args.st,
-            static_cast<BYTE>(MarkValues(args.white).markval), static_cast<BYTE>(MarkValues(args.white).backval)},
+      paint{FillColourOf(args.color), Brightness(args.shift, args.st), args.st, MarkValuesOf(args.white).mark,
+            MarkValuesOf(args.white).back},
       format(FormatOf(vi)),
-      logic(LogicOf(args.type)),
-      routine(RoutineFor(format, logic, args.shift, args.st)) {}
+      routine(RoutineFor(format, LogicOf(args.type), args.shift, args.st)) {}
 
 PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
@@ -402,14 +386,7 @@ PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   const PictureRect window = ClippedTo({Lerp(arg.lx, arg.elx, t, T), Lerp(arg.rx, arg.erx, t, T),
                                         Lerp(arg.ty, arg.ety, t, T), Lerp(arg.by, arg.eby, t, T)},
                                        vi.width, vi.height);
-  if (window.Empty()) return frame;
-  if (!routine) {
-    // Nothing is painted: RGB32 still has the first bytes of the window cleared.
-    if (format != PixelFormat::RGB32) return frame;
-    env->MakeWritable(&frame);
-    ClearFirstBytes(WritePlane(frame), window, vi.height);
-    return frame;
-  }
+  if (window.Empty() || !routine) return frame;
   // The painted frame is built in one pass into a new frame: the window's rows from the source
   // and the masks, the rest copied.
   PVideoFrame painted = env->NewVideoFrame(vi);

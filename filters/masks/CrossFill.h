@@ -53,8 +53,7 @@ class CrossFill : public GenericVideoFilter {
   const CrossFillArgs arg;
   const CrossFillPaint paint;
   PixelFormat format;
-  Logic logic;
-  Routine routine;  // null when the logic paints nothing
+  Routine routine;  // null when nothing is changed
 };
 
 const char* CrossFillSignature();

@@ -7,12 +7,22 @@
 
 #include "filters/common/ArgTable.h"
 #include "filters/common/EdgeRows.h"
+#include "filters/common/ForFormat.h"
 #include "filters/common/Marking.h"
 #include "filters/common/Sweep.h"
 #include "filters/common/Vectorised.h"
 #include "filters/common/WindowArgs.h"
 
 namespace tintara {
+
+// What a frame's routine needs besides the frame: whether the result is G (else M), the current
+// thresholds, whether crests can be marked at all, and the values written.
+struct SharpEdgeRule {
+  bool gradient;
+  BYTE lt, ut;   // both in 0..255
+  bool marking;  // `col` differs from the background (see EdgeImage)
+  MarkValues v;  // v.col is painted on excluded pixels
+};
 
 namespace {
 
@@ -41,8 +51,10 @@ constexpr ArgRow<A> kArgs[] = {
     Bool("gradient", &A::gradient, false),
 };
 
-using Operator = SharpEdge::Operator;
-using Job = SharpEdge::Job;
+// The operators: "e2", "ep" (Prewitt) and "es" (Sobel).
+enum class Operator { E2, Prewitt, Sobel };
+
+// Column ranges a..b below are half-open (a..b-1), as in EdgeRows.h.
 
 // The magnitudes of columns a..b, low 8 bits kept (large magnitudes wrap rather than clip). The
 // rows are the samples of the pixels' own memory row and of the next and previous memory rows;
@@ -50,7 +62,7 @@ using Job = SharpEdge::Job;
 template <Operator Op>
 void Magnitudes(const BYTE* __restrict next, const BYTE* __restrict own, const BYTE* __restrict prev, int a, int b,
                 BYTE* __restrict g) {
-  for (int x = a; x <= b; ++x) {
+  for (int x = a; x < b; ++x) {
     const int nl = next[x - 1], nc = next[x], nr = next[x + 1];
     const int ol = own[x - 1], orr = own[x + 1];
     const int pl = prev[x - 1], pc = prev[x], pr = prev[x + 1];
@@ -70,7 +82,7 @@ void Magnitudes(const BYTE* __restrict next, const BYTE* __restrict own, const B
 
 // g[a..b] = 0 where flags[a..b] are set.
 inline void ClearFlagged(const BYTE* __restrict flags, int a, int b, BYTE* __restrict g) {
-  for (int x = a; x <= b; ++x) g[x] = static_cast<BYTE>(g[x] & ~flags[x]);
+  for (int x = a; x < b; ++x) g[x] = static_cast<BYTE>(g[x] & ~flags[x]);
 }
 
 // A crest: higher than both horizontal neighbours, or the rows above and below rising across
@@ -83,11 +95,10 @@ inline bool Crest(BYTE v, BYTE w, BYTE e, BYTE a, BYTE b) {
 // `markval` on the crests in lt..ut (g the row of G, next and prev the G rows of the next and
 // previous memory rows); `backval` elsewhere.
 template <bool kCrest>
-void MarkValuesOf(const BYTE* __restrict g, const BYTE* __restrict next, const BYTE* __restrict prev,
-                  const BYTE* __restrict coloured, int a, int b, const Job& job, BYTE* __restrict m) {
-  const BYTE paint = job.paint, mark = job.markval, back = job.backval;
-  const BYTE lt = static_cast<BYTE>(job.lt), ut = static_cast<BYTE>(job.ut);  // both in 0..255
-  for (int x = a; x <= b; ++x) {
+void WriteMRow(const BYTE* __restrict g, const BYTE* __restrict next, const BYTE* __restrict prev,
+               const BYTE* __restrict coloured, int a, int b, const SharpEdgeRule& r, BYTE* __restrict m) {
+  const BYTE paint = r.v.col, mark = r.v.mark, back = r.v.back, lt = r.lt, ut = r.ut;
+  for (int x = a; x < b; ++x) {
     BYTE hit = 0;
     if constexpr (kCrest) {
       const BYTE v = g[x];
@@ -97,21 +108,21 @@ void MarkValuesOf(const BYTE* __restrict g, const BYTE* __restrict next, const B
   }
 }
 
-// G and M of one frame, row by row in memory order over the window. A G row holds 0 on the
-// window's edge rows and columns and on excluded coloured pixels, so every G sample the marking
-// reads is defined. With `gradient` the G rows are the result; otherwise they are kept for the
-// three memory rows a row of M reads, and M's inner pixels are written: the painted byte on
-// excluded coloured pixels, `markval` on the crests in lt..ut, `backval` elsewhere. Crests are
-// looked for one picture row and one column short of the far edges. When `col` equals `backval`
-// every unmarked sample already equals `col`, and such samples are never marked: then nothing is.
+// G and M of one frame's window w, row by row in memory order. A G row holds 0 on the window's
+// edge rows and columns and on excluded coloured pixels, so every G sample the marking reads is
+// defined. With `gradient` the G rows are the result; otherwise they are kept for the three
+// memory rows a row of M reads, and M's inner pixels are written: the painted byte on excluded
+// coloured pixels, `markval` on the crests in lt..ut, `backval` elsewhere. Crests are looked for
+// one picture row and one column short of the far edges. When `col` equals `backval` every
+// unmarked sample already equals `col`, and such samples are never marked: then nothing is.
 // Results go to every byte of an RGB pixel, to the Y of a YUY2 pixel with its chroma byte 128.
 template <PixelFormat F, Operator Op>
-void EdgeImage(const Job& job) {
+void EdgeImage(const FramePlanes<const BYTE>& src, const Plane& out, const PictureRect& w, const SharpEdgeRule& r) {
   constexpr int kStep = BytesPerPixel(F);
-  const Window& w = job.w;
-  const int height = job.src.y.height, width = job.src.y.row_size / kStep;
-  const int m_lo = MemoryRow(F, height, IsRGB(F) ? w.by : w.ty), m_hi = MemoryRow(F, height, IsRGB(F) ? w.ty : w.by);
-  const int x0 = w.lx + 1, x1 = w.rx - 1;
+  const int height = src.y.height, width = src.y.row_size / kStep;
+  const MemoryRows rows = MemoryRowsOf(F, height, w);
+  const int m_lo = rows.first, m_hi = rows.first + rows.count - 1;
+  const int a = w.x0 + 1, b = w.x1 - 1;  // the inner columns
   ChannelRing samples(IsPlanar(F) ? 0 : 1, width);
   // Per slot of the memory row: G, the coloured flags (and the chroma ones they come from).
   std::vector<BYTE> g_rows(3 * static_cast<size_t>(width)), coloured_rows(3 * static_cast<size_t>(width));
@@ -121,115 +132,113 @@ void EdgeImage(const Job& job) {
 
   auto sample_row = [&](int m) -> const BYTE* {
     if constexpr (IsPlanar(F)) {
-      return job.src.y.Row(m);
+      return src.y.Row(m);
     } else {
-      if (samples.Take(m)) {
-        if constexpr (F == PixelFormat::YUY2)
-          SplitSamples<2>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
-        else
-          SplitSamples<kStep>(job.src.y.Row(m), w.lx, w.rx, samples.At(m, 0));
-      }
+      if (samples.Take(m)) SplitSamples<kStep>(src.y.Row(m), w.x0, w.x1, samples.At(m, 0));
       return samples.At(m, 0);
     }
   };
-  // The coloured flags of columns x0..x1 of memory row m.
+  // The coloured flags of the inner columns of memory row m.
   auto coloured_of = [&](int m, BYTE* flags) {
-    if (!job.xcol) return;
+    if (!r.v.xcol) return;
     if constexpr (IsRGB(F)) {
-      if (rgb.Take(m)) SplitPixels<kStep>(job.src.y.Row(m), x0, x1, rgb.At(m, 0), rgb.At(m, 1), rgb.At(m, 2));
-      RgbColouredRow(rgb.At(m, 0), rgb.At(m, 1), rgb.At(m, 2), x0, x1, flags);
+      if (rgb.Take(m)) SplitPixels<kStep>(src.y.Row(m), a, b, rgb.At(m, 0), rgb.At(m, 1), rgb.At(m, 2));
+      RgbColouredRow(rgb.At(m, 0), rgb.At(m, 1), rgb.At(m, 2), a, b, flags);
     } else if constexpr (F == PixelFormat::YUY2) {
-      Yuy2ColouredPairs(job.src.y.Row(m), x0 / 2, x1 / 2, &chroma[0]);
-      ExpandPairs<false>(&chroma[0], x0, x1, 0xFF, flags);
+      Yuy2ColouredPairs(src.y.Row(m), a / 2, (b + 1) / 2, &chroma[0]);
+      ExpandPairs<false>(&chroma[0], a, b, 0xFF, flags);
     } else {
-      ChromaColouredRow(job.src.u.Row(m / 2), job.src.v.Row(m / 2), x0 / 2, x1 / 2, &chroma[0]);
-      ExpandPairs<false>(&chroma[0], x0, x1, 0xFF, flags);
+      ChromaColouredRow(src.u.Row(m / 2), src.v.Row(m / 2), a / 2, (b + 1) / 2, &chroma[0]);
+      ExpandPairs<false>(&chroma[0], a, b, 0xFF, flags);
     }
   };
-  // G of memory row m into g[lx..rx], the coloured flags of its inner pixels into flags.
+  // G of memory row m into g over the window's columns, the coloured flags of its inner pixels
+  // into flags.
   auto g_row = [&](int m, BYTE* g, BYTE* flags) {
-    g[w.lx] = g[w.rx] = 0;
-    if (m == m_lo || m == m_hi || x0 > x1) {
-      std::memset(g + w.lx, 0, static_cast<size_t>(w.rx - w.lx + 1));
+    g[w.x0] = g[w.x1 - 1] = 0;
+    if (m == m_lo || m == m_hi || a >= b) {
+      std::memset(g + w.x0, 0, static_cast<size_t>(w.x1 - w.x0));
       return;
     }
-    Magnitudes<Op>(sample_row(m + 1), sample_row(m), sample_row(m - 1), x0, x1, g);
+    Magnitudes<Op>(sample_row(m + 1), sample_row(m), sample_row(m - 1), a, b, g);
     coloured_of(m, flags);
-    if (job.xcol) ClearFlagged(flags, x0, x1, g);
+    if (r.v.xcol) ClearFlagged(flags, a, b, g);
   };
 
-  Vectorised([&] {
-    if (job.gradient) {
-      for (int m = m_lo; m <= m_hi; ++m) {
-        if constexpr (IsPlanar(F)) {  // straight into the frame
-          g_row(m, job.out.Row(m), &coloured_rows[0]);
-        } else {
-          g_row(m, &g_rows[0], &coloured_rows[0]);
-          WritePixels<F>(&g_rows[0], w.lx, w.rx, job.out.Row(m));
-        }
+  if (r.gradient) {
+    ForMemoryRows<F>(height, w, [&](int m, int) {
+      if constexpr (IsPlanar(F)) {  // straight into the frame
+        g_row(m, out.Row(m), &coloured_rows[0]);
+      } else {
+        g_row(m, &g_rows[0], &coloured_rows[0]);
+        WritePixels<F>(&g_rows[0], w.x0, w.x1, out.Row(m));
       }
-      return;
+    });
+    return;
+  }
+  auto held = [&](int m) {
+    const int slot = (m - m_lo) % 3;
+    BYTE* g = &g_rows[static_cast<size_t>(slot) * width];
+    if (g_held[slot] != m) {
+      g_held[slot] = m;
+      g_row(m, g, &coloured_rows[static_cast<size_t>(slot) * width]);
     }
-    auto held = [&](int m) {
-      const int slot = (m - m_lo) % 3;
-      BYTE* g = &g_rows[static_cast<size_t>(slot) * width];
-      if (g_held[slot] != m) {
-        g_held[slot] = m;
-        g_row(m, g, &coloured_rows[static_cast<size_t>(slot) * width]);
-      }
-      return slot;
-    };
-    const bool marking = job.col != job.backval;
-    for (int m = m_lo + 1; m < m_hi; ++m) {
-      const BYTE* prev = &g_rows[static_cast<size_t>(held(m - 1)) * width];
-      const BYTE* next = &g_rows[static_cast<size_t>(held(m + 1)) * width];
-      const int slot = held(m);
-      const BYTE* g = &g_rows[static_cast<size_t>(slot) * width];
-      const BYTE* coloured = &coloured_rows[static_cast<size_t>(slot) * width];
-      const int y = IsRGB(F) ? height - 1 - m : m;
-      const int crest_end = marking && y <= w.by - 2 ? w.rx - 2 : w.lx;
-      BYTE* const m_row = IsPlanar(F) ? job.out.Row(m) : &value[0];  // planar: straight into the frame
-      MarkValuesOf<true>(g, next, prev, coloured, x0, crest_end, job, m_row);
-      MarkValuesOf<false>(g, next, prev, coloured, std::max(x0, crest_end + 1), x1, job, m_row);
-      if constexpr (!IsPlanar(F)) WritePixels<F>(&value[0], x0, x1, job.out.Row(m));
-    }
+    return slot;
+  };
+  ForMemoryRows<F>(height, {a, b, w.y0 + 1, w.y1 - 1}, [&](int m, int y) {
+    const BYTE* prev = &g_rows[static_cast<size_t>(held(m - 1)) * width];
+    const BYTE* next = &g_rows[static_cast<size_t>(held(m + 1)) * width];
+    const int slot = held(m);
+    const BYTE* g = &g_rows[static_cast<size_t>(slot) * width];
+    const BYTE* coloured = &coloured_rows[static_cast<size_t>(slot) * width];
+    const int crest_end = r.marking && y < w.y1 - 2 ? w.x1 - 2 : a;
+    BYTE* const m_row = IsPlanar(F) ? out.Row(m) : &value[0];  // planar: straight into the frame
+    WriteMRow<true>(g, next, prev, coloured, a, crest_end, r, m_row);
+    WriteMRow<false>(g, next, prev, coloured, std::max(a, crest_end), b, r, m_row);
+    if constexpr (!IsPlanar(F)) WritePixels<F>(&value[0], a, b, out.Row(m));
   });
 }
 
-template <PixelFormat F>
-SharpEdge::Routine RoutineFor(Operator op) {
-  switch (op) {
-    case Operator::E2: return EdgeImage<F, Operator::E2>;
-    case Operator::Prewitt: return EdgeImage<F, Operator::Prewitt>;
-    default: return EdgeImage<F, Operator::Sobel>;
+// One frame: the bytes around the window prepared, the window's G or M written, and the window
+// made a grey-scale picture: M's edge drawn, the rest of the window's chroma set to 128 (the
+// image wrote every byte of its RGB pixels and the chroma byte of its YUY2 pixels).
+template <PixelFormat F, Operator Op>
+void EdgeFrame(const MarkFrame& f, const SharpEdgeRule& r) {
+  PrepareMarkSurround(f, F);
+  const PictureRect& w = f.window;
+  if (w.Empty()) return;
+  EdgeImage<F, Op>(f.src, f.out.y, w, r);
+  if (!r.gradient) DrawWindowEdge(f.out.y, F, w, IsRGB(F));
+  if constexpr (F == PixelFormat::YUY2) {
+    if (!r.gradient) NeutralYuy2Border(f.out.y, w, w.x0, w.x1);
+  } else if constexpr (IsPlanar(F)) {
+    NeutralWindowChroma(f.out, F, w);
   }
+}
+
+template <Operator Op>
+auto RoutineFor(PixelFormat format) {
+  return ChooseForFormat(format, [](auto f) { return ForLevel<&EdgeFrame<decltype(f)::value, Op>>(); });
 }
 
 }  // namespace
 
 SharpEdge::SharpEdge(const SharpEdgeArgs& args, IScriptEnvironment* env)
-    : GenericVideoFilter(args.clip),
-      arg(args),
-      markval(MarkValues(args.white).markval),
-      backval(MarkValues(args.white).backval),
-      format(FormatOf(vi)) {
-  Operator op = Operator::Prewitt;
+    : GenericVideoFilter(args.clip), arg(args), format(FormatOf(vi)) {
   if (std::strcmp(arg.type, "e2") == 0)
-    op = Operator::E2;
+    routine = RoutineFor<Operator::E2>(format);
   else if (std::strcmp(arg.type, "ep") == 0)
-    op = Operator::Prewitt;
+    routine = RoutineFor<Operator::Prewitt>(format);
   else if (std::strcmp(arg.type, "es") == 0)
-    op = Operator::Sobel;
+    routine = RoutineFor<Operator::Sobel>(format);
   else
     env->ThrowError("SharpEdge:type valid options for this color format are  e2   ep, es, only");
+}
 
-  switch (format) {
-    case PixelFormat::RGB24: routine = RoutineFor<PixelFormat::RGB24>(op); break;
-    case PixelFormat::RGB32: routine = RoutineFor<PixelFormat::RGB32>(op); break;
-    case PixelFormat::YUY2: routine = RoutineFor<PixelFormat::YUY2>(op); break;
-    // YV12 and I420 differ only in the order of their chroma planes
-    default: routine = RoutineFor<PixelFormat::YV12>(op); break;
-  }
+SharpEdgeRule SharpEdge::RuleAt(const FrameStep& step) const {
+  const MarkValues v = MarkValuesOf(arg.white, arg.xcol, arg.col);
+  return {arg.gradient, static_cast<BYTE>(ThresholdAt(arg.lt, arg.flt, step, arg.test)),
+          static_cast<BYTE>(ThresholdAt(arg.ut, arg.fut, step, arg.test)), arg.col != v.back, v};
 }
 
 PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
@@ -239,41 +248,10 @@ PVideoFrame SharpEdge::GetFrame(int n, IScriptEnvironment* env) {
   // range (divisor 0) keeps the start values.
   if (!arg.test) step.d = arg.ef - arg.sf;
   PVideoFrame src = child->GetFrame(step.source, env);
-
-  Window w = WindowAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step);
-
-  // The result is G or M; G is otherwise kept a few rows at a time by the routine. Every byte
-  // of the window is written below, so only the bytes around it are prepared.
   PVideoFrame out = env->NewVideoFrame(vi);
-  if (!ClipWindow(&w, vi.width, vi.height)) {
-    PrepareMarkOutput(out, src, format, arg.test);
-    return out;
-  }
-  PrepareMarkSurround(out, src, format, arg.test, w);
-
-  Job job;
-  job.src = ReadPlanes(src, format);
-  job.out = WritePlane(out);
-  job.gradient = arg.gradient;
-  job.w = w;
-  job.lt = ThresholdAt(arg.lt, arg.flt, step, arg.test);
-  job.ut = ThresholdAt(arg.ut, arg.fut, step, arg.test);
-  job.xcol = arg.xcol;
-  job.col = arg.col;
-  job.paint = static_cast<BYTE>(arg.col);  // the low 8 bits, for any int
-  job.markval = static_cast<BYTE>(markval);
-  job.backval = static_cast<BYTE>(backval);
-
-  routine(job);
-  // The window as a grey-scale picture: the routine wrote every byte of the RGB pixels and the
-  // chroma byte of the YUY2 pixels it wrote; the edge of M is drawn, and the rest of the
-  // window's chroma set to 128.
-  if (!arg.gradient) DrawWindowEdge(out, format, w, IsRGB(format));
-  if (format == PixelFormat::YUY2) {
-    if (!arg.gradient) NeutralYuy2Border(job.out, w, w.lx, w.rx);
-  } else if (IsPlanar(format)) {
-    NeutralWindowChroma(out, format, w);
-  }
+  const PictureRect window =
+      WindowRectAt({arg.lx, arg.ty, arg.rx, arg.by}, {arg.elx, arg.ety, arg.erx, arg.eby}, step, vi.width, vi.height);
+  routine({ReadPlanes(src, format), WritePlanes(out, format), window, arg.test}, RuleAt(step));
   return out;
 }
 

@@ -10,6 +10,9 @@
 
 namespace tintara {
 
+struct MarkFrame;
+struct SharpEdgeRule;
+
 // The arguments, in signature order.
 struct SharpEdgeArgs {
   PClip clip;
@@ -30,30 +33,14 @@ class SharpEdge : public GenericVideoFilter {
   SharpEdge(const SharpEdgeArgs& args, IScriptEnvironment* env);
   PVideoFrame GetFrame(int n, IScriptEnvironment* env) override;
 
-  // The operators: "e2", "ep" (Prewitt) and "es" (Sobel).
-  enum class Operator { E2, Prewitt, Sobel };
-
-  // What one frame's routine needs: the source, the result (G with `gradient`, else M), the
-  // window and the current thresholds.
-  struct Job {
-    FramePlanes<const BYTE> src;
-    Plane out;
-    bool gradient;
-    Window w;
-    int lt, ut;
-    bool xcol;
-    int col;
-    BYTE paint;  // the byte painted on excluded pixels: the low 8 bits of `col`
-    BYTE markval, backval;
-  };
-  using Routine = void (*)(const Job&);
-
  private:
-  const SharpEdgeArgs arg;
-  const int markval, backval;
+  // The thresholds and values at step s.
+  SharpEdgeRule RuleAt(const FrameStep& s) const;
 
+  const SharpEdgeArgs arg;
   PixelFormat format;
-  Routine routine = nullptr;  // G, and M from it, for this format and operator
+  // G, and M from it, of one frame: the format's and the operator's routine, for this CPU level.
+  void (*routine)(const MarkFrame& frame, const SharpEdgeRule& rule);
 };
 
 const char* SharpEdgeSignature();
