@@ -32,25 +32,42 @@ PixelRow RowOf(const FramePlanes<BYTE>& out, int memory_row) {
   return row;
 }
 
+// A tint worked out for every brightness byte, for the loops that visit pixels one at a time:
+// the RGB channel bytes (clamped in `order`), the YUV luma byte, and the chroma.
+struct TintTable {
+  BYTE rgb[3][256];
+  BYTE luma[256];
+  BYTE U, V;
+
+  TintTable(const FillColour& c, const Brightness& b, ClampOrder order)
+      : U(static_cast<BYTE>(c.U)), V(static_cast<BYTE>(c.V)) {
+    const int k[3] = {c.kV, c.kG, c.kU};
+    for (int n = 0; n < 256; ++n) {
+      const int level = order == ClampOrder::Once ? b.Level(n) : b.Stored(n);
+      for (int i = 0; i < 3; ++i) rgb[i][n] = static_cast<BYTE>(Clamp(level + k[i]));
+      luma[n] = b.Stored(n);
+    }
+  }
+};
+
 // Tints pixel x of `row`. The brightness comes from the first byte alone; the second and third
 // are not read.
-template <PixelFormat F, ClampOrder Order>
-void TintPixel(const FillColour& c, const Brightness& b, const PixelRow& row, int x) {
+template <PixelFormat F>
+void TintPixel(const TintTable& t, const PixelRow& row, int x) {
   if constexpr (IsRGB(F)) {
-    using Levels = TintLevels<Order, false>;
     BYTE* p = row.y + x * BytesPerPixel(F);
-    const int16_t n = Levels(b).Level(p[0]);
-    p[0] = Levels::Channel(n, static_cast<int16_t>(c.kV));
-    p[1] = Levels::Channel(n, static_cast<int16_t>(c.kG));
-    p[2] = Levels::Channel(n, static_cast<int16_t>(c.kU));
+    const BYTE n = p[0];
+    p[0] = t.rgb[0][n];
+    p[1] = t.rgb[1][n];
+    p[2] = t.rgb[2][n];
   } else if constexpr (F == PixelFormat::YUY2) {
-    row.y[2 * x] = b.Stored(row.y[2 * x]);
-    row.y[Yuy2UByte(x)] = static_cast<BYTE>(c.U);
-    row.y[Yuy2VByte(x)] = static_cast<BYTE>(c.V);
+    row.y[2 * x] = t.luma[row.y[2 * x]];
+    row.y[Yuy2UByte(x)] = t.U;
+    row.y[Yuy2VByte(x)] = t.V;
   } else {
-    row.y[x] = b.Stored(row.y[x]);
-    row.u[x / 2] = static_cast<BYTE>(c.U);
-    row.v[x / 2] = static_cast<BYTE>(c.V);
+    row.y[x] = t.luma[row.y[x]];
+    row.u[x / 2] = t.U;
+    row.v[x / 2] = t.V;
   }
 }
 
@@ -204,15 +221,14 @@ class Painter {
   static_assert(F != PixelFormat::Other && F != PixelFormat::I420, "instantiate YV12 for both planar formats");
 
   Painter(const FramePlanes<BYTE>& out, const FillColour& colour, const Brightness& brightness)
-      : out_(out), c_(colour), b_(brightness) {}
+      : out_(out), t_(colour, brightness, Order) {}
 
   // Tints pixel x of memory row r.
-  void Paint(int x, int r) const { TintPixel<F, Order>(c_, b_, RowOf<F>(out_, r), x); }
+  void Paint(int x, int r) const { TintPixel<F>(t_, RowOf<F>(out_, r), x); }
 
  private:
   FramePlanes<BYTE> out_;
-  FillColour c_;
-  Brightness b_;
+  TintTable t_;
 };
 
 }  // namespace tintara

@@ -63,6 +63,13 @@ MarkerColour SolidColourOf(int color) {
   return m;
 }
 
+// An RGB tint clamps the adjusted brightness before adding the colour's offsets.
+InlayPaint PaintOf(const InlayArgs& a) {
+  const FillColour fill = FillColourOf(a.color);
+  const Brightness brightness(a.shift, a.st);
+  return {fill, brightness, TintTable(fill, brightness, ClampOrder::BrightnessFirst), SolidColourOf(a.color)};
+}
+
 InlayStyle KnownStyleOf(const char* type) {
   InlayStyle style = InlayStyle::Hint;
   StyleOf(type, &style);
@@ -78,7 +85,7 @@ Inlay::Inlay(const InlayArgs& args)
       arg(args),
       format(FormatOf(vi)),
       style(KnownStyleOf(args.type)),
-      paint{FillColourOf(args.color), Brightness(args.shift, args.st), SolidColourOf(args.color)},
+      paint(PaintOf(args)),
       routine(IsShape(style) ? ShapeRoutineFor(format, style, paint.brightness.IsOffset())
                              : LineRoutineFor(format, style)) {}
 

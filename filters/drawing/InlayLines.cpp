@@ -113,18 +113,13 @@ struct ColumnLine {
 };
 
 template <PixelFormat F>
-void TintAt(const InlayCanvas& k, const PixelRow& row, int c) {
-  TintPixel<F, ClampOrder::BrightnessFirst>(k.paint->fill, k.paint->brightness, row, c);
-}
-
-template <PixelFormat F>
 void FillRowRun(const InlayCanvas& k, int r, const Run& run) {
   if (run.a >= run.b) return;
   const int m = MemoryRow(F, k.height, r);
   const PixelRow row = RowOf<F>(k.out, m);
   const BYTE* mask = k.mask.Row(m);
   for (int c = run.a; c < run.b; ++c)
-    if (SampleAt<F>(mask, c) == k.maskValue) TintAt<F>(k, row, c);
+    if (SampleAt<F>(mask, c) == k.maskValue) TintPixel<F>(k.paint->table, row, c);
 }
 
 // Walks the run down column c with byte offsets into the output and mask planes; planar chroma
@@ -145,7 +140,7 @@ void FillColumnRun(const InlayCanvas& k, int c, const Run& run) {
         row.u = k.out.u.data + chroma_at;
         row.v = k.out.v.data + chroma_at;
       }
-      TintAt<F>(k, row, c);
+      TintPixel<F>(k.paint->table, row, c);
     }
     out_at += out_step;
     mask_at += mask_step;

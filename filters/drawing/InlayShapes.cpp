@@ -140,7 +140,7 @@ void TintSpan(const InlayPaint& paint, const PixelRow& row, const BYTE* in, cons
   } else {
     auto single = [&](int c) {
       CopySingle<F>(row, in, c);
-      if (SampleAt<F>(mask, c) == value) TintPixel<F, ClampOrder::BrightnessFirst>(paint.fill, paint.brightness, row, c);
+      if (SampleAt<F>(mask, c) == value) TintPixel<F>(paint.table, row, c);
     };
     int c = c0;
     if (c & 1) single(c++);
@@ -218,8 +218,7 @@ void TintSpan(const InlayPaint& paint, const PixelRow& row, const BYTE* in, cons
 }
 
 // The whole new frame in one pass, row by row: bytes outside the shape's run copied from the
-// source, the run painted from it ("nomask": the row copied whole, then the run marked in
-// place). Planar chroma rows are copied whole at their first luma row and then painted in place
+// source, the run painted from it (tinted from the source, or marked in place). Planar chroma rows are copied whole at their first luma row and then painted in place
 // by both of their luma rows.
 template <PixelFormat F, bool Solid, bool Offset>
 void PaintShape(const InlayCanvas& k) {
@@ -243,20 +242,23 @@ void PaintShape(const InlayCanvas& k) {
       }
     }
     const auto [c0, c1] = runs[static_cast<size_t>(r)];
-    if (Solid || c0 >= c1) std::memcpy(out, in, row_size);
-    if (c0 >= c1) return;
-    const PixelRow row = RowOf<F>(k.out, m);
-    if constexpr (Solid) {
-      MarkRun<F>(paint.solid, row, c0, c1);
-    } else {
-      // The bytes the run writes: YUY2 in whole pairs.
-      size_t b0 = static_cast<size_t>(c0) * bpp, b1 = static_cast<size_t>(c1) * bpp;
-      if constexpr (F == PixelFormat::YUY2)
-        b0 = 4 * static_cast<size_t>(c0 / 2), b1 = 4 * static_cast<size_t>((c1 - 1) / 2) + 4;
-      std::memcpy(out, in, b0);
-      std::memcpy(out + b1, in + b1, row_size - b1);
-      TintSpan<F, Offset>(paint, row, in, k.mask.Row(m), value, c0, c1, &tint_rows);
+    if (c0 >= c1) {
+      std::memcpy(out, in, row_size);
+      return;
     }
+    // The bytes the run writes, the others copied: the tint writes YUY2 in whole pairs; marking
+    // keeps RGB32's fourth bytes, so there the run is copied too (b0 = b1: the whole row).
+    size_t b0 = static_cast<size_t>(c0) * bpp, b1 = static_cast<size_t>(c1) * bpp;
+    if constexpr (F == PixelFormat::YUY2 && !Solid)
+      b0 = 4 * static_cast<size_t>(c0 / 2), b1 = 4 * static_cast<size_t>((c1 - 1) / 2) + 4;
+    if constexpr (F == PixelFormat::RGB32 && Solid) b0 = b1;
+    std::memcpy(out, in, b0);
+    std::memcpy(out + b1, in + b1, row_size - b1);
+    const PixelRow row = RowOf<F>(k.out, m);
+    if constexpr (Solid)
+      MarkRun<F>(paint.solid, row, c0, c1);
+    else
+      TintSpan<F, Offset>(paint, row, in, k.mask.Row(m), value, c0, c1, &tint_rows);
   });
 }
 

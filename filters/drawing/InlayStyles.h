@@ -6,6 +6,7 @@
 
 #include "filters/common/Format.h"
 #include "filters/common/Geometry.h"
+#include "filters/common/Painting.h"
 #include "filters/common/Tint.h"
 
 namespace tintara {
@@ -17,6 +18,7 @@ enum class InlayStyle { Mask, NoMask, Hint, Left, Right, Vint, Above, Below };
 struct InlayPaint {
   FillColour fill;
   Brightness brightness;
+  TintTable table;  // of fill and brightness, for single pixels
   MarkerColour solid;
 };
 
