@@ -81,6 +81,12 @@ struct RowLine {
   }
 };
 
+// Bytes from one picture row to the next in a plane of `pitch` (RGB's run backwards in memory).
+template <PixelFormat F>
+constexpr int64_t PictureRowStep(int64_t pitch) {
+  return (MemoryRow(F, 2, 1) - MemoryRow(F, 2, 0)) * pitch;
+}
+
 // The lined samples along one column, walked with byte offsets from the plane's start (RGB
 // picture rows run backwards in memory).
 template <PixelFormat F>
@@ -92,7 +98,7 @@ struct ColumnLine {
   ColumnLine(const ConstPlane& p, int c, int height_, int lval_)
       : base(p.data),
         pitch(p.pitch),
-        step(IsRGB(F) ? -pitch : pitch),
+        step(PictureRowStep<F>(pitch)),
         column_offset(int64_t{c} * BytesPerPixel(F)),
         height(height_),
         lval(lval_) {}
@@ -127,8 +133,7 @@ void FillRowRun(const InlayCanvas& k, int r, const Run& run) {
 template <PixelFormat F>
 void FillColumnRun(const InlayCanvas& k, int c, const Run& run) {
   if (run.a >= run.b) return;
-  const int64_t out_step = IsRGB(F) ? -int64_t{k.out.y.pitch} : k.out.y.pitch;
-  const int64_t mask_step = IsRGB(F) ? -int64_t{k.mask.pitch} : k.mask.pitch;
+  const int64_t out_step = PictureRowStep<F>(k.out.y.pitch), mask_step = PictureRowStep<F>(k.mask.pitch);
   int64_t out_at = int64_t{MemoryRow(F, k.height, run.a)} * k.out.y.pitch;
   int64_t mask_at = int64_t{MemoryRow(F, k.height, run.a)} * k.mask.pitch;
   int64_t chroma_at = IsPlanar(F) ? int64_t{run.a / 2} * k.out.u.pitch : 0;
