@@ -125,7 +125,7 @@ void TintRun(const FillColour& c, const TintLevels<Order, Offset> t, bool adjust
       for (int i = 0; i < pairs; ++i) {
         uint32_t w;
         std::memcpy(&w, p + 4 * i, 4);
-        const uint32_t a = t.Luma(static_cast<BYTE>(w)), b = t.Luma(static_cast<BYTE>(w >> 16));
+        const uint32_t a = t.template Luma<int>(static_cast<BYTE>(w)), b = t.template Luma<int>(static_cast<BYTE>(w >> 16));
         w = a | b << 16 | chroma;
         std::memcpy(p + 4 * i, &w, 4);
       }

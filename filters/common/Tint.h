@@ -125,8 +125,10 @@ struct TintLevels {
       return static_cast<int16_t>(Order == ClampOrder::Once ? table->Level(n) : table->Stored(n));
     }
   }
+  // Lane: the width the sum is worked in; loops over 32-bit pixel words keep 32-bit lanes.
+  template <typename Lane = int16_t>
   BYTE Luma(BYTE n) const {
-    return Offset ? static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(n + st), 0, 255)) : table->Stored(n);
+    return Offset ? static_cast<BYTE>(std::clamp<Lane>(static_cast<Lane>(n + st), 0, 255)) : table->Stored(n);
   }
   static BYTE Channel(int16_t level, int16_t k) {
     return static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(level + k), 0, 255));

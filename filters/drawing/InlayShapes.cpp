@@ -246,19 +246,25 @@ void PaintShape(const InlayCanvas& k) {
       std::memcpy(out, in, row_size);
       return;
     }
-    // The bytes the run writes, the others copied: the tint writes YUY2 in whole pairs; marking
-    // keeps RGB32's fourth bytes, so there the run is copied too (b0 = b1: the whole row).
+    // The bytes the run writes, the others copied: the tint writes YUY2 in whole pairs.
     size_t b0 = static_cast<size_t>(c0) * bpp, b1 = static_cast<size_t>(c1) * bpp;
     if constexpr (F == PixelFormat::YUY2 && !Solid)
       b0 = 4 * static_cast<size_t>(c0 / 2), b1 = 4 * static_cast<size_t>((c1 - 1) / 2) + 4;
-    if constexpr (F == PixelFormat::RGB32 && Solid) b0 = b1;
     std::memcpy(out, in, b0);
     std::memcpy(out + b1, in + b1, row_size - b1);
     const PixelRow row = RowOf<F>(k.out, m);
-    if constexpr (Solid)
+    if constexpr (Solid && F == PixelFormat::RGB32) {
+      // Marking keeps each pixel's fourth byte, here the source's.
+      const MarkerColour& s = paint.solid;
+      const uint32_t colour = s.R | uint32_t{s.G} << 8 | uint32_t{s.B} << 16;
+      BYTE* __restrict p = out + 4 * c0;
+      const BYTE* __restrict from = in + 4 * c0;
+      for (int i = 0; i < c1 - c0; ++i) StorePixel(p + 4 * i, (LoadPixel(from + 4 * i) & 0xFF000000u) | colour);
+    } else if constexpr (Solid) {
       MarkRun<F>(paint.solid, row, c0, c1);
-    else
+    } else {
       TintSpan<F, Offset>(paint, row, in, k.mask.Row(m), value, c0, c1, &tint_rows);
+    }
   });
 }
 
