@@ -4,6 +4,7 @@
 // one thing the filters differ in (ClampOrder).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "host/avisynth.h"
@@ -99,14 +100,39 @@ class Brightness {
 inline int Yuy2UByte(int x) { return (x & ~1) * 2 + 1; }
 inline int Yuy2VByte(int x) { return (x & ~1) * 2 + 3; }
 
-// Where an RGB tint clamps. The seeded Paint and CrossFill add the channel's offset to the
+// Where an RGB tint clamps. The seeded filters and CrossFill add the channel's offset to the
 // adjusted brightness and clamp the sum once; Inlay clamps the adjusted brightness to 0..255
 // first and the sum with the offset again.
 enum class ClampOrder { Once, BrightnessFirst };
 
-// The RGB tinted byte of channel offset k for brightness byte v, clamped in `order`.
-inline BYTE TintedByte(const Brightness& b, ClampOrder order, int v, int k) {
-  return static_cast<BYTE>(Clamp((order == ClampOrder::Once ? b.Level(v) : b.Stored(v)) + k));
-}
+// The arithmetic of a tint for the pixel loops: the level a brightness byte gives (the value the
+// channel offsets are added to), the luma byte a YUV pixel keeps, and a channel's byte. Offset:
+// the brightness rule is the byte plus `st` (a shift within +-1024, or st = 0), worked out so the
+// loops vectorise; else the brightness table is looked up. 16-bit values: every sum fits, and
+// the compiler keeps 16-bit lanes rather than 32-bit ones.
+template <ClampOrder Order, bool Offset>
+struct TintLevels {
+  const Brightness* table;
+  int16_t st;  // Offset only
+
+  explicit TintLevels(const Brightness& b) : table(&b), st(static_cast<int16_t>(Offset ? b.Offset() : 0)) {}
+
+  int16_t Level(BYTE n) const {
+    if constexpr (Offset) {
+      const int16_t sum = static_cast<int16_t>(n + st);
+      return Order == ClampOrder::Once ? sum : std::clamp<int16_t>(sum, 0, 255);
+    } else {
+      return static_cast<int16_t>(Order == ClampOrder::Once ? table->Level(n) : table->Stored(n));
+    }
+  }
+  // Lane: the width the sum is worked in; loops over 32-bit pixel words keep 32-bit lanes.
+  template <typename Lane = int16_t>
+  BYTE Luma(BYTE n) const {
+    return Offset ? static_cast<BYTE>(std::clamp<Lane>(static_cast<Lane>(n + st), 0, 255)) : table->Stored(n);
+  }
+  static BYTE Channel(int16_t level, int16_t k) {
+    return static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(level + k), 0, 255));
+  }
+};
 
 }  // namespace tintara

@@ -1,6 +1,7 @@
-// Tinting runs of RGB24 and YUY2 bytes in byte lanes, for CrossFill and Inlay when the
-// brightness rule is an offset (a shift, or st = 0). The filters differ only in how a pixel is
-// selected (their masks) and in the clamp order; the arithmetic lives here once.
+// Tinting rows of RGB24 and YUY2 bytes in byte lanes, for CrossFill and Inlay when the
+// brightness rule is an offset (a shift, or st = 0). A filter turns its masks into a row of
+// selections (SelectBytes), then the kernels tint the selected pixels from the source row into
+// the output row; the clamp order is the only other thing the filters differ in.
 //
 // Working on bytes rather than on 3-byte pixels or 4-byte pairs lets the loops run in byte
 // lanes without shuffles. Sums are clamped with saturating adds and subtracts (AddClamped).
@@ -38,34 +39,40 @@ struct Rgb24Lanes {
   }
 };
 
+// A row's selections in the row's own byte layout: sel[k] = 0xFF where select(a[k], b[k]) picks
+// the samples of masks a and b, else 0, for `count` bytes. Only the bytes at a pixel's mask
+// sample (its first byte, YUY2's Y bytes) count; the kernels below ignore the others. The masks
+// come as plain pointers and `select` by value holding no pointers, so the compiler sees nothing
+// the stores could change and vectorises.
+template <typename Select>
+inline void SelectBytes(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int count,
+                        const Select select) {
+  for (int k = 0; k < count; ++k) sel[k] = static_cast<BYTE>(-static_cast<int>(select(a[k], b[k])));
+}
+
 // `count` bytes (whole pixels, at most a block's) from byte 0 of a pixel: each byte of a pixel
-// that select(a, b) picks, given the pixel's samples of masks a and b, becomes its tinted value,
-// the others keep the source's. a[-2], a[-1] (and the same before b and in) must lie in the
-// frame, though no byte keeps them. The masks come as plain pointers and `select` by value
-// holding no pointers, so the compiler sees nothing the stores could change and vectorises.
-template <ClampOrder Order, typename Select>
-inline void TintRgb24Bytes(const BYTE* __restrict a, const BYTE* __restrict b, const BYTE* __restrict in,
-                           BYTE* __restrict out, int count, const Rgb24Lanes& t, const Select select) {
+// whose selection is 0xFF becomes its tinted value, the others keep the source's. sel[-2],
+// sel[-1], in[-2] and in[-1] must be readable, though no byte keeps them.
+template <ClampOrder Order>
+inline void TintRgb24Bytes(const BYTE* __restrict sel, const BYTE* __restrict in, BYTE* __restrict out, int count,
+                           const Rgb24Lanes& t) {
   const BYTE st_up = t.st_up, st_down = t.st_down;
   for (int k = 0; k < count; ++k) {
     // The candidates are loaded here, from the restrict pointers themselves: through a helper
     // the compiler loses sight of them and no longer vectorises every copy of the loop.
     const BYTE c = t.channel[k];
-    const BYTE a0 = a[k], a1 = a[k - 1], a2 = a[k - 2];
-    const BYTE b0 = b[k], b1 = b[k - 1], b2 = b[k - 2];
+    const BYTE e0 = sel[k], e1 = sel[k - 1], e2 = sel[k - 2];
     const BYTE s0 = in[k], s1 = in[k - 1], s2 = in[k - 2];
-    const BYTE av = c == 0 ? a0 : c == 1 ? a1 : a2;
-    const BYTE bv = c == 0 ? b0 : c == 1 ? b1 : b2;
+    const BYTE on = c == 0 ? e0 : c == 1 ? e1 : e2;
     BYTE first = c == 0 ? s0 : c == 1 ? s1 : s2;
     if constexpr (Order == ClampOrder::BrightnessFirst) first = AddClamped(first, st_up, st_down);
-    out[k] = Pick(select(av, bv), AddClamped(first, t.up[k], t.down[k]), s0);
+    out[k] = Select(on, AddClamped(first, t.up[k], t.down[k]), s0);
   }
 }
 
-// YUY2, on the bytes of whole pairs (Y0 U Y1 V). A first pass writes each Y byte's selection
-// into a row `sel` (0xFF or 0; 0 at the chroma bytes); the second gives a Y byte its own
-// selection and a chroma byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3
-// and k - 1), and paints Y as clamp(Y + st) and chroma as U or V.
+// YUY2, on the bytes of whole pairs (Y0 U Y1 V): a Y byte takes its own selection and a chroma
+// byte the OR of its pair's two (U at byte k: k - 1 and k + 1; V: k - 3 and k - 1); Y is painted
+// as clamp(Y + st), chroma as U or V.
 struct Yuy2Lanes {
   static constexpr int kBytes = 4 * kBlock;
   BYTE luma[kBytes], u_lane[kBytes], v_lane[kBytes], colour[kBytes];
@@ -82,23 +89,18 @@ struct Yuy2Lanes {
   }
 };
 
-// sel[k] for `count` bytes: 0xFF at a Y byte whose samples of masks a and b select(a, b) picks,
-// else 0.
-template <typename Select>
-inline void SelectYuy2Bytes(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int count,
-                            const Yuy2Lanes& t, const Select select) {
-  for (int k = 0; k < count; ++k) sel[k] = static_cast<BYTE>(-static_cast<int>(select(a[k], b[k])) & t.luma[k]);
-}
-
-// `sel` is read from sel[-3] to sel[count]: the caller keeps zeros around a row's selections.
+// `sel` is read from sel[-3] to sel[count]: the caller keeps readable bytes around a row's
+// selections (their values do not count).
 inline void TintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict in, BYTE* __restrict out, int count,
                           const Yuy2Lanes& t) {
   const BYTE up = t.up, down = t.down;
   for (int k = 0; k < count; ++k) {
-    const BYTE on = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
+    const BYTE luma = t.luma[k];
+    const BYTE on = static_cast<BYTE>((sel[k] & luma) | (sel[k - 1] & ~luma) | (sel[k + 1] & t.u_lane[k]) |
+                                      (sel[k - 3] & t.v_lane[k]));
     const BYTE v = in[k];
-    const BYTE painted = static_cast<BYTE>((AddClamped(v, up, down) & t.luma[k]) | t.colour[k]);
-    out[k] = static_cast<BYTE>((painted & on) | (v & ~on));
+    const BYTE painted = static_cast<BYTE>((AddClamped(v, up, down) & luma) | t.colour[k]);
+    out[k] = Select(on, painted, v);
   }
 }
 

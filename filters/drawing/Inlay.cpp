@@ -55,27 +55,46 @@ bool StyleOf(const char* type, InlayStyle* style) {
   return false;
 }
 
+// The colour written as it stands, for "nomask": as the marker colour, but Y sums its terms blue
+// first (starting with green, as markers do, can differ in the last bit).
+MarkerColour SolidColourOf(int color) {
+  MarkerColour m = MarkerColourOf(color);
+  m.Y = static_cast<BYTE>(0.114 * m.B + 0.587 * m.G + 0.299 * m.R);
+  return m;
+}
+
+// An RGB tint clamps the adjusted brightness before adding the colour's offsets.
+InlayPaint PaintOf(const InlayArgs& a) {
+  const FillColour fill = FillColourOf(a.color);
+  const Brightness brightness(a.shift, a.st);
+  return {fill, brightness, TintTable(fill, brightness, ClampOrder::BrightnessFirst), SolidColourOf(a.color)};
+}
+
+InlayStyle KnownStyleOf(const char* type) {
+  InlayStyle style = InlayStyle::Hint;
+  StyleOf(type, &style);
+  return style;
+}
+
+bool IsShape(InlayStyle style) { return style == InlayStyle::Mask || style == InlayStyle::NoMask; }
+
 }  // namespace
 
 Inlay::Inlay(const InlayArgs& args)
-    : GenericVideoFilter(args.clip), arg(args), format(FormatOf(vi)), style(InlayStyle::Hint) {
-  const InlayColour c = InlayColourOf(arg.color);
-  cR = c.cR;
-  cG = c.cG;
-  cB = c.cB;
-  cY = c.cY;
-  cU = c.cU;
-  cV = c.cV;
-  paint = InlayPaintOf(arg.color, arg.shift, arg.st);
-  StyleOf(arg.type, &style);
-}
+    : GenericVideoFilter(args.clip),
+      arg(args),
+      format(FormatOf(vi)),
+      style(KnownStyleOf(args.type)),
+      paint(PaintOf(args)),
+      routine(IsShape(style) ? ShapeRoutineFor(format, style, paint.brightness.IsOffset())
+                             : LineRoutineFor(format, style)) {}
 
 PVideoFrame Inlay::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);
   if (n < arg.sf || n > arg.ef) return frame;
   // The shape styles build a new frame from the source in one pass; the line styles change a
   // writable copy.
-  const bool shape = style == InlayStyle::Mask || style == InlayStyle::NoMask;
+  const bool shape = IsShape(style);
   PVideoFrame src = frame;
   if (shape)
     frame = env->NewVideoFrame(vi);
@@ -84,25 +103,15 @@ PVideoFrame Inlay::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame mask = arg.maskClip->GetFrame(n, env);
   PVideoFrame lined = arg.linedClip->GetFrame(n, env);
 
-  // A one-frame range (ef = sf) has the start window.
+  // The window's corner (or centre) and size (or half-axes) each move on their own; a
+  // one-frame range (ef = sf) has the start window.
   const int d = n - arg.sf, D = arg.ef - arg.sf;
-  InlayCanvas canvas;
-  canvas.window = {Lerp(arg.x, arg.ex, d, D), Lerp(arg.y, arg.ey, d, D), Lerp(arg.w, arg.ew, d, D),
-                   Lerp(arg.h, arg.eh, d, D)};
-  canvas.out = WritePlanes(frame, format);
-  canvas.in = ReadPlanes(src, format);
-  canvas.mask = ReadPlane(mask);
-  canvas.lined = ReadPlane(lined);
-  canvas.width = vi.width;
-  canvas.height = vi.height;
-  canvas.maskValue = arg.mwhite ? 255 : 0;
-  canvas.lval = arg.lval;
-  canvas.paint = &paint;
-
-  if (shape)
-    RunShapeStyle(format, canvas, style, arg.ellipse);
-  else
-    RunLineStyle(format, canvas, style);
+  const int X = Lerp(arg.x, arg.ex, d, D), Y = Lerp(arg.y, arg.ey, d, D);
+  const int W = Lerp(arg.w, arg.ew, d, D), H = Lerp(arg.h, arg.eh, d, D);
+  const bool ellipse = shape && arg.ellipse;
+  routine({WritePlanes(frame, format), ReadPlanes(src, format), ReadPlane(mask), ReadPlane(lined), vi.width,
+           vi.height, PictureRect{X, X + W, Y, Y + H}, ellipse, Ellipse{X, Y, W, H},
+           static_cast<BYTE>(arg.mwhite ? 255 : 0), arg.lval, &paint});
   return frame;
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "filters/common/Format.h"
-#include "filters/drawing/InlayPaint.h"
 #include "filters/drawing/InlayStyles.h"
 #include "host/avisynth.h"
 
@@ -31,12 +30,10 @@ class Inlay : public GenericVideoFilter {
 
  private:
   const InlayArgs arg;
-  int cR, cB, cG;
-  int cY, cU, cV;
-
-  PixelFormat format;
-  InlayStyle style;
-  InlayPaint paint;
+  const PixelFormat format;
+  const InlayStyle style;
+  const InlayPaint paint;
+  const InlayRoutine routine;
 };
 
 const char* InlaySignature();

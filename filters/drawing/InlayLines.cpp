@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "filters/common/ForFormat.h"
+#include "filters/common/Painting.h"
 #include "filters/common/Sample.h"
 #include "filters/drawing/InlayStyles.h"
 
@@ -40,27 +42,24 @@ struct Run {
 int Cut(int64_t v, int lo, int hi) { return static_cast<int>(std::clamp<int64_t>(v, lo, hi)); }
 
 // The window's columns and rows that lie in the frame, as half-open ranges, and the run ends of
-// "right" and "below" (X + W - 1 and Y + H - 1) cut to the frame.
+// "right" and "below" (the window's last column and row) cut to the frame.
 struct WindowInFrame {
-  int64_t X, Y, W, H;
+  PictureRect w;
   int col0, col1, row0, row1;
   int right_end, below_end;
 
-  WindowInFrame(const InlayWindow& w, int width, int height)
-      : X(w.X),
-        Y(w.Y),
-        W(w.W),
-        H(w.H),
-        col0(Cut(X, 0, width)),
-        col1(Cut(X + W, 0, width)),
-        row0(Cut(Y, 0, height)),
-        row1(Cut(Y + H, 0, height)),
-        right_end(Cut(X + W - 1, 0, width)),
-        below_end(Cut(Y + H - 1, 0, height)) {}
+  WindowInFrame(const PictureRect& window, int width, int height)
+      : w(window),
+        col0(Cut(w.x0, 0, width)),
+        col1(Cut(w.x1, 0, width)),
+        row0(Cut(w.y0, 0, height)),
+        row1(Cut(w.y1, 0, height)),
+        right_end(Cut(int64_t{w.x1} - 1, 0, width)),
+        below_end(Cut(int64_t{w.y1} - 1, 0, height)) {}
 
   // Where a backward scan from the window's far edge less `back` starts, cut to the frame.
-  int RightStart(int back, int width) const { return Cut(X + W - back, -1, width - 1); }
-  int BelowStart(int back, int height) const { return Cut(Y + H - back, -1, height - 1); }
+  int RightStart(int back, int width) const { return Cut(int64_t{w.x1} - back, -1, width - 1); }
+  int BelowStart(int back, int height) const { return Cut(int64_t{w.y1} - back, -1, height - 1); }
 };
 
 // The lined samples along one row.
@@ -82,6 +81,12 @@ struct RowLine {
   }
 };
 
+// Bytes from one picture row to the next in a plane of `pitch` (RGB's run backwards in memory).
+template <PixelFormat F>
+constexpr int64_t PictureRowStep(int64_t pitch) {
+  return (MemoryRow(F, 2, 1) - MemoryRow(F, 2, 0)) * pitch;
+}
+
 // The lined samples along one column, walked with byte offsets from the plane's start (RGB
 // picture rows run backwards in memory).
 template <PixelFormat F>
@@ -93,7 +98,7 @@ struct ColumnLine {
   ColumnLine(const ConstPlane& p, int c, int height_, int lval_)
       : base(p.data),
         pitch(p.pitch),
-        step(IsRGB(F) ? -pitch : pitch),
+        step(PictureRowStep<F>(pitch)),
         column_offset(int64_t{c} * BytesPerPixel(F)),
         height(height_),
         lval(lval_) {}
@@ -116,10 +121,11 @@ struct ColumnLine {
 template <PixelFormat F>
 void FillRowRun(const InlayCanvas& k, int r, const Run& run) {
   if (run.a >= run.b) return;
-  const RowBytes row = k.RowAt<F>(r);
-  const BYTE* mask = k.mask.Row(MemoryRow(F, k.height, r));
+  const int m = MemoryRow(F, k.height, r);
+  const PixelRow row = RowOf<F>(k.out, m);
+  const BYTE* mask = k.mask.Row(m);
   for (int c = run.a; c < run.b; ++c)
-    if (SampleAt<F>(mask, c) == k.maskValue) TintPixel<F>(*k.paint, row, c);
+    if (SampleAt<F>(mask, c) == k.maskValue) TintPixel<F>(k.paint->table, row, c);
 }
 
 // Walks the run down column c with byte offsets into the output and mask planes; planar chroma
@@ -127,20 +133,19 @@ void FillRowRun(const InlayCanvas& k, int r, const Run& run) {
 template <PixelFormat F>
 void FillColumnRun(const InlayCanvas& k, int c, const Run& run) {
   if (run.a >= run.b) return;
-  const int64_t out_step = IsRGB(F) ? -int64_t{k.out.y.pitch} : k.out.y.pitch;
-  const int64_t mask_step = IsRGB(F) ? -int64_t{k.mask.pitch} : k.mask.pitch;
+  const int64_t out_step = PictureRowStep<F>(k.out.y.pitch), mask_step = PictureRowStep<F>(k.mask.pitch);
   int64_t out_at = int64_t{MemoryRow(F, k.height, run.a)} * k.out.y.pitch;
   int64_t mask_at = int64_t{MemoryRow(F, k.height, run.a)} * k.mask.pitch;
   int64_t chroma_at = IsPlanar(F) ? int64_t{run.a / 2} * k.out.u.pitch : 0;
   for (int r = run.a; r < run.b; ++r) {
     if (SampleAt<F>(k.mask.data + mask_at, c) == k.maskValue) {
-      RowBytes row;
+      PixelRow row;
       row.y = k.out.y.data + out_at;
       if constexpr (IsPlanar(F)) {
         row.u = k.out.u.data + chroma_at;
         row.v = k.out.v.data + chroma_at;
       }
-      TintPixel<F>(*k.paint, row, c);
+      TintPixel<F>(k.paint->table, row, c);
     }
     out_at += out_step;
     mask_at += mask_step;
@@ -148,10 +153,10 @@ void FillColumnRun(const InlayCanvas& k, int c, const Run& run) {
   }
 }
 
-template <PixelFormat F>
-void RowStyle(const InlayCanvas& k, InlayStyle style) {
+template <PixelFormat F, InlayStyle style>
+void RowStyle(const InlayCanvas& k) {
   using Rules = RunRules<F>;
-  const WindowInFrame w(k.window, k.width, k.height);
+  const WindowInFrame w(k.rect, k.width, k.height);
   // "left" carries the end of the most recent row that found a line pixel to later rows of
   // this frame that find none.
   bool carrying = false;
@@ -159,11 +164,11 @@ void RowStyle(const InlayCanvas& k, InlayStyle style) {
   for (int r = w.row0; r < w.row1; ++r) {
     const RowLine<F> line{k.lined.Row(MemoryRow(F, k.height, r)), k.lval};
     Run run;
-    if (style == InlayStyle::Hint) {
+    if constexpr (style == InlayStyle::Hint) {
       const int c1 = line.FirstFrom(w.col0, w.col1);
       const int c2 = c1 == kNone ? kNone : line.FirstFrom(c1 + 1, w.col1);
       if (c2 != kNone) run = {Rules::hint_takes_first_line ? c1 : c1 + 1, c2};
-    } else if (style == InlayStyle::Left) {
+    } else if constexpr (style == InlayStyle::Left) {
       const int c1 = line.FirstFrom(w.col0, w.col1);
       if (c1 != kNone) {
         run = {w.col0, c1};
@@ -180,10 +185,10 @@ void RowStyle(const InlayCanvas& k, InlayStyle style) {
   }
 }
 
-template <PixelFormat F>
-void ColumnStyle(const InlayCanvas& k, InlayStyle style) {
+template <PixelFormat F, InlayStyle style>
+void ColumnStyle(const InlayCanvas& k) {
   using Rules = RunRules<F>;
-  const WindowInFrame w(k.window, k.width, k.height);
+  const WindowInFrame w(k.rect, k.width, k.height);
   // Planar "vint": once a column has found two line pixels, a later column with fewer starts
   // at its own line pixel (or where the previous column started) and ends where the most
   // recent column with two ended.
@@ -192,7 +197,7 @@ void ColumnStyle(const InlayCanvas& k, InlayStyle style) {
   for (int c = w.col0; c < w.col1; ++c) {
     const ColumnLine<F> line(k.lined, c, k.height, k.lval);
     Run run;
-    if (style == InlayStyle::Vint) {
+    if constexpr (style == InlayStyle::Vint) {
       const int k1 = line.FirstFrom(w.row0, w.row1);
       const int k2 = k1 == kNone ? kNone : line.FirstFrom(k1 + 1, w.row1);
       if (k2 != kNone) {
@@ -204,7 +209,7 @@ void ColumnStyle(const InlayCanvas& k, InlayStyle style) {
         run = {k1 != kNone ? k1 : previous_start, carried_end};
         previous_start = run.a;
       }
-    } else if (style == InlayStyle::Above) {
+    } else if constexpr (style == InlayStyle::Above) {
       const int k1 = line.FirstFrom(w.row0, w.row1);
       if (k1 != kNone) run = {w.row0, k1};
     } else {  // Below
@@ -217,14 +222,18 @@ void ColumnStyle(const InlayCanvas& k, InlayStyle style) {
 
 }  // namespace
 
-void RunLineStyle(PixelFormat format, const InlayCanvas& canvas, InlayStyle style) {
-  const bool along_rows = style == InlayStyle::Hint || style == InlayStyle::Left || style == InlayStyle::Right;
-  ForFormat(format, [&](auto tag) {
-    constexpr PixelFormat F = decltype(tag)::value;
-    if (along_rows)
-      RowStyle<F>(canvas, style);
-    else
-      ColumnStyle<F>(canvas, style);
+// Scalar loops that stop at line pixels: one copy serves every CPU level.
+InlayRoutine LineRoutineFor(PixelFormat format, InlayStyle style) {
+  return ChooseForFormat(format, [&](auto f) -> InlayRoutine {
+    constexpr PixelFormat F = decltype(f)::value;
+    switch (style) {
+      case InlayStyle::Hint: return &RowStyle<F, InlayStyle::Hint>;
+      case InlayStyle::Left: return &RowStyle<F, InlayStyle::Left>;
+      case InlayStyle::Right: return &RowStyle<F, InlayStyle::Right>;
+      case InlayStyle::Vint: return &ColumnStyle<F, InlayStyle::Vint>;
+      case InlayStyle::Above: return &ColumnStyle<F, InlayStyle::Above>;
+      default: return &ColumnStyle<F, InlayStyle::Below>;
+    }
   });
 }
 

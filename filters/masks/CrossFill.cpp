@@ -269,9 +269,11 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       PaintRgbRow<F, L>(ra, rb, ri, ro, 1, r);
       const int n = s.x1 - s.x0 - 1;
       const auto select = [mark = r.mark, back = r.back](BYTE x, BYTE y) { return Selects<F, L>(x, y, mark, back); };
+      BYTE sel[3 * kBlock + 2];
       auto bytes = [&](int at, int count) {
         const int from = 3 + at;
-        TintRgb24Bytes<ClampOrder::Once>(ra + from, rb + from, ri + from, ro + from, count, lanes, select);
+        SelectBytes(ra + from - 2, rb + from - 2, sel, count + 2, select);
+        TintRgb24Bytes<ClampOrder::Once>(sel + 2, ri + from, ro + from, count, lanes);
       };
       ForBlocks<kBlock>(
           n, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * n); });
@@ -297,7 +299,7 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       if constexpr (!Table) {
         BYTE* const sel = yuy2_sel.data() + 4;
         const auto selects = [mark = r.mark, back = r.back](BYTE x, BYTE y) { return Selects<F, L>(x, y, mark, back); };
-        auto select = [&](int at, int count) { SelectYuy2Bytes(ra + at, rb + at, sel + at, count, yuy2, selects); };
+        auto select = [&](int at, int count) { SelectBytes(ra + at, rb + at, sel + at, count, selects); };
         ForBlocks<kBlock>(
             pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
         ForBlocks<kBlock>(

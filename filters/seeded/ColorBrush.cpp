@@ -51,17 +51,17 @@ void WalkSegment(int c1, int r1, int c2, int r2, const Visit& visit) {
 }  // namespace
 
 ColorBrush::ColorBrush(const ColorBrushArgs& args)
-    : SeededFilter(args),
+    : SeededFilter(args, TintRoutineFor(args)),
       strokes(StrokesOf(args.values)),
-      strokeCount(static_cast<int>(strokes.size())),
-      brightness(args.shift, args.st) {}
+      brightness(args.shift, args.st),
+      line(MarkerColourOf(args.lcol)) {}
 
-template <PixelFormat F>
+template <PixelFormat F, bool Offset>
 void ColorBrush::ColourFrame(int n, FrameWork& work) const {
   const int W = work.W, H = work.H;
-  const FramePlanes<BYTE>& out = work.out;
   MaskCopy& samples = work.samples;
-  const MarkerColour line = MarkerColourOf(arg.lcol);
+  const TintLevels<ClampOrder::Once, Offset> levels(brightness);
+  const bool adjusts = brightness.Adjusts();
   // The drift counts from frame 0, not from sf: a stroke is already displaced at sf > 0.
   const int64_t dx = Drift(n, arg.movex, arg.ef - arg.sf), dy = Drift(n, arg.movey, arg.ef - arg.sf);
   auto inside = [&](int64_t x, int64_t y) { return x >= 0 && x < W && y >= 0 && y < H; };
@@ -69,15 +69,15 @@ void ColorBrush::ColourFrame(int n, FrameWork& work) const {
     if (!inside(s.x1 + dx, s.y1 + dy) || !inside(s.x2 + dx, s.y2 + dy)) continue;
     const int x1 = static_cast<int>(s.x1 + dx), y1 = static_cast<int>(s.y1 + dy);
     const int x2 = static_cast<int>(s.x2 + dx), y2 = static_cast<int>(s.y2 + dy);
-    const Painter<F> painter(out, FillColourOf(s.colour), brightness);
-    const auto paint = [&painter](int a, int b, int pr) { painter.PaintRun(a, b, pr); };
+    const FillColour fill = FillColourOf(s.colour);
+    const auto paint = [&](int a, int b, int r) { TintRun<F>(fill, levels, adjusts, RowOf<F>(work.out, r), a, b + 1); };
     const int r1 = MemoryRow(F, H, y1), r2 = MemoryRow(F, H, y2);
     // The stroke's first pixel always starts a fill, whatever the mask held there.
     samples.At(x1, r1) = kPaintable;
     // Interpolating on memory rows visits the same picture pixels for bottom-up RGB.
     WalkSegment(x1, r1, x2, r2, [&](int c, int r) {
       if (samples.At(c, r) == kPaintable) SpanFill(samples, c, r, kPaintable, kFilled, &work.stack, paint);
-      if (arg.lshow) MarkerDot<F>(out, c, r, line);
+      if (arg.lshow) MarkPixel<F>(line, RowOf<F>(work.out, r), c);
     });
   }
 }
@@ -96,8 +96,7 @@ AVSValue CreateColorBrush(AVSValue args, void*, IScriptEnvironment* env) {
   CheckSeededClips("ColorBrush", vi, mvi, env);
   if (mvi.num_frames <= a.ef)
     env->ThrowError("ColorBrush:The Right Clip has fewer frames than the end frame number given");
-  if (a.values.size() % 5 != 0)
-    env->ThrowError("ColorBrush: A value may be missing or may be extra in the  parameter sets");
+  CheckWholeSets("ColorBrush", a.values, 5, env);
   for (const Stroke& s : StrokesOf(a.values)) {
     if (s.x1 < 0 || s.y1 < 0 || s.x2 < 0 || s.y2 < 0)
       env->ThrowError("ColorBrush:One or more coordinates in the sets is invalid being negative");
@@ -105,7 +104,7 @@ AVSValue CreateColorBrush(AVSValue args, void*, IScriptEnvironment* env) {
       env->ThrowError("ColorBrush:One or more coordinates in the sets is invalid being out of frame");
   }
   CheckShiftOrStretch("ColorBrush", GivenArg(kArgs, args, &A::shift) && !a.shift, a.st, env);
-  if (a.movex < -W || a.movex >= W || a.movey < -H || a.movey >= H)
+  if (MovesOutOfRange(a.movex, a.movey, W, H))
     env->ThrowError("ColorBrush: movex must be between plus and minus %d and movey between plus and minus %d", W, H);
 
   return Created(new ColorBrush(a), args);

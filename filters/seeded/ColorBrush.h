@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "filters/common/Format.h"
-#include "filters/common/Painting.h"
 #include "filters/seeded/SeededFilter.h"
 #include "filters/seeded/Seeds.h"
 #include "host/avisynth.h"
@@ -30,12 +29,12 @@ class ColorBrush : public SeededFilter<ColorBrush, ColorBrushArgs> {
 
  private:
   friend class SeededFilter<ColorBrush, ColorBrushArgs>;
-  template <PixelFormat F>
+  template <PixelFormat F, bool Offset>
   void ColourFrame(int n, FrameWork& work) const;
 
   const std::vector<Stroke> strokes;
-  const int strokeCount;
   const Brightness brightness;  // of shift and st
+  const MarkerColour line;      // of lcol
 };
 
 const char* ColorBrushSignature();

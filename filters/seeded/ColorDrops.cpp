@@ -29,17 +29,18 @@ constexpr BYTE kFilled = 128, kRefilled = 129;
 }  // namespace
 
 ColorDrops::ColorDrops(const ColorDropsArgs& args)
-    : SeededFilter(args),
+    : SeededFilter(args, TintRoutineFor(args)),
       sets(SeedsOf(args.values)),
-      setCount(static_cast<int>(sets.size())),
       dot(MarkerColourOf(args.pcolor)),
       brightness(args.shift, args.st) {}
 
-template <PixelFormat F>
+template <PixelFormat F, bool Offset>
 void ColorDrops::ColourFrame(int n, FrameWork& work) const {
+  const TintLevels<ClampOrder::Once, Offset> levels(brightness);
+  const bool adjusts = brightness.Adjusts();
   ForEachSeed<F>(sets, arg, n, work, dot, [&](int x, int r, int colour) {
-    const Painter<F> painter(work.out, FillColourOf(colour), brightness);
-    const auto paint = [&painter](int a, int b, int pr) { painter.PaintRun(a, b, pr); };
+    const FillColour fill = FillColourOf(colour);
+    const auto paint = [&](int a, int b, int pr) { TintRun<F>(fill, levels, adjusts, RowOf<F>(work.out, pr), a, b + 1); };
     const BYTE m = work.samples.At(x, r);
     if (m != kFilled)
       SpanFill(work.samples, x, r, m, kFilled, &work.stack, paint);
@@ -56,19 +57,14 @@ AVSValue CreateColorDrops(AVSValue args, void*, IScriptEnvironment* env) {
   const VideoInfo& mvi = a.mask->GetVideoInfo();
   const int W = vi.width, H = vi.height;
 
-  if (a.sf > a.ef || a.sf < 0 || a.ef < 0)
-    env->ThrowError("ColorDrops:frame numbers must be +ve and end number not less than start number");
+  CheckFrameOrder("ColorDrops", a.sf, a.ef, env);
   if (a.ef >= vi.num_frames) env->ThrowError("ColorDrops:The clip is shorter than the end frame number");
   CheckSeededClips("ColorDrops", vi, mvi, env);
   if (mvi.num_frames < a.ef)
     env->ThrowError("ColorDrops:The Mask Clip has fewer frames than the end frame number given");
-  if (a.values.size() % 3 != 0)
-    env->ThrowError("ColorDrops: A value may be missing or may be extra in the  parameter sets");
-  for (const Seed& s : SeedsOf(a.values))
-    if (s.x < 0 || s.y < 0 || s.x >= W || s.y >= H)
-      env->ThrowError(
-          "ColorDrops: one or more  coordinates of x and or y are outside frame width of %d frame height of %d", W, H);
-  if (a.movex < -W || a.movex >= W || a.movey < -H || a.movey >= H)
+  CheckWholeSets("ColorDrops", a.values, 3, env);
+  CheckSeeds("ColorDrops", a.values, W, H, env, [](const Seed&) {});
+  if (MovesOutOfRange(a.movex, a.movey, W, H))
     env->ThrowError(
         "ColorDrops:movex must be between plus and minus %d while movey must be between  plus and minus %d ", W, H);
   CheckShiftOrStretch("ColorDrops", GivenArg(kArgs, args, &A::shift) && !a.shift, a.st, env);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "filters/common/Format.h"
-#include "filters/common/Painting.h"
 #include "filters/seeded/SeededFilter.h"
 #include "filters/seeded/Seeds.h"
 #include "host/avisynth.h"
@@ -31,11 +30,10 @@ class ColorDrops : public SeededFilter<ColorDrops, ColorDropsArgs> {
 
  private:
   friend class SeededFilter<ColorDrops, ColorDropsArgs>;
-  template <PixelFormat F>
+  template <PixelFormat F, bool Offset>
   void ColourFrame(int n, FrameWork& work) const;
 
   const std::vector<Seed> sets;
-  const int setCount;
   const MarkerColour dot;       // of pcolor
   const Brightness brightness;  // of shift and st
 };

@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "filters/common/ArgTable.h"
-#include "filters/common/Painting.h"
 #include "filters/seeded/SpanFill.h"
 
 namespace tintara {
@@ -27,20 +26,10 @@ constexpr BYTE kBlack = 0, kWhite = 255, kFilled = 128;
 
 }  // namespace
 
-ColorLine::ColorLine(const ColorLineArgs& args, IScriptEnvironment* env)
-    : SeededFilter(args),
-      sets(SeedsOf(args.values)),
-      setCount(static_cast<int>(sets.size())),
-      dot(MarkerColourOf(args.pcolor)) {
-  const VideoInfo& mvi = arg.mask->GetVideoInfo();
-  CheckSeededClips("ColorLine", vi, mvi, env);
-  if (vi.num_frames < arg.sf || vi.num_frames < arg.ef)
-    env->ThrowError("ColorLine:the clip has fewer frames than start or end frame");
-  if (mvi.num_frames < arg.sf || mvi.num_frames < arg.ef)
-    env->ThrowError("ColorLine:The Right Clip has fewer frames than the end frame number given");
-}
+ColorLine::ColorLine(const ColorLineArgs& args)
+    : SeededFilter(args, RoutineFor<false>(args)), sets(SeedsOf(args.values)), dot(MarkerColourOf(args.pcolor)) {}
 
-template <PixelFormat F>
+template <PixelFormat F, bool>
 void ColorLine::ColourFrame(int n, FrameWork& work) const {
   ForEachSeed<F>(sets, arg, n, work, dot, [&](int x, int r, int colour) {
     const BYTE v = work.samples.At(x, r);
@@ -48,7 +37,7 @@ void ColorLine::ColourFrame(int n, FrameWork& work) const {
     // Solid painting writes exactly what a marker dot writes, run by run.
     const MarkerColour solid = MarkerColourOf(colour);
     SpanFill<Neighbours::Eight>(work.samples, x, r, v, kFilled, &work.stack,
-                                [&](int a, int b, int pr) { MarkerRun<F>(work.out, a, b, pr, solid); });
+                                [&](int a, int b, int pr) { MarkRun<F>(solid, RowOf<F>(work.out, pr), a, b + 1); });
   });
 }
 
@@ -59,14 +48,9 @@ AVSValue CreateColorLine(AVSValue args, void*, IScriptEnvironment* env) {
   const VideoInfo& vi = a.clip->GetVideoInfo();
   const int W = vi.width, H = vi.height;
 
-  if (a.sf > a.ef || a.sf < 0 || a.ef < 0)
-    env->ThrowError("ColorLine:frame numbers must be +ve and end number not less than start number");
-  if (a.values.size() % 3 != 0)
-    env->ThrowError("ColorLine: A value may be missing or may be extra in the  parameter sets");
-  for (const Seed& s : SeedsOf(a.values)) {
-    if (s.x < 0 || s.y < 0 || s.x >= W || s.y >= H)
-      env->ThrowError(
-          "ColorLine: one or more  coordinates of x and or y are outside frame width of %d frame height of %d", W, H);
+  CheckFrameOrder("ColorLine", a.sf, a.ef, env);
+  CheckWholeSets("ColorLine", a.values, 3, env);
+  CheckSeeds("ColorLine", a.values, W, H, env, [&](const Seed& s) {
     // 64 bits: a drift near the int limits must be refused, not wrap into the frame.
     const int64_t mx = static_cast<int64_t>(s.x) + a.movex, my = static_cast<int64_t>(s.y) + a.movey;
     if (mx < 0 || my < 0 || mx >= W || my >= H)
@@ -74,9 +58,15 @@ AVSValue CreateColorLine(AVSValue args, void*, IScriptEnvironment* env) {
           "ColorLine: movex or movey pushes one or more  coordinates of x and or y to outside frame width of %d frame "
           "height of %d",
           W, H);
-  }
+  });
+  const VideoInfo& mvi = a.mask->GetVideoInfo();
+  CheckSeededClips("ColorLine", vi, mvi, env);
+  if (vi.num_frames < a.sf || vi.num_frames < a.ef)
+    env->ThrowError("ColorLine:the clip has fewer frames than start or end frame");
+  if (mvi.num_frames < a.sf || mvi.num_frames < a.ef)
+    env->ThrowError("ColorLine:The Right Clip has fewer frames than the end frame number given");
 
-  return Created(new ColorLine(a, env), args);
+  return Created(new ColorLine(a), args);
 }
 
 }  // namespace tintara

@@ -22,16 +22,14 @@ struct ColorLineArgs {
 
 class ColorLine : public SeededFilter<ColorLine, ColorLineArgs> {
  public:
-  // Checks the clips (pixel types, sizes, frame counts) and throws on the first mismatch.
-  ColorLine(const ColorLineArgs& args, IScriptEnvironment* env);
+  explicit ColorLine(const ColorLineArgs& args);
 
  private:
   friend class SeededFilter<ColorLine, ColorLineArgs>;
-  template <PixelFormat F>
+  template <PixelFormat F, bool>
   void ColourFrame(int n, FrameWork& work) const;
 
   const std::vector<Seed> sets;
-  const int setCount;
   const MarkerColour dot;  // of pcolor
 };
 

@@ -9,6 +9,16 @@ void CheckSeededClips(const char* name, const VideoInfo& vi, const VideoInfo& mv
     env->ThrowError("%s: The heights/widths of clips are unequal", name);
 }
 
+void CheckFrameOrder(const char* name, int sf, int ef, IScriptEnvironment* env) {
+  if (sf > ef || sf < 0 || ef < 0)
+    env->ThrowError("%s:frame numbers must be +ve and end number not less than start number", name);
+}
+
+void CheckWholeSets(const char* name, const std::vector<int>& values, size_t per_set, IScriptEnvironment* env) {
+  if (values.size() % per_set != 0)
+    env->ThrowError("%s: A value may be missing or may be extra in the  parameter sets", name);
+}
+
 void CheckShiftOrStretch(const char* name, bool stretch, int st, IScriptEnvironment* env) {
   if (stretch) {
     if (st < -100) env->ThrowError("%s: stretch value being less than -100 percent not valid", name);

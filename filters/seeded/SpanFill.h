@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "filters/common/Format.h"
-#include "filters/common/Vectorised.h"
 
 namespace tintara {
 
@@ -52,7 +51,7 @@ class MaskCopy {
     std::unique_ptr<BYTE[]> bytes(new BYTE[static_cast<size_t>(pitch) * (height > 0 ? height : 0)]);
     MaskCopy copy(Plane{bytes.get(), pitch, width, height}, width, height);
     copy.owned_ = std::move(bytes);
-    Vectorised([&] { PackRows<F>(mask, copy.plane_, width, height); });
+    PackRows<F>(mask, copy.plane_, width, height);
     return copy;
   }
 

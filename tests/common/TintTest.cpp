@@ -3,6 +3,7 @@
 
 #include <climits>
 
+#include "filters/common/Painting.h"
 #include "filters/common/Tint.h"
 
 namespace tintara::testing {
@@ -79,6 +80,46 @@ TEST(BrightnessRule, TableKeepsUnclampedLevel) {
   EXPECT_EQ(low.Level(0), -255);
   EXPECT_EQ(low.Stored(200), 0);
   EXPECT_FALSE(Brightness(false, 0).Adjusts());
+}
+
+// The vector loops add the offset, the single-pixel loops read a table: for every brightness
+// byte both must give the bytes of the brightness rule, in each clamp order.
+template <ClampOrder Order>
+void ExpectOffsetMatchesTable(int colour, int st) {
+  const FillColour c = FillColourOf(colour);
+  const Brightness b(true, st);
+  ASSERT_TRUE(b.IsOffset());
+  using Added = TintLevels<Order, true>;
+  const Added added(b);
+  const TintLevels<Order, false> looked_up(b);
+  const TintTable table(c, b, Order);
+  const int k[3] = {c.kV, c.kG, c.kU};
+  for (int n = 0; n < 256; ++n) {
+    const BYTE v = static_cast<BYTE>(n);
+    const int64_t adjusted = Adjust(n, true, st);
+    const int64_t level = Order == ClampOrder::Once ? adjusted : Clamp(adjusted);
+    EXPECT_EQ(added.Level(v), looked_up.Level(v)) << st << " " << n;
+    EXPECT_EQ(added.Luma(v), Clamp(adjusted)) << st << " " << n;
+    EXPECT_EQ(looked_up.Luma(v), Clamp(adjusted)) << st << " " << n;
+    EXPECT_EQ(table.luma[n], Clamp(adjusted)) << st << " " << n;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(table.rgb[i][n], Clamp(level + k[i])) << st << " " << n << " " << i;
+      EXPECT_EQ(Added::Channel(added.Level(v), static_cast<int16_t>(k[i])), table.rgb[i][n]);
+    }
+  }
+}
+
+TEST(TintEngine, OffsetArithmeticMatchesTheTableInBothClampOrders) {
+  for (int st : {0, 1, -1, 37, -90, 255, -255, 1024, -1024})
+    for (int colour : {0xFF0000, 0x0000FF, 0x00FF00, 0x7F7F00}) {
+      ExpectOffsetMatchesTable<ClampOrder::Once>(colour, st);
+      ExpectOffsetMatchesTable<ClampOrder::BrightnessFirst>(colour, st);
+    }
+  // The orders differ where the adjusted brightness leaves 0..255: 250 + 20 less red's 75.
+  const FillColour red = FillColourOf(0xFF0000);
+  const Brightness up(true, 20);
+  EXPECT_EQ(TintTable(red, up, ClampOrder::Once).rgb[1][250], 270 - 75);
+  EXPECT_EQ(TintTable(red, up, ClampOrder::BrightnessFirst).rgb[1][250], 255 - 75);
 }
 
 }  // namespace
