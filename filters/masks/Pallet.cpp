@@ -175,11 +175,7 @@ Pallet::Pallet(const PalletArgs& args, IScriptEnvironment* env)
   if (FormatOf(vi) == PixelFormat::YUY2) box_width &= ~1;
 }
 
-PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
-  // The chart is drawn into a new frame, the rest copied from the source in the same pass.
-  PVideoFrame src = child->GetFrame(n, env);
-  PVideoFrame frame = env->NewVideoFrame(vi);
-
+PalletChart Pallet::ChartAt(int n) const {
   // The start value walks through the range by fgy per frame, wrapping at 256 (kept exactly
   // in unsigned arithmetic however long the clip), and restarts at 0 when the ramp would
   // pass 255.
@@ -199,8 +195,14 @@ PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
   c.ramp.assign(static_cast<size_t>(c.bw), 0);
   const int64_t inner = c.bw - 2 * c.m;
   for (int k = c.m; k < c.bw - c.m; ++k) c.ramp[k] = static_cast<BYTE>(base + (int64_t{k + c.m} * span) / inner);
+  return c;
+}
 
-  draw(frame, src, c);
+PVideoFrame Pallet::GetFrame(int n, IScriptEnvironment* env) {
+  // The chart is drawn into a new frame, the rest copied from the source in the same pass.
+  PVideoFrame src = child->GetFrame(n, env);
+  PVideoFrame frame = env->NewVideoFrame(vi);
+  draw(frame, src, ChartAt(n));
   return frame;
 }
 

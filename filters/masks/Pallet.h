@@ -28,6 +28,8 @@ class Pallet : public GenericVideoFilter {
   static constexpr int margin = 2;    // undrawn strip around each box
   int box_width = 0, box_height = 0;  // as drawn: YUY2 boxes start at a pixel pair
 
+  // Frame n's chart: the boxes and the ramp, whose start advances by fgy per frame.
+  PalletChart ChartAt(int n) const;
   // Draws the chart over a source frame into a new one, for the clip's format.
   void (*draw)(const PVideoFrame& out, const PVideoFrame& src, const PalletChart& chart);
 };
