@@ -77,10 +77,10 @@ inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
 // select it, so they run without branches and the compiler vectorises them.
 template <bool Table>
 struct RowPaint {
-  TintLevels<ClampOrder::Once, !Table> tint;
   // 16-bit fields: every sum fits, and the compiler keeps 16-bit lanes rather than 32-bit ones.
   int16_t kV, kG, kU, U, V;
   BYTE mark, back;
+  TintLevels<ClampOrder::Once, !Table> tint;
 };
 
 // The row loops read the source row and write the new frame's row (pointers that cannot alias);
@@ -320,14 +320,9 @@ void PaintFrame(const CrossFillFrame& f, const CrossFillPaint& p) {
     CopyAround(f.out.v, f.in.v, bytes.chroma);
   }
   const auto i16 = [](int v) { return static_cast<int16_t>(v); };
-  const RowPaint<Table> rule{TintLevels<ClampOrder::Once, !Table>(p.brightness),
-                             i16(p.fill.kV),
-                             i16(p.fill.kG),
-                             i16(p.fill.kU),
-                             i16(p.fill.U),
-                             i16(p.fill.V),
-                             p.mark,
-                             p.back};
+  const RowPaint<Table> rule{
+      i16(p.fill.kV), i16(p.fill.kG), i16(p.fill.kU), i16(p.fill.U),
+      i16(p.fill.V),  p.mark,         p.back,         TintLevels<ClampOrder::Once, !Table>(p.brightness)};
   if constexpr (IsPlanar(F)) {
     std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
     const bool keep_luma = !Table && !p.brightness.Adjusts();
