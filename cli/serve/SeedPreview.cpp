@@ -30,9 +30,9 @@ SeedRegion Preview(const ShownFrame& frame, int x, int y) {
   region.fills = m != kFilledMark;
   if (!region.fills) return region;
   WorkStack stack;
-  SpanFill(samples, x, r0, m, static_cast<BYTE>(~m), &stack, [&](int a, int b, int r) {
-    region.size += b - a + 1;
-    region.runs.insert(region.runs.end(), {MemoryRow(F, H, r), a, b});
+  SpanFill(samples, x, r0, m, static_cast<BYTE>(~m), &stack, [&](int x0, int x1, int r) {
+    region.size += x1 - x0;
+    region.runs.insert(region.runs.end(), {MemoryRow(F, H, r), x0, x1 - 1});
   });
   region.share = static_cast<double>(region.size) / (static_cast<double>(W) * H);
   return region;

@@ -75,17 +75,12 @@ inline bool Selects(BYTE a, BYTE b, BYTE mark, BYTE back) {
 // rule (an offset added, which with st = 0 changes nothing, or the table of a stretch) and the
 // mask values. The loops compute the painted bytes of every pixel and keep them where the masks
 // select it, so they run without branches and the compiler vectorises them.
-
 template <bool Table>
 struct RowPaint {
   // 16-bit fields: every sum fits, and the compiler keeps 16-bit lanes rather than 32-bit ones.
   int16_t kV, kG, kU, U, V;
-  int16_t offset;  // within +-1024
-  const Brightness* b;
   BYTE mark, back;
-
-  int Level(int n) const { return Table ? b->Level(n) : static_cast<int16_t>(n + offset); }
-  int Luma(int n) const { return Table ? b->Stored(n) : std::clamp<int16_t>(static_cast<int16_t>(n + offset), 0, 255); }
+  TintLevels<ClampOrder::Once, !Table> tint;
 };
 
 // The row loops read the source row and write the new frame's row (pointers that cannot alias);
@@ -100,9 +95,9 @@ inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, cons
       const bool sel = Selects<F, L>(static_cast<BYTE>(LoadPixel(a + 4 * x)), static_cast<BYTE>(LoadPixel(b + 4 * x)),
                                      r.mark, r.back);
       const uint32_t px = LoadPixel(in + 4 * x);
-      const int N = r.Level(static_cast<BYTE>(px));
-      const uint32_t q1 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kG), 0, 255));
-      const uint32_t q2 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kU), 0, 255));
+      const int16_t N = r.tint.Level(static_cast<BYTE>(px));
+      const uint32_t q1 = r.tint.Channel(N, r.kG);
+      const uint32_t q2 = r.tint.Channel(N, r.kU);
       const uint32_t painted = q1 << 8 | q2 << 16 | (px & 0xFF000000u);
       const uint32_t keep = px & 0xFFFFFF00u;
       StorePixel(p + 4 * x, keep ^ ((painted ^ keep) & -static_cast<uint32_t>(sel)));
@@ -113,10 +108,10 @@ inline void PaintRgbRow(const BYTE* __restrict a, const BYTE* __restrict b, cons
     const bool sel = Selects<F, L>(a[x * bpp], b[x * bpp], r.mark, r.back);
     const BYTE* s = in + x * bpp;
     BYTE* q = p + x * bpp;
-    const int N = r.Level(s[0]);
-    const BYTE q0 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kV), 0, 255));
-    const BYTE q1 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kG), 0, 255));
-    const BYTE q2 = static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(N + r.kU), 0, 255));
+    const int16_t N = r.tint.Level(s[0]);
+    const BYTE q0 = r.tint.Channel(N, r.kV);
+    const BYTE q1 = r.tint.Channel(N, r.kG);
+    const BYTE q2 = r.tint.Channel(N, r.kU);
     // RGB32 leaves the first byte of every window pixel 0, painted or not.
     q[0] = F == PixelFormat::RGB32 ? 0 : Pick(sel, q0, s[0]);
     q[1] = Pick(sel, q1, s[1]);
@@ -135,7 +130,7 @@ inline void PaintYuy2Row(const BYTE* __restrict a, const BYTE* __restrict b, con
     const BYTE* s = in + 4 * i;
     BYTE* q = p + 4 * i;
     const BYTE y0 = s[0], y1 = s[2];
-    const BYTE l0 = static_cast<BYTE>(r.Luma(y0)), l1 = static_cast<BYTE>(r.Luma(y1));
+    const BYTE l0 = r.tint.Luma(y0), l1 = r.tint.Luma(y1);
     q[0] = Pick(s0, l0, y0);
     q[2] = Pick(s1, l1, y1);
     q[1] = Pick(s0 | s1, r.U, s[1]);
@@ -151,7 +146,7 @@ inline void SelectPlanarLuma(const BYTE* __restrict a, const BYTE* __restrict b,
   for (int x = 0; x < n; ++x) {
     const bool s = Selects<PixelFormat::YV12, L>(a[x], b[x], r.mark, r.back);
     sel[x] = static_cast<BYTE>(-static_cast<int>(s));
-    y[x] = Pick(s, r.Luma(in[x]), in[x]);
+    y[x] = Pick(s, r.tint.Luma(in[x]), in[x]);
   }
 }
 
@@ -244,9 +239,9 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
                    const ConstPlane& a, const ConstPlane& b, const PictureRect& s, int height,
                    const RowPaint<Table>& rule) {
   const RowPaint<Table> r = rule;
-  const Rgb24Lanes lanes(ClampOrder::Once, r.offset, r.kV, r.kG, r.kU);
+  const Rgb24Lanes lanes(ClampOrder::Once, r.tint.st, r.kV, r.kG, r.kU);
   // YUY2's selections of one row's pairs, with four zero bytes on either side.
-  const Yuy2Lanes yuy2(r.offset, r.U, r.V);
+  const Yuy2Lanes yuy2(r.tint.st, r.U, r.V);
   std::vector<BYTE> yuy2_sel(F == PixelFormat::YUY2 ? static_cast<size_t>(2 * (s.x1 - s.x0) + 12) : 0);
   auto single = [&](const BYTE* rowA, const BYTE* rowB, int x, int row) {
     if constexpr (F == PixelFormat::YUY2)
@@ -325,11 +320,12 @@ void PaintFrame(const CrossFillFrame& f, const CrossFillPaint& p) {
     CopyAround(f.out.v, f.in.v, bytes.chroma);
   }
   const auto i16 = [](int v) { return static_cast<int16_t>(v); };
-  const RowPaint<Table> rule{i16(p.fill.kV),        i16(p.fill.kG), i16(p.fill.kU), i16(p.fill.U), i16(p.fill.V),
-                             i16(Table ? 0 : p.st), &p.brightness,  p.mark,         p.back};
+  const RowPaint<Table> rule{
+      i16(p.fill.kV), i16(p.fill.kG), i16(p.fill.kU), i16(p.fill.U),
+      i16(p.fill.V),  p.mark,         p.back,         TintLevels<ClampOrder::Once, !Table>(p.brightness)};
   if constexpr (IsPlanar(F)) {
     std::vector<BYTE> sel(static_cast<size_t>(4 * ((s.x1 - 1) / 2 - s.x0 / 2 + 1)));
-    const bool keep_luma = !Table && p.st == 0;
+    const bool keep_luma = !Table && !p.brightness.Adjusts();
     PaintPlanar<L, Table>(f.in, f.out, f.a, f.b, s, rule, sel.data(), keep_luma);
   } else {
     const Painter<F> painter(f.out, p.fill, p.brightness);
@@ -339,8 +335,8 @@ void PaintFrame(const CrossFillFrame& f, const CrossFillPaint& p) {
 
 // A stretch looks its levels up; a shift (or st = 0) adds an offset, unless the offset is so
 // large that only the table's limits keep the sums in range.
-CrossFill::Routine RoutineFor(PixelFormat format, Logic logic, bool shift, int st) {
-  const bool table = (!shift && st != 0) || st < -1024 || st > 1024;
+CrossFill::Routine RoutineFor(PixelFormat format, Logic logic, const Brightness& brightness) {
+  const bool table = !brightness.IsOffset();
   auto with = [&](auto logic_tag) -> CrossFill::Routine {
     constexpr Logic L = decltype(logic_tag)::value;
     if (table)
@@ -371,10 +367,10 @@ bool BadWindow(int lx, int ty, int rx, int by, int W, int H) {
 CrossFill::CrossFill(const CrossFillArgs& args)
     : GenericVideoFilter(args.clip),
       arg(args),
-      paint{FillColourOf(args.color), Brightness(args.shift, args.st), args.st, MarkValuesOf(args.white).mark,
+      paint{FillColourOf(args.color), Brightness(args.shift, args.st), MarkValuesOf(args.white).mark,
             MarkValuesOf(args.white).back},
       format(FormatOf(vi)),
-      routine(RoutineFor(format, LogicOf(args.type), args.shift, args.st)) {}
+      routine(RoutineFor(format, LogicOf(args.type), paint.brightness)) {}
 
 PVideoFrame CrossFill::GetFrame(int n, IScriptEnvironment* env) {
   PVideoFrame frame = child->GetFrame(n, env);

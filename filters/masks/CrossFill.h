@@ -26,7 +26,6 @@ struct CrossFillArgs {
 struct CrossFillPaint {
   FillColour fill;  // U and V of `color`, and its RGB offsets
   Brightness brightness;
-  int st;
   BYTE mark, back;  // the mask values of `white`
 };
 

@@ -70,7 +70,7 @@ void ColorBrush::ColourFrame(int n, FrameWork& work) const {
     const int x1 = static_cast<int>(s.x1 + dx), y1 = static_cast<int>(s.y1 + dy);
     const int x2 = static_cast<int>(s.x2 + dx), y2 = static_cast<int>(s.y2 + dy);
     const FillColour fill = FillColourOf(s.colour);
-    const auto paint = [&](int a, int b, int r) { TintRun<F>(fill, levels, adjusts, RowOf<F>(work.out, r), a, b + 1); };
+    const auto paint = [&](int x0, int x1, int r) { TintRun<F>(fill, levels, adjusts, RowOf<F>(work.out, r), x0, x1); };
     const int r1 = MemoryRow(F, H, y1), r2 = MemoryRow(F, H, y2);
     // The stroke's first pixel always starts a fill, whatever the mask held there.
     samples.At(x1, r1) = kPaintable;

@@ -40,7 +40,7 @@ void ColorDrops::ColourFrame(int n, FrameWork& work) const {
   const bool adjusts = brightness.Adjusts();
   ForEachSeed<F>(sets, arg, n, work, dot, [&](int x, int r, int colour) {
     const FillColour fill = FillColourOf(colour);
-    const auto paint = [&](int a, int b, int pr) { TintRun<F>(fill, levels, adjusts, RowOf<F>(work.out, pr), a, b + 1); };
+    const auto paint = [&](int x0, int x1, int r) { TintRun<F>(fill, levels, adjusts, RowOf<F>(work.out, r), x0, x1); };
     const BYTE m = work.samples.At(x, r);
     if (m != kFilled)
       SpanFill(work.samples, x, r, m, kFilled, &work.stack, paint);

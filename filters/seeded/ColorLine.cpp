@@ -37,7 +37,7 @@ void ColorLine::ColourFrame(int n, FrameWork& work) const {
     // Solid painting writes exactly what a marker dot writes, run by run.
     const MarkerColour solid = MarkerColourOf(colour);
     SpanFill<Neighbours::Eight>(work.samples, x, r, v, kFilled, &work.stack,
-                                [&](int a, int b, int pr) { MarkRun<F>(solid, RowOf<F>(work.out, pr), a, b + 1); });
+                                [&](int x0, int x1, int r) { MarkRun<F>(solid, RowOf<F>(work.out, r), x0, x1); });
   });
 }
 

@@ -14,10 +14,10 @@
 namespace tintara {
 
 // A run waiting to be filled: a column of it in memory row r, and the run it was found from:
-// memory row `from` (the row above or below; -1 for the starting point) and its columns a..b,
-// all marked already, so the scan back into that row can pass over them.
+// memory row `from` (the row above or below; -1 for the starting point) and its columns
+// [x0, x1), all marked already, so the scan back into that row can pass over them.
 struct PendingRun {
-  int x, r, from, a, b;
+  int x, r, from, x0, x1;
 };
 
 // Pending runs of a fill, last in first out. It grows on demand: a large region with ragged
@@ -172,31 +172,33 @@ inline int RunStart(const BYTE* row, int c, BYTE m) {
 enum class Neighbours { Four, Eight };
 
 // Floods the region of samples equal to m around (x0, r0), 4- or 8-connected, calling
-// paint(a, b, r) for runs a..b (inclusive) of memory row r that together hold each pixel of the
+// paint(x0, x1, r) for runs [x0, x1) of memory row r that together hold each pixel of the
 // region once, and re-marking its samples with k (k != m). The region is taken along memory
 // rows, which keeps the mask and the picture in cache: a popped position grows into the whole
 // run of matching samples of its row, which is painted and marked, and every run of matching
-// samples in the rows above and below that touches it (columns a..b, or a-1..b+1 when corners
-// touch) is queued once from this run (a run reached again later is found marked and skipped);
-// the scan back into the row a run was found from passes over the run that found it.
+// samples in the rows above and below that touches it (columns [x0, x1), or [x0 - 1, x1 + 1)
+// when corners touch) is queued once from this run (a run reached again later is found marked
+// and skipped); the scan back into the row a run was found from passes over the run that found
+// it.
 // Which pixels are painted, and how often, does not depend on the order of the runs. The caller
 // starts only on a sample equal to m.
 template <Neighbours N = Neighbours::Four, typename PaintFn>
 void SpanFill(const MaskCopy& mask, int x0, int r0, BYTE m, BYTE k, WorkStack* stack, const PaintFn& paint) {
   constexpr int reach = N == Neighbours::Eight ? 1 : 0;
   const int W = mask.Width(), H = mask.Height();
-  stack->Push({x0, r0, -1, 0, -1});
+  stack->Push({x0, r0, -1, 0, 0});
   while (!stack->Empty()) {
     const PendingRun run = stack->Pop();
     const int x = run.x, r = run.r;
     BYTE* row = mask.Row(r);
     if (row[x] != m) continue;
+    // The run [left, right) around x.
     const int left = span::RunStart(row, x, m);
-    const int right = span::Skip<true>(row, x, W, m) - 1;
+    const int right = span::Skip<true>(row, x, W, m);
     paint(left, right, r);
-    std::memset(row + left, k, static_cast<size_t>(right - left + 1));
+    std::memset(row + left, k, static_cast<size_t>(right - left));
     const int from = left - reach < 0 ? 0 : left - reach;
-    const int end = right + 1 + reach > W ? W : right + 1 + reach;
+    const int end = right + reach > W ? W : right + reach;
     // Queues every run of samples equal to m in row nr that starts or reaches into [c, stop).
     const auto queue = [&](int nr, int c, int stop) {
       const BYTE* next = mask.Row(nr);
@@ -210,10 +212,10 @@ void SpanFill(const MaskCopy& mask, int x0, int r0, BYTE m, BYTE k, WorkStack* s
       if (nr != run.from) {
         queue(nr, from, end);
       } else {
-        // The row this run was found from: its run a..b is marked, only the columns beyond it
-        // can hold more.
-        queue(nr, from, run.a < end ? run.a : end);
-        queue(nr, run.b + 1 > from ? run.b + 1 : from, end);
+        // The row this run was found from: its run [x0, x1) is marked, only the columns beyond
+        // it can hold more.
+        queue(nr, from, run.x0 < end ? run.x0 : end);
+        queue(nr, run.x1 > from ? run.x1 : from, end);
       }
     }
   }

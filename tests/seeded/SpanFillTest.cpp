@@ -36,9 +36,9 @@ struct Grid {
   void Fill(int x, int r, BYTE m, BYTE k) {
     const MaskCopy mask(Plane{bytes.data(), pitch, w, h}, w, h);
     WorkStack stack;
-    SpanFill<N>(mask, x, r, m, k, &stack, [&](int a, int b, int pr) {
-      EXPECT_LE(a, b);
-      for (int px = a; px <= b; ++px) ++paints[static_cast<size_t>(pr) * w + px];
+    SpanFill<N>(mask, x, r, m, k, &stack, [&](int x0, int x1, int pr) {
+      EXPECT_LT(x0, x1);
+      for (int px = x0; px < x1; ++px) ++paints[static_cast<size_t>(pr) * w + px];
     });
     EXPECT_TRUE(stack.Empty());
   }
