@@ -84,11 +84,12 @@ inline void CopySingle(const PixelRow& row, const BYTE* in, int c) {
 struct TintRows {
   Rgb24Lanes rgb24;
   Yuy2Lanes yuy2;
-  std::vector<BYTE> yuy2_sel;
+  std::vector<BYTE> yuy2_sel, rgb24_sel;
   TintRows(const InlayPaint& k, int width)
       : rgb24(ClampOrder::BrightnessFirst, k.brightness.Offset(), k.fill.kV, k.fill.kG, k.fill.kU),
         yuy2(k.brightness.Offset(), k.fill.U, k.fill.V),
-        yuy2_sel(static_cast<size_t>(2 * width + 12)) {}
+        yuy2_sel(static_cast<size_t>(2 * width + 12)),
+        rgb24_sel(static_cast<size_t>(3 * width + 2)) {}
 };
 
 template <PixelFormat F, bool Offset>
@@ -128,11 +129,12 @@ void TintSpan(const InlayPaint& paint, const PixelRow& row, const BYTE* in, cons
     }
     const int count = c1 - c0 - 1;
     if (Offset && count > 0) {
-      BYTE sel[3 * kBlock + 2];
+      // The run's selections first, whole, then the tint: selections read back a block at a
+      // time right after being stored, two and one bytes behind, stall on store forwarding.
+      BYTE* const sel = rows->rgb24_sel.data() + 2;
+      SelectBytes(m + 1, m + 1, sel - 2, 3 * count + 2, selects);
       auto bytes = [&](int at, int n) {
-        const int from = 3 + at;
-        SelectBytes(m + from - 2, m + from - 2, sel, n + 2, selects);
-        TintRgb24Bytes<ClampOrder::BrightnessFirst>(sel + 2, s + from, p + from, n, rows->rgb24);
+        TintRgb24Bytes<ClampOrder::BrightnessFirst>(sel + at, s + 3 + at, p + 3 + at, n, rows->rgb24);
       };
       ForBlocks<kBlock>(
           count, [&](int i) { bytes(3 * i, 3 * kBlock); }, [&] { bytes(0, 3 * count); });
