@@ -89,17 +89,24 @@ struct Yuy2Lanes {
   }
 };
 
-// `sel` is read from sel[-3] to sel[count]: the caller keeps readable bytes around a row's
-// selections (their values do not count).
+// The selections of a YUY2 row's Y bytes, its chroma bytes 0, as TintYuy2Bytes takes them: a
+// block of `count` bytes (at most kBytes) from the first byte of a pair. Clearing the chroma
+// bytes here, once, keeps the tint loop short.
+template <typename Select>
+inline void SelectYuy2Bytes(const BYTE* __restrict a, const BYTE* __restrict b, BYTE* __restrict sel, int count,
+                            const Yuy2Lanes& t, const Select select) {
+  for (int k = 0; k < count; ++k) sel[k] = static_cast<BYTE>(-static_cast<int>(select(a[k], b[k])) & t.luma[k]);
+}
+
+// `sel` (from SelectYuy2Bytes) is read from sel[-3] to sel[count]: the caller keeps zero bytes
+// around a row's selections.
 inline void TintYuy2Bytes(const BYTE* __restrict sel, const BYTE* __restrict in, BYTE* __restrict out, int count,
                           const Yuy2Lanes& t) {
   const BYTE up = t.up, down = t.down;
   for (int k = 0; k < count; ++k) {
-    const BYTE luma = t.luma[k];
-    const BYTE on = static_cast<BYTE>((sel[k] & luma) | (sel[k - 1] & ~luma) | (sel[k + 1] & t.u_lane[k]) |
-                                      (sel[k - 3] & t.v_lane[k]));
+    const BYTE on = static_cast<BYTE>(sel[k] | sel[k - 1] | (sel[k + 1] & t.u_lane[k]) | (sel[k - 3] & t.v_lane[k]));
     const BYTE v = in[k];
-    const BYTE painted = static_cast<BYTE>((AddClamped(v, up, down) & luma) | t.colour[k]);
+    const BYTE painted = static_cast<BYTE>((AddClamped(v, up, down) & t.luma[k]) | t.colour[k]);
     out[k] = Select(on, painted, v);
   }
 }

@@ -154,7 +154,7 @@ void TintSpan(const InlayPaint& paint, const PixelRow& row, const BYTE* in, cons
       const BYTE* const m = mask + 2 * c;
       BYTE* const sel = rows->yuy2_sel.data() + 4;
       const Yuy2Lanes& t4 = rows->yuy2;
-      auto select = [&](int at, int n) { SelectBytes(m + at, m + at, sel + at, n, selects); };
+      auto select = [&](int at, int n) { SelectYuy2Bytes(m + at, m + at, sel + at, n, t4, selects); };
       ForBlocks<kBlock>(
           pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
       ForBlocks<kBlock>(

@@ -294,7 +294,7 @@ void PaintSelected(const FramePlanes<const BYTE>& in, const FramePlanes<BYTE>& o
       if constexpr (!Table) {
         BYTE* const sel = yuy2_sel.data() + 4;
         const auto selects = [mark = r.mark, back = r.back](BYTE x, BYTE y) { return Selects<F, L>(x, y, mark, back); };
-        auto select = [&](int at, int count) { SelectBytes(ra + at, rb + at, sel + at, count, selects); };
+        auto select = [&](int at, int count) { SelectYuy2Bytes(ra + at, rb + at, sel + at, count, yuy2, selects); };
         ForBlocks<kBlock>(
             pairs, [&](int i) { select(4 * i, 4 * kBlock); }, [&] { select(0, 4 * pairs); });
         ForBlocks<kBlock>(
