@@ -85,8 +85,9 @@ void TintRun(const FillColour& c, const TintLevels<Order, Offset> t, bool adjust
     for (int i = 0; i < x1 - x0; ++i) {
       uint32_t v;
       std::memcpy(&v, p + 4 * i, 4);
-      const int16_t n = t.Level(static_cast<BYTE>(v & 0xFF));
-      const uint32_t b0 = Levels::Channel(n, kV), b1 = Levels::Channel(n, kG), b2 = Levels::Channel(n, kU);
+      const int n = t.template Level<int>(static_cast<BYTE>(v & 0xFF));
+      const uint32_t b0 = Levels::template Channel<int>(n, c.kV), b1 = Levels::template Channel<int>(n, c.kG),
+                     b2 = Levels::template Channel<int>(n, c.kU);
       v = (v & 0xFF000000u) | b0 | b1 << 8 | b2 << 16;
       std::memcpy(p + 4 * i, &v, 4);
     }

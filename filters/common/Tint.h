@@ -117,12 +117,13 @@ struct TintLevels {
 
   explicit TintLevels(const Brightness& b) : table(&b), st(static_cast<int16_t>(Offset ? b.Offset() : 0)) {}
 
-  int16_t Level(BYTE n) const {
+  template <typename Lane = int16_t>
+  Lane Level(BYTE n) const {
     if constexpr (Offset) {
-      const int16_t sum = static_cast<int16_t>(n + st);
-      return Order == ClampOrder::Once ? sum : std::clamp<int16_t>(sum, 0, 255);
+      const Lane sum = static_cast<Lane>(n + st);
+      return Order == ClampOrder::Once ? sum : std::clamp<Lane>(sum, 0, 255);
     } else {
-      return static_cast<int16_t>(Order == ClampOrder::Once ? table->Level(n) : table->Stored(n));
+      return static_cast<Lane>(Order == ClampOrder::Once ? table->Level(n) : table->Stored(n));
     }
   }
   // Lane: the width the sum is worked in; loops over 32-bit pixel words keep 32-bit lanes.
@@ -130,8 +131,9 @@ struct TintLevels {
   BYTE Luma(BYTE n) const {
     return Offset ? static_cast<BYTE>(std::clamp<Lane>(static_cast<Lane>(n + st), 0, 255)) : table->Stored(n);
   }
-  static BYTE Channel(int16_t level, int16_t k) {
-    return static_cast<BYTE>(std::clamp<int16_t>(static_cast<int16_t>(level + k), 0, 255));
+  template <typename Lane = int16_t>
+  static BYTE Channel(Lane level, Lane k) {
+    return static_cast<BYTE>(std::clamp<Lane>(static_cast<Lane>(level + k), 0, 255));
   }
 };
 
