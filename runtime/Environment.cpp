@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -12,16 +11,12 @@
 #include <cstring>
 
 #include "runtime/CacheClip.h"
+#include "runtime/Names.h"
 #include "runtime/RenumberingClip.h"
 
 namespace tintara {
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 std::string Format(const char* fmt, va_list args) {
   va_list copy;
@@ -63,7 +58,7 @@ void Environment::AddBuiltin(const std::string& name, const std::string& params,
   f.builtin = std::move(function);
   f.runtime = true;
   std::lock_guard<std::mutex> lock(mutex_);
-  f.key = Lower(f.name);
+  f.key = LowerCase(f.name);
   functions_.push_back(std::move(f));
 }
 
@@ -74,12 +69,12 @@ void Environment::AddScriptFunction(const std::string& name, const std::string& 
   if (!ParseSignature(params, &f.parsed)) Fail("AddFunction: malformed signature \"" + params + "\" for " + name);
   f.builtin = std::move(function);
   std::lock_guard<std::mutex> lock(mutex_);
-  f.key = Lower(f.name);
+  f.key = LowerCase(f.name);
   functions_.push_back(std::move(f));
 }
 
 bool Environment::HasFunction(const std::string& name) const {
-  const std::string key = Lower(name);
+  const std::string key = LowerCase(name);
   std::lock_guard<std::mutex> lock(mutex_);
   for (const Function& f : functions_)
     if (f.key == key) return true;
@@ -87,7 +82,7 @@ bool Environment::HasFunction(const std::string& name) const {
 }
 
 std::vector<std::string> Environment::Signatures(const std::string& name) const {
-  const std::string key = Lower(name);
+  const std::string key = LowerCase(name);
   std::vector<std::string> out;
   std::lock_guard<std::mutex> lock(mutex_);
   for (const Function& f : functions_)
@@ -112,7 +107,7 @@ Value Environment::Call(const std::string& name, const std::vector<Argument>& ar
 // The script's and the modules' functions come first, the latest first, so a later definition
 // overrides; the runtime's built-ins follow in their fixed order.
 std::vector<const Environment::Function*> Environment::Candidates(const std::string& name) const {
-  const std::string key = Lower(name);
+  const std::string key = LowerCase(name);
   std::vector<const Function*> out;
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto it = functions_.rbegin(); it != functions_.rend(); ++it)
@@ -280,17 +275,17 @@ void* Environment::PluginSymbol(const char* name) const {
 
 void Environment::SetVariable(const std::string& name, const Value& v) {
   std::lock_guard<std::mutex> lock(mutex_);
-  scopes_.back()[Lower(name)] = v;
+  scopes_.back()[LowerCase(name)] = v;
 }
 
 void Environment::SetGlobalVariable(const std::string& name, const Value& v) {
   std::lock_guard<std::mutex> lock(mutex_);
-  scopes_.front()[Lower(name)] = v;
+  scopes_.front()[LowerCase(name)] = v;
 }
 
 // A function's context sees its own variables and the globals, never its caller's.
 bool Environment::GetVariable(const std::string& name, Value* v) const {
-  const std::string key = Lower(name);
+  const std::string key = LowerCase(name);
   std::lock_guard<std::mutex> lock(mutex_);
   for (const auto* scope : {&scopes_.back(), &scopes_.front()}) {
     auto it = scope->find(key);
@@ -357,7 +352,7 @@ void Environment::AddFunction(const char* name, const char* params, ApplyFunc ap
   f.apply = apply;
   f.user_data = user_data;
   std::lock_guard<std::mutex> lock(mutex_);
-  f.key = Lower(f.name);
+  f.key = LowerCase(f.name);
   functions_.push_back(std::move(f));
 }
 

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "runtime/Names.h"
+
 namespace tintara {
 
 const char* Value::KindName() const {
@@ -19,13 +21,6 @@ const char* Value::KindName() const {
 }
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
 
 const char* TypeName(char type) {
   switch (type) {

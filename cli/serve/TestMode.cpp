@@ -1,9 +1,9 @@
 #include "cli/serve/TestMode.h"
 
-#include <cctype>
 #include <functional>
 
 #include "filters/common/Sweep.h"
+#include "runtime/Names.h"
 
 namespace tintara::serve {
 
@@ -24,16 +24,11 @@ const Filter kFilters[] = {
     {"sharpedge", {{"lt", "flt"}, {"ut", "fut"}}},
 };
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 }  // namespace
 
 bool SweepOf(const std::string& name, const std::vector<Parameter>& params, const std::vector<Value>& bound,
              IntDefaultFn defaults, Sweep* sweep) {
-  const std::string key = Lower(name);
+  const std::string key = LowerCase(name);
   const Filter* filter = nullptr;
   for (const Filter& f : kFilters)
     if (key == f.name) filter = &f;
@@ -41,7 +36,7 @@ bool SweepOf(const std::string& name, const std::vector<Parameter>& params, cons
   const int last_frame = bound[0].clip->GetVideoInfo().num_frames - 1;
   const auto arg = [&](const char* param, const Value** out) {
     for (size_t i = 0; i < params.size(); ++i)
-      if (Lower(params[i].name) == param && bound[i].Defined()) {
+      if (LowerCase(params[i].name) == param && bound[i].Defined()) {
         *out = &bound[i];
         return true;
       }

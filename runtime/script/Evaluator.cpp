@@ -1,7 +1,6 @@
 #include "runtime/script/Evaluator.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <sstream>
 #include <unordered_set>
 
+#include "runtime/Names.h"
 #include "runtime/script/Operators.h"
 #include "runtime/script/Parser.h"
 #include "runtime/script/PositionedClip.h"
@@ -18,12 +18,6 @@
 namespace tintara::script {
 
 namespace {
-
-bool SameWord(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::string Folder(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -150,9 +144,7 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
     else
       env_.SetVariable(name, v);
     if (depth_ > 0) return;
-    std::string key = name;
-    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (assigned_keys_.insert(std::move(key)).second) assigned_.push_back(name);
+    if (assigned_keys_.insert(LowerCase(name)).second) assigned_.push_back(name);
   }
 
   [[noreturn]] static void Fail(const Program& p, const std::string& why, Position where) {
@@ -275,8 +267,8 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   }
 
   static bool IsIntrinsic(const std::string& name) {
-    return SameWord(name, "Import") || SameWord(name, "Default") || SameWord(name, "Defined") ||
-           SameWord(name, "String");
+    return SameName(name, "Import") || SameName(name, "Default") || SameName(name, "Defined") ||
+           SameName(name, "String");
   }
 
   // A call; `method` is the clip before the dot in a chain.
@@ -300,10 +292,10 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
   // String is here because it is the language's own way of printing a value.
   Value Intrinsic(const Program& p, const Node& n, const std::string& name, const std::vector<Argument>& args) {
     const bool positional = std::all_of(args.begin(), args.end(), [](const Argument& a) { return a.name.empty(); });
-    if (SameWord(name, "Defined") && positional && args.size() == 1) return Value::Bool(args[0].value.Defined());
-    if (SameWord(name, "Default") && positional && args.size() == 2)
+    if (SameName(name, "Defined") && positional && args.size() == 1) return Value::Bool(args[0].value.Defined());
+    if (SameName(name, "Default") && positional && args.size() == 2)
       return args[0].value.Defined() ? args[0].value : args[1].value;
-    if (SameWord(name, "String") && positional && args.size() == 1) {
+    if (SameName(name, "String") && positional && args.size() == 1) {
       const Value& v = args[0].value;
       if (v.IsString()) return v;
       if (v.IsBool()) return Value::String(v.boolean ? "true" : "false");
@@ -314,7 +306,7 @@ class Interpreter : public std::enable_shared_from_this<Interpreter> {
         return Value::String(text);
       }
     }
-    if (SameWord(name, "Import") && positional && !args.empty() &&
+    if (SameName(name, "Import") && positional && !args.empty() &&
         std::all_of(args.begin(), args.end(), [](const Argument& a) { return a.value.IsString(); })) {
       Value v;
       for (const Argument& a : args) v = Import(p, n.where, a.value.string);
